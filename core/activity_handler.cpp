@@ -1,0 +1,63 @@
+// The activity and hotkey handler: every key press, mouse movement or scroll
+// restarts the idle count; the three hotkeys raise requests for the worker.
+
+#include "core/app_delegate.h"
+#include "core/parameters.h"
+#include "core/runtime_flags.h"
+#include "core/ui_posts.h"
+#include "link/model_profile.h"
+#include "link/tl_log.h"
+#include "platform/key_codes.h"
+
+namespace {
+
+bool matches(uint32_t modifiers, const platform::Event& event, uint32_t hotkeyModifiers,
+             uint32_t hotkeyKeyCode) {
+  return modifiers == hotkeyModifiers && event.hasKeyCode && event.keyCode == hotkeyKeyCode;
+}
+
+}  // namespace
+
+void AppDelegate::raiseContrast(bool up) {
+  const bool clamps = profile().contrastHotkeyClampsToEnds;
+  uint16_t threshold = Threshold.load();
+  if (up) {
+    tl_log("Press Contrast up hotkey.\n");
+    tl_log("add threshold .\n");
+    if (threshold < 246) {
+      threshold = static_cast<uint16_t>(threshold + 10);
+    } else if (clamps) {
+      threshold = 255;
+    }
+  } else {
+    tl_log("Press Contrast down hotkey.\n");
+    tl_log("del threshold .\n");
+    if (threshold > 10) {
+      threshold = static_cast<uint16_t>(threshold - 10);
+    } else if (clamps) {
+      threshold = 1;
+    }
+  }
+  Threshold = threshold;
+  requestThreshold(threshold);
+  if (SVC.load() != nullptr) postUpdateThreshold();
+}
+
+void AppDelegate::handleActivityEvent(const platform::Event& event) {
+  ScreenSaveCount = 0;
+  const auto modifiers =
+      static_cast<uint32_t>(event.modifierFlags & platform::kDeviceIndependentModifierMask);
+  if (profile().hotkeysNeedModifier && modifiers == 0) return;
+  if (FreshHandSoftEnable.load() == 1) {
+    if (matches(modifiers, event, ContrastHotkeyModifierFlags, ContrastHotkeyKeyCode)) {
+      raiseContrast(true);
+    }
+    if (matches(modifiers, event, ContrastHotkeyDownModifierFlags, ContrastHotkeyDownKeyCode)) {
+      raiseContrast(false);
+    }
+  }
+  if (matches(modifiers, event, RefreshHotkeyModifierFlags, RefreshHotkeyKeyCode)) {
+    tl_log("Presss refresh hotkey.\n");
+    if (FreshHandHardEnable.load() == 1) ClearBlurFlag = 2;
+  }
+}

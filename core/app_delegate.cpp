@@ -1,0 +1,48 @@
+#include "core/app_delegate.h"
+
+#include "core/parameter_store.h"
+#include "core/parameters.h"
+#include "core/runtime_flags.h"
+#include "link/monitor_commands.h"
+#include "link/tl_log.h"
+#include "platform/platform.h"
+
+AppDelegate* appInstance = nullptr;
+
+void AppDelegate::applicationDidFinishLaunching() {
+  appInstance = this;
+  TLMonitorID = 0;
+  MonitorOnline = 0;
+  PauseFlag = 1;
+  restoreParameters();
+  auto& app = platform::app();
+  app.startDetachedThread([this] { backgroundOperationHeart(nullptr); });
+  app.startDetachedThread([this] { backgroundOperationScreenSaver(nullptr); });
+  app.sleepFor(5);
+  app.addGlobalEventMonitor(kActivityEventMask,
+                            [this](const platform::Event& event) { handleActivityEvent(event); });
+  app.addLocalEventMonitor(kActivityEventMask, [this](const platform::Event& event) {
+    handleActivityEvent(event);
+    return true;
+  });
+  PauseFlag = 0;
+  if (MainPanel* panel = VCInstance.load()) {
+    panel->UIButtonTextAutoChange();
+    panel->ChangeResModeRadio();
+    panel->ChangeModeButton();
+  }
+}
+
+void AppDelegate::applicationWillTerminate() {
+  platform::app().systemLog("--------- ...\n");
+  if (file != nullptr) {
+    std::fclose(file);
+    file = nullptr;
+  }
+  tl_log_close();
+  if (appInstance != nullptr) appInstance->fini_release();
+}
+
+void AppDelegate::fini_release() {
+  stopRefreshTimer();
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The application delegate: launch and termination, the Parameter load and
+// save, the monitor worker and screen-saver counter, the activity and hotkey
+// handler, the refresh timer and the screen-resolution operations.
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/app_framework.h"
+
+// Event types the activity and hotkey handler sees: mouse moved, key down, scroll wheel.
+constexpr uint64_t kActivityEventMask = 0x400420;
+
+class AppDelegate {
+ public:
+  // Launch and termination.
+  void applicationDidFinishLaunching();
+  void applicationWillTerminate();
+  void fini_release();
+
+  // The private data file.
+  void restoreParameters();
+  void saveParameters();
+  bool globalSaveParameters();
+
+  // The two background threads; neither returns. Each loop runs one pass per call
+  // of heartPass / screenSaverTick, which tests call directly.
+  [[noreturn]] void backgroundOperationHeart(void* unused);
+  [[noreturn]] void backgroundOperationScreenSaver(void* unused);
+  void heartPass();
+  void screenSaverTick();
+
+  // Hotkeys and activity, for every event of kActivityEventMask.
+  void handleActivityEvent(const platform::Event& event);
+
+  // The automatic refresh timer.
+  void startRefreshTimer();
+  void stopRefreshTimer();
+  void autoRefreshTimer();
+  std::optional<platform::TimerId> RefreshTimer;
+
+  // Screen resolution.
+  void SaveDefaultScreenResolution();
+  bool SetDefaultScreenResolution();
+  void RestoreDefaultScreenResolution();
+
+ private:
+  void connectMonitor();
+  void workingPass();
+  void decodeStatus(const uint8_t* reply);
+  void countFailure();
+  void raiseContrast(bool up);
+
+  uint8_t resendCounter_ = 0;
+};
+
+extern AppDelegate* appInstance;

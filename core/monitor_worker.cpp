@@ -1,0 +1,253 @@
+// The monitor worker (heart loop) and the screen-saver counter. The worker is
+// the only code that talks to the monitor; everything else raises Runtime
+// flags that a working pass carries out.
+
+#include "core/app_delegate.h"
+#include "core/parameters.h"
+#include "core/runtime_flags.h"
+#include "core/screen_resolution.h"
+#include "core/threshold_mapping.h"
+#include "core/ui_posts.h"
+#include "link/ddc_transport.h"
+#include "link/display_discovery.h"
+#include "link/model_profile.h"
+#include "link/monitor_commands.h"
+#include "link/tl_log.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr uint8_t kStatusRequestData[2] = {0x01, 0x01};
+constexpr uint8_t kResendAfterPasses = 50;
+
+void sleepFor(double seconds) {
+  platform::app().sleepFor(seconds);
+}
+
+void sendResolutionMode() {
+  const uint8_t mode = ResCommMode.load();
+  if (mode == 1 || mode == 2) SendMonitorRes(mode);
+}
+
+void sendThresholdForMode(uint8_t mode, uint8_t value) {
+  switch (mode) {
+    case 1:
+      SendMonitorFloydThreshold(value);
+      break;
+    case 2:
+      SendMonitorA2Threshold(value);
+      break;
+    case 4:
+      SendMonitorLowA5Threshold(value);
+      break;
+    case 5:
+      SendMonitorLowA2Threshold(value);
+      break;
+    default:
+      tl_log("unknown showmode %d.\n", mode);
+  }
+}
+
+// The threshold the worker loads after a mode change; 0 = the mode keeps its threshold.
+uint16_t defaultThresholdForMode(uint8_t mode) {
+  switch (mode) {
+    case 1:
+      return 140;
+    case 2:
+    case 5:
+      return 190;
+    case 4:
+      return 160;
+    default:
+      return 0;
+  }
+}
+
+const char* thresholdEventName(uint8_t type) {
+  switch (type) {
+    case 8:
+      return "Floyd";
+    case 9:
+      return "A2";
+    default:
+      return "A5";
+  }
+}
+
+void cancelScreenSaveFromMonitor() {
+  ScreenSaveFlag = 0;
+  ScreenSaveCount = 0;
+  ButtonScreenSaveCancelFlag = 1;
+}
+
+}  // namespace
+
+void AppDelegate::backgroundOperationHeart(void*) {
+  for (;;) heartPass();
+}
+
+void AppDelegate::backgroundOperationScreenSaver(void*) {
+  for (;;) screenSaverTick();
+}
+
+void AppDelegate::screenSaverTick() {
+  sleepFor(1);
+  if (PauseFlag.load() == 1 || MonitorOnline.load() == 0) return;
+  uint16_t count = ScreenSaveCount.load();
+  if (count >= ScreenSaveTime.load()) {
+    ScreenSaveFlag = 1;
+    return;
+  }
+  ScreenSaveFlag = 0;
+  // A reset by user activity between the load and this store wins over the increment.
+  ScreenSaveCount.compare_exchange_strong(count, static_cast<uint16_t>(count + 1));
+}
+
+void AppDelegate::heartPass() {
+  if (MonitorOnline.load() == 0) {
+    if (DetectMonitor()) {
+      connectMonitor();
+    } else {
+      tl_log("before sleep 10s.\n");
+      sleepFor(3);
+    }
+  } else if (PauseFlag.load() == 1) {
+    sleepFor(1);
+    PausedFlag = 1;
+  } else {
+    workingPass();
+  }
+}
+
+void AppDelegate::connectMonitor() {
+  failureCount = 0;
+  MonitorOnline = 1;
+  sleepFor(5);
+  SendModeSelect(ShowMode.load());
+  sleepFor(0.1);
+  sleepFor(0.1);
+  SendClearMonitor(true);
+  sleepFor(0.1);
+  sendResolutionMode();
+  ScreenSaveFlag = 0;
+  ButtonScreenSaveCancelFlag = 0;
+  SaveDefaultScreenResolution();
+}
+
+void AppDelegate::countFailure() {
+  failureCount = static_cast<uint8_t>(failureCount.load() + 1);
+}
+
+void AppDelegate::workingPass() {
+  const ModelProfile& model = profile();
+  PausedFlag = 0;
+
+  const uint8_t clear = ClearBlurFlag.load();
+  if (clear == 1 || clear == 2) {
+    SendClearMonitor(clear == 1);
+    ClearBlurFlag = 0;
+  }
+
+  if (ScreenSaveFlag.load() != 0 && ScreenSaved.load() == 0) {
+    ScreenSaved = 1;
+    SendScreenSave(true);
+  } else if (ScreenSaveFlag.load() == 0 && ScreenSaved.load() == 1) {
+    ScreenSaved = 0;
+    if (ButtonScreenSaveCancelFlag.load() == 0) SendScreenSave(false);
+  }
+  ButtonScreenSaveCancelFlag = 0;
+
+  if (ScreenSaved.load() == 1) {
+    ++resendCounter_;
+    if (model.logsScreenSaveResend) tl_log("send screen save.\n");
+    if (resendCounter_ >= kResendAfterPasses) SendScreenSave(true);
+  } else {
+    resendCounter_ = 0;
+  }
+
+  if (SettingViewControllerThresholdFlag.load() == 1) {
+    SettingViewControllerThresholdFlag.store(0);
+    const uint16_t threshold = SettingViewControllerThreshold.load(std::memory_order_acquire);
+    const auto value = static_cast<uint8_t>(threshold_calculate(threshold));
+    const uint8_t mode = ShowMode.load();
+    tl_log("current mode is %d. d as %d\n", mode, value);
+    sendThresholdForMode(mode, value);
+  }
+
+  if (ViewControllerResChangeFlag.load() == 1) {
+    sendResolutionMode();
+    sleepFor(0.1);
+    ViewControllerResChangeFlag = 0;
+    SettingViewControllerThresholdFlag = 1;
+    if (model.clearsAfterResolutionRequest) {
+      if (ResManualChangeFlag.load() == 1) ResManualChangeFlag = 2;
+      ClearBlurFlag = 2;
+    }
+  }
+
+  if (ViewControllerModeChangeFlag.load() == 1) {
+    ViewControllerModeChangeFlag = 0;
+    const uint8_t mode = ShowMode.load();
+    SendModeSelect(mode);
+    if (const uint16_t threshold = defaultThresholdForMode(mode)) {
+      Threshold = threshold;
+      requestThreshold(threshold);
+    }
+  }
+
+  if (!SendHeartSignal(true)) {
+    countFailure();
+    if (failureCount.load() >= model.failureLimit) MonitorOnline = 0;
+    tl_log("send heart failed.\n");
+  }
+
+  uint8_t reply[kStatusReplyLength] = {};
+  if (!TLMonitorReadData(TLMonitorID.load(), kStatusRequestData, 2, reply, kStatusReplyLength)) {
+    countFailure();
+    if (failureCount.load() >= model.failureLimit) {
+      sleepFor(8);
+      MonitorOnline = 0;
+    }
+    tl_log("xxxxxx   read data failure.\n");
+    return;
+  }
+  failureCount = 0;
+  decodeStatus(reply);
+
+  ResChangeDetect();
+  if (model.endOfPassSleep > 0) sleepFor(model.endOfPassSleep);
+}
+
+void AppDelegate::decodeStatus(const uint8_t* reply) {
+  const uint8_t type = reply[7];
+  const uint8_t data = reply[9] & 0x0F;
+  switch (type) {
+    case 1:
+      if (data != 2) tl_log("unknown data type %d.\n", data);
+      break;
+    case 7:
+      if (data >= 1 && data <= profile().modeEventMaxData) {
+        int mode = ResCommMode.load() == 2 ? data + 3 : data;
+        if (mode > 6) mode -= 3;
+        ShowMode = static_cast<uint8_t>(mode);
+        tl_log("____  change to show mode %d, packet_data %d.\n", mode, data);
+        postChangeModeButton();
+      } else if (data == 8) {
+        tl_log("Cancel screen saver.\n");
+      }
+      cancelScreenSaveFromMonitor();
+      break;
+    case 8:
+    case 9:
+    case 11:
+      Threshold = convert_to_threshold(data);
+      tl_log("received %s mode threshold is %d.\n", thresholdEventName(type), Threshold.load());
+      if (profile().thresholdEventCancelsScreenSave) {
+        cancelScreenSaveFromMonitor();
+        if (SVC.load() != nullptr) postUpdateThreshold();
+      }
+      break;
+    default:
+      break;
+  }
+}

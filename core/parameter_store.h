@@ -1,0 +1,16 @@
+#pragma once
+// The private data file "<home>/.QuillMark": the 17 Parameters as "%d\n" lines.
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+// Open only while a load or a save runs.
+extern std::FILE* file;
+
+std::string privateDataFilePath();
+
+// Called after the new content is safely on disk and before it replaces the old
+// file; returning true abandons the save there, as a crash at that moment would
+// (tests).
+void setSaveInterruptionForTesting(std::function<bool()> interruption);

@@ -1,0 +1,50 @@
+#include "core/threshold_mapping.h"
+
+#include <algorithm>
+
+#include "core/parameters.h"
+#include "link/model_profile.h"
+#include "link/tl_log.h"
+
+namespace {
+
+uint16_t logged(uint16_t result) {
+  tl_log("***** after calculate, threshold result is %d .\n", result);
+  return result;
+}
+
+uint16_t heldTo(uint16_t value, uint16_t low, uint16_t high) {
+  return std::clamp(value, low, high);
+}
+
+}  // namespace
+
+uint16_t threshold_calculate(uint16_t threshold) {
+  switch (ShowMode.load()) {
+    case 1:
+      return logged(std::clamp<uint16_t>(static_cast<uint16_t>((threshold + 27) / 28), 1, 9));
+    case 2:
+    case 5:
+      return logged(heldTo(threshold, 130, 250));
+    case 4:
+      return logged(heldTo(threshold, profile().lowA5Minimum, profile().lowA5Maximum));
+    default:
+      return logged(0);
+  }
+}
+
+uint16_t convert_to_threshold(uint16_t level) {
+  const int l = level;
+  switch (ShowMode.load()) {
+    case 1:
+      return logged(static_cast<uint16_t>((l - 1) * 28 + 28));
+    case 2:
+    case 5:
+      return logged(static_cast<uint16_t>((l - 1) * 15 + 130));
+    case 4:
+      return logged(
+          static_cast<uint16_t>((l - 1) * profile().lowA5LevelStep + profile().lowA5Minimum));
+    default:
+      return logged(0);
+  }
+}

@@ -1,0 +1,103 @@
+#pragma once
+// The device model of a Quillmark monitor: its EDID, its DDC/CI vendor
+// protocol, its state, the events its own buttons raise, fault injection and a
+// time-stamped record of every transaction. No Qt; the tests attach it to
+// their buses and the emulator program serves it over a socket.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/i2c_request.h"
+
+namespace emulator {
+
+enum class Model { Alto, Tenor };
+
+enum class Fault { None, NoAnswer, BadChecksum, WrongCode, Nak, NoBus };
+
+// "none", "no-answer", "bad-checksum", "wrong-code", "nak", "no-bus".
+bool parseFault(const std::string& name, Fault& fault);
+
+struct WireRecord {
+  uint64_t tMs = 0;
+  std::string op;  // "write", "read", "edid"
+  uint8_t address = 0;
+  std::vector<uint8_t> bytes;    // a write
+  std::vector<uint8_t> request;  // a read: the request frame that came before it, if any
+  std::vector<uint8_t> reply;    // a read
+};
+
+struct MonitorState {
+  uint8_t showMode = 2;
+  uint8_t resolutionMode = 1;
+  uint8_t thresholds[12] = {};  // by command type
+  bool screenSaved = false;
+  bool turnedOff = false;
+  uint32_t clears = 0;
+  uint32_t heartbeats = 0;
+  uint32_t malformedFrames = 0;
+  bool lastCommandAccepted = true;
+};
+
+struct MonitorEvent {
+  uint8_t type = 0;
+  uint8_t data = 0;
+};
+
+class QuillmarkMonitor : public platform::I2CDevice {
+ public:
+  static constexpr uint8_t kDDCAddress = 0x37;
+  static constexpr uint8_t kEDIDAddress = 0x50;
+
+  explicit QuillmarkMonitor(Model model, std::function<uint64_t()> nowMs = {});
+
+  bool write(uint8_t address7, const uint8_t* data, uint32_t count) override;
+  bool read(uint8_t address7, uint8_t* data, uint32_t count) override;
+
+  // The monitor's own buttons.
+  void pressModeButton(uint8_t data);
+  void wake();
+  void reportThreshold(uint8_t type, uint8_t level);
+
+  void setFault(Fault fault);
+  Fault fault() const;
+
+  Model model() const { return model_; }
+  const std::vector<uint8_t>& edid() const { return edid_; }
+  MonitorState state() const;
+  std::vector<WireRecord> transactions() const;
+  void clearTransactions();
+  // Called (outside the lock) after every transaction or event.
+  void setObserver(std::function<void(const WireRecord&)> observer);
+
+ private:
+  void handleDDCWrite(const uint8_t* data, uint32_t count);
+  void handleCommand(uint8_t type, uint8_t value);
+  std::vector<uint8_t> statusReply();
+  WireRecord record(const char* op, uint8_t address);
+  void notify(const WireRecord& entry);
+
+  enum class PendingRead { Reply, Poll };
+
+  const Model model_;
+  std::function<uint64_t()> nowMs_;
+  std::vector<uint8_t> edid_;
+  mutable std::mutex mutex_;
+  MonitorState state_;
+  Fault fault_ = Fault::None;
+  std::deque<MonitorEvent> events_;
+  PendingRead pendingRead_ = PendingRead::Reply;
+  std::vector<uint8_t> lastRequest_;
+  uint8_t edidOffset_ = 0;
+  std::vector<WireRecord> transactions_;
+  std::function<void(const WireRecord&)> observer_;
+};
+
+// A 128-byte EDID block with a valid checksum carrying the model's name at offset 95.
+std::vector<uint8_t> makeEDID(Model model);
+
+}  // namespace emulator

@@ -1,0 +1,110 @@
+#include "link/display_discovery.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "link/model_profile.h"
+#include "link/monitor_commands.h"
+#include "link/tl_log.h"
+#include "platform/platform.h"
+
+namespace {
+
+template <typename... Args>
+std::string format(const char* pattern, Args... args) {
+  char text[128];
+  std::snprintf(text, sizeof text, pattern, args...);
+  return text;
+}
+
+void toStandardError(const std::string& text) {
+  platform::app().standardError(text);
+}
+
+}  // namespace
+
+bool EDIDRead(platform::I2CConnection* connection, uint8_t* edid) {
+  platform::I2CRequest request{};
+  std::memset(edid, 0, kEDIDBlockSize);
+  request.sendTransactionType = platform::kI2CSimpleTransactionType;
+  request.sendAddress = 0xA0;
+  request.sendBuffer = edid;  // its first byte, 0x00, is the EDID start offset
+  request.sendBytes = 1;
+  request.replyTransactionType = platform::kI2CSimpleTransactionType;
+  request.replyAddress = 0xA1;
+  request.replyBuffer = edid;
+  request.replyBytes = kEDIDBlockSize;
+  if (connection == nullptr || !connection->sendRequest(request)) return false;
+  toStandardError(format("/* Read result 0x%x, 0x%x bytes */\n",
+                         static_cast<unsigned>(request.result), request.replyBytes));
+  if (request.result != 0) return false;
+  const int badBlock = EDIDSum(edid, kEDIDBlockSize);
+  toStandardError(badBlock == -1 ? std::string("/* Checksums ok */\n")
+                                 : format("/* Block %d checksum bad */\n", badBlock));
+  return true;
+}
+
+int EDIDSum(const uint8_t* bytes, size_t count) {
+  for (size_t start = 0; start < count; start += kEDIDBlockSize) {
+    uint8_t sum = 0;
+    for (size_t i = start; i < start + kEDIDBlockSize && i < count; ++i) sum += bytes[i];
+    if (sum != 0) return static_cast<int>(start / kEDIDBlockSize);
+  }
+  return -1;
+}
+
+void EDIDDump(const uint8_t* bytes, size_t count) {
+  std::string text =
+      "/*    0    1    2    3    4    5    6    7    8    9    A    B    C    D    E    F */";
+  for (size_t i = 0; i < count; ++i) {
+    if (i % 16 == 0) text += "\n    ";
+    text += format("0x%02x,", bytes[i]);
+  }
+  text += "\n";
+  toStandardError(text);
+}
+
+bool ValidationEDID(uint32_t displayID) {
+  tl_log("display ID as %d.\n", static_cast<int>(displayID));
+  auto& displays = platform::displays();
+  const auto service = displays.displayIOServicePort(displayID);
+  if (!service) return false;
+  displays.registryEntryPath(*service);  // its outcome plays no part here
+  const uint32_t busCount = displays.i2cInterfaceCount(*service).value_or(0);
+  const ModelProfile& model = profile();
+  for (uint32_t bus = 0; bus < busCount; ++bus) {
+    toStandardError(format("/* Bus %u: */\n", bus));
+    auto connection = openDisplayBus(*service, bus);
+    if (!connection) continue;
+    uint8_t edid[kEDIDBlockSize];
+    EDIDRead(connection.get(), edid);
+    connection.reset();
+    const uint8_t* name = edid + kEDIDNameOffset;
+    tl_log("%c%c%c%c%c%c\n", name[0], name[1], name[2], name[3], name[4], name[5]);
+    if (std::strncmp(reinterpret_cast<const char*>(name), model.edidName, model.edidNameLength) ==
+        0) {
+      tl_log("found talvex monitor.\n");
+      return true;
+    }
+  }
+  return false;
+}
+
+bool DetectMonitor() {
+  const auto online = platform::displays().onlineDisplayList();
+  if (!online) return false;
+  const size_t count = std::min<size_t>(online->size(), platform::kMaxOnlineDisplays);
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t displayID = (*online)[i];
+    tl_log("display ID is %d , numDisplays = %d.\n", static_cast<int>(displayID),
+           static_cast<int>(count));
+    if (ValidationEDID(displayID)) {
+      platform::app().systemLog(format("Find ext display ID(%d)", static_cast<int>(displayID)));
+      TLMonitorID = displayID;
+      return true;
+    }
+  }
+  return false;
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Finds the monitor among the online displays by the monitor name in the
+// EDID read over each display's own I2C buses.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/display_services.h"
+
+constexpr size_t kEDIDBlockSize = 128;
+constexpr size_t kEDIDNameOffset = 95;
+
+bool EDIDRead(platform::I2CConnection* connection, uint8_t* edid);
+// Index of the first 128-byte block whose bytes do not sum to 0, or -1.
+int EDIDSum(const uint8_t* bytes, size_t count);
+void EDIDDump(const uint8_t* bytes, size_t count);
+bool ValidationEDID(uint32_t displayID);
+bool DetectMonitor();

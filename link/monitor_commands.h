@@ -1,0 +1,47 @@
+#pragma once
+// The monitor's vendor command set: two-byte command packets carried in VCP
+// code 0x08, and the bus-level write and read that open the monitor's I2C bus
+// for one exchange.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "platform/display_services.h"
+
+// Display ID of the monitor; 0 = none known.
+extern std::atomic<uint32_t> TLMonitorID;
+
+enum CommandType : uint8_t {
+  kHeartSignal = 1,
+  kScreenSave = 2,
+  kTurnOffMonitor = 3,
+  kMonitorRes = 4,
+  kMonitorThreshold = 5,
+  kClearMonitor = 6,
+  kModeSelect = 7,
+  kMonitorFloydThreshold = 8,
+  kMonitorA2Threshold = 9,
+  kMonitorLowA2Threshold = 10,
+  kMonitorLowA5Threshold = 11,
+};
+
+// Gets the bus interface and opens it; nullptr when either step fails.
+std::unique_ptr<platform::I2CConnection> openDisplayBus(const platform::FramebufferService& service,
+                                                        uint32_t bus);
+
+bool TLMonitorWriteData(uint32_t displayID, const uint8_t* packet, uint8_t count, bool status);
+bool TLMonitorReadData(uint32_t displayID, const uint8_t* data, uint8_t count, uint8_t* output,
+                       uint8_t outputCount);
+
+bool SendHeartSignal(bool on);
+bool SendScreenSave(bool on);
+bool SendTurnOffMonitor(bool on);
+bool SendMonitorRes(uint8_t mode);
+bool SendMonitorThreshold(uint8_t threshold);
+bool SendClearMonitor(bool flag);
+bool SendModeSelect(uint8_t mode);
+bool SendMonitorFloydThreshold(uint8_t threshold);
+bool SendMonitorA2Threshold(uint8_t threshold);
+bool SendMonitorLowA2Threshold(uint8_t threshold);
+bool SendMonitorLowA5Threshold(uint8_t threshold);

@@ -1,0 +1,15 @@
+#pragma once
+// The diagnostic log of the monitor link and the core: "<home>/tl.log" and a
+// copy on standard output. The file is emptied by the first message of a run.
+
+void tl_log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// True while the log file is open.
+bool tl_log_is_open();
+
+// Termination: closes the log file. Later messages go to standard output only
+// and never reopen (and so empty) the file.
+void tl_log_close();
+
+// Forgets the open file and the closed state, as at process start (tests).
+void tl_log_reset();

@@ -1,0 +1,118 @@
+#include "emulator/quillmark_monitor.h"
+
+#include "link/ddc_transport.h"
+#include "link/display_discovery.h"
+#include "link/monitor_commands.h"
+#include "tests/support/fixture.h"
+
+namespace {
+
+class QuillmarkMonitorTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    ModelTest::SetUp();
+    monitor = &attachMonitor(1);
+    TLMonitorID = 1;
+  }
+  bool poll(uint8_t* reply) {
+    const uint8_t data[2] = {1, 1};
+    return TLMonitorReadData(1, data, 2, reply, 11);
+  }
+  emulator::QuillmarkMonitor* monitor = nullptr;
+};
+
+TEST_P(QuillmarkMonitorTest, EDIDHasAValidChecksumAndTheModelName) {
+  const auto& edid = monitor->edid();
+  ASSERT_EQ(edid.size(), 128u);
+  EXPECT_EQ(EDIDSum(edid.data(), edid.size()), -1);
+  const std::string name(edid.begin() + 95, edid.begin() + 108);
+  EXPECT_EQ(name, tenor() ? "Quillmark T N" : "TALVEN Alto\n ");
+}
+
+TEST_P(QuillmarkMonitorTest, CommandsChangeItsState) {
+  SendModeSelect(5);
+  SendMonitorRes(2);
+  SendMonitorLowA2Threshold(190);
+  SendClearMonitor(false);
+  SendScreenSave(true);
+  SendHeartSignal(true);
+  const auto state = monitor->state();
+  EXPECT_EQ(state.showMode, 5);
+  EXPECT_EQ(state.resolutionMode, 2);
+  EXPECT_EQ(state.thresholds[10], 190);
+  EXPECT_EQ(state.clears, 1u);
+  EXPECT_TRUE(state.screenSaved);
+  EXPECT_EQ(state.heartbeats, 1u);
+  EXPECT_EQ(state.malformedFrames, 0u);
+}
+
+TEST_P(QuillmarkMonitorTest, PollsTakeEventsInOrderThenHeartbeat) {
+  monitor->pressModeButton(2);
+  monitor->reportThreshold(9, 4);
+  uint8_t reply[11];
+  // A plain reply read (as after a command) does not take an event.
+  ASSERT_TRUE(TLMonitorReadData(1, nullptr, 0, reply, 11));
+  EXPECT_EQ(reply[7], 1);
+  ASSERT_TRUE(poll(reply));
+  EXPECT_EQ(reply[7], 7);
+  EXPECT_EQ(reply[9], 2);
+  ASSERT_TRUE(poll(reply));
+  EXPECT_EQ(reply[7], 9);
+  EXPECT_EQ(reply[9], 4);
+  ASSERT_TRUE(poll(reply));
+  EXPECT_EQ(reply[7], 1);
+  EXPECT_EQ(reply[9], 2);
+}
+
+TEST_P(QuillmarkMonitorTest, FaultsShowOnTheWire) {
+  uint8_t reply[11];
+  monitor->setFault(emulator::Fault::BadChecksum);
+  EXPECT_FALSE(poll(reply));
+  monitor->setFault(emulator::Fault::WrongCode);
+  EXPECT_FALSE(poll(reply));
+  monitor->setFault(emulator::Fault::NoAnswer);
+  EXPECT_FALSE(SendHeartSignal(true));
+  monitor->setFault(emulator::Fault::Nak);
+  EXPECT_TRUE(SendMonitorRes(1));
+  EXPECT_NE(takeStdout().find("failed setting type 4 .\n"), std::string::npos);
+  monitor->setFault(emulator::Fault::None);
+  EXPECT_TRUE(poll(reply));
+}
+
+TEST_P(QuillmarkMonitorTest, MalformedFramesAreCountedAndRefused) {
+  const uint8_t bad[7] = {0x51, 0x84, 0x03, 0x08, 0x07, 0x01, 0x00};
+  monitor->write(0x37, bad, sizeof bad);
+  EXPECT_EQ(monitor->state().malformedFrames, 1u);
+  EXPECT_EQ(monitor->state().showMode, 2);
+  uint8_t reply[11];
+  monitor->read(0x37, reply, 11);
+  EXPECT_EQ(reply[0], 0);
+}
+
+TEST_P(QuillmarkMonitorTest, RecordsEveryTransactionWithItsTime) {
+  platform.now = 2.5;
+  SendHeartSignal(true);
+  uint8_t reply[11];
+  poll(reply);
+  const auto records = monitor->transactions();
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0].op, "write");
+  EXPECT_EQ(records[0].tMs, 2500u);
+  EXPECT_EQ(records[1].op, "write");
+  EXPECT_EQ(records[2].op, "read");
+  EXPECT_EQ(records[2].request, (std::vector<uint8_t>{0x51, 0x82, 0x01, 0x08, 0x01, 0x01, 0xB4}));
+  EXPECT_EQ(records[2].reply.size(), 11u);
+}
+
+TEST(FaultNames, ParseEveryKind) {
+  emulator::Fault fault = emulator::Fault::None;
+  EXPECT_TRUE(emulator::parseFault("no-bus", fault));
+  EXPECT_EQ(fault, emulator::Fault::NoBus);
+  EXPECT_TRUE(emulator::parseFault("none", fault));
+  EXPECT_EQ(fault, emulator::Fault::None);
+  EXPECT_FALSE(emulator::parseFault("sometimes", fault));
+}
+
+INSTANTIATE_FOR_BOTH_MODELS(QuillmarkMonitorTest);
+
+}  // namespace

@@ -24,6 +24,7 @@ enum KeyCode : uint16_t {
   kKeyQ = 12,
   kKeyW = 13,
   kKeyU = 32,
+  kKeyI = 34,
   kKeyK = 40,
   kKeyReturn = 36,
   kKeyTab = 48,

@@ -47,6 +47,15 @@ std::vector<std::vector<uint8_t>> ModelTest::framesSent() const {
   return frames;
 }
 
+std::vector<std::pair<uint8_t, uint8_t>> ModelTest::commandsSent(size_t fromRequest) const {
+  std::vector<std::pair<uint8_t, uint8_t>> commands;
+  for (size_t i = fromRequest; i < platform.requests.size(); ++i) {
+    const auto& sent = platform.requests[i].sent;
+    if (sent.size() == 7 && sent[1] == 0x84) commands.emplace_back(sent[4], sent[5]);
+  }
+  return commands;
+}
+
 std::string ModelTest::takeStdout() {
   std::string text = platform.stdoutText.substr(stdoutTaken_);
   stdoutTaken_ = platform.stdoutText.size();

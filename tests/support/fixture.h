@@ -27,6 +27,8 @@ class ModelTest : public ::testing::TestWithParam<const ModelProfile*> {
 
   // The frames written to the DDC/CI address (write phases), in order.
   std::vector<std::vector<uint8_t>> framesSent() const;
+  // The command packets (type, value) written since the request with the given index.
+  std::vector<std::pair<uint8_t, uint8_t>> commandsSent(size_t fromRequest = 0) const;
   // Console text printed since the last call.
   std::string takeStdout();
   std::string readFile(const std::string& path) const;

@@ -212,6 +212,7 @@ void TestPlatform::startDetachedThread(std::function<void()> body) {
 void TestPlatform::sleepFor(double seconds) {
   sleeps.push_back(seconds);
   now += seconds;
+  if (onSleep) onSleep(seconds);
 }
 
 platform::TimerId TestPlatform::scheduleRepeatingTimer(double interval,

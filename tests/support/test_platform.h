@@ -93,6 +93,7 @@ class TestPlatform : public platform::DisplayServices,
   // Clock.
   double now = 0;
   std::vector<double> sleeps;
+  std::function<void(double)> onSleep;
   double sleptSince(size_t firstSleep) const;
 
   // Main thread, timers, monitors.

@@ -27,10 +27,9 @@ class KeyboardServices {
   // False when there is no current ASCII-capable layout with key data.
   virtual bool hasKeyLayout() = 0;
   // The characters a virtual key code produces with no modifier keys, starting
-  // from the given dead-key state; composeDeadKeys false leaves dead keys as a
-  // state instead of characters.
-  virtual KeyTranslation translateKey(uint16_t keyCode, uint32_t deadKeyState,
-                                      bool composeDeadKeys) = 0;
+  // from the given dead-key state. With noDeadKeys a dead key gives its own
+  // character; without, it gives no character and a new dead-key state.
+  virtual KeyTranslation translateKey(uint16_t keyCode, uint32_t deadKeyState, bool noDeadKeys) = 0;
   virtual std::optional<std::vector<SystemHotKey>> copySymbolicHotKeys() = 0;
 };
 

@@ -165,7 +165,7 @@ class TestPlatform : public platform::DisplayServices,
   // platform::KeyboardServices
   bool hasKeyLayout() override { return layoutAvailable; }
   platform::KeyTranslation translateKey(uint16_t keyCode, uint32_t deadKeyState,
-                                        bool composeDeadKeys) override;
+                                        bool noDeadKeys) override;
   std::optional<std::vector<platform::SystemHotKey>> copySymbolicHotKeys() override {
     return systemHotKeys;
   }

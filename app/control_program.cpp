@@ -1,0 +1,69 @@
+#include "app/control_program.h"
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include "app/main_window.h"
+#include "core/app_delegate.h"
+#include "platform/composite_displays.h"
+#include "platform/emulated/emulated_displays.h"
+#include "platform/key_table_keyboard.h"
+#include "platform/platform.h"
+#include "platform/qt/qt_app_framework.h"
+
+namespace {
+
+int gSignalPipe[2] = {-1, -1};
+
+void forwardSignal(int) {
+  const char signalled = 1;
+  [[maybe_unused]] ssize_t written = write(gSignalPipe[1], &signalled, 1);
+}
+
+// SIGTERM, SIGINT and the end of the desktop session are terminations through
+// the platform: the delegate's termination runs, then the process ends.
+void watchTermination(AppDelegate& delegate) {
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, qApp);
+  QObject::connect(notifier, &QSocketNotifier::activated, qApp, [&delegate] {
+    delegate.applicationWillTerminate();
+    platform::app().exitProcess(0);
+  });
+  struct sigaction action {};
+  action.sa_handler = forwardSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp,
+                   [&delegate](QSessionManager&) { delegate.applicationWillTerminate(); });
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp,
+                   [&delegate] { delegate.applicationWillTerminate(); });
+}
+
+}  // namespace
+
+int runControlProgram(const ModelProfile& model, int argc, char** argv) {
+  selectProfile(model);
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(model.programName);
+  QApplication::setApplicationVersion("0.1.1");
+
+  platform::QtAppFramework framework(model.programName, nullptr);
+  emulated::EmulatedDisplays emulatedDisplays;
+  platform::CompositeDisplays displays({&emulatedDisplays});
+  platform::KeyTableKeyboard keyboard;
+  platform::install({&displays, &framework, &keyboard});
+
+  MainWindow window;
+  window.show();
+  AppDelegate delegate;
+  watchTermination(delegate);
+  QTimer::singleShot(0, [&delegate] { delegate.applicationDidFinishLaunching(); });
+  return application.exec();
+}

@@ -1,0 +1,62 @@
+#pragma once
+// Serves one emulated Quillmark monitor as a display on a Unix socket, and
+// carries out the emulator's console commands (the monitor's own buttons,
+// its cable and the system's display settings).
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "emulator/quillmark_monitor.h"
+#include "platform/emulated/socket_protocol.h"
+
+namespace emulator {
+
+struct DisplaySettings {
+  uint32_t width = 1600;
+  uint32_t height = 1200;
+  std::vector<emulated::DisplayMode> modes;
+  bool plugged = true;
+};
+
+class EmulatorServer {
+ public:
+  EmulatorServer(QuillmarkMonitor& monitor, DisplaySettings settings);
+  ~EmulatorServer();
+
+  // Creates the socket directory (mode 0700) and starts serving; false if it cannot.
+  bool start(const std::string& directory);
+  void stop();
+  const std::string& socketPath() const { return socketPath_; }
+
+  // One console command ("mode 2", "unplug", "fault nak" ...). Returns false with
+  // a reason for a command it does not understand; sets quit for "quit".
+  bool command(const std::string& line, std::string& error, bool& quit);
+
+  DisplaySettings settings() const;
+  // Called after a mode change made by the system (set-mode or "size").
+  void setModeObserver(std::function<void(uint32_t width, uint32_t height)> observer);
+
+ private:
+  void serve();
+  std::vector<uint8_t> answer(const std::vector<uint8_t>& request);
+  void changeSize(uint32_t width, uint32_t height);
+
+  QuillmarkMonitor& monitor_;
+  mutable std::mutex mutex_;
+  DisplaySettings settings_;
+  std::function<void(uint32_t, uint32_t)> modeObserver_;
+  std::string socketPath_;
+  int listener_ = -1;
+  int wakePipe_[2] = {-1, -1};
+  std::atomic<bool> running_{false};
+  std::thread thread_;
+};
+
+// "WxH" -> width and height, both 1..16384.
+bool parseSize(const std::string& text, uint32_t& width, uint32_t& height);
+
+}  // namespace emulator

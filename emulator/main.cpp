@@ -1,0 +1,169 @@
+// quillmark-emulator: a Quillmark monitor in software, served as a display on
+// a Unix socket, driven from standard input and shown in a window.
+
+#include <signal.h>
+
+#include <QApplication>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "emulator/emulator_server.h"
+#include "emulator/emulator_window.h"
+#include "emulator/wire_log.h"
+
+namespace {
+
+struct Options {
+  emulator::Model model = emulator::Model::Alto;
+  emulator::DisplaySettings display;
+  std::string wireLog;
+  bool headless = false;
+};
+
+void usage() {
+  std::fprintf(stderr,
+               "usage: quillmark-emulator [--model alto|tenor] [--size WxH] [--modes WxH,...]\n"
+               "                          [--wire-log FILE] [--headless]\n"
+               "commands on standard input: mode N, wake, threshold TYPE LEVEL, unplug, plug,\n"
+               "  size WxH, fault none|no-answer|bad-checksum|wrong-code|nak|no-bus, quit\n");
+}
+
+bool parseModes(const std::string& list, std::vector<emulated::DisplayMode>& modes) {
+  modes.clear();
+  std::istringstream in(list);
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    emulated::DisplayMode mode;
+    if (!emulator::parseSize(item, mode.width, mode.height)) return false;
+    modes.push_back(mode);
+  }
+  return !modes.empty() && modes.size() <= emulated::kMaxModes;
+}
+
+bool parseOptions(int argc, char** argv, Options& options) {
+  parseModes("1600x1200,1440x900,1280x800,1100x825,825x1100", options.display.modes);
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (option == "--headless") {
+      options.headless = true;
+    } else if (option == "--model" && hasValue) {
+      const std::string model = argv[++i];
+      if (model != "alto" && model != "tenor") return false;
+      options.model = model == "alto" ? emulator::Model::Alto : emulator::Model::Tenor;
+    } else if (option == "--size" && hasValue) {
+      if (!emulator::parseSize(argv[++i], options.display.width, options.display.height)) {
+        return false;
+      }
+    } else if (option == "--modes" && hasValue) {
+      if (!parseModes(argv[++i], options.display.modes)) return false;
+    } else if (option == "--wire-log" && hasValue) {
+      options.wireLog = argv[++i];
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+uint64_t millisecondsSinceStart() {
+  static const auto start = std::chrono::steady_clock::now();
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now() - start)
+                                   .count());
+}
+
+std::mutex gQuitMutex;
+std::condition_variable gQuitCondition;
+bool gQuit = false;
+
+void requestQuit(bool headless) {
+  {
+    std::lock_guard<std::mutex> lock(gQuitMutex);
+    gQuit = true;
+  }
+  gQuitCondition.notify_all();
+  if (!headless)
+    QMetaObject::invokeMethod(
+        qApp, [] { QApplication::quit(); }, Qt::QueuedConnection);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!parseOptions(argc, argv, options)) {
+    usage();
+    return 2;
+  }
+  // SIGINT and SIGTERM are taken by one thread so that the socket is always removed.
+  sigset_t terminationSignals;
+  sigemptyset(&terminationSignals);
+  sigaddset(&terminationSignals, SIGINT);
+  sigaddset(&terminationSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &terminationSignals, nullptr);
+
+  millisecondsSinceStart();
+  emulator::QuillmarkMonitor monitor(options.model, millisecondsSinceStart);
+  emulator::WireLog wireLog;
+  if (!options.wireLog.empty() && !wireLog.open(options.wireLog)) {
+    std::fprintf(stderr, "cannot write the wire log %s\n", options.wireLog.c_str());
+    return 1;
+  }
+  monitor.setObserver(
+      [&wireLog](const emulator::WireRecord& record) { wireLog.write(emulator::toJson(record)); });
+  emulator::EmulatorServer server(monitor, options.display);
+  server.setModeObserver([&wireLog](uint32_t width, uint32_t height) {
+    wireLog.write(emulator::modeChangeJson(millisecondsSinceStart(), width, height));
+  });
+  if (!server.start(emulated::socketDirectory())) {
+    std::fprintf(stderr, "cannot serve a display in %s\n", emulated::socketDirectory().c_str());
+    return 1;
+  }
+  std::fprintf(stdout, "serving %s on %s\n",
+               options.model == emulator::Model::Alto ? "Alto" : "Tenor",
+               server.socketPath().c_str());
+  std::fflush(stdout);
+
+  std::unique_ptr<QApplication> application;
+  std::unique_ptr<emulator::EmulatorWindow> window;
+  if (!options.headless) {
+    application = std::make_unique<QApplication>(argc, argv);
+    window = std::make_unique<emulator::EmulatorWindow>(monitor, server);
+    window->show();
+  }
+  const bool headless = options.headless;
+  std::thread([headless, &terminationSignals] {
+    int received = 0;
+    sigwait(&terminationSignals, &received);
+    requestQuit(headless);
+  }).detach();
+  std::thread([headless, &server] {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+      std::string error;
+      bool quit = false;
+      if (!server.command(line, error, quit)) std::fprintf(stderr, "%s\n", error.c_str());
+      if (quit) {
+        requestQuit(headless);
+        return;
+      }
+    }
+    // End of input (started in the background): keep serving until a signal.
+  }).detach();
+
+  if (application) {
+    application->exec();
+  } else {
+    std::unique_lock<std::mutex> lock(gQuitMutex);
+    gQuitCondition.wait(lock, [] { return gQuit; });
+  }
+  server.stop();
+  std::fflush(nullptr);
+  _exit(0);
+}

@@ -1,0 +1,223 @@
+#include "platform/emulated/emulated_displays.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "platform/i2c_request.h"
+
+namespace emulated {
+namespace {
+
+constexpr const char* kSocketSuffix = ".sock";
+
+class Socket {
+ public:
+  explicit Socket(int descriptor) : descriptor_(descriptor) {}
+  ~Socket() {
+    if (descriptor_ >= 0) close(descriptor_);
+  }
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+  int get() const { return descriptor_; }
+  bool valid() const { return descriptor_ >= 0; }
+
+ private:
+  int descriptor_;
+};
+
+bool exchange(int socket, const std::vector<uint8_t>& request, std::vector<uint8_t>& answer) {
+  return sendMessage(socket, request) && receiveMessage(socket, answer);
+}
+
+// A bus of an emulated display: plain writes and reads over the open socket.
+class SocketDevice : public platform::I2CDevice {
+ public:
+  explicit SocketDevice(int socket) : socket_(socket) {}
+
+  bool write(uint8_t address7, const uint8_t* data, uint32_t count) override {
+    if (count > kMaxTransfer) return false;
+    MessageWriter request;
+    request.u8(kWrite).u8(address7).u32(count).bytes(data, count);
+    std::vector<uint8_t> answer;
+    if (!exchange(socket_, request.data(), answer)) return false;
+    MessageReader reader(answer);
+    uint8_t acknowledged = 0;
+    return reader.u8(acknowledged) && reader.atEnd() && acknowledged == 1;
+  }
+
+  bool read(uint8_t address7, uint8_t* data, uint32_t count) override {
+    if (count > kMaxTransfer) return false;
+    MessageWriter request;
+    request.u8(kRead).u8(address7).u32(count);
+    std::vector<uint8_t> answer;
+    if (!exchange(socket_, request.data(), answer)) return false;
+    MessageReader reader(answer);
+    uint8_t acknowledged = 0;
+    uint32_t length = 0;
+    std::vector<uint8_t> bytes;
+    if (!reader.u8(acknowledged) || !reader.u32(length) || length != count ||
+        !reader.bytes(bytes, length) || !reader.atEnd()) {
+      return false;
+    }
+    std::copy(bytes.begin(), bytes.end(), data);
+    return acknowledged == 1;
+  }
+
+ private:
+  int socket_;
+};
+
+class EmulatedConnection : public platform::I2CConnection {
+ public:
+  explicit EmulatedConnection(int socket) : socket_(socket), device_(socket) {}
+  bool sendRequest(platform::I2CRequest& request) override {
+    return platform::carryOutRequest(request, device_, [](uint32_t milliseconds) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    });
+  }
+
+ private:
+  Socket socket_;
+  SocketDevice device_;
+};
+
+class EmulatedConfiguration : public platform::DisplayConfiguration {
+ public:
+  explicit EmulatedConfiguration(EmulatedDisplays& displays) : displays_(displays) {}
+  void configureDisplayWithDisplayMode(platform::DisplayID display,
+                                       const platform::DisplayMode& mode) override {
+    pending_.emplace_back(display, mode);
+  }
+  bool complete() override {
+    bool applied = true;
+    for (const auto& [display, mode] : pending_) {
+      applied = displays_.applyMode(display, mode.width, mode.height) && applied;
+    }
+    return applied;
+  }
+  void cancel() override { pending_.clear(); }
+
+ private:
+  EmulatedDisplays& displays_;
+  std::vector<std::pair<platform::DisplayID, platform::DisplayMode>> pending_;
+};
+
+}  // namespace
+
+EmulatedDisplays::EmulatedDisplays(std::string directory) : directory_(std::move(directory)) {}
+
+std::optional<std::string> EmulatedDisplays::socketPath(platform::DisplayID display) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const auto& [name, id] : ids_) {
+    if (id == display) return directory_ + "/" + name;
+  }
+  return std::nullopt;
+}
+
+std::optional<DisplayInfo> EmulatedDisplays::info(platform::DisplayID display) {
+  const auto path = socketPath(display);
+  if (!path) return std::nullopt;
+  Socket socket(connectTo(*path));
+  if (!socket.valid()) return std::nullopt;
+  std::vector<uint8_t> answer;
+  if (!exchange(socket.get(), MessageWriter().u8(kInfo).data(), answer)) return std::nullopt;
+  return decodeInfo(answer);
+}
+
+std::optional<std::vector<platform::DisplayID>> EmulatedDisplays::onlineDisplayList() {
+  std::vector<std::string> names;
+  if (DIR* directory = opendir(directory_.c_str())) {
+    while (const dirent* entry = readdir(directory)) {
+      const std::string name = entry->d_name;
+      if (name.size() > 5 && name.compare(name.size() - 5, 5, kSocketSuffix) == 0) {
+        names.push_back(name);
+      }
+    }
+    closedir(directory);
+  }
+  std::sort(names.begin(), names.end());
+  std::vector<platform::DisplayID> online;
+  for (const auto& name : names) {
+    platform::DisplayID id;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      auto [entry, added] = ids_.try_emplace(name, kEmulatedDisplayBit | (ids_.size() + 1));
+      id = entry->second;
+    }
+    // A socket left behind by an emulator that died is not a display.
+    if (info(id) && online.size() < platform::kMaxOnlineDisplays) online.push_back(id);
+  }
+  return online;
+}
+
+std::optional<platform::FramebufferService> EmulatedDisplays::displayIOServicePort(
+    platform::DisplayID display) {
+  if (!socketPath(display)) return std::nullopt;
+  return platform::FramebufferService{display};
+}
+
+bool EmulatedDisplays::registryEntryPath(const platform::FramebufferService& service) {
+  return socketPath(service.display).has_value();
+}
+
+std::optional<uint32_t> EmulatedDisplays::i2cInterfaceCount(
+    const platform::FramebufferService& service) {
+  const auto described = info(service.display);
+  if (!described) return std::nullopt;
+  return described->busCount;
+}
+
+std::optional<platform::I2CInterface> EmulatedDisplays::copyI2CInterfaceForBus(
+    const platform::FramebufferService& service, uint32_t bus) {
+  if (!socketPath(service.display)) return std::nullopt;
+  return platform::I2CInterface{service.display, bus};
+}
+
+std::unique_ptr<platform::I2CConnection> EmulatedDisplays::i2cInterfaceOpen(
+    const platform::I2CInterface& interface) {
+  const auto path = socketPath(interface.display);
+  if (!path || interface.bus != 0) return nullptr;
+  const int socket = connectTo(*path);
+  if (socket < 0) return nullptr;
+  return std::make_unique<EmulatedConnection>(socket);
+}
+
+std::optional<platform::DisplaySize> EmulatedDisplays::displayBounds(platform::DisplayID display) {
+  const auto described = info(display);
+  if (!described) return std::nullopt;
+  return platform::DisplaySize{static_cast<double>(described->width),
+                               static_cast<double>(described->height)};
+}
+
+std::optional<std::vector<platform::DisplayMode>> EmulatedDisplays::copyAllDisplayModes(
+    platform::DisplayID display) {
+  const auto described = info(display);
+  if (!described) return std::nullopt;
+  std::vector<platform::DisplayMode> modes;
+  for (const auto& mode : described->modes) modes.push_back({mode.width, mode.height, 0});
+  return modes;
+}
+
+std::unique_ptr<platform::DisplayConfiguration> EmulatedDisplays::beginDisplayConfiguration() {
+  return std::make_unique<EmulatedConfiguration>(*this);
+}
+
+bool EmulatedDisplays::applyMode(platform::DisplayID display, uint64_t width, uint64_t height) {
+  const auto path = socketPath(display);
+  if (!path || width > UINT32_MAX || height > UINT32_MAX) return false;
+  Socket socket(connectTo(*path));
+  if (!socket.valid()) return false;
+  MessageWriter request;
+  request.u8(kSetMode).u32(static_cast<uint32_t>(width)).u32(static_cast<uint32_t>(height));
+  std::vector<uint8_t> answer;
+  if (!exchange(socket.get(), request.data(), answer)) return false;
+  MessageReader reader(answer);
+  uint8_t applied = 0;
+  return reader.u8(applied) && reader.atEnd() && applied == 1;
+}
+
+}  // namespace emulated

@@ -1,0 +1,150 @@
+#include "platform/emulated/socket_protocol.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace emulated {
+namespace {
+
+bool waitFor(int socket, short events, int timeoutMs) {
+  pollfd descriptor{socket, events, 0};
+  int ready;
+  do {
+    ready = poll(&descriptor, 1, timeoutMs);
+  } while (ready < 0 && errno == EINTR);
+  return ready == 1 && (descriptor.revents & events) != 0;
+}
+
+bool sendAll(int socket, const uint8_t* data, size_t count, int timeoutMs) {
+  while (count > 0) {
+    if (!waitFor(socket, POLLOUT, timeoutMs)) return false;
+    const ssize_t sent = send(socket, data, count, MSG_NOSIGNAL);
+    if (sent < 0 && errno == EINTR) continue;
+    if (sent <= 0) return false;
+    data += sent;
+    count -= static_cast<size_t>(sent);
+  }
+  return true;
+}
+
+bool receiveAll(int socket, uint8_t* data, size_t count, int timeoutMs) {
+  while (count > 0) {
+    if (!waitFor(socket, POLLIN, timeoutMs)) return false;
+    const ssize_t received = recv(socket, data, count, 0);
+    if (received < 0 && errno == EINTR) continue;
+    if (received <= 0) return false;
+    data += received;
+    count -= static_cast<size_t>(received);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string socketDirectory() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] != '\0') return std::string(runtime) + "/quillmark-displays";
+  return "/tmp/quillmark-displays-" + std::to_string(getuid());
+}
+
+MessageWriter& MessageWriter::u8(uint8_t value) {
+  data_.push_back(value);
+  return *this;
+}
+
+MessageWriter& MessageWriter::u32(uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) data_.push_back(static_cast<uint8_t>(value >> shift));
+  return *this;
+}
+
+MessageWriter& MessageWriter::bytes(const uint8_t* data, uint32_t count) {
+  data_.insert(data_.end(), data, data + count);
+  return *this;
+}
+
+bool MessageReader::u8(uint8_t& value) {
+  if (!ok_ || position_ + 1 > data_.size()) return ok_ = false;
+  value = data_[position_++];
+  return true;
+}
+
+bool MessageReader::u32(uint32_t& value) {
+  if (!ok_ || position_ + 4 > data_.size()) return ok_ = false;
+  value = 0;
+  for (int i = 0; i < 4; ++i) value |= static_cast<uint32_t>(data_[position_++]) << (8 * i);
+  return true;
+}
+
+bool MessageReader::bytes(std::vector<uint8_t>& out, uint32_t count) {
+  if (!ok_ || count > data_.size() - position_) return ok_ = false;
+  out.assign(data_.begin() + static_cast<long>(position_),
+             data_.begin() + static_cast<long>(position_ + count));
+  position_ += count;
+  return true;
+}
+
+std::vector<uint8_t> encodeInfo(const DisplayInfo& info) {
+  MessageWriter writer;
+  writer.u32(info.busCount).u32(info.width).u32(info.height);
+  writer.u32(static_cast<uint32_t>(info.modes.size()));
+  for (const auto& mode : info.modes) writer.u32(mode.width).u32(mode.height);
+  return writer.data();
+}
+
+std::optional<DisplayInfo> decodeInfo(const std::vector<uint8_t>& message) {
+  MessageReader reader(message);
+  DisplayInfo info;
+  uint32_t modeCount = 0;
+  if (!reader.u32(info.busCount) || !reader.u32(info.width) || !reader.u32(info.height) ||
+      !reader.u32(modeCount) || modeCount > kMaxModes || info.busCount > 16) {
+    return std::nullopt;
+  }
+  for (uint32_t i = 0; i < modeCount; ++i) {
+    DisplayMode mode;
+    if (!reader.u32(mode.width) || !reader.u32(mode.height)) return std::nullopt;
+    info.modes.push_back(mode);
+  }
+  if (!reader.atEnd()) return std::nullopt;
+  return info;
+}
+
+bool sendMessage(int socket, const std::vector<uint8_t>& message, int timeoutMs) {
+  if (message.size() > kMaxMessageSize) return false;
+  uint8_t header[4];
+  const auto length = static_cast<uint32_t>(message.size());
+  for (int i = 0; i < 4; ++i) header[i] = static_cast<uint8_t>(length >> (8 * i));
+  return sendAll(socket, header, 4, timeoutMs) &&
+         sendAll(socket, message.data(), message.size(), timeoutMs);
+}
+
+bool receiveMessage(int socket, std::vector<uint8_t>& message, int timeoutMs) {
+  uint8_t header[4];
+  if (!receiveAll(socket, header, 4, timeoutMs)) return false;
+  uint32_t length = 0;
+  for (int i = 0; i < 4; ++i) length |= static_cast<uint32_t>(header[i]) << (8 * i);
+  if (length > kMaxMessageSize) return false;
+  message.resize(length);
+  return receiveAll(socket, message.data(), length, timeoutMs);
+}
+
+int connectTo(const std::string& path) {
+  sockaddr_un address{};
+  if (path.size() >= sizeof address.sun_path) return -1;
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (socket < 0) return -1;
+  if (connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(socket);
+    return -1;
+  }
+  return socket;
+}
+
+}  // namespace emulated

@@ -1,0 +1,26 @@
+#pragma once
+// The one table between this program's virtual key codes (the numbering the
+// private data file stores) and the X11 keysyms and Qt key values that the
+// backends see, with the modifier bits that some keys carry of their own.
+
+#include <cstdint>
+#include <optional>
+
+namespace platform {
+
+struct KeyTableEntry {
+  uint16_t keyCode;       // virtual key code
+  uint32_t keysym;        // X11 keysym (the unshifted one)
+  uint32_t qtKey;         // Qt::Key value
+  uint64_t ownModifiers;  // numeric-pad / function bits the key always carries
+};
+
+std::optional<KeyTableEntry> keyForKeysym(uint32_t keysym);
+std::optional<KeyTableEntry> keyForQtKey(uint32_t qtKey, bool keypad);
+std::optional<KeyTableEntry> keyForCode(uint16_t keyCode);
+
+// Modifier bits of this numbering from the X11 state mask (Shift 1, Lock 2,
+// Control 4, Mod1 = Alt 8, Mod4 = Super 0x40).
+uint64_t modifiersFromX11State(uint32_t state);
+
+}  // namespace platform

@@ -1,0 +1,234 @@
+#include "platform/qt/qt_app_framework.h"
+
+#include <syslog.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+#include <QWindow>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "platform/key_codes.h"
+#include "platform/key_table.h"
+
+namespace platform {
+namespace {
+
+uint64_t modifiersFromQt(unsigned qtModifiers) {
+  uint64_t flags = 0;
+  if (qtModifiers & Qt::ShiftModifier) flags |= kModifierShift;
+  if (qtModifiers & Qt::ControlModifier) flags |= kModifierControl;
+  if (qtModifiers & Qt::AltModifier) flags |= kModifierOption;
+  if (qtModifiers & Qt::MetaModifier) flags |= kModifierCommand;
+  if (qtModifiers & Qt::KeypadModifier) flags |= kModifierNumericPad;
+  return flags;
+}
+
+void writeStream(std::FILE* stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fflush(stream);
+}
+
+}  // namespace
+
+bool eventFromQtKey(int qtKey, unsigned qtModifiers, Event& event) {
+  event.type = kEventKeyDown;
+  event.modifierFlags = modifiersFromQt(qtModifiers);
+  const auto key =
+      keyForQtKey(static_cast<uint32_t>(qtKey), (qtModifiers & Qt::KeypadModifier) != 0);
+  if (!key) return false;
+  event.keyCode = key->keyCode;
+  event.hasKeyCode = true;
+  event.modifierFlags |= key->ownModifiers;
+  return true;
+}
+
+QtAppFramework::QtAppFramework(const char* programName, GlobalEventSource* globalEvents)
+    : globalEvents_(globalEvents) {
+  openlog(programName, LOG_PID, LOG_USER);
+  qApp->installEventFilter(this);
+  QObject::connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow*) {
+    const auto observers = resignObservers_;
+    for (const auto& [id, observer] : observers) observer();
+  });
+}
+
+QtAppFramework::~QtAppFramework() {
+  if (qApp != nullptr) qApp->removeEventFilter(this);
+  closelog();
+}
+
+void QtAppFramework::postToMainThread(std::function<void()> task) {
+  QMetaObject::invokeMethod(qApp, std::move(task), Qt::QueuedConnection);
+}
+
+void QtAppFramework::startDetachedThread(std::function<void()> body) {
+  std::thread(std::move(body)).detach();
+}
+
+void QtAppFramework::sleepFor(double seconds) {
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+TimerId QtAppFramework::scheduleRepeatingTimer(double intervalSeconds,
+                                               std::function<void()> action) {
+  const TimerId id = nextHandle_++;
+  auto* timer = new QTimer(this);
+  timer->setInterval(static_cast<int>(intervalSeconds * 1000));
+  QObject::connect(timer, &QTimer::timeout, this, std::move(action));
+  timer->start();
+  timers_[id] = timer;
+  return id;
+}
+
+void QtAppFramework::invalidateTimer(TimerId timer) {
+  auto found = timers_.find(timer);
+  if (found == timers_.end()) return;
+  found->second->stop();
+  found->second->deleteLater();
+  timers_.erase(found);
+}
+
+MonitorId QtAppFramework::addGlobalEventMonitor(uint64_t mask, EventHandler handler) {
+  const MonitorId id = nextHandle_++;
+  monitors_[id] = Monitor{mask, std::move(handler), {}};
+  if (globalEvents_ != nullptr && !globalEventsStarted_) {
+    globalEventsStarted_ = globalEvents_->start(
+        [this](const Event& event) { postToMainThread([this, event] { deliverGlobal(event); }); });
+  }
+  return id;
+}
+
+MonitorId QtAppFramework::addLocalEventMonitor(uint64_t mask, LocalEventHandler handler) {
+  const MonitorId id = nextHandle_++;
+  monitors_[id] = Monitor{mask, {}, std::move(handler)};
+  return id;
+}
+
+void QtAppFramework::removeEventMonitor(MonitorId monitor) {
+  monitors_.erase(monitor);
+}
+
+ObserverId QtAppFramework::addWindowResignKeyObserver(std::function<void()> observer) {
+  const ObserverId id = nextHandle_++;
+  resignObservers_[id] = std::move(observer);
+  return id;
+}
+
+void QtAppFramework::removeObserver(ObserverId observer) {
+  resignObservers_.erase(observer);
+}
+
+bool QtAppFramework::ownWindowIsActive() const {
+  return QGuiApplication::applicationState() == Qt::ApplicationActive;
+}
+
+// Events while one of this program's windows is active reach the local
+// monitor; the global one must not see them a second time.
+void QtAppFramework::deliverGlobal(const Event& event) {
+  if (ownWindowIsActive()) return;
+  const auto monitors = monitors_;
+  for (const auto& [id, monitor] : monitors) {
+    if (monitor.global && (monitor.mask & eventMaskBit(event.type)) != 0) monitor.global(event);
+  }
+}
+
+bool QtAppFramework::eventFilter(QObject* watched, QEvent* qtEvent) {
+  // Every input event reaches its window first; handling it only there sees it once.
+  if (!watched->isWindowType()) return false;
+  Event event;
+  switch (qtEvent->type()) {
+    case QEvent::KeyPress: {
+      const auto* key = static_cast<QKeyEvent*>(qtEvent);
+      if (!eventFromQtKey(key->key(), key->modifiers(), event)) event.hasKeyCode = false;
+      break;
+    }
+    case QEvent::MouseMove:
+      event.type = kEventMouseMoved;
+      event.modifierFlags = modifiersFromQt(QGuiApplication::keyboardModifiers());
+      break;
+    case QEvent::Wheel:
+      event.type = kEventScrollWheel;
+      event.modifierFlags = modifiersFromQt(QGuiApplication::keyboardModifiers());
+      break;
+    default:
+      return false;
+  }
+  bool passOn = true;
+  const auto monitors = monitors_;
+  for (const auto& [id, monitor] : monitors) {
+    if (!monitor.local || (monitor.mask & eventMaskBit(event.type)) == 0) continue;
+    if (monitors_.count(id) != 0) passOn = monitor.local(event) && passOn;
+  }
+  return !passOn;
+}
+
+int QtAppFramework::runModalAlert(const Alert& alert) {
+  QMessageBox box(alert.style == 2 ? QMessageBox::Critical : QMessageBox::Warning,
+                  QString::fromStdString(alert.messageText),
+                  QString::fromStdString(alert.informativeText));
+  std::vector<QAbstractButton*> buttons;
+  for (const auto& title : alert.buttons) {
+    if (title.empty()) continue;
+    buttons.push_back(box.addButton(QString::fromStdString(title), QMessageBox::AcceptRole));
+  }
+  if (!buttons.empty()) box.setDefaultButton(static_cast<QPushButton*>(buttons.front()));
+  box.exec();
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    if (box.clickedButton() == buttons[i]) return static_cast<int>(i);
+  }
+  return 0;
+}
+
+void QtAppFramework::beep() {
+  QApplication::beep();
+}
+
+// Qt 6.4 has no announcement event; screen readers follow the recorder's
+// accessible name instead, which changes with the same state.
+void QtAppFramework::announce(const std::string&, int) {}
+
+bool QtAppFramework::openURL(const std::string& url) {
+  return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+void QtAppFramework::miniaturizeAll() {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->isVisible()) window->showMinimized();
+  }
+}
+
+void QtAppFramework::exitProcess(int status) {
+  std::fflush(nullptr);
+  _exit(status);
+}
+
+void QtAppFramework::systemLog(const std::string& text) {
+  syslog(LOG_NOTICE, "%s", text.c_str());
+  std::string copy = text;
+  if (copy.empty() || copy.back() != '\n') copy += '\n';
+  writeStream(stderr, copy);
+}
+
+void QtAppFramework::standardOutput(std::string_view text) {
+  writeStream(stdout, text);
+}
+
+void QtAppFramework::standardError(std::string_view text) {
+  writeStream(stderr, text);
+}
+
+std::string QtAppFramework::homeDirectory() {
+  return QDir::homePath().toStdString();
+}
+
+}  // namespace platform

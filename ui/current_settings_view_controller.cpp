@@ -1,0 +1,75 @@
+#include "ui/current_settings_view_controller.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/parameters.h"
+
+namespace {
+
+QString text(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+const char* kNotEnabled = " 未启用";
+
+QString modeName(uint8_t mode) {
+  static const char* kNames[] = {"A2", "Floyd", "A2", "A16", "A5", "A2", "A61"};
+  return mode >= 1 && mode <= 6 ? kNames[mode] : "UNKNOWN";
+}
+
+}  // namespace
+
+CurrentSettingsViewController::CurrentSettingsViewController(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(text("当前设置 / Current settings"));
+  auto* layout = new QVBoxLayout(this);
+  auto* form = new QFormLayout;
+  form->setLabelAlignment(Qt::AlignRight);
+  form->setHorizontalSpacing(16);
+  QLabel** fields[] = {&CurrentMode,
+                       &CurrentWorkMode,
+                       &CurrentModeThreshold,
+                       &CurrentModeResolution,
+                       &CurrentRefreshMethod,
+                       &CurrentRefreshHandSoft,
+                       &CurrentRefreshHandHard,
+                       &CurrentSoftVersion};
+  const char* captions[] = {"显示模式 / Display mode:",     "工作模式 / Work mode:",
+                            "对比度 / Contrast:",           "分辨率 / Resolution:",
+                            "自动刷新 / Auto refresh:",     "对比度快捷键 / Contrast hotkeys:",
+                            "刷新快捷键 / Refresh hotkey:", "版本 / Version:"};
+  for (size_t i = 0; i < std::size(fields); ++i) {
+    *fields[i] = new QLabel(this);
+    (*fields[i])->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    form->addRow(text(captions[i]), *fields[i]);
+  }
+  layout->addLayout(form);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] { COK(); });
+  layout->addWidget(buttons);
+  viewDidLoad();
+}
+
+void CurrentSettingsViewController::viewDidLoad() {
+  const uint8_t mode = ShowMode.load();
+  const QString name = modeName(mode);
+  CurrentMode->setText(name);
+  static const char* kWorkModes[] = {"正常模式", "居中模式", "全屏拉伸模式", "等比例拉伸模式"};
+  const uint8_t workMode = WorkMode.load();
+  // A work mode outside 1 to 4 has no name of its own; the field repeats the display mode.
+  CurrentWorkMode->setText(workMode >= 1 && workMode <= 4 ? text(kWorkModes[workMode - 1]) : name);
+  CurrentModeThreshold->setText(QString::asprintf("%d", Threshold.load()));
+  CurrentModeResolution->setText(QString::asprintf("%d x %d", Display_X, Display_Y));
+  CurrentRefreshMethod->setText(FreshAutoEnable.load() != 0
+                                    ? QString::asprintf(" %d s", AutoFreshTime.load())
+                                    : text(kNotEnabled));
+  CurrentRefreshHandSoft->setText(FreshHandSoftEnable.load() != 0 ? " Alt + c" : text(kNotEnabled));
+  CurrentRefreshHandHard->setText(FreshHandHardEnable.load() != 0 ? " Alt + h" : text(kNotEnabled));
+  CurrentSoftVersion->setText(QString::asprintf("v0.1.%d", 1));
+}
+
+void CurrentSettingsViewController::COK() {
+  accept();
+}

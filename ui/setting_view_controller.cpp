@@ -1,0 +1,447 @@
+#include "ui/setting_view_controller.h"
+
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "core/app_delegate.h"
+#include "core/parameters.h"
+#include "core/runtime_flags.h"
+#include "link/model_profile.h"
+#include "link/tl_log.h"
+#include "platform/platform.h"
+#include "ui/console.h"
+
+namespace {
+
+constexpr int kPresetThresholds[3] = {130, 170, 190};
+constexpr int kSelfDefined = 3;
+constexpr uint32_t kShortestInterval = 15;
+constexpr uint32_t kLongestInterval = 600;
+
+QString text(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+// The leading number of a text, 0 when there is none, held to 32 bits.
+int32_t integerValue(const QString& value) {
+  const long long number = std::strtoll(value.toUtf8().constData(), nullptr, 10);
+  if (number > INT32_MAX) return INT32_MAX;
+  if (number < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(number);
+}
+
+void setFieldEnabled(QLineEdit* field, bool enabled) {
+  field->setEnabled(enabled);
+  QPalette palette = field->palette();
+  palette.setColor(QPalette::Base, enabled ? Qt::white : Qt::lightGray);
+  field->setPalette(palette);
+}
+
+void alert(const char* informative) {
+  platform::app().runModalAlert({"Warning!!!\n", informative, {"Ok"}, 1});
+}
+
+int presetColumn(int threshold) {
+  for (int column = 0; column < 3; ++column) {
+    if (kPresetThresholds[column] == threshold) return column;
+  }
+  return kSelfDefined;
+}
+
+// A recorder's shortcut becomes the hotkey only with a key and modifiers.
+void takeHotkey(const MASShortcutView* recorder, std::atomic<uint32_t>& keyCode,
+                std::atomic<uint32_t>& modifierFlags) {
+  const auto& shortcut = recorder->shortcutValue();
+  const uint32_t key = shortcut ? shortcut->carbonKeyCode() : 0;
+  const auto flags = static_cast<uint32_t>(shortcut ? shortcut->modifierFlags() : 0);
+  if (key == 0 || flags == 0) return;
+  keyCode = key;
+  modifierFlags = flags;
+}
+
+}  // namespace
+
+SettingViewController::SettingViewController(QWidget* parent) : QDialog(parent) {
+  buildLayout();
+  connect(mode_slider, &QSlider::valueChanged, this, [this](int) {
+    if (!settingSlider_) slider_action();
+  });
+  connect(slider_edit, &QLineEdit::editingFinished, this, [this] {
+    if (slider_edit->isModified()) {
+      slider_edit->setModified(false);
+      slider_edit_action();
+    }
+  });
+  DefineThresholdRadio->setAction([this] { DefineThresholdRadioAction(); });
+  WorkModeRadio->setAction([this] { WorkModeRadioAction(); });
+  connect(AutoRefreshTime, &QLineEdit::editingFinished, this, [this] {
+    if (AutoRefreshTime->isModified()) {
+      AutoRefreshTime->setModified(false);
+      RefreshTimeAction();
+    }
+  });
+  connect(RefreshAutoCheckBox, &QCheckBox::clicked, this, [this] { RefreshAutoCheckboxAction(); });
+  connect(RefreshHandSoftCheckbox, &QCheckBox::clicked, this, [this] { ContrastAction(); });
+  connect(RefreshHandHardCheckBox, &QCheckBox::clicked, this, [this] { RefreshAction(); });
+  connect(OKButtonRef, &QPushButton::clicked, this, [this] { SOK(); });
+  connect(CancelButtonRef, &QPushButton::clicked, this, [this] { SCancel(); });
+  connect(this, &QDialog::finished, this, [this] { windowWillClose(); });
+  viewDidLoad();
+}
+
+SettingViewController::~SettingViewController() {
+  tl_log("______________-    setting view controller dealloc finished.\n");
+  ThresholdView* self = this;
+  SVC.compare_exchange_strong(self, nullptr);
+}
+
+void SettingViewController::buildLayout() {
+  setWindowTitle(profile().programName);
+  auto* layout = new QVBoxLayout(this);
+  layout->setSpacing(10);
+
+  auto* display = new QGroupBox(this);
+  auto* displayGrid = new QGridLayout(display);
+  ShowModeLabelRef = new QLabel(display);
+  ShowModeLabel = new QLabel(display);
+  ShowModeSetttingLabelRef = new QLabel(display);
+  STRING_show_mode = new QLabel(display);
+  NormalShowModeLabelRef = new QLabel(display);
+  ShowModeRadio = new RadioMatrix(1, 3, display);
+  WorkModeRadio = new RadioMatrix(1, 4, display);
+  ResolutionSelectRadio = new RadioMatrix(1, 2, display);
+  displayGrid->addWidget(ShowModeLabelRef, 0, 0, Qt::AlignRight);
+  displayGrid->addWidget(ShowModeLabel, 0, 1);
+  displayGrid->addWidget(ShowModeSetttingLabelRef, 1, 0, Qt::AlignRight);
+  displayGrid->addWidget(STRING_show_mode, 1, 1);
+  displayGrid->addWidget(NormalShowModeLabelRef, 2, 1);
+  displayGrid->addWidget(ShowModeRadio, 3, 0, 1, 2);
+  displayGrid->addWidget(WorkModeRadio, 4, 0, 1, 2);
+  displayGrid->addWidget(ResolutionSelectRadio, 5, 0, 1, 2);
+  layout->addWidget(display);
+
+  auto* contrast = new QGroupBox(this);
+  auto* contrastGrid = new QGridLayout(contrast);
+  ThresholdLabelRef = new QLabel(contrast);
+  DefineThresholdRadio = new RadioMatrix(1, 4, contrast);
+  mode_slider = new QSlider(Qt::Horizontal, contrast);
+  mode_slider->setRange(0, 255);
+  mode_slider->setPageStep(10);
+  slider_edit = new QLineEdit(contrast);
+  slider_edit->setMaximumWidth(64);
+  contrastGrid->addWidget(ThresholdLabelRef, 0, 0, 1, 2);
+  contrastGrid->addWidget(DefineThresholdRadio, 1, 0, 1, 2);
+  contrastGrid->addWidget(mode_slider, 2, 0);
+  contrastGrid->addWidget(slider_edit, 2, 1);
+  layout->addWidget(contrast);
+
+  auto* refresh = new QGroupBox(this);
+  auto* refreshGrid = new QGridLayout(refresh);
+  RefreshSettingLabelRef = new QLabel(refresh);
+  RefreshAutoCheckBox = new QCheckBox(refresh);
+  AutoRefreshScaleLabelRef = new QLabel(refresh);
+  AutoRefreshTime = new QLineEdit(refresh);
+  AutoRefreshTime->setMaximumWidth(64);
+  refreshGrid->addWidget(RefreshSettingLabelRef, 0, 0);
+  refreshGrid->addWidget(RefreshAutoCheckBox, 0, 1);
+  refreshGrid->addWidget(AutoRefreshScaleLabelRef, 1, 0, Qt::AlignRight);
+  refreshGrid->addWidget(AutoRefreshTime, 1, 1);
+  layout->addWidget(refresh);
+
+  auto* hotkeys = new QGroupBox(this);
+  auto* hotkeyGrid = new QGridLayout(hotkeys);
+  RefreshHandSoftCheckbox = new QCheckBox(hotkeys);
+  ThresholdKeyBinding = new MASShortcutView(hotkeys);
+  ThresholdKeyBindingDown = new MASShortcutView(hotkeys);
+  RefreshHandHardCheckBox = new QCheckBox(hotkeys);
+  RefreshKeyBinding = new MASShortcutView(hotkeys);
+  hotkeyGrid->addWidget(RefreshHandSoftCheckbox, 0, 0);
+  hotkeyGrid->addWidget(new QLabel("+", hotkeys), 0, 1, Qt::AlignRight);
+  hotkeyGrid->addWidget(ThresholdKeyBinding, 0, 2);
+  hotkeyGrid->addWidget(new QLabel("-", hotkeys), 1, 1, Qt::AlignRight);
+  hotkeyGrid->addWidget(ThresholdKeyBindingDown, 1, 2);
+  hotkeyGrid->addWidget(RefreshHandHardCheckBox, 2, 0);
+  hotkeyGrid->addWidget(RefreshKeyBinding, 2, 2);
+  layout->addWidget(hotkeys);
+
+  auto* screen = new QGroupBox(this);
+  auto* screenRow = new QHBoxLayout(screen);
+  ScreenSaveTimeEdit = new QLineEdit(screen);
+  ScreenSaveTimeEdit->setMaximumWidth(64);
+  ResolutionNoteText = new QLabel(screen);
+  screenRow->addWidget(ScreenSaveTimeEdit);
+  screenRow->addWidget(new QLabel("s", screen));
+  screenRow->addStretch();
+  screenRow->addWidget(ResolutionNoteText);
+  layout->addWidget(screen);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  CancelButtonRef = new QPushButton(this);
+  OKButtonRef = new QPushButton(this);
+  OKButtonRef->setDefault(true);
+  buttons->addWidget(CancelButtonRef);
+  buttons->addWidget(OKButtonRef);
+  layout->addLayout(buttons);
+
+  groups_ = {display, contrast, refresh, hotkeys, screen};
+}
+
+void SettingViewController::setCaptions(bool english) {
+  const bool flexible = ResCommMode.load() == 1;
+  const ModelProfile& model = profile();
+  NormalShowModeLabelRef->setText(
+      flexible ? (english ? "Flexiable RES mode" : text("可变分辨率模式"))
+               : (english ? text(model.fixedModeLabelEnglish) : text(model.fixedModeLabelChinese)));
+  ShowModeLabelRef->setText(english ? "Current show mode:" : text("当前显示模式:"));
+  ShowModeSetttingLabelRef->setText(english ? "Normal show mode setting:" : text("正常显示模式:"));
+  ThresholdLabelRef->setText(english ? ":     contrast setting" : text(":     对比度设置"));
+  RefreshSettingLabelRef->setText(english ? "Refresh setting:" : text("刷新设置:"));
+  AutoRefreshScaleLabelRef->setText(english ? "interval time:" : text("自动刷新间隔:"));
+  RefreshAutoCheckBox->setText(english ? "auto refresh" : text("定时自动刷新"));
+  RefreshHandSoftCheckbox->setText(english ? "Contrast hotkey" : text("对比度快捷键"));
+  RefreshHandHardCheckBox->setText(english ? "Refresh hotkey" : text("刷新快捷键"));
+  OKButtonRef->setText(english ? "OK" : text("确定"));
+  CancelButtonRef->setText(english ? "Cancel" : text("取消"));
+  const char* presets[2][4] = {{"浅", "适中", "深", "自定义"},
+                               {"Low", "Medium", "High", "Self Def"}};
+  for (int column = 0; column < 4; ++column) {
+    DefineThresholdRadio->cells()[column]->setText(text(presets[english][column]));
+  }
+  const char* groupTitles[2][5] = {
+      {"显示模式", "对比度", "刷新", "快捷键", "屏幕保护 (秒)"},
+      {"Display mode", "Contrast", "Refresh", "Hotkeys", "Screen save (seconds)"}};
+  for (size_t i = 0; i < groups_.size(); ++i) groups_[i]->setTitle(text(groupTitles[english][i]));
+}
+
+void SettingViewController::viewDidLoad() {
+  SVC = this;
+  const bool soft = FreshHandSoftEnable.load() == 1;
+  const bool hard = FreshHandHardEnable.load() == 1;
+  ThresholdKeyBinding->setShortcutValue(
+      MASShortcut::shortcutWithKeyCode(ContrastHotkeyKeyCode, ContrastHotkeyModifierFlags));
+  ThresholdKeyBindingDown->setShortcutValue(
+      MASShortcut::shortcutWithKeyCode(ContrastHotkeyDownKeyCode, ContrastHotkeyDownModifierFlags));
+  ThresholdKeyBinding->setEnabled(soft);
+  ThresholdKeyBindingDown->setEnabled(soft);
+  RefreshKeyBinding->setShortcutValue(
+      MASShortcut::shortcutWithKeyCode(RefreshHotkeyKeyCode, RefreshHotkeyModifierFlags));
+  RefreshKeyBinding->setEnabled(hard);
+  const auto& contrastUp = *ThresholdKeyBinding->shortcutValue();
+  consoleLine("______  %lu , %lu.\n", static_cast<unsigned long>(contrastUp.keyCode()),
+              static_cast<unsigned long>(contrastUp.modifierFlags()));
+  setCaptions(Language.load() == kLanguageEnglish);
+  showThreshold(Threshold.load());
+  const int workMode = WorkMode.load();
+  WorkModeRadio->selectCellAtRow(0, workMode - 1);
+  selectPreset(Threshold.load());
+  ResolutionSelectRadio->hide();
+  ResolutionNoteText->setText("Not supported this feature!");
+  if (workMode >= 1 && workMode <= 4) WorkModeRadio->selectCellAtRow(0, workMode - 1);
+  WorkModeRadio->hide();
+  const uint8_t mode = ShowMode.load();
+  consoleLine("ShowMode is %d\n", mode);
+  ShowModeRadio->setEnabled(false);
+  static const int kModeColumns[] = {-1, 1, 0, 2, 1, 0, 2};
+  if (mode >= 1 && mode <= 6) {
+    ShowModeRadio->selectCellAtRow(0, kModeColumns[mode]);
+    const char* names[] = {"", "Floyd", "A2", profile().showMode3Name, "A5", "A2", "A61"};
+    STRING_show_mode->setText(names[mode]);
+    ShowModeLabel->setText(names[mode]);
+  }
+  ShowModeRadio->hide();
+  AutoRefreshTime->setText(QString::asprintf("%d", AutoFreshTime.load()));
+  const bool autoRefresh = FreshAutoEnable.load() != 0;
+  RefreshAutoCheckBox->setChecked(autoRefresh);
+  setFieldEnabled(AutoRefreshTime, autoRefresh);
+  RefreshHandSoftCheckbox->setChecked(FreshHandSoftEnable.load() != 0);
+  RefreshHandHardCheckBox->setChecked(FreshHandHardEnable.load() != 0);
+  ScreenSaveTimeEdit->setText(QString::asprintf("%d", ScreenSaveTime.load()));
+  setFieldEnabled(ScreenSaveTimeEdit, false);
+  if (mode == 3 || mode == 6) {
+    DefineThresholdRadio->setEnabled(false);
+    slider_edit->setEnabled(false);
+    mode_slider->setEnabled(false);
+  } else if ((mode == 1 || mode == 4) && profile().presetsDisabledInFloydAndA5) {
+    DefineThresholdRadio->setEnabled(false);
+  }
+}
+
+void SettingViewController::setSliderValue(int value) {
+  settingSlider_ = true;
+  mode_slider->setValue(value);  // the slider keeps the value within its range
+  settingSlider_ = false;
+}
+
+void SettingViewController::showThreshold(int threshold) {
+  slider_edit->setText(QString::asprintf("%d", threshold));
+  setSliderValue(threshold);
+}
+
+void SettingViewController::selectPreset(int threshold) {
+  DefineThresholdRadio->selectCellAtRow(0, presetColumn(threshold));
+}
+
+void SettingViewController::preview() {
+  const auto value = static_cast<uint16_t>(mode_slider->value());
+  SettingViewControllerThreshold.store(value, std::memory_order_release);
+  if (value != Threshold.load()) SettingViewControllerThresholdFlag.store(1);
+}
+
+void SettingViewController::slider_action() {
+  DefineThresholdRadio->selectCellAtRow(0, kSelfDefined);
+  slider_edit->setText(QString::asprintf("%d", mode_slider->value()));
+  consoleLine("threshold is %ld.\n", static_cast<long>(mode_slider->value()));
+  preview();
+}
+
+void SettingViewController::slider_edit_action() {
+  DefineThresholdRadio->selectCellAtRow(0, kSelfDefined);
+  const int32_t value = integerValue(slider_edit->text());
+  const uint8_t mode = ShowMode.load();
+  if ((mode == 2 || mode == 5) && static_cast<uint32_t>(value) >= 256) {
+    alert("Threshold should bettween 0 to 255");
+    showThreshold(Threshold.load());
+    return;
+  }
+  setSliderValue(value);
+  preview();
+}
+
+void SettingViewController::DefineThresholdRadioAction() {
+  const int column = DefineThresholdRadio->selectedColumn();
+  if (column < 0 || column >= kSelfDefined) return;
+  showThreshold(kPresetThresholds[column]);
+  preview();
+}
+
+void SettingViewController::updateThreshold() {
+  showThreshold(Threshold.load());
+  selectPreset(Threshold.load());
+}
+
+void SettingViewController::RefreshTimeAction() {
+  const auto value = static_cast<uint32_t>(integerValue(AutoRefreshTime->text()));
+  if (value > kLongestInterval || value < kShortestInterval) {
+    alert("Refresh time should bettween 15s to 600s");
+    AutoRefreshTime->setText("15");
+  }
+}
+
+void SettingViewController::RefreshAutoCheckboxAction() {
+  setFieldEnabled(AutoRefreshTime, RefreshAutoCheckBox->isChecked());
+}
+
+void SettingViewController::ContrastAction() {
+  const bool on = RefreshHandSoftCheckbox->isChecked();
+  ThresholdKeyBinding->setEnabled(on);
+  ThresholdKeyBindingDown->setEnabled(on);
+}
+
+void SettingViewController::RefreshAction() {
+  RefreshKeyBinding->setEnabled(RefreshHandHardCheckBox->isChecked());
+}
+
+void SettingViewController::dismissController() {
+  QDialog::done(QDialog::Accepted);
+}
+
+void SettingViewController::SOK() {
+  dismissController();
+  ScreenSaveCount = 0;
+  SVC = nullptr;
+  const int workColumn = WorkModeRadio->selectedColumn();
+  WorkMode = static_cast<uint8_t>(workColumn >= 0 && workColumn <= 3 ? workColumn + 1 : 1);
+  const bool flexible = ResCommMode.load() == 1;
+  switch (ShowModeRadio->selectedColumn()) {
+    case 0:
+      ShowMode = flexible ? 2 : 5;
+      break;
+    case 1:
+      ShowMode = flexible ? 1 : 4;
+      break;
+    case 2:
+      ShowMode = flexible ? 3 : 6;
+      break;
+    default:
+      break;
+  }
+  Threshold = static_cast<uint16_t>(mode_slider->value());
+  FreshHandSoftEnable = RefreshHandSoftCheckbox->isChecked() ? 1 : 0;
+  FreshHandHardEnable = RefreshHandHardCheckBox->isChecked() ? 1 : 0;
+  // Held to 15..600 whatever reached the field, so the timer never runs faster.
+  const auto interval = static_cast<uint32_t>(integerValue(AutoRefreshTime->text()));
+  AutoFreshTime = static_cast<uint16_t>(std::clamp(interval, kShortestInterval, kLongestInterval));
+  if (RefreshAutoCheckBox->isChecked()) {
+    FreshAutoEnable = 1;
+    if (AutoRefreshTimerTurnOnFlag.load() == 1) {
+      appInstance->stopRefreshTimer();
+    } else {
+      AutoRefreshTimerTurnOnFlag = 1;
+    }
+    appInstance->startRefreshTimer();
+  } else {
+    FreshAutoEnable = 0;
+    if (AutoRefreshTimerTurnOnFlag.load() == 1) {
+      AutoRefreshTimerTurnOnFlag = 0;
+      appInstance->stopRefreshTimer();
+    }
+  }
+  const uint8_t mode = ShowMode.load();
+  if (mode != 3 && mode != 6) requestThreshold(Threshold.load());
+  if (FreshHandSoftEnable.load() == 1) {
+    takeHotkey(ThresholdKeyBinding, ContrastHotkeyKeyCode, ContrastHotkeyModifierFlags);
+    takeHotkey(ThresholdKeyBindingDown, ContrastHotkeyDownKeyCode, ContrastHotkeyDownModifierFlags);
+  }
+  if (FreshHandHardEnable.load() == 1) {
+    takeHotkey(RefreshKeyBinding, RefreshHotkeyKeyCode, RefreshHotkeyModifierFlags);
+  }
+  appInstance->globalSaveParameters();
+}
+
+void SettingViewController::SCancel() {
+  dismissController();
+  SVC = nullptr;
+  SettingViewControllerThreshold = Threshold.load();
+  if (mode_slider->value() != Threshold.load()) SettingViewControllerThresholdFlag = 1;
+}
+
+void SettingViewController::reject() {
+  SCancel();
+}
+
+void SettingViewController::SSave() {
+  consoleLine("not implemented yet\n");
+  SOK();
+  appInstance->globalSaveParameters();
+}
+
+void SettingViewController::HotkeyAction() {
+  consoleLine("ssssss.\n");
+  auto& keyboard = platform::keyboard();
+  if (!keyboard.hasKeyLayout()) return;
+  platform::KeyTranslation translation = keyboard.translateKey(7, 0, false);
+  if (translation.ok && translation.characters.empty() && translation.deadKeyState != 0) {
+    translation = keyboard.translateKey(49, translation.deadKeyState, false);
+  }
+  if (translation.ok && !translation.characters.empty()) {
+    platform::app().systemLog(
+        QString::fromStdU16String(translation.characters).toUpper().toStdString());
+  }
+}
+
+void SettingViewController::windowWillClose() {
+  tl_log("______________-    window will close.\n");
+  SVC = nullptr;
+}
+
+void SettingViewController::applicationDidFinishLaunching() {
+  tl_log("______________-    setting view controller finished.\n");
+  SVC = nullptr;
+}

@@ -1,0 +1,81 @@
+#pragma once
+// The settings dialog: display mode, contrast with its live preview on the
+// monitor, automatic refresh, the hotkeys and the screen-save time.
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <vector>
+
+#include "MASShortcuts/mas_shortcut_view.h"
+#include "core/ui_hooks.h"
+#include "ui/radio_matrix.h"
+
+class SettingViewController : public QDialog, public ThresholdView {
+ public:
+  explicit SettingViewController(QWidget* parent = nullptr);
+  ~SettingViewController() override;  // dealloc
+
+  void viewDidLoad();
+  void SOK();
+  void SCancel();
+  void SSave();
+  void slider_action();
+  void slider_edit_action();
+  void DefineThresholdRadioAction();
+  void RefreshTimeAction();
+  void RefreshAutoCheckboxAction();
+  void ContrastAction();
+  void RefreshAction();
+  void updateThreshold() override;
+  void HotkeyAction();
+  void WorkModeRadioAction() {}
+  void ScreenSaveEditAction() {}
+  void windowWillClose();
+  void applicationDidFinishLaunching();
+
+  // Escape and the window's close button are Cancel.
+  void reject() override;
+
+  QLabel* ShowModeLabelRef;
+  QLabel* ShowModeLabel;
+  QLabel* STRING_show_mode;
+  QLabel* NormalShowModeLabelRef;
+  QLabel* ShowModeSetttingLabelRef;
+  RadioMatrix* ShowModeRadio;
+  RadioMatrix* WorkModeRadio;
+  QLabel* ThresholdLabelRef;
+  RadioMatrix* DefineThresholdRadio;
+  QSlider* mode_slider;
+  QLineEdit* slider_edit;
+  QLabel* RefreshSettingLabelRef;
+  QCheckBox* RefreshAutoCheckBox;
+  QLabel* AutoRefreshScaleLabelRef;
+  QLineEdit* AutoRefreshTime;
+  QCheckBox* RefreshHandSoftCheckbox;
+  MASShortcutView* ThresholdKeyBinding;
+  MASShortcutView* ThresholdKeyBindingDown;
+  QCheckBox* RefreshHandHardCheckBox;
+  MASShortcutView* RefreshKeyBinding;
+  QLineEdit* ScreenSaveTimeEdit;
+  RadioMatrix* ResolutionSelectRadio;
+  QLabel* ResolutionNoteText;
+  QPushButton* OKButtonRef;
+  QPushButton* CancelButtonRef;
+
+ private:
+  void buildLayout();
+  void setCaptions(bool english);
+  void showThreshold(int threshold);
+  void setSliderValue(int value);
+  void selectPreset(int threshold);
+  void preview();
+  void dismissController();
+
+  bool settingSlider_ = false;
+  std::vector<QGroupBox*> groups_;
+};

@@ -1,0 +1,280 @@
+#include "ui/view_controller.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "core/app_delegate.h"
+#include "core/parameter_store.h"
+#include "core/parameters.h"
+#include "core/runtime_flags.h"
+#include "link/model_profile.h"
+#include "link/tl_log.h"
+#include "platform/platform.h"
+#include "ui/console.h"
+#include "ui/current_settings_view_controller.h"
+#include "ui/help_view_controller.h"
+#include "ui/setting_view_controller.h"
+#include "ui/warning_alert.h"
+
+struct ViewController::ModeAction {
+  uint8_t flexibleMode;
+  uint8_t fixedMode;
+  QPushButton* ViewController::*button;
+  const char* consoleText;
+  bool pausesLeavingA16;
+  bool setsWorkModeFirst;
+};
+
+namespace {
+
+void pause(double seconds) {
+  platform::app().sleepFor(seconds);
+}
+
+QString text(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+}  // namespace
+
+ViewController::ViewController(QWidget* parent) : QWidget(parent) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(16, 16, 16, 12);
+  layout->setSpacing(12);
+
+  auto* modes = new QGroupBox(this);
+  auto* modeRow = new QHBoxLayout(modes);
+  A5ButtonRef = new QPushButton("A5", modes);
+  A2ButtonRef = new QPushButton("A2", modes);
+  A16ButtonRef = new QPushButton("A16", modes);
+  for (QPushButton* button : {A5ButtonRef, A2ButtonRef, A16ButtonRef}) {
+    button->setMinimumSize(96, 44);
+    modeRow->addWidget(button);
+  }
+  layout->addWidget(modes);
+
+  ResCommModeRadioRef = new RadioMatrix(2, 1, this);
+  layout->addWidget(ResCommModeRadioRef);
+
+  auto* buttons = new QHBoxLayout;
+  SettingButtonRef = new QPushButton(this);
+  CurrentSettingsButton = new QPushButton(this);
+  HelpButton = new QPushButton(this);
+  HideButton = new QPushButton(this);
+  ExitButtonRef = new QPushButton(this);
+  for (QPushButton* button :
+       {SettingButtonRef, CurrentSettingsButton, HelpButton, HideButton, ExitButtonRef}) {
+    buttons->addWidget(button);
+  }
+  layout->addLayout(buttons);
+  StatusLine = new QLabel(this);
+  StatusLine->setAlignment(Qt::AlignCenter);
+  layout->addWidget(StatusLine);
+
+  connect(A2ButtonRef, &QPushButton::clicked, this, [this] { A2Action(); });
+  connect(A5ButtonRef, &QPushButton::clicked, this, [this] { A5Action(); });
+  connect(A16ButtonRef, &QPushButton::clicked, this, [this] { A16Action(); });
+  ResCommModeRadioRef->setAction([this] { WorkModeRadioAction(); });
+  connect(SettingButtonRef, &QPushButton::clicked, this, [this] { presentSettings(); });
+  connect(CurrentSettingsButton, &QPushButton::clicked, this, [this] { presentCurrentSettings(); });
+  connect(HelpButton, &QPushButton::clicked, this, [this] {
+    HelpButtonAction();
+    presentHelp();
+  });
+  connect(HideButton, &QPushButton::clicked, this, [this] { HideAction(); });
+  connect(ExitButtonRef, &QPushButton::clicked, this, [this] { ExitAction(); });
+
+  // The link state is the worker's; the panel shows it as it changes.
+  auto* linkWatch = new QTimer(this);
+  connect(linkWatch, &QTimer::timeout, this, [this] { showLinkState(); });
+  linkWatch->start(500);
+  viewDidLoad();
+}
+
+ViewController::~ViewController() {
+  MainPanel* self = this;
+  VCInstance.compare_exchange_strong(self, nullptr);
+}
+
+void ViewController::viewDidLoad() {
+  UIButtonTextAutoChange();
+  VCInstance = this;
+}
+
+void ViewController::UIButtonTextAutoChange() {
+  const bool chinese = Language.load() == kLanguageChinese;
+  ResCommModeRadioRef->cells()[0]->setText(chinese ? text("可变分辨率模式") : "Flexiable RES mode");
+  ResCommModeRadioRef->cells()[1]->setText(chinese ? text("固定1100x825模式")
+                                                   : "Fix 1100x825 mode");
+  SettingButtonRef->setText(chinese ? text("设置") : "Setting");
+  ExitButtonRef->setText(chinese ? text("退出") : "Exit");
+  // Captions that no Part of the panel's own code owns follow the language too.
+  HideButton->setText(chinese ? text("隐藏") : "Hide");
+  HelpButton->setText(chinese ? text("帮助") : "Help");
+  CurrentSettingsButton->setText(chinese ? text("当前设置") : "Current settings");
+  showLinkState();
+}
+
+void ViewController::showLinkState() {
+  const bool chinese = Language.load() == kLanguageChinese;
+  if (MonitorOnline.load() == 1) {
+    StatusLine->setText(chinese ? text("显示器已连接") : "Monitor connected");
+  } else {
+    StatusLine->setText(chinese ? text("未检测到 Talvex 显示器") : "No Talvex monitor detected");
+  }
+}
+
+void ViewController::ChangeResModeRadio() {
+  ResCommModeRadioRef->selectCellAtRow(ResCommMode.load() == 1 ? 0 : 1, 0);
+}
+
+void ViewController::EnableModeButton() {
+  A5ButtonRef->setEnabled(true);
+  A2ButtonRef->setEnabled(true);
+  A16ButtonRef->setEnabled(true);
+}
+
+void ViewController::setModeCaptions(const char* a5Caption, const char* a16Caption) {
+  A5ButtonRef->setText(a5Caption);
+  A16ButtonRef->setText(a16Caption);
+}
+
+void ViewController::ChangeModeButton() {
+  EnableModeButton();
+  switch (ShowMode.load()) {
+    case 1:
+    case 4:
+      A5ButtonRef->setEnabled(false);
+      break;
+    case 2:
+    case 5:
+      A2ButtonRef->setEnabled(false);
+      break;
+    case 3:
+    case 6:
+      A16ButtonRef->setEnabled(false);
+      break;
+    default:
+      break;
+  }
+  const uint8_t resolution = ResCommMode.load();
+  if (resolution == 1) setModeCaptions("Floyd", profile().a16FlexibleCaption);
+  if (resolution == 2) setModeCaptions("A5", "A61");
+}
+
+void ViewController::switchMode(const ModeAction& action) {
+  if (MonitorOnline.load() == 0) {
+    pop_out_warning_window();
+    return;
+  }
+  const uint8_t current = ShowMode.load();
+  if (action.pausesLeavingA16 && (current == 3 || current == 6)) pause(0.5);
+  const uint8_t resolution = ResCommMode.load();
+  if (resolution != 1 && resolution != 2) {
+    consoleLine("unknown ResCommMode(%d).\n", resolution);
+    return;
+  }
+  ShowMode = resolution == 1 ? action.flexibleMode : action.fixedMode;
+  QPushButton* button = this->*action.button;
+  if (action.setsWorkModeFirst) WorkMode = 1;
+  EnableModeButton();
+  button->setEnabled(false);
+  if (!action.setsWorkModeFirst) WorkMode = 1;
+  consoleLine("%s", action.consoleText);
+  ViewControllerModeChangeFlag = 1;
+  pause(1.0);
+  appInstance->globalSaveParameters();
+  if (profile().modeActionDisablesButtonAgain) button->setEnabled(false);
+}
+
+void ViewController::A2Action() {
+  switchMode({2, 5, &ViewController::A2ButtonRef, "Switch to A2 mode.\n", true, false});
+}
+
+void ViewController::A5Action() {
+  switchMode({1, 4, &ViewController::A5ButtonRef, "Switch to A5 mode.\n", true, false});
+}
+
+void ViewController::A16Action() {
+  switchMode({3, 6, &ViewController::A16ButtonRef, "Switch to A16 mode.\n", false, true});
+}
+
+void ViewController::WorkModeRadioAction() {
+  if (MonitorOnline.load() == 0) {
+    pop_out_warning_window();
+    return;
+  }
+  if (profile().usesResManualChangeFlag) ResManualChangeFlag = 1;
+  const int row = ResCommModeRadioRef->selectedRow();
+  if (row == 0) {
+    consoleLine("selected row 0.\n");
+    setModeCaptions("Floyd", profile().a16FlexibleCaption);
+    appInstance->RestoreDefaultScreenResolution();
+    ResCommMode = 1;
+  } else if (row == 1) {
+    consoleLine("selected row 1. \n");
+    setModeCaptions("A5", "A61");
+    appInstance->SetDefaultScreenResolution();
+    ResCommMode = 2;
+  }
+  struct FamilyMove {
+    uint8_t resolution, before, after;
+    uint16_t threshold;  // 0: unchanged
+  };
+  static constexpr FamilyMove kMoves[] = {{1, 4, 1, 140}, {1, 5, 2, 190}, {1, 6, 3, 0},
+                                          {2, 1, 4, 160}, {2, 2, 5, 190}, {2, 3, 6, 0}};
+  for (const auto& move : kMoves) {
+    if (ResCommMode.load() == move.resolution && ShowMode.load() == move.before) {
+      ShowMode = move.after;
+      if (move.threshold != 0) {
+        Threshold = move.threshold;
+        SettingViewControllerThreshold = move.threshold;
+      }
+      break;
+    }
+  }
+  ViewControllerResChangeFlag = 1;
+  appInstance->globalSaveParameters();
+}
+
+void ViewController::HelpButtonAction() {
+  consoleLine("ssss Language is %d.\n", Language.load());
+}
+
+void ViewController::HideAction() {
+  consoleLine("Call HideAction.\n");
+  platform::app().miniaturizeAll();
+}
+
+void ViewController::ExitAction() {
+  consoleLine("Call ExitAction .\n");
+  if (file != nullptr) {
+    std::fclose(file);
+    file = nullptr;
+  }
+  tl_log_close();
+  if (appInstance != nullptr) appInstance->fini_release();
+  platform::app().exitProcess(0);
+}
+
+void ViewController::presentSettings() {
+  auto* dialog = new SettingViewController(window());
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->open();
+}
+
+void ViewController::presentCurrentSettings() {
+  auto* dialog = new CurrentSettingsViewController(window());
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->open();
+}
+
+void ViewController::presentHelp() {
+  auto* dialog = new HelpViewController(window());
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->open();
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The main panel: the three display-mode buttons, the resolution-mode choice,
+// and Setting, Current settings, Help, Hide and Exit.
+
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+
+#include "core/ui_hooks.h"
+#include "ui/radio_matrix.h"
+
+class QLabel;
+
+class ViewController : public QWidget, public MainPanel {
+ public:
+  explicit ViewController(QWidget* parent = nullptr);
+  ~ViewController() override;
+
+  void viewDidLoad();
+  void UIButtonTextAutoChange() override;
+  void ChangeResModeRadio() override;
+  void ChangeModeButton() override;
+  void EnableModeButton();
+
+  void A2Action();
+  void A5Action();
+  void A16Action();
+  void WorkModeRadioAction();
+  void HelpButtonAction();
+  void HideAction();
+  void ExitAction();
+
+  // Presenting the other dialogs (the layout's connections).
+  void presentSettings();
+  void presentCurrentSettings();
+  void presentHelp();
+
+  QPushButton* A5ButtonRef;
+  QPushButton* A2ButtonRef;
+  QPushButton* A16ButtonRef;
+  RadioMatrix* ResCommModeRadioRef;
+  QPushButton* SettingButtonRef;
+  QPushButton* ExitButtonRef;
+  QPushButton* HideButton;
+  QPushButton* HelpButton;
+  QPushButton* CurrentSettingsButton;
+  QLabel* StatusLine;
+
+ private:
+  struct ModeAction;
+  void switchMode(const ModeAction& action);
+  void showLinkState();
+  void setModeCaptions(const char* a5Caption, const char* a16Caption);
+};

@@ -256,6 +256,7 @@ void MASShortcutView::mousePressEvent(QMouseEvent* event) {
     return;
   }
   mouseDown(event->position().toPoint());
+  event->accept();
 }
 
 void MASShortcutView::mouseMoveEvent(QMouseEvent* event) {

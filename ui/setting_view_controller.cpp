@@ -1,5 +1,6 @@
 #include "ui/setting_view_controller.h"
 
+#include <QCloseEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -414,6 +415,11 @@ void SettingViewController::SCancel() {
 
 void SettingViewController::reject() {
   SCancel();
+}
+
+void SettingViewController::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (isVisible()) QDialog::done(QDialog::Rejected);
 }
 
 void SettingViewController::SSave() {

@@ -38,9 +38,13 @@ class SettingViewController : public QDialog, public ThresholdView {
   void windowWillClose();
   void applicationDidFinishLaunching();
 
-  // Escape and the window's close button are Cancel.
+  // Escape is Cancel; the window's close button only closes (windowWillClose).
   void reject() override;
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ public:
   QLabel* ShowModeLabelRef;
   QLabel* ShowModeLabel;
   QLabel* STRING_show_mode;

@@ -1,0 +1,222 @@
+#include "ui/view_controller.h"
+
+#include <QLabel>
+
+#include "core/app_delegate.h"
+#include "core/parameters.h"
+#include "core/runtime_flags.h"
+#include "link/monitor_commands.h"
+#include "link/tl_log.h"
+#include "tests/support/fixture.h"
+
+namespace {
+
+class ViewControllerTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    ModelTest::SetUp();
+    appInstance = &delegate;
+    auto& display = platform.addDisplay(1, {});
+    display.modes = std::vector<platform::DisplayMode>{{1600, 1200, 0}, {1100, 825, 0}};
+    TLMonitorID = 1;
+    panel = std::make_unique<ViewController>();
+  }
+  void TearDown() override {
+    panel.reset();
+    appInstance = nullptr;
+    ModelTest::TearDown();
+  }
+  bool saved() const { return !readFile(home + "/.QuillMark").empty(); }
+  std::vector<bool> enabledButtons() const {
+    return {panel->A5ButtonRef->isEnabled(), panel->A2ButtonRef->isEnabled(),
+            panel->A16ButtonRef->isEnabled()};
+  }
+
+  AppDelegate delegate;
+  std::unique_ptr<ViewController> panel;
+};
+
+TEST_P(ViewControllerTest, LoadSetsVCInstanceAndCaptions) {
+  EXPECT_EQ(VCInstance.load(), panel.get());
+  EXPECT_EQ(panel->SettingButtonRef->text(), QString::fromUtf8("设置"));
+  EXPECT_EQ(panel->ResCommModeRadioRef->cells()[1]->text(), QString::fromUtf8("固定1100x825模式"));
+  for (uint8_t language : {2, 3, 0}) {
+    Language = language;
+    panel->UIButtonTextAutoChange();
+    EXPECT_EQ(panel->ResCommModeRadioRef->cells()[0]->text(), "Flexiable RES mode");
+    EXPECT_EQ(panel->ResCommModeRadioRef->cells()[1]->text(), "Fix 1100x825 mode");
+    EXPECT_EQ(panel->SettingButtonRef->text(), "Setting");
+    EXPECT_EQ(panel->ExitButtonRef->text(), "Exit");
+  }
+}
+
+TEST_P(ViewControllerTest, StatusLineShowsTheLink) {
+  panel->UIButtonTextAutoChange();
+  EXPECT_EQ(panel->StatusLine->text(), QString::fromUtf8("未检测到 Talvex 显示器"));
+  MonitorOnline = 1;
+  Language = 2;
+  panel->UIButtonTextAutoChange();
+  EXPECT_EQ(panel->StatusLine->text(), "Monitor connected");
+}
+
+TEST_P(ViewControllerTest, ModeButtonOfflineWarnsAndChangesNothing) {
+  ShowMode = 1;
+  for (QPushButton* button : {panel->A2ButtonRef, panel->A5ButtonRef, panel->A16ButtonRef}) {
+    platform.alerts.clear();
+    button->click();
+    ASSERT_EQ(platform.alerts.size(), 1u);
+    EXPECT_EQ(platform.alerts[0].messageText, "Warning!!!");
+    EXPECT_EQ(platform.alerts[0].informativeText, "Cannot detect Talvex Display exist");
+    EXPECT_EQ(platform.alerts[0].buttons[0], "Ok");
+    EXPECT_TRUE(button->isEnabled());
+  }
+  EXPECT_EQ(ShowMode.load(), 1);
+  EXPECT_EQ(ViewControllerModeChangeFlag.load(), 0);
+  EXPECT_FALSE(saved());
+}
+
+TEST_P(ViewControllerTest, A2ActionPausesSwitchesAndSaves) {
+  MonitorOnline = 1;
+  const std::pair<uint8_t, std::vector<double>> cases[] = {{3, {0.5, 1.0}}, {1, {1.0}}};
+  for (const auto& [from, pauses] : cases) {
+    ShowMode = from;
+    WorkMode = 3;
+    ViewControllerModeChangeFlag = 0;
+    platform.sleeps.clear();
+    takeStdout();
+    panel->A2Action();
+    EXPECT_EQ(platform.sleeps, pauses);
+    EXPECT_EQ(ShowMode.load(), 2);
+    EXPECT_EQ(WorkMode.load(), 1);
+    EXPECT_EQ(ViewControllerModeChangeFlag.load(), 1);
+    EXPECT_EQ(enabledButtons(), (std::vector<bool>{true, false, true}));
+    EXPECT_NE(takeStdout().find("Switch to A2 mode.\n"), std::string::npos);
+  }
+  EXPECT_EQ(readFile(home + "/.QuillMark").substr(0, 17), "0\n0\n0\n120\n10\n0\n2\n");
+}
+
+TEST_P(ViewControllerTest, ModeActionsByResolutionMode) {
+  MonitorOnline = 1;
+  struct Case {
+    void (ViewController::*action)();
+    uint8_t resolution, mode;
+    std::vector<bool> enabled;
+    const char* line;
+  };
+  const Case cases[] = {
+      {&ViewController::A5Action, 1, 1, {false, true, true}, "Switch to A5 mode.\n"},
+      {&ViewController::A5Action, 2, 4, {false, true, true}, "Switch to A5 mode.\n"},
+      {&ViewController::A16Action, 1, 3, {true, true, false}, "Switch to A16 mode.\n"},
+      {&ViewController::A16Action, 2, 6, {true, true, false}, "Switch to A16 mode.\n"},
+      {&ViewController::A2Action, 2, 5, {true, false, true}, "Switch to A2 mode.\n"},
+  };
+  for (const auto& c : cases) {
+    ResCommMode = c.resolution;
+    ShowMode = 3;
+    platform.sleeps.clear();
+    (panel.get()->*c.action)();
+    EXPECT_EQ(ShowMode.load(), c.mode);
+    EXPECT_EQ(enabledButtons(), c.enabled);
+    EXPECT_NE(takeStdout().find(c.line), std::string::npos);
+    // Leaving A16 pauses first, except for A16 itself.
+    EXPECT_EQ(platform.sleeps.size(), c.mode == 3 || c.mode == 6 ? 1u : 2u);
+  }
+}
+
+TEST_P(ViewControllerTest, UnknownResolutionModeChangesNothing) {
+  MonitorOnline = 1;
+  ResCommMode = 3;
+  ShowMode = 1;
+  panel->A2Action();
+  EXPECT_NE(takeStdout().find("unknown ResCommMode(3).\n"), std::string::npos);
+  EXPECT_EQ(ShowMode.load(), 1);
+  EXPECT_EQ(ViewControllerModeChangeFlag.load(), 0);
+  EXPECT_FALSE(saved());
+}
+
+TEST_P(ViewControllerTest, FixedResolutionPicked) {
+  MonitorOnline = 1;
+  ShowMode = 1;
+  panel->ResCommModeRadioRef->cells()[1]->click();
+  EXPECT_EQ(ShowMode.load(), 4);
+  EXPECT_EQ(Threshold.load(), 160);
+  EXPECT_EQ(SettingViewControllerThreshold.load(), 160);
+  EXPECT_EQ(panel->A5ButtonRef->text(), "A5");
+  EXPECT_EQ(panel->A16ButtonRef->text(), "A61");
+  EXPECT_EQ(ResCommMode.load(), 2);
+  ASSERT_EQ(platform.appliedModes.size(), 1u);
+  EXPECT_EQ(platform.appliedModes[0].second.width, 1100u);
+  EXPECT_EQ(ViewControllerResChangeFlag.load(), 1);
+  EXPECT_EQ(ResManualChangeFlag.load(), tenor() ? 1 : 0);
+  EXPECT_TRUE(saved());
+  EXPECT_NE(takeStdout().find("selected row 1. \n"), std::string::npos);
+}
+
+TEST_P(ViewControllerTest, FlexibleResolutionPickedFromA16) {
+  MonitorOnline = 1;
+  ResCommMode = 2;
+  ShowMode = 6;
+  Threshold = 123;
+  panel->ResCommModeRadioRef->cells()[0]->click();
+  EXPECT_EQ(ShowMode.load(), 3);
+  EXPECT_EQ(Threshold.load(), 123);
+  EXPECT_EQ(ResCommMode.load(), 1);
+  EXPECT_EQ(panel->A5ButtonRef->text(), "Floyd");
+  EXPECT_EQ(panel->A16ButtonRef->text(), tenor() ? "A16" : "16");
+  EXPECT_NE(takeStdout().find("selected row 0.\n"), std::string::npos);
+}
+
+TEST_P(ViewControllerTest, ResolutionPickedOfflineKeepsTheClickedRow) {
+  panel->ChangeResModeRadio();
+  panel->ResCommModeRadioRef->cells()[1]->click();
+  EXPECT_EQ(platform.alerts.size(), 1u);
+  EXPECT_EQ(panel->ResCommModeRadioRef->selectedRow(), 1);
+  EXPECT_EQ(ResCommMode.load(), 1);
+  EXPECT_EQ(ResManualChangeFlag.load(), 0);
+  panel->ChangeResModeRadio();
+  EXPECT_EQ(panel->ResCommModeRadioRef->selectedRow(), 0);
+}
+
+TEST_P(ViewControllerTest, ChangeModeButtonMirrorsTheParameters) {
+  for (uint8_t mode : {0, 7}) {
+    ShowMode = mode;
+    panel->ChangeModeButton();
+    EXPECT_EQ(enabledButtons(), (std::vector<bool>{true, true, true}));
+  }
+  ShowMode = 3;
+  ResCommMode = 1;
+  panel->ChangeModeButton();
+  EXPECT_EQ(enabledButtons(), (std::vector<bool>{true, true, false}));
+  EXPECT_EQ(panel->A16ButtonRef->text(), tenor() ? "A16" : "16");
+  EXPECT_EQ(panel->A5ButtonRef->text(), "Floyd");
+  ResCommMode = 3;
+  ShowMode = 4;
+  panel->ChangeModeButton();
+  EXPECT_EQ(panel->A5ButtonRef->text(), "Floyd");
+  EXPECT_EQ(enabledButtons(), (std::vector<bool>{false, true, true}));
+}
+
+TEST_P(ViewControllerTest, HelpHideAndExit) {
+  Language = 2;
+  panel->HelpButtonAction();
+  panel->HideAction();
+  EXPECT_EQ(platform.miniaturizeCalls, 1);
+  delegate.startRefreshTimer();
+  tl_log("running\n");
+  try {
+    panel->ExitAction();
+    FAIL() << "the process did not end";
+  } catch (const testing_platform::TestExit& exit) {
+    EXPECT_EQ(exit.status, 0);
+  }
+  EXPECT_FALSE(tl_log_is_open());
+  EXPECT_FALSE(platform.timers.begin()->second.valid);
+  const std::string out = takeStdout();
+  EXPECT_NE(out.find("ssss Language is 2.\nCall HideAction.\n"), std::string::npos);
+  EXPECT_NE(out.find("Call ExitAction .\n"), std::string::npos);
+  EXPECT_FALSE(saved());
+}
+
+INSTANTIATE_FOR_BOTH_MODELS(ViewControllerTest);
+
+}  // namespace

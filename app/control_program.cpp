@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QMenuBar>
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include "MASShortcuts/qt_menu.h"
 #include "app/main_window.h"
 #include "core/app_delegate.h"
 #include "platform/composite_displays.h"
@@ -61,6 +63,7 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   platform::install({&displays, &framework, &keyboard});
 
   MainWindow window;
+  MASShortcutValidator::setMainMenuProvider([&window] { return menuFromQt(window.menuBar()); });
   window.show();
   AppDelegate delegate;
   watchTermination(delegate);

@@ -14,10 +14,14 @@ MainWindow::MainWindow() {
   QMenu* program = menuBar()->addMenu(model.programName);
   program->addAction("Settings...", QKeySequence(Qt::CTRL | Qt::Key_Comma),
                      [this] { panel_->presentSettings(); });
-  program->addAction("Current settings", [this] { panel_->presentCurrentSettings(); });
+  program->addAction("Current settings", QKeySequence(Qt::CTRL | Qt::Key_I),
+                     [this] { panel_->presentCurrentSettings(); });
   program->addSeparator();
   program->addAction("Hide", QKeySequence(Qt::CTRL | Qt::Key_H), [this] { panel_->HideAction(); });
   program->addAction("Quit", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { panel_->ExitAction(); });
   QMenu* help = menuBar()->addMenu("Help");
-  help->addAction("Help and language...", [this] { panel_->presentHelp(); });
+  help->addAction("Help and language...", QKeySequence(Qt::Key_F1), [this] {
+    panel_->HelpButtonAction();
+    panel_->presentHelp();
+  });
 }

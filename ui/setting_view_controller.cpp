@@ -41,6 +41,7 @@ void setFieldEnabled(QLineEdit* field, bool enabled) {
   field->setEnabled(enabled);
   QPalette palette = field->palette();
   palette.setColor(QPalette::Base, enabled ? Qt::white : Qt::lightGray);
+  palette.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
   field->setPalette(palette);
 }
 
@@ -103,7 +104,7 @@ SettingViewController::~SettingViewController() {
 }
 
 void SettingViewController::buildLayout() {
-  setWindowTitle(profile().programName);
+  setWindowTitle(Language.load() == kLanguageEnglish ? "Settings" : text("设置"));
   auto* layout = new QVBoxLayout(this);
   layout->setSpacing(10);
 

@@ -1,0 +1,165 @@
+#!/usr/bin/env python3
+"""End-to-end run of a control program against the real monitor emulator.
+
+Runs under Xvfb (the caller wraps it in xvfb-run) with a temporary HOME and
+XDG_RUNTIME_DIR, prepares a private data file, and reads the emulator's wire
+log and the program's output to check what reached the monitor.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HEARTBEAT = "51 84 03 08 01 01 b0"
+STATUS_REQUEST = "51 82 01 08 01 01 b4"
+
+
+def frame(type_byte, value):
+    payload = [0x51, 0x84, 0x03, 0x08, type_byte, value]
+    checksum = 0x6E
+    for byte in payload:
+        checksum ^= byte
+    return " ".join("%02x" % b for b in payload + [checksum])
+
+
+class Run:
+    def __init__(self, build, model):
+        self.build = build
+        self.model = model
+        self.program = "AltoControl" if model == "alto" else "TenorControl"
+        self.root = tempfile.mkdtemp(prefix="quillmark-e2e-")
+        self.home = os.path.join(self.root, "home")
+        self.runtime = os.path.join(self.root, "run")
+        os.makedirs(self.home)
+        os.makedirs(self.runtime, mode=0o700)
+        self.wire_log = os.path.join(self.root, "wire.jsonl")
+        self.program_output = os.path.join(self.root, "program.out")
+        self.env = dict(os.environ, HOME=self.home, XDG_RUNTIME_DIR=self.runtime)
+        self.emulator = None
+        self.app = None
+
+    def write_private_data(self, values):
+        with open(os.path.join(self.home, ".QuillMark"), "w") as out:
+            out.write("".join("%d\n" % v for v in values))
+
+    def start(self):
+        self.emulator = subprocess.Popen(
+            [os.path.join(self.build, "emulator/quillmark-emulator"), "--headless", "--model",
+             self.model, "--wire-log", self.wire_log],
+            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, env=self.env, text=True)
+        self.wait_for(lambda: os.path.exists(self.wire_log), 5, "the emulator to start")
+        with open(self.program_output, "w") as out:
+            self.app = subprocess.Popen([os.path.join(self.build, "app", self.program)],
+                                        stdout=out, stderr=subprocess.STDOUT, env=self.env)
+
+    def stop(self):
+        for process in (self.app, self.emulator):
+            if process and process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def records(self):
+        with open(self.wire_log) as log:
+            return [json.loads(line) for line in log if line.strip()]
+
+    def writes(self, since_ms=0):
+        return [r["bytes"] for r in self.records() if r["op"] == "write" and r["t_ms"] >= since_ms]
+
+    def now_ms(self):
+        records = self.records()
+        return records[-1]["t_ms"] if records else 0
+
+    def output(self):
+        with open(self.program_output, errors="replace") as out:
+            return out.read()
+
+    def command(self, line):
+        self.emulator.stdin.write(line + "\n")
+        self.emulator.stdin.flush()
+
+    @staticmethod
+    def wait_for(condition, seconds, what):
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            if condition():
+                return
+            time.sleep(0.2)
+        raise AssertionError("timed out waiting for " + what)
+
+    def wait_for_sequence(self, frames, seconds, since_ms=0):
+        def found():
+            sent = self.writes(since_ms)
+            position = 0
+            for item in sent:
+                if position < len(frames) and item == frames[position]:
+                    position += 1
+            return position == len(frames)
+        self.wait_for(found, seconds, "the frames " + ", ".join(frames))
+
+
+def check(run):
+    # ShowMode 5 (A2, fixed), ResCommMode 2, contrast hotkeys on, Threshold 200.
+    run.write_private_data([0, 1, 0, 120, 600, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7,
+                            262144, 2])
+    run.start()
+
+    # Connection sequence from the private data file, then heartbeats and polls.
+    run.wait_for_sequence([frame(7, 5), frame(6, 1), frame(4, 2)], 30)
+    run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 3, 15, "heartbeats")
+    assert STATUS_REQUEST in run.writes(), "no status request on the wire"
+    print("connection sequence and heartbeats: ok")
+
+    # A mode chosen on the monitor while ResCommMode is 2.
+    run.command("mode 2")
+    run.wait_for(lambda: "____  change to show mode 5, packet_data 2." in run.output(), 10,
+                 "the mode change to be taken over")
+    print("mode from the monitor: ok")
+
+    # The contrast-up hotkey typed into the program's window reaches the wire.
+    window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", run.program], env=run.env,
+                            capture_output=True, text=True).stdout.split()
+    assert window, "the program's window was not found"
+    mark = run.now_ms()
+    subprocess.run(["xdotool", "windowfocus", "--sync", window[0], "key", "ctrl+u"], env=run.env,
+                   check=False)
+    run.wait_for_sequence([frame(10, 210)], 10, mark)
+    print("contrast hotkey: ok")
+
+    # Unplugged: the link drops; plugged again: the connection sequence once more.
+    run.command("unplug")
+    run.wait_for(lambda: run.output().count("before sleep 10s.") >= 1, 30, "the link to drop")
+    mark = run.now_ms()
+    run.command("plug")
+    run.wait_for_sequence([frame(7, 5), frame(6, 1), frame(4, 2)], 30, mark)
+    print("unplug and plug: ok")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--model", choices=["alto", "tenor"], required=True)
+    arguments = parser.parse_args()
+    run = Run(arguments.build, arguments.model)
+    try:
+        check(run)
+    except AssertionError as failure:
+        print("FAILED:", failure)
+        print("--- program output (tail) ---")
+        print(run.output()[-3000:])
+        return 1
+    finally:
+        run.stop()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -14,7 +14,9 @@
 #include "core/app_delegate.h"
 #include "platform/composite_displays.h"
 #include "platform/emulated/emulated_displays.h"
-#include "platform/key_table_keyboard.h"
+#include "platform/linux/linux_display_services.h"
+#include "platform/linux/xinput_global_events.h"
+#include "platform/linux/xkb_keyboard_services.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_app_framework.h"
 
@@ -56,10 +58,14 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   QApplication::setApplicationName(model.programName);
   QApplication::setApplicationVersion("0.1.1");
 
-  platform::QtAppFramework framework(model.programName, nullptr);
+  platform::linux_backend::XInputGlobalEvents globalEvents;
+  platform::QtAppFramework framework(model.programName, &globalEvents);
+  platform::linux_backend::XRandRScreen screen;
+  platform::linux_backend::LinuxDisplayServices realDisplays(
+      "/sys/class/drm", "/dev", platform::linux_backend::realI2CSyscalls(), &screen);
   emulated::EmulatedDisplays emulatedDisplays;
-  platform::CompositeDisplays displays({&emulatedDisplays});
-  platform::KeyTableKeyboard keyboard;
+  platform::CompositeDisplays displays({&realDisplays, &emulatedDisplays});
+  platform::linux_backend::XkbKeyboardServices keyboard;
   platform::install({&displays, &framework, &keyboard});
 
   MainWindow window;

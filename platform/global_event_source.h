@@ -12,7 +12,8 @@ namespace platform {
 class GlobalEventSource {
  public:
   virtual ~GlobalEventSource() = default;
-  // Starts delivering events; the callback may be called on any thread.
+  // Starts delivering the events sent to other programs (never those for this
+  // program's own windows); the callback may be called on any thread.
   virtual bool start(std::function<void(const Event&)> deliver) = 0;
 };
 

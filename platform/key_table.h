@@ -1,7 +1,8 @@
 #pragma once
 // The one table between this program's virtual key codes (the numbering the
-// private data file stores) and the X11 keysyms and Qt key values that the
-// backends see, with the modifier bits that some keys carry of their own.
+// private data file stores) and the key positions, X11 keysyms and Qt key
+// values that the backends see, with the modifier bits that some keys carry
+// of their own.
 
 #include <cstdint>
 #include <optional>
@@ -10,6 +11,7 @@ namespace platform {
 
 struct KeyTableEntry {
   uint16_t keyCode;       // virtual key code
+  uint32_t evdevCode;     // the key's position on a Linux keyboard (X keycode - 8)
   uint32_t keysym;        // X11 keysym (the unshifted one)
   uint32_t qtKey;         // Qt::Key value
   uint64_t ownModifiers;  // numeric-pad / function bits the key always carries
@@ -17,6 +19,7 @@ struct KeyTableEntry {
 
 std::optional<KeyTableEntry> keyForKeysym(uint32_t keysym);
 std::optional<KeyTableEntry> keyForQtKey(uint32_t qtKey, bool keypad);
+std::optional<KeyTableEntry> keyForEvdev(uint32_t evdevCode);
 std::optional<KeyTableEntry> keyForCode(uint16_t keyCode);
 
 // Modifier bits of this numbering from the X11 state mask (Shift 1, Lock 2,

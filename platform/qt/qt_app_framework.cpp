@@ -33,6 +33,23 @@ uint64_t modifiersFromQt(unsigned qtModifiers) {
   return flags;
 }
 
+uint64_t modifierOfKey(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Shift:
+      return kModifierShift;
+    case Qt::Key_Control:
+      return kModifierControl;
+    case Qt::Key_Alt:
+      return kModifierOption;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+      return kModifierCommand;
+    default:
+      return 0;
+  }
+}
+
 void writeStream(std::FILE* stream, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stream);
   std::fflush(stream);
@@ -40,11 +57,15 @@ void writeStream(std::FILE* stream, std::string_view text) {
 
 }  // namespace
 
-bool eventFromQtKey(int qtKey, unsigned qtModifiers, Event& event) {
+bool eventFromQtKey(int qtKey, unsigned qtModifiers, uint32_t x11Keycode, Event& event) {
   event.type = kEventKeyDown;
   event.modifierFlags = modifiersFromQt(qtModifiers);
-  const auto key =
-      keyForQtKey(static_cast<uint32_t>(qtKey), (qtModifiers & Qt::KeypadModifier) != 0);
+  // On X11 the key's position is known and names it whatever the layout;
+  // elsewhere the Qt key value stands for the US position.
+  auto key = x11Keycode > 8 ? keyForEvdev(x11Keycode - 8) : std::nullopt;
+  if (!key) {
+    key = keyForQtKey(static_cast<uint32_t>(qtKey), (qtModifiers & Qt::KeypadModifier) != 0);
+  }
   if (!key) return false;
   event.keyCode = key->keyCode;
   event.hasKeyCode = true;
@@ -128,14 +149,9 @@ void QtAppFramework::removeObserver(ObserverId observer) {
   resignObservers_.erase(observer);
 }
 
-bool QtAppFramework::ownWindowIsActive() const {
-  return QGuiApplication::applicationState() == Qt::ApplicationActive;
-}
-
-// Events while one of this program's windows is active reach the local
-// monitor; the global one must not see them a second time.
+// The source leaves out events for this program's own windows: the local
+// monitor sees those, and nothing is seen twice.
 void QtAppFramework::deliverGlobal(const Event& event) {
-  if (ownWindowIsActive()) return;
   const auto monitors = monitors_;
   for (const auto& [id, monitor] : monitors) {
     if (monitor.global && (monitor.mask & eventMaskBit(event.type)) != 0) monitor.global(event);
@@ -147,9 +163,24 @@ bool QtAppFramework::eventFilter(QObject* watched, QEvent* qtEvent) {
   if (!watched->isWindowType()) return false;
   Event event;
   switch (qtEvent->type()) {
+    case QEvent::KeyRelease:
     case QEvent::KeyPress: {
       const auto* key = static_cast<QKeyEvent*>(qtEvent);
-      if (!eventFromQtKey(key->key(), key->modifiers(), event)) event.hasKeyCode = false;
+      if (const uint64_t modifier = modifierOfKey(key->key())) {
+        // A modifier key alone changes the modifier word only.
+        event.type = kEventFlagsChanged;
+        event.modifierFlags = modifiersFromQt(key->modifiers());
+        if (qtEvent->type() == QEvent::KeyPress) {
+          event.modifierFlags |= modifier;
+        } else {
+          event.modifierFlags &= ~modifier;
+        }
+        break;
+      }
+      if (qtEvent->type() == QEvent::KeyRelease) return false;
+      if (!eventFromQtKey(key->key(), key->modifiers(), key->nativeScanCode(), event)) {
+        event.hasKeyCode = false;
+      }
       break;
     }
     case QEvent::MouseMove:

@@ -51,7 +51,6 @@ class QtAppFramework : public QObject, public AppFramework {
     LocalEventHandler local;
   };
   void deliverGlobal(const Event& event);
-  bool ownWindowIsActive() const;
 
   GlobalEventSource* globalEvents_;
   bool globalEventsStarted_ = false;
@@ -61,7 +60,8 @@ class QtAppFramework : public QObject, public AppFramework {
   std::map<ObserverId, std::function<void()>> resignObservers_;
 };
 
-// Translates a Qt key event into this program's key code and modifier word.
-bool eventFromQtKey(int qtKey, unsigned qtModifiers, Event& event);
+// Translates a Qt key event into this program's key code and modifier word;
+// x11Keycode is the event's native scan code (0 where there is none).
+bool eventFromQtKey(int qtKey, unsigned qtModifiers, uint32_t x11Keycode, Event& event);
 
 }  // namespace platform

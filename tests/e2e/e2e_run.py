@@ -49,8 +49,8 @@ class Run:
 
     def start(self):
         self.emulator = subprocess.Popen(
-            [os.path.join(self.build, "emulator/quillmark-emulator"), "--headless", "--model",
-             self.model, "--wire-log", self.wire_log],
+            [os.path.join(self.build, "emulator/quillmark-emulator"), "--model", self.model,
+             "--wire-log", self.wire_log],
             stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, env=self.env, text=True)
         self.wait_for(lambda: os.path.exists(self.wire_log), 5, "the emulator to start")
         with open(self.program_output, "w") as out:
@@ -132,7 +132,20 @@ def check(run):
     subprocess.run(["xdotool", "windowfocus", "--sync", window[0], "key", "ctrl+u"], env=run.env,
                    check=False)
     run.wait_for_sequence([frame(10, 210)], 10, mark)
-    print("contrast hotkey: ok")
+    run.wait_for(lambda: run.output().count("Press Contrast up hotkey.") == 1, 5, "one press")
+    print("contrast hotkey in the program's window: ok")
+
+    # The same hotkey typed into another program's window reaches the handler once.
+    other = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "emulator"],
+                           env=run.env, capture_output=True, text=True).stdout.split()
+    assert other, "the emulator's window was not found"
+    mark = run.now_ms()
+    subprocess.run(["xdotool", "windowfocus", "--sync", other[0], "key", "ctrl+u"], env=run.env,
+                   check=False)
+    run.wait_for_sequence([frame(10, 220)], 10, mark)
+    time.sleep(1)
+    assert run.output().count("Press Contrast up hotkey.") == 2, "the press was seen twice"
+    print("contrast hotkey in another window: ok")
 
     # Unplugged: the link drops; plugged again: the connection sequence once more.
     run.command("unplug")

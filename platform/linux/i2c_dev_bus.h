@@ -1,0 +1,50 @@
+#pragma once
+// A /dev/i2c-N bus: DDC/CI and EDID transfers through i2c-dev. The system
+// calls go through a thin seam so that tests see the exact messages.
+
+#include <linux/i2c-dev.h>
+#include <linux/i2c.h>
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/display_services.h"
+
+namespace platform::linux_backend {
+
+class I2CSyscalls {
+ public:
+  virtual ~I2CSyscalls() = default;
+  virtual int open(const char* path, int flags) = 0;
+  virtual int close(int fd) = 0;
+  virtual int flock(int fd, int operation) = 0;
+  virtual int rdwr(int fd, i2c_rdwr_ioctl_data* data) = 0;  // ioctl(I2C_RDWR)
+  virtual int slave(int fd, unsigned long address) = 0;     // ioctl(I2C_SLAVE)
+  virtual ssize_t read(int fd, void* buffer, size_t count) = 0;
+  virtual ssize_t write(int fd, const void* buffer, size_t count) = 0;
+  virtual void pause(uint32_t milliseconds) = 0;
+};
+
+I2CSyscalls& realI2CSyscalls();
+
+// One open bus, locked against other DDC tools for as long as it is open.
+class I2CDevConnection : public I2CConnection, public I2CDevice {
+ public:
+  // nullptr when the bus cannot be opened or is in use by another program.
+  static std::unique_ptr<I2CDevConnection> open(I2CSyscalls& syscalls, const std::string& path);
+  ~I2CDevConnection() override;
+
+  bool sendRequest(I2CRequest& request) override;
+  bool write(uint8_t address7, const uint8_t* data, uint32_t count) override;
+  bool read(uint8_t address7, uint8_t* data, uint32_t count) override;
+
+ private:
+  I2CDevConnection(I2CSyscalls& syscalls, int fd) : syscalls_(syscalls), fd_(fd) {}
+  bool transfer(uint8_t address7, uint16_t flags, uint8_t* data, uint32_t count);
+
+  I2CSyscalls& syscalls_;
+  int fd_;
+};
+
+}  // namespace platform::linux_backend

@@ -1,0 +1,44 @@
+#pragma once
+// The real displays: DRM connectors with their /dev/i2c-N buses, and their
+// size and modes through XRandR.
+
+#include <map>
+#include <mutex>
+
+#include "platform/display_services.h"
+#include "platform/linux/sysfs_displays.h"
+#include "platform/linux/xrandr_screen.h"
+
+namespace platform::linux_backend {
+
+class LinuxDisplayServices : public DisplayServices {
+ public:
+  explicit LinuxDisplayServices(std::string drmRoot = "/sys/class/drm",
+                                std::string devRoot = "/dev",
+                                I2CSyscalls& syscalls = realI2CSyscalls(),
+                                XRandRScreen* screen = nullptr);
+
+  std::optional<std::vector<DisplayID>> onlineDisplayList() override;
+  std::optional<FramebufferService> displayIOServicePort(DisplayID display) override;
+  bool registryEntryPath(const FramebufferService& service) override;
+  std::optional<uint32_t> i2cInterfaceCount(const FramebufferService& service) override;
+  std::optional<I2CInterface> copyI2CInterfaceForBus(const FramebufferService& service,
+                                                     uint32_t bus) override;
+  std::unique_ptr<I2CConnection> i2cInterfaceOpen(const I2CInterface& interface) override;
+  std::optional<DisplaySize> displayBounds(DisplayID display) override;
+  std::optional<std::vector<DisplayMode>> copyAllDisplayModes(DisplayID display) override;
+  std::unique_ptr<DisplayConfiguration> beginDisplayConfiguration() override;
+
+  bool applyMode(DisplayID display, uint64_t width, uint64_t height);
+
+ private:
+  std::optional<Connector> connector(DisplayID display);
+
+  SysfsDisplays sysfs_;
+  I2CSyscalls& syscalls_;
+  XRandRScreen* screen_;
+  std::mutex mutex_;
+  std::map<DisplayID, Connector> connectors_;  // from the last online list
+};
+
+}  // namespace platform::linux_backend

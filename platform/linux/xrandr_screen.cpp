@@ -1,0 +1,140 @@
+#include "platform/linux/xrandr_screen.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace platform::linux_backend {
+namespace {
+
+// Errors of single requests (an output that went away) are not fatal here.
+int ignoreError(Display*, XErrorEvent*) {
+  return 0;
+}
+
+Display* threadConnection() {
+  thread_local std::unique_ptr<Display, int (*)(Display*)> connection(nullptr, XCloseDisplay);
+  thread_local bool tried = false;
+  if (!tried) {
+    tried = true;
+    XSetErrorHandler(ignoreError);
+    connection.reset(XOpenDisplay(nullptr));
+  }
+  return connection.get();
+}
+
+struct Resources {
+  Display* display = nullptr;
+  std::unique_ptr<XRRScreenResources, void (*)(XRRScreenResources*)> screen{nullptr,
+                                                                            XRRFreeScreenResources};
+  std::unique_ptr<XRROutputInfo, void (*)(XRROutputInfo*)> output{nullptr, XRRFreeOutputInfo};
+  RROutput outputId = 0;
+};
+
+bool outputHasEDID(Display* display, RROutput output, const std::vector<uint8_t>& edid) {
+  const Atom property = XInternAtom(display, "EDID", True);
+  if (property == 0 || edid.empty()) return false;
+  unsigned char* data = nullptr;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, remaining = 0;
+  if (XRRGetOutputProperty(display, output, property, 0, 256, False, False, AnyPropertyType, &type,
+                           &format, &count, &remaining, &data) != Success) {
+    return false;
+  }
+  const bool same = data != nullptr && format == 8 && count >= 128 &&
+                    std::memcmp(data, edid.data(), std::min<size_t>(128, edid.size())) == 0;
+  if (data != nullptr) XFree(data);
+  return same;
+}
+
+// The connected output showing this EDID; never the re-probing resource query.
+std::optional<Resources> findOutput(const std::vector<uint8_t>& edid) {
+  Resources found;
+  found.display = threadConnection();
+  if (found.display == nullptr) return std::nullopt;
+  found.screen.reset(XRRGetScreenResourcesCurrent(found.display, DefaultRootWindow(found.display)));
+  if (!found.screen) return std::nullopt;
+  for (int i = 0; i < found.screen->noutput; ++i) {
+    const RROutput output = found.screen->outputs[i];
+    std::unique_ptr<XRROutputInfo, void (*)(XRROutputInfo*)> info(
+        XRRGetOutputInfo(found.display, found.screen.get(), output), XRRFreeOutputInfo);
+    if (info && info->connection == RR_Connected && outputHasEDID(found.display, output, edid)) {
+      found.output = std::move(info);
+      found.outputId = output;
+      return found;
+    }
+  }
+  return std::nullopt;
+}
+
+const XRRModeInfo* modeInfo(const XRRScreenResources& screen, RRMode id) {
+  for (int i = 0; i < screen.nmode; ++i) {
+    if (screen.modes[i].id == id) return &screen.modes[i];
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::optional<DisplaySize> XRandRScreen::bounds(const std::vector<uint8_t>& edid) {
+  auto found = findOutput(edid);
+  if (!found || found->output->crtc == 0) return std::nullopt;
+  std::unique_ptr<XRRCrtcInfo, void (*)(XRRCrtcInfo*)> crtc(
+      XRRGetCrtcInfo(found->display, found->screen.get(), found->output->crtc), XRRFreeCrtcInfo);
+  if (!crtc) return std::nullopt;
+  return DisplaySize{static_cast<double>(crtc->width), static_cast<double>(crtc->height)};
+}
+
+std::optional<std::vector<DisplayMode>> XRandRScreen::modes(const std::vector<uint8_t>& edid) {
+  auto found = findOutput(edid);
+  if (!found) return std::nullopt;
+  std::vector<DisplayMode> list;
+  for (int i = 0; i < found->output->nmode; ++i) {
+    if (const XRRModeInfo* mode = modeInfo(*found->screen, found->output->modes[i])) {
+      list.push_back({mode->width, mode->height, mode->id});
+    }
+  }
+  return list;
+}
+
+bool XRandRScreen::apply(const std::vector<uint8_t>& edid, uint64_t width, uint64_t height) {
+  auto found = findOutput(edid);
+  if (!found || found->output->crtc == 0) return false;
+  Display* display = found->display;
+  std::unique_ptr<XRRCrtcInfo, void (*)(XRRCrtcInfo*)> crtc(
+      XRRGetCrtcInfo(display, found->screen.get(), found->output->crtc), XRRFreeCrtcInfo);
+  if (!crtc) return false;
+  RRMode mode = 0;
+  for (int i = 0; i < found->output->nmode && mode == 0; ++i) {
+    const XRRModeInfo* info = modeInfo(*found->screen, found->output->modes[i]);
+    if (info != nullptr && info->width == width && info->height == height) mode = info->id;
+  }
+  if (mode == 0) return false;
+  const Window root = DefaultRootWindow(display);
+  const int screen = DefaultScreen(display);
+  const auto neededWidth = static_cast<int>(crtc->x + width);
+  const auto neededHeight = static_cast<int>(crtc->y + height);
+  // The screen must hold the monitor's new mode; it only ever grows here.
+  if (neededWidth > DisplayWidth(display, screen) ||
+      neededHeight > DisplayHeight(display, screen)) {
+    const int newWidth = std::max(neededWidth, DisplayWidth(display, screen));
+    const int newHeight = std::max(neededHeight, DisplayHeight(display, screen));
+    const double millimetresPerPixel =
+        static_cast<double>(DisplayWidthMM(display, screen)) / DisplayWidth(display, screen);
+    XRRSetScreenSize(display, root, newWidth, newHeight,
+                     static_cast<int>(newWidth * millimetresPerPixel),
+                     static_cast<int>(newHeight * millimetresPerPixel));
+  }
+  const Status status =
+      XRRSetCrtcConfig(display, found->screen.get(), found->output->crtc, CurrentTime, crtc->x,
+                       crtc->y, mode, crtc->rotation, &found->outputId, 1);
+  XSync(display, False);
+  return status == RRSetConfigSuccess;
+}
+
+}  // namespace platform::linux_backend

@@ -1,0 +1,20 @@
+#pragma once
+// The X screen's view of a monitor: its size, its modes and mode changes,
+// through XRandR on the output whose EDID is the monitor's. Each thread uses
+// an X connection of its own. Without an X server every call fails.
+
+#include <optional>
+#include <vector>
+
+#include "platform/display_services.h"
+
+namespace platform::linux_backend {
+
+class XRandRScreen {
+ public:
+  std::optional<DisplaySize> bounds(const std::vector<uint8_t>& edid);
+  std::optional<std::vector<DisplayMode>> modes(const std::vector<uint8_t>& edid);
+  bool apply(const std::vector<uint8_t>& edid, uint64_t width, uint64_t height);
+};
+
+}  // namespace platform::linux_backend

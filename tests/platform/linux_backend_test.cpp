@@ -1,0 +1,362 @@
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "emulator/quillmark_monitor.h"
+#include "link/ddc_transport.h"
+#include "platform/key_codes.h"
+#include "platform/key_table.h"
+#include "platform/linux/linux_display_services.h"
+#include "platform/linux/xinput_global_events.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace platform;
+using namespace platform::linux_backend;
+
+struct RecordedMessage {
+  uint16_t address;
+  uint16_t flags;
+  std::vector<uint8_t> bytes;
+};
+
+// Records every message and answers from a device per path; errors on demand.
+class FakeSyscalls : public I2CSyscalls {
+ public:
+  int open(const char* path, int) override {
+    opened.push_back(path);
+    if (openErrno != 0) return errno = openErrno, -1;
+    const int fd = nextFd++;
+    paths[fd] = path;
+    return fd;
+  }
+  int close(int fd) override {
+    closed.push_back(fd);
+    return 0;
+  }
+  int flock(int, int operation) override {
+    if (operation == (LOCK_EX | LOCK_NB) && lockBusy) return errno = EWOULDBLOCK, -1;
+    locks.push_back(operation);
+    return 0;
+  }
+  int rdwr(int fd, i2c_rdwr_ioctl_data* data) override {
+    if (rdwrErrno != 0) return errno = rdwrErrno, -1;
+    for (uint32_t i = 0; i < data->nmsgs; ++i) {
+      i2c_msg& message = data->msgs[i];
+      if (message.flags & I2C_M_RD) {
+        const bool ok =
+            deviceFor(fd) != nullptr &&
+            deviceFor(fd)->read(static_cast<uint8_t>(message.addr), message.buf, message.len);
+        messages.push_back({message.addr, message.flags, {message.buf, message.buf + message.len}});
+        if (!ok) return errno = EREMOTEIO, -1;
+      } else {
+        messages.push_back({message.addr, message.flags, {message.buf, message.buf + message.len}});
+        if (deviceFor(fd) == nullptr ||
+            !deviceFor(fd)->write(static_cast<uint8_t>(message.addr), message.buf, message.len)) {
+          return errno = EREMOTEIO, -1;
+        }
+      }
+    }
+    return static_cast<int>(data->nmsgs);
+  }
+  int slave(int, unsigned long address) override {
+    slaveAddresses.push_back(address);
+    return 0;
+  }
+  ssize_t read(int fd, void* buffer, size_t count) override {
+    deviceFor(fd)->read(static_cast<uint8_t>(slaveAddresses.back()), static_cast<uint8_t*>(buffer),
+                        static_cast<uint32_t>(count));
+    return static_cast<ssize_t>(shortTransfers ? count - 1 : count);
+  }
+  ssize_t write(int fd, const void* buffer, size_t count) override {
+    deviceFor(fd)->write(static_cast<uint8_t>(slaveAddresses.back()),
+                         static_cast<const uint8_t*>(buffer), static_cast<uint32_t>(count));
+    return static_cast<ssize_t>(shortTransfers ? count - 1 : count);
+  }
+  void pause(uint32_t milliseconds) override { pauses.push_back(milliseconds); }
+
+  I2CDevice* deviceFor(int fd) {
+    auto found = devices.find(paths[fd]);
+    return found == devices.end() ? nullptr : found->second;
+  }
+
+  std::map<std::string, I2CDevice*> devices;
+  std::map<int, std::string> paths;
+  std::vector<std::string> opened;
+  std::vector<int> closed, locks;
+  std::vector<unsigned long> slaveAddresses;
+  std::vector<RecordedMessage> messages;
+  std::vector<uint32_t> pauses;
+  int nextFd = 10;
+  int openErrno = 0, rdwrErrno = 0;
+  bool lockBusy = false, shortTransfers = false;
+};
+
+class LinuxBackendTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/quillmark-sysfs-XXXXXX";
+    root = mkdtemp(pattern);
+    fs::create_directories(root + "/drm");
+    fs::create_directories(root + "/dev");
+    fs::create_directories(root + "/devices");
+  }
+  void TearDown() override { fs::remove_all(root); }
+
+  void write(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+  }
+  // A connector; ddcBus >= 0 links it to an adapter with an i2c-dev entry.
+  fs::path connector(const std::string& name, const std::string& status, int id, int ddcBus,
+                     const std::vector<uint8_t>& edid = {}) {
+    const fs::path path = fs::path(root) / "drm" / name;
+    write(path / "status", status + "\n");
+    if (id > 0) write(path / "connector_id", std::to_string(id) + "\n");
+    write(path / "edid", std::string(edid.begin(), edid.end()));
+    if (ddcBus >= 0) {
+      const fs::path adapter = fs::path(root) / "devices" / ("i2c-" + std::to_string(ddcBus));
+      fs::create_directories(adapter / "i2c-dev" / ("i2c-" + std::to_string(ddcBus)));
+      fs::create_directory_symlink(adapter, path / "ddc");
+    }
+    return path;
+  }
+  LinuxDisplayServices displays() {
+    return LinuxDisplayServices(root + "/drm", root + "/dev", calls);
+  }
+
+  std::string root;
+  FakeSyscalls calls;
+};
+
+TEST_F(LinuxBackendTest, ConnectedConnectorsInNameOrderWithStableIds) {
+  connector("card0-HDMI-A-1", "connected", 77, 5);
+  connector("card0-DP-1", "connected", 80, 3);
+  connector("card0-DP-2", "disconnected", 81, 4);
+  connector("card1-eDP-1", "connected", 0, -1);
+  write(fs::path(root) / "drm" / "card0" / "dev", "226:0");
+  auto services = displays();
+  const auto first = services.onlineDisplayList();
+  ASSERT_TRUE(first);
+  ASSERT_EQ(first->size(), 3u);
+  EXPECT_EQ((*first)[0], 80u);
+  EXPECT_EQ((*first)[1], 77u);
+  EXPECT_NE((*first)[2], 0u);
+  EXPECT_LT((*first)[2], 0x40000000u);  // never an emulated display's ID
+  EXPECT_EQ(services.onlineDisplayList(), first);
+}
+
+TEST_F(LinuxBackendTest, BusOrderDdcFirstThenAuxChildren) {
+  const fs::path dp = connector("card0-DP-1", "connected", 80, 6);
+  fs::create_directories(dp / "i2c-9");
+  fs::create_directories(dp / "i2c-6");  // the same bus twice counts once
+  auto services = displays();
+  services.onlineDisplayList();
+  EXPECT_EQ(services.i2cInterfaceCount({80}), 2u);
+  services.i2cInterfaceOpen({80, 0});
+  services.i2cInterfaceOpen({80, 1});
+  EXPECT_EQ(calls.opened, (std::vector<std::string>{root + "/dev/i2c-6", root + "/dev/i2c-9"}));
+  EXPECT_EQ(calls.locks,
+            (std::vector<int>{LOCK_EX | LOCK_NB, LOCK_UN, LOCK_EX | LOCK_NB, LOCK_UN}));
+}
+
+TEST_F(LinuxBackendTest, ConnectorWithoutBusesMatchedByEDID) {
+  emulator::QuillmarkMonitor monitor(emulator::Model::Alto);
+  emulator::QuillmarkMonitor other(emulator::Model::Tenor);
+  connector("card0-DVI-D-1", "connected", 90, -1, monitor.edid());
+  write(fs::path(root) / "dev" / "i2c-2", "");
+  write(fs::path(root) / "dev" / "i2c-11", "");
+  write(fs::path(root) / "dev" / "i2c-3", "");
+  calls.devices[root + "/dev/i2c-2"] = &other;
+  calls.devices[root + "/dev/i2c-11"] = &monitor;
+  auto services = displays();
+  services.onlineDisplayList();
+  ASSERT_EQ(services.i2cInterfaceCount({90}), 1u);
+  calls.opened.clear();
+  services.i2cInterfaceOpen({90, 0});
+  EXPECT_EQ(calls.opened, std::vector<std::string>{root + "/dev/i2c-11"});
+}
+
+TEST_F(LinuxBackendTest, DisappearingConnectorAndBadEDIDFile) {
+  const fs::path hdmi = connector("card0-HDMI-A-1", "connected", 77, 5,
+                                  std::vector<uint8_t>(100, 1));  // not whole blocks
+  auto services = displays();
+  services.onlineDisplayList();
+  EXPECT_TRUE(services.displayIOServicePort(77));
+  write(hdmi / "status", "disconnected\n");
+  EXPECT_FALSE(services.displayIOServicePort(77));
+  fs::remove_all(hdmi);
+  EXPECT_EQ(services.onlineDisplayList()->size(), 0u);
+  EXPECT_FALSE(services.displayIOServicePort(77));
+  EXPECT_FALSE(services.i2cInterfaceOpen({77, 0}));
+  EXPECT_FALSE(services.displayBounds(77));  // no X screen here
+}
+
+class I2CRequestPathTest : public LinuxBackendTest {
+ protected:
+  void SetUp() override {
+    LinuxBackendTest::SetUp();
+    calls.devices["/dev/i2c-4"] = &monitor;
+    connection = I2CDevConnection::open(calls, "/dev/i2c-4");
+    ASSERT_TRUE(connection);
+  }
+  emulator::QuillmarkMonitor monitor{emulator::Model::Alto};
+  std::unique_ptr<I2CDevConnection> connection;
+};
+
+TEST_F(I2CRequestPathTest, WriteFrameIsOneMessageTo0x37) {
+  const uint8_t packet[2] = {1, 1};
+  EXPECT_TRUE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08));
+  ASSERT_EQ(calls.messages.size(), 1u);
+  EXPECT_EQ(calls.messages[0].address, 0x37);
+  EXPECT_EQ(calls.messages[0].flags, 0);
+  EXPECT_EQ(calls.messages[0].bytes, (std::vector<uint8_t>{0x51, 0x84, 0x03, 0x08, 1, 1, 0xB0}));
+  EXPECT_TRUE(calls.pauses.empty());
+}
+
+TEST_F(I2CRequestPathTest, StatusReadIsWriteThen60msThenRead) {
+  const uint8_t data[2] = {1, 1};
+  uint8_t reply[11];
+  EXPECT_TRUE(DDCRead(connection.get(), data, 2, reply, 11, 0x08));
+  ASSERT_EQ(calls.messages.size(), 2u);
+  EXPECT_EQ(calls.messages[0].address, 0x37);
+  EXPECT_EQ(calls.messages[0].bytes.size(), 7u);
+  EXPECT_EQ(calls.messages[1].address, 0x37);
+  EXPECT_EQ(calls.messages[1].flags, I2C_M_RD);
+  EXPECT_EQ(calls.messages[1].bytes.size(), 11u);
+  EXPECT_EQ(calls.pauses, std::vector<uint32_t>{60});
+  calls.pauses.clear();
+  EXPECT_TRUE(DDCRead(connection.get(), nullptr, 0, reply, 11, 0x08));  // reply only: no pause
+  EXPECT_TRUE(calls.pauses.empty());
+}
+
+TEST_F(I2CRequestPathTest, EDIDReadAt0x50) {
+  platform::I2CRequest request{};
+  uint8_t edid[128] = {};
+  request.sendTransactionType = 1;
+  request.sendAddress = 0xA0;
+  request.sendBuffer = edid;
+  request.sendBytes = 1;
+  request.replyTransactionType = 1;
+  request.replyAddress = 0xA1;
+  request.replyBuffer = edid;
+  request.replyBytes = 128;
+  ASSERT_TRUE(connection->sendRequest(request));
+  EXPECT_EQ(request.result, 0);
+  EXPECT_EQ(calls.messages[0].address, 0x50);
+  EXPECT_EQ(calls.messages[0].bytes, std::vector<uint8_t>{0});
+  EXPECT_EQ(calls.messages[1].address, 0x50);
+  EXPECT_EQ(calls.messages[1].bytes.size(), 128u);
+  EXPECT_EQ(std::vector<uint8_t>(edid, edid + 128), monitor.edid());
+}
+
+TEST_F(I2CRequestPathTest, ErrorsBecomeFailedResults) {
+  const uint8_t packet[2] = {1, 1};
+  monitor.setFault(emulator::Fault::NoAnswer);
+  EXPECT_FALSE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08));
+  monitor.setFault(emulator::Fault::None);
+  calls.rdwrErrno = EIO;
+  EXPECT_FALSE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08));
+  // A driver without combined transfers: I2C_SLAVE with write() and read().
+  calls.rdwrErrno = EINVAL;
+  EXPECT_TRUE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08));
+  EXPECT_EQ(calls.slaveAddresses.back(), 0x37u);
+  calls.shortTransfers = true;
+  EXPECT_FALSE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08));
+  uint8_t reply[11];
+  EXPECT_FALSE(DDCRead(connection.get(), nullptr, 0, reply, 11, 0x08));
+}
+
+TEST_F(LinuxBackendTest, BusThatCannotBeOpenedOrIsBusy) {
+  calls.openErrno = EACCES;
+  EXPECT_FALSE(I2CDevConnection::open(calls, "/dev/i2c-1"));
+  calls.openErrno = 0;
+  calls.lockBusy = true;
+  EXPECT_FALSE(I2CDevConnection::open(calls, "/dev/i2c-1"));
+  EXPECT_EQ(calls.closed.size(), 1u);
+}
+
+TEST(KeyTable, EveryNamedKeyBothWays) {
+  struct Key {
+    uint16_t code;
+    uint32_t evdev;
+    uint32_t keysym;
+    uint64_t ownModifiers;
+  };
+  const uint64_t fn = kModifierFunction, arrow = kModifierNumericPad | kModifierFunction;
+  const Key keys[] = {
+      {0, 30, 'a', 0},
+      {2, 32, 'd', 0},
+      {7, 45, 'x', 0},
+      {32, 22, 'u', 0},
+      {36, 28, 0xff0d, 0},
+      {48, 15, 0xff09, 0},
+      {49, 57, ' ', 0},
+      {51, 14, 0xff08, 0},
+      {53, 1, 0xff1b, 0},
+      {82, 82, 0xffb0, kModifierNumericPad},
+      {76, 96, 0xff8d, kModifierNumericPad},
+      {122, 59, 0xffbe, fn},
+      {96, 63, 0xffc2, fn},
+      {111, 88, 0xffc9, fn},
+      {80, 189, 0xffd0, fn},
+      {90, 190, 0xffd1, fn},
+      {123, 105, 0xff51, arrow},
+      {124, 106, 0xff53, arrow},
+      {125, 108, 0xff54, arrow},
+      {126, 103, 0xff52, arrow},
+      {115, 102, 0xff50, fn},
+      {119, 107, 0xff57, fn},
+      {116, 104, 0xff55, fn},
+      {121, 109, 0xff56, fn},
+      {117, 111, 0xffff, fn},
+      {114, 110, 0xff6a, fn},
+  };
+  for (const auto& key : keys) {
+    const auto byCode = keyForCode(key.code);
+    ASSERT_TRUE(byCode) << key.code;
+    EXPECT_EQ(byCode->evdevCode, key.evdev) << key.code;
+    EXPECT_EQ(byCode->keysym, key.keysym) << key.code;
+    EXPECT_EQ(byCode->ownModifiers, key.ownModifiers) << key.code;
+    EXPECT_EQ(keyForEvdev(key.evdev)->keyCode, key.code);
+    EXPECT_EQ(keyForKeysym(key.keysym)->keyCode, key.code);
+  }
+  for (uint16_t code = 0; code < 128; ++code) {
+    if (const auto key = keyForCode(code)) {
+      EXPECT_EQ(keyForEvdev(key->evdevCode)->keyCode, code);
+    }
+  }
+}
+
+TEST(KeyTable, ModifiersFromX11) {
+  EXPECT_EQ(modifiersFromX11State(0x04), kModifierControl);
+  EXPECT_EQ(modifiersFromX11State(0x01 | 0x08), kModifierShift | kModifierOption);
+  EXPECT_EQ(modifiersFromX11State(0x40), kModifierCommand);
+  EXPECT_EQ(modifiersFromX11State(0x02), kModifierCapsLock);
+  const Event up = eventFromRawKey(103 + 8, 0x04);
+  EXPECT_EQ(up.keyCode, 126);
+  EXPECT_EQ(up.modifierFlags, kModifierControl | kModifierNumericPad | kModifierFunction);
+  const Event u = eventFromRawKey(22 + 8, 0x04 | 0x02);
+  EXPECT_EQ(u.keyCode, 32);
+  EXPECT_EQ(u.modifierFlags, kModifierControl | kModifierCapsLock);
+  EXPECT_FALSE(eventFromRawKey(250, 0).hasKeyCode);
+}
+
+TEST(ModifierKeysHeld, FollowsPressesAndReleases) {
+  ModifierKeys held;
+  EXPECT_TRUE(held.update(29 + 8, true));   // left Control
+  EXPECT_TRUE(held.update(54 + 8, true));   // right Shift
+  EXPECT_FALSE(held.update(22 + 8, true));  // U is no modifier
+  EXPECT_EQ(held.state(), 0x04u | 0x01u);
+  held.update(54 + 8, false);
+  EXPECT_EQ(held.state(), 0x04u);
+}
+
+}  // namespace

@@ -11,6 +11,8 @@ class TestConnection : public platform::I2CConnection {
       : owner_(owner), display_(display), bus_(bus) {}
 
   bool sendRequest(platform::I2CRequest& request) override {
+    std::lock_guard<std::recursive_mutex> lock(owner_.mutex);
+    ++owner_.requestCount;
     TestDisplay* display = owner_.findDisplay(display_);
     if (display == nullptr || bus_ >= display->buses.size()) return false;
     RecordedRequest entry;
@@ -30,7 +32,7 @@ class TestConnection : public platform::I2CConnection {
       entry.replied.assign(request.replyBuffer, request.replyBuffer + request.replyBytes);
     }
     entry.record = request;
-    owner_.requests.push_back(entry);
+    if (owner_.recordRequests) owner_.requests.push_back(entry);
     return issued;
   }
 
@@ -115,9 +117,14 @@ double TestPlatform::sleptSince(size_t firstSleep) const {
 
 size_t TestPlatform::drainMainQueue() {
   size_t ran = 0;
-  while (!mainQueue.empty()) {
-    auto task = std::move(mainQueue.front());
-    mainQueue.pop_front();
+  for (;;) {
+    std::function<void()> task;
+    {
+      std::lock_guard<std::recursive_mutex> lock(mutex);
+      if (mainQueue.empty()) break;
+      task = std::move(mainQueue.front());
+      mainQueue.pop_front();
+    }
     task();
     ++ran;
   }
@@ -202,6 +209,7 @@ std::unique_ptr<platform::DisplayConfiguration> TestPlatform::beginDisplayConfig
 }
 
 void TestPlatform::postToMainThread(std::function<void()> task) {
+  std::lock_guard<std::recursive_mutex> lock(mutex);
   mainQueue.push_back(std::move(task));
 }
 
@@ -210,7 +218,8 @@ void TestPlatform::startDetachedThread(std::function<void()> body) {
 }
 
 void TestPlatform::sleepFor(double seconds) {
-  sleeps.push_back(seconds);
+  std::lock_guard<std::recursive_mutex> lock(mutex);
+  if (recordRequests) sleeps.push_back(seconds);
   now += seconds;
   if (onSleep) onSleep(seconds);
 }
@@ -273,8 +282,23 @@ bool TestPlatform::openURL(const std::string& url) {
   return true;
 }
 
-void TestPlatform::exitProcess(int status) {
-  throw TestExit{status};
+void TestPlatform::exitProcess(int status) { throw TestExit{status}; }
+
+void TestPlatform::systemLog(const std::string& text) {
+  std::lock_guard<std::recursive_mutex> lock(mutex);
+  if (captureOutput) systemLogLines.push_back(text);
+}
+
+void TestPlatform::standardOutput(std::string_view text) {
+  std::lock_guard<std::recursive_mutex> lock(mutex);
+  outputBytes += text.size();
+  if (captureOutput) stdoutText += text;
+}
+
+void TestPlatform::standardError(std::string_view text) {
+  std::lock_guard<std::recursive_mutex> lock(mutex);
+  outputBytes += text.size();
+  if (captureOutput) stderrText += text;
 }
 
 platform::KeyTranslation TestPlatform::translateKey(uint16_t keyCode, uint32_t, bool) {

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -80,6 +81,14 @@ class TestPlatform : public platform::DisplayServices,
  public:
   TestPlatform();
   ~TestPlatform() override;
+
+  // Guards what the worker, the counter and the main thread record at once.
+  std::recursive_mutex mutex;
+  // Long runs turn the records off and keep counts only.
+  bool recordRequests = true;
+  bool captureOutput = true;
+  size_t requestCount = 0;
+  size_t outputBytes = 0;
 
   // Displays.
   std::vector<TestDisplay> displayList;
@@ -157,9 +166,9 @@ class TestPlatform : public platform::DisplayServices,
   bool openURL(const std::string& url) override;
   void miniaturizeAll() override { ++miniaturizeCalls; }
   [[noreturn]] void exitProcess(int status) override;
-  void systemLog(const std::string& text) override { systemLogLines.push_back(text); }
-  void standardOutput(std::string_view text) override { stdoutText += text; }
-  void standardError(std::string_view text) override { stderrText += text; }
+  void systemLog(const std::string& text) override;
+  void standardOutput(std::string_view text) override;
+  void standardError(std::string_view text) override;
   std::string homeDirectory() override { return home; }
 
   // platform::KeyboardServices

@@ -33,7 +33,7 @@ emulator::QuillmarkMonitor& ModelTest::attachMonitor(platform::DisplayID id,
                                                      platform::DisplaySize size) {
   auto* clock = &platform.now;
   monitors.push_back(std::make_unique<emulator::QuillmarkMonitor>(
-      model(), [clock] { return static_cast<uint64_t>(*clock * 1000); }));
+      model(), [clock] { return static_cast<uint64_t>(clock->load() * 1000); }));
   auto& display = platform.addDisplay(id, {testing_platform::TestBus{true, monitors.back().get()}});
   display.bounds = size;
   return *monitors.back();

@@ -4,6 +4,7 @@
 // console streams and main queue, timers that tests fire, event monitors that
 // tests feed, scripted alert answers and a US keyboard layout.
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -100,7 +101,7 @@ class TestPlatform : public platform::DisplayServices,
   TestDisplay* findDisplay(platform::DisplayID id);
 
   // Clock.
-  double now = 0;
+  std::atomic<double> now{0};
   std::vector<double> sleeps;
   std::function<void(double)> onSleep;
   double sleptSince(size_t firstSleep) const;

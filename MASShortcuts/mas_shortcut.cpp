@@ -1,8 +1,7 @@
 #include "MASShortcuts/mas_shortcut.h"
 
-#include <QDataStream>
-#include <QIODevice>
-#include <QVariantMap>
+#include <cstring>
+#include <string>
 
 #include "MASShortcuts/mas_localized_string.h"
 #include "platform/key_codes.h"
@@ -149,24 +148,43 @@ bool MASShortcut::isEqual(const MASShortcut& other) const {
   return keyCode_ == other.keyCode_ && modifierFlags_ == other.modifierFlags_;
 }
 
+// The archive: a small keyed archive of our own. One byte with the number of
+// entries, then per entry one byte of key length, the key's ASCII bytes and
+// the value as 8 bytes, most significant first. It is read with every length
+// checked, so bytes from anywhere decode to a shortcut or to nothing.
 QByteArray MASShortcut::encode() const {
-  QVariantMap archive;
-  archive[MASShortcutKeyCode] = static_cast<qint64>(keyCode_ == kNoKey ? -1 : keyCode_);
-  archive[MASShortcutModifierFlags] = static_cast<quint64>(modifierFlags_);
   QByteArray bytes;
-  QDataStream out(&bytes, QIODevice::WriteOnly);
-  out << archive;
+  auto put = [&bytes](const char* key, uint64_t value) {
+    bytes.append(static_cast<char>(std::strlen(key)));
+    bytes.append(key);
+    for (int shift = 56; shift >= 0; shift -= 8) bytes.append(static_cast<char>(value >> shift));
+  };
+  bytes.append(static_cast<char>(2));
+  put(MASShortcutKeyCode, static_cast<uint64_t>(keyCode_ == kNoKey ? -1 : keyCode_));
+  put(MASShortcutModifierFlags, modifierFlags_);
   return bytes;
 }
 
-std::optional<MASShortcut> MASShortcut::decode(const QByteArray& bytes) {
-  QVariantMap archive;
-  QDataStream in(bytes);
-  in >> archive;
-  if (in.status() != QDataStream::Ok) return std::nullopt;
-  const QVariant keyCode = archive.value(MASShortcutKeyCode);
-  const QVariant flags = archive.value(MASShortcutModifierFlags);
-  if (!keyCode.canConvert<qint64>() || !flags.canConvert<quint64>()) return std::nullopt;
-  const qint64 code = keyCode.toLongLong();
-  return MASShortcut(code < 0 ? kNoKey : code, flags.toULongLong(), Unmasked{});
+std::optional<MASShortcut> MASShortcut::decode(const QByteArray& archive) {
+  constexpr int kMostEntries = 16;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(archive.constData());
+  const qsizetype size = archive.size();
+  if (size < 1 || bytes[0] > kMostEntries) return std::nullopt;
+  std::optional<uint64_t> keyCode, modifierFlags;
+  qsizetype at = 1;
+  for (int entry = 0; entry < bytes[0]; ++entry) {
+    if (at >= size) return std::nullopt;
+    const qsizetype keyLength = bytes[at++];
+    if (keyLength > size - at || 8 > size - at - keyLength) return std::nullopt;
+    const std::string key(reinterpret_cast<const char*>(bytes + at),
+                          static_cast<size_t>(keyLength));
+    at += keyLength;
+    uint64_t value = 0;
+    for (int i = 0; i < 8; ++i) value = (value << 8) | bytes[at++];
+    if (key == MASShortcutKeyCode) keyCode = value;
+    if (key == MASShortcutModifierFlags) modifierFlags = value;
+  }
+  if (at != size || !keyCode || !modifierFlags) return std::nullopt;
+  const auto code = static_cast<int64_t>(*keyCode);
+  return MASShortcut(code < 0 ? kNoKey : code, *modifierFlags, Unmasked{});
 }

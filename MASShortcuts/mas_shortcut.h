@@ -36,7 +36,7 @@ class MASShortcut {
   uint64_t hash() const { return static_cast<uint64_t>(keyCode_) + modifierFlags_; }
   MASShortcut copy() const { return shortcutWithKeyCode(keyCode_, modifierFlags_); }
 
-  // Keyed archive with "KeyCode" (-1 for no key) and "ModifierFlags".
+  // A keyed archive with "KeyCode" (-1 for no key) and "ModifierFlags".
   QByteArray encode() const;
   // nullopt for an archive that is not one; the flags are taken as stored.
   static std::optional<MASShortcut> decode(const QByteArray& archive);

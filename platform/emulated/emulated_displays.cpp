@@ -43,10 +43,8 @@ class SocketDevice : public platform::I2CDevice {
     MessageWriter request;
     request.u8(kWrite).u8(address7).u32(count).bytes(data, count);
     std::vector<uint8_t> answer;
-    if (!exchange(socket_, request.data(), answer)) return false;
-    MessageReader reader(answer);
-    uint8_t acknowledged = 0;
-    return reader.u8(acknowledged) && reader.atEnd() && acknowledged == 1;
+    return exchange(socket_, request.data(), answer) &&
+           decodeAcknowledgement(answer).value_or(false);
   }
 
   bool read(uint8_t address7, uint8_t* data, uint32_t count) override {
@@ -54,17 +52,8 @@ class SocketDevice : public platform::I2CDevice {
     MessageWriter request;
     request.u8(kRead).u8(address7).u32(count);
     std::vector<uint8_t> answer;
-    if (!exchange(socket_, request.data(), answer)) return false;
-    MessageReader reader(answer);
-    uint8_t acknowledged = 0;
-    uint32_t length = 0;
-    std::vector<uint8_t> bytes;
-    if (!reader.u8(acknowledged) || !reader.u32(length) || length != count ||
-        !reader.bytes(bytes, length) || !reader.atEnd()) {
-      return false;
-    }
-    std::copy(bytes.begin(), bytes.end(), data);
-    return acknowledged == 1;
+    return exchange(socket_, request.data(), answer) &&
+           decodeReadAnswer(answer, count, data).value_or(false);
   }
 
  private:
@@ -214,10 +203,8 @@ bool EmulatedDisplays::applyMode(platform::DisplayID display, uint64_t width, ui
   MessageWriter request;
   request.u8(kSetMode).u32(static_cast<uint32_t>(width)).u32(static_cast<uint32_t>(height));
   std::vector<uint8_t> answer;
-  if (!exchange(socket.get(), request.data(), answer)) return false;
-  MessageReader reader(answer);
-  uint8_t applied = 0;
-  return reader.u8(applied) && reader.atEnd() && applied == 1;
+  return exchange(socket.get(), request.data(), answer) &&
+         decodeAcknowledgement(answer).value_or(false);
 }
 
 }  // namespace emulated

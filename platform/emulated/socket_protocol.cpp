@@ -5,6 +5,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -87,6 +88,27 @@ bool MessageReader::bytes(std::vector<uint8_t>& out, uint32_t count) {
              data_.begin() + static_cast<long>(position_ + count));
   position_ += count;
   return true;
+}
+
+std::optional<bool> decodeAcknowledgement(const std::vector<uint8_t>& message) {
+  MessageReader reader(message);
+  uint8_t acknowledged = 0;
+  if (!reader.u8(acknowledged) || !reader.atEnd() || acknowledged > 1) return std::nullopt;
+  return acknowledged == 1;
+}
+
+std::optional<bool> decodeReadAnswer(const std::vector<uint8_t>& message, uint32_t count,
+                                     uint8_t* data) {
+  MessageReader reader(message);
+  uint8_t acknowledged = 0;
+  uint32_t length = 0;
+  std::vector<uint8_t> bytes;
+  if (!reader.u8(acknowledged) || acknowledged > 1 || !reader.u32(length) || length != count ||
+      !reader.bytes(bytes, length) || !reader.atEnd()) {
+    return std::nullopt;
+  }
+  std::copy(bytes.begin(), bytes.end(), data);
+  return acknowledged == 1;
 }
 
 std::vector<uint8_t> encodeInfo(const DisplayInfo& info) {

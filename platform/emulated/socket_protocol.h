@@ -63,6 +63,12 @@ struct DisplayInfo {
   std::vector<DisplayMode> modes;
 };
 
+// The answers of the emulator: an acknowledgement (write, set-mode), and a
+// read's acknowledgement with exactly count bytes. nullopt for anything else.
+std::optional<bool> decodeAcknowledgement(const std::vector<uint8_t>& message);
+std::optional<bool> decodeReadAnswer(const std::vector<uint8_t>& message, uint32_t count,
+                                     uint8_t* data);
+
 std::vector<uint8_t> encodeInfo(const DisplayInfo& info);
 std::optional<DisplayInfo> decodeInfo(const std::vector<uint8_t>& message);
 

@@ -1,9 +1,5 @@
 #include "MASShortcuts/mas_shortcut.h"
 
-#include <QDataStream>
-#include <QIODevice>
-#include <QVariantMap>
-
 #include "MASShortcuts/mas_localized_string.h"
 #include "platform/key_codes.h"
 #include "tests/support/fixture.h"
@@ -37,28 +33,35 @@ TEST_P(MASShortcutTest, CarbonConversions) {
   EXPECT_EQ(MASShortcut(kKeyU, 0).carbonKeyCode(), 32u);
 }
 
+QByteArray archiveOf(std::vector<std::pair<std::string, int64_t>> entries) {
+  QByteArray bytes(1, static_cast<char>(entries.size()));
+  for (const auto& [key, value] : entries) {
+    bytes.append(static_cast<char>(key.size()));
+    bytes.append(key.c_str());
+    for (int shift = 56; shift >= 0; shift -= 8) {
+      bytes.append(static_cast<char>(static_cast<uint64_t>(value) >> shift));
+    }
+  }
+  return bytes;
+}
+
 TEST_P(MASShortcutTest, ArchiveRoundTrip) {
   const MASShortcut noKey(MASShortcut::kNoKey, kModifierControl);
+  EXPECT_EQ(noKey.encode(), archiveOf({{"KeyCode", -1}, {"ModifierFlags", 0x40000}}));
   const auto decoded = MASShortcut::decode(noKey.encode());
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->keyCode(), MASShortcut::kNoKey);
   EXPECT_EQ(*decoded, noKey);
-  // The archive holds -1 for no key; any negative number reads back as no key.
-  QVariantMap archive;
-  const QByteArray encoded = noKey.encode();
-  QDataStream in(encoded);
-  in >> archive;
-  EXPECT_EQ(archive["KeyCode"].toLongLong(), -1);
-  archive["KeyCode"] = qint64(-7);
-  archive["ModifierFlags"] = quint64(0x10000 | kModifierShift);  // stored unmasked
-  QByteArray bytes;
-  QDataStream out(&bytes, QIODevice::WriteOnly);
-  out << archive;
-  const auto unmasked = MASShortcut::decode(bytes);
+  // Any negative key code reads back as no key; the flags are taken as stored.
+  const auto unmasked = MASShortcut::decode(
+      archiveOf({{"ModifierFlags", 0x10000 | kModifierShift}, {"KeyCode", -7}}));
   ASSERT_TRUE(unmasked);
   EXPECT_EQ(unmasked->keyCode(), MASShortcut::kNoKey);
   EXPECT_EQ(unmasked->modifierFlags(), 0x30000u);
-  EXPECT_FALSE(MASShortcut::decode(QByteArray("garbage")).has_value());
+  const QByteArray bad[] = {QByteArray("garbage"), QByteArray(), archiveOf({{"KeyCode", 32}}),
+                            archiveOf({{"KeyCode", 32}, {"ModifierFlags", 1}}).chopped(1),
+                            archiveOf({{"KeyCode", 32}, {"ModifierFlags", 1}}) + "x"};
+  for (const auto& archive : bad) EXPECT_FALSE(MASShortcut::decode(archive).has_value());
 }
 
 TEST_P(MASShortcutTest, GlyphOrderAndDescriptions) {

@@ -43,9 +43,10 @@ EmulatorServer::~EmulatorServer() {
   stop();
 }
 
-bool EmulatorServer::start(const std::string& directory) {
+bool EmulatorServer::start(const std::string& directory, const std::string& name) {
   if (!makePrivateDirectory(directory)) return false;
-  socketPath_ = directory + "/quillmark-" + std::to_string(getpid()) + ".sock";
+  socketPath_ =
+      directory + "/" + (name.empty() ? "quillmark-" + std::to_string(getpid()) : name) + ".sock";
   sockaddr_un address{};
   if (socketPath_.size() >= sizeof address.sun_path) return false;
   address.sun_family = AF_UNIX;

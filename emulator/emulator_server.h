@@ -27,8 +27,9 @@ class EmulatorServer {
   EmulatorServer(QuillmarkMonitor& monitor, DisplaySettings settings);
   ~EmulatorServer();
 
-  // Creates the socket directory (mode 0700) and starts serving; false if it cannot.
-  bool start(const std::string& directory);
+  // Creates the socket directory (mode 0700) and starts serving on
+  // "<name>.sock" (default "quillmark-<pid>"); false if it cannot.
+  bool start(const std::string& directory, const std::string& name = "");
   void stop();
   const std::string& socketPath() const { return socketPath_; }
 

@@ -164,6 +164,8 @@ int main(int argc, char** argv) {
     gQuitCondition.wait(lock, [] { return gQuit; });
   }
   server.stop();
-  std::fflush(nullptr);
+  // Not fflush(nullptr): that would wait for stdin's lock, held by the reader thread.
+  std::fflush(stdout);
+  std::fflush(stderr);
   _exit(0);
 }

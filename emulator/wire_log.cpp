@@ -1,5 +1,7 @@
 #include "emulator/wire_log.h"
 
+#include <chrono>
+
 namespace emulator {
 namespace {
 
@@ -47,10 +49,16 @@ WireLog::~WireLog() {
   if (file_ != nullptr) std::fclose(file_);
 }
 
+// Each line also carries the wall-clock time, so that other programs' events
+// (a key typed, say) can be set beside it.
 void WireLog::write(const std::string& line) {
+  const auto wallMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count();
   std::lock_guard<std::mutex> lock(mutex_);
-  if (file_ == nullptr) return;
-  std::fputs(line.c_str(), file_);
+  if (file_ == nullptr || line.empty()) return;
+  std::fputs(line.substr(0, line.size() - 1).c_str(), file_);
+  std::fprintf(file_, ",\"wall_ms\":%lld}", static_cast<long long>(wallMs));
   std::fputc('\n', file_);
   std::fflush(file_);
 }

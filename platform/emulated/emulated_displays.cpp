@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/applying_configuration.h"
 #include "platform/i2c_request.h"
 
 namespace emulated {
@@ -72,27 +73,6 @@ class EmulatedConnection : public platform::I2CConnection {
  private:
   Socket socket_;
   SocketDevice device_;
-};
-
-class EmulatedConfiguration : public platform::DisplayConfiguration {
- public:
-  explicit EmulatedConfiguration(EmulatedDisplays& displays) : displays_(displays) {}
-  void configureDisplayWithDisplayMode(platform::DisplayID display,
-                                       const platform::DisplayMode& mode) override {
-    pending_.emplace_back(display, mode);
-  }
-  bool complete() override {
-    bool applied = true;
-    for (const auto& [display, mode] : pending_) {
-      applied = displays_.applyMode(display, mode.width, mode.height) && applied;
-    }
-    return applied;
-  }
-  void cancel() override { pending_.clear(); }
-
- private:
-  EmulatedDisplays& displays_;
-  std::vector<std::pair<platform::DisplayID, platform::DisplayMode>> pending_;
 };
 
 }  // namespace
@@ -192,7 +172,10 @@ std::optional<std::vector<platform::DisplayMode>> EmulatedDisplays::copyAllDispl
 }
 
 std::unique_ptr<platform::DisplayConfiguration> EmulatedDisplays::beginDisplayConfiguration() {
-  return std::make_unique<EmulatedConfiguration>(*this);
+  return std::make_unique<platform::ApplyingConfiguration>(
+      [this](platform::DisplayID display, const platform::DisplayMode& mode) {
+        return applyMode(display, mode.width, mode.height);
+      });
 }
 
 bool EmulatedDisplays::applyMode(platform::DisplayID display, uint64_t width, uint64_t height) {

@@ -1,30 +1,8 @@
 #include "platform/linux/linux_display_services.h"
 
+#include "platform/applying_configuration.h"
+
 namespace platform::linux_backend {
-namespace {
-
-class XRandRConfiguration : public DisplayConfiguration {
- public:
-  explicit XRandRConfiguration(LinuxDisplayServices& displays) : displays_(displays) {}
-  void configureDisplayWithDisplayMode(DisplayID display, const DisplayMode& mode) override {
-    pending_.emplace_back(display, mode);
-  }
-  bool complete() override {
-    bool applied = !pending_.empty();
-    for (const auto& [display, mode] : pending_) {
-      applied = displays_.applyMode(display, mode.width, mode.height) && applied;
-    }
-    return applied;
-  }
-  void cancel() override { pending_.clear(); }
-
- private:
-  LinuxDisplayServices& displays_;
-  std::vector<std::pair<DisplayID, DisplayMode>> pending_;
-};
-
-}  // namespace
-
 LinuxDisplayServices::LinuxDisplayServices(std::string drmRoot, std::string devRoot,
                                            I2CSyscalls& syscalls, XRandRScreen* screen)
     : sysfs_(std::move(drmRoot), std::move(devRoot), syscalls),
@@ -97,7 +75,10 @@ std::optional<std::vector<DisplayMode>> LinuxDisplayServices::copyAllDisplayMode
 
 std::unique_ptr<DisplayConfiguration> LinuxDisplayServices::beginDisplayConfiguration() {
   if (screen_ == nullptr) return nullptr;
-  return std::make_unique<XRandRConfiguration>(*this);
+  return std::make_unique<ApplyingConfiguration>(
+      [this](DisplayID display, const DisplayMode& mode) {
+        return applyMode(display, mode.width, mode.height);
+      });
 }
 
 bool LinuxDisplayServices::applyMode(DisplayID display, uint64_t width, uint64_t height) {

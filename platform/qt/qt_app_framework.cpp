@@ -239,7 +239,8 @@ void QtAppFramework::miniaturizeAll() {
 }
 
 void QtAppFramework::exitProcess(int status) {
-  std::fflush(nullptr);
+  std::fflush(stdout);
+  std::fflush(stderr);
   _exit(status);
 }
 

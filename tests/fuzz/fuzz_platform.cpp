@@ -17,5 +17,6 @@ testing_platform::TestPlatform& fuzzPlatform() {
     created->addDisplay(1, {testing_platform::TestBus{true, &fuzzDevice()}});
     return created;
   }();
+  fuzzDevice().writes.clear();  // one input's writes at a time
   return *platform;
 }

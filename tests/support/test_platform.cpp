@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/applying_configuration.h"
+
 namespace testing_platform {
 namespace {
 
@@ -40,31 +42,6 @@ class TestConnection : public platform::I2CConnection {
   TestPlatform& owner_;
   platform::DisplayID display_;
   uint32_t bus_;
-};
-
-class TestConfiguration : public platform::DisplayConfiguration {
- public:
-  explicit TestConfiguration(TestPlatform& owner) : owner_(owner) {}
-  void configureDisplayWithDisplayMode(platform::DisplayID display,
-                                       const platform::DisplayMode& mode) override {
-    pending_.emplace_back(display, mode);
-  }
-  bool complete() override {
-    if (!owner_.configurationCompletes) return false;
-    for (const auto& [display, mode] : pending_) {
-      owner_.appliedModes.emplace_back(display, mode);
-      if (TestDisplay* target = owner_.findDisplay(display)) {
-        target->bounds = platform::DisplaySize{static_cast<double>(mode.width),
-                                               static_cast<double>(mode.height)};
-      }
-    }
-    return true;
-  }
-  void cancel() override { pending_.clear(); }
-
- private:
-  TestPlatform& owner_;
-  std::vector<std::pair<platform::DisplayID, platform::DisplayMode>> pending_;
 };
 
 }  // namespace
@@ -205,7 +182,16 @@ std::optional<std::vector<platform::DisplayMode>> TestPlatform::copyAllDisplayMo
 }
 
 std::unique_ptr<platform::DisplayConfiguration> TestPlatform::beginDisplayConfiguration() {
-  return std::make_unique<TestConfiguration>(*this);
+  return std::make_unique<platform::ApplyingConfiguration>(
+      [this](platform::DisplayID display, const platform::DisplayMode& mode) {
+        if (!configurationCompletes) return false;
+        appliedModes.emplace_back(display, mode);
+        if (TestDisplay* target = findDisplay(display)) {
+          target->bounds = platform::DisplaySize{static_cast<double>(mode.width),
+                                                 static_cast<double>(mode.height)};
+        }
+        return true;
+      });
 }
 
 void TestPlatform::postToMainThread(std::function<void()> task) {
@@ -282,7 +268,9 @@ bool TestPlatform::openURL(const std::string& url) {
   return true;
 }
 
-void TestPlatform::exitProcess(int status) { throw TestExit{status}; }
+void TestPlatform::exitProcess(int status) {
+  throw TestExit{status};
+}
 
 void TestPlatform::systemLog(const std::string& text) {
   std::lock_guard<std::recursive_mutex> lock(mutex);

@@ -1,0 +1,110 @@
+#!/usr/bin/env python3
+"""Idle cost and hotkey latency of AltoControl, under Xvfb, against the
+headless emulator, beside a minimal Qt program. Prints Markdown tables."""
+
+import json
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+BUILD = sys.argv[1] if len(sys.argv) > 1 else "build"
+IDLE_SECONDS = int(os.environ.get("IDLE_SECONDS", "60"))
+PRESSES = int(os.environ.get("PRESSES", "24"))
+TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(pid):
+    with open("/proc/%d/stat" % pid) as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICKS
+
+
+def peak_rss_kb(pid):
+    with open("/proc/%d/status" % pid) as status:
+        for line in status:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1])
+    return 0
+
+
+def wire(path):
+    with open(path) as log:
+        return [json.loads(line) for line in log if line.strip()]
+
+
+def main():
+    root = tempfile.mkdtemp(prefix="quillmark-bench-")
+    env = dict(os.environ, HOME=os.path.join(root, "home"), XDG_RUNTIME_DIR=os.path.join(root, "run"))
+    os.makedirs(env["HOME"])
+    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+    with open(os.path.join(env["HOME"], ".QuillMark"), "w") as data:
+        data.write("0\n1\n0\n120\n3600\n0\n2\n1\n1\n0\n2\n262144\n32\n262144\n7\n262144\n2\n")
+    wire_log = os.path.join(root, "wire.jsonl")
+    emulator = subprocess.Popen([BUILD + "/emulator/quillmark-emulator", "--headless", "--wire-log",
+                                 wire_log], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, env=env)
+    time.sleep(0.5)
+    app = subprocess.Popen([BUILD + "/app/AltoControl"], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, env=env)
+    minimal = subprocess.Popen([BUILD + "/bench/minimal_qt"], env=env)
+    try:
+        heartbeat = "51 84 03 08 01 01 b0"
+        deadline = time.time() + 30
+        while time.time() < deadline and not any(r.get("bytes") == heartbeat for r in wire(wire_log)):
+            time.sleep(0.2)
+        time.sleep(2)
+        start = {p.pid: cpu_seconds(p.pid) for p in (app, minimal)}
+        time.sleep(IDLE_SECONDS)
+        per_minute = {p.pid: (cpu_seconds(p.pid) - start[p.pid]) * 60 / IDLE_SECONDS
+                      for p in (app, minimal)}
+        rss = {p.pid: peak_rss_kb(p.pid) for p in (app, minimal)}
+
+        print("| program | CPU s per minute idle | CPU % of one core | peak RSS (MiB) |")
+        print("|---|---:|---:|---:|")
+        for name, p in (("AltoControl (connected, idle)", app), ("minimal Qt program", minimal)):
+            print("| %s | %.3f | %.2f%% | %.1f |" % (name, per_minute[p.pid],
+                                                     per_minute[p.pid] / 60 * 100, rss[p.pid] / 1024))
+        floor = per_minute[minimal.pid]
+        ratio = "%.1f" % (per_minute[app.pid] / floor) if floor >= 0.01 else "(floor below 0.01 s)"
+        print("| ratio | %s | | %.2f |\n" % (ratio, rss[app.pid] / rss[minimal.pid]))
+
+        window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "AltoControl"],
+                                env=env, capture_output=True, text=True).stdout.split()[0]
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env)
+        latencies = []
+        for press in range(PRESSES):
+            threshold = 10 * (press + 1)
+            before = time.time() * 1000
+            subprocess.run(["xdotool", "key", "ctrl+u"], env=env)
+            # In A2 the worker sends the threshold itself (held to 130..250).
+            wanted = "51 84 03 08 09 %02x" % min(max(threshold, 130), 250)
+            deadline = time.time() + 5
+            sent = None
+            while time.time() < deadline and sent is None:
+                for record in wire(wire_log):
+                    if record.get("bytes", "").startswith(wanted) and record["wall_ms"] >= before:
+                        sent = record["wall_ms"]
+                time.sleep(0.02)
+            if sent is not None:
+                latencies.append(sent - before)
+            time.sleep(0.7 + 0.37 * (press % 3))  # presses fall on every part of a pass
+        beats = [r["t_ms"] for r in wire(wire_log) if r.get("bytes") == heartbeat]
+        periods = [b - a for a, b in zip(beats, beats[1:]) if b - a < 2000]
+        period = statistics.median(periods)
+        latencies.sort()
+        p95 = latencies[min(len(latencies) - 1, int(round(0.95 * (len(latencies) - 1))))]
+        print("| hotkey to threshold frame | presses | median (ms) | 95th percentile (ms) |"
+              " floor: half a pass (ms) | pass period (ms) |")
+        print("|---|---:|---:|---:|---:|---:|")
+        print("| Control+U | %d | %.0f | %.0f | %.0f | %.0f |" % (
+            len(latencies), statistics.median(latencies), p95, period / 2, period))
+    finally:
+        for process in (app, minimal, emulator):
+            process.terminate()
+            process.wait()
+
+
+if __name__ == "__main__":
+    main()

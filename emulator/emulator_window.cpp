@@ -92,7 +92,9 @@ void EmulatorWindow::refresh() {
   const DisplaySettings display = server_.settings();
   mode_->setText(modeName(state.showMode));
   const int type = thresholdTypeForMode(state.showMode);
-  threshold_->setText(type == 0 ? "none in this mode" : QString::number(state.thresholds[type]));
+  threshold_->setText(type == 0                     ? "none in this mode"
+                      : state.thresholds[type] == 0 ? "not sent yet"
+                                                    : QString::number(state.thresholds[type]));
   resolution_->setText(QString("%1 (%2 x %3)")
                            .arg(state.resolutionMode == 2 ? "fixed 1100x825" : "flexible")
                            .arg(display.width)

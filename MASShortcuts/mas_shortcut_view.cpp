@@ -1,5 +1,6 @@
 #include "MASShortcuts/mas_shortcut_view.h"
 
+#include <QAccessibleWidget>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -42,6 +43,33 @@ const std::map<std::string, const char*>& chineseTexts() {
   return texts;
 }
 
+// What screen readers see of a recorder: a button named after its shortcut
+// whose press starts recording.
+class RecorderAccessibility : public QAccessibleWidget {
+ public:
+  explicit RecorderAccessibility(MASShortcutView* view)
+      : QAccessibleWidget(view, QAccessible::Button), view_(view) {}
+  QString text(QAccessible::Text kind) const override {
+    if (kind == QAccessible::Name) return view_->accessibilityLabel();
+    if (kind == QAccessible::Help || kind == QAccessible::Description) {
+      return view_->accessibilityHelp();
+    }
+    return QAccessibleWidget::text(kind);
+  }
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& action) override {
+    if (action == pressAction()) view_->accessibilityPerformPress();
+  }
+
+ private:
+  MASShortcutView* view_;
+};
+
+QAccessibleInterface* recorderAccessibility(const QString& className, QObject* object) {
+  auto* view = dynamic_cast<MASShortcutView*>(object);
+  return className == "QWidget" && view != nullptr ? new RecorderAccessibility(view) : nullptr;
+}
+
 }  // namespace
 
 MASShortcutView::MASShortcutView(QWidget* parent)
@@ -53,8 +81,9 @@ MASShortcutView::MASShortcutView(QWidget* parent)
   setAcceptsFirstResponder(false);
   setStyle(0);
   updateTrackingAreas();
-  setAccessibleName(accessibilityLabel());
-  setAccessibleDescription(accessibilityHelp());
+  static const bool accessibilityInstalled =
+      (QAccessible::installFactory(recorderAccessibility), true);
+  (void)accessibilityInstalled;
 }
 
 MASShortcutView::~MASShortcutView() {
@@ -74,7 +103,6 @@ QString MASShortcutView::text(const char* english) const {
 void MASShortcutView::setShortcutValue(std::optional<MASShortcut> value) {
   shortcutValue_ = std::move(value);
   resetToolTips();
-  setAccessibleName(accessibilityLabel());
   update();
   if (shortcutValueChange_) shortcutValueChange_(this);
 }

@@ -1,5 +1,6 @@
 #include "MASShortcuts/mas_shortcut_view.h"
 
+#include <QAccessible>
 #include <QTest>
 
 #include "MASShortcuts/mas_localized_string.h"
@@ -233,6 +234,17 @@ TEST_P(MASShortcutViewTest, AccessibilityPress) {
   EXPECT_TRUE(view->accessibilityPerformPress());
   EXPECT_TRUE(view->recording());
   EXPECT_FALSE(view->accessibilityPerformPress());
+}
+
+TEST_P(MASShortcutViewTest, ScreenReadersSeeAButton) {
+  view->setShortcutValue(MASShortcut(kKeyU, kModifierControl));
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view.get());
+  ASSERT_NE(accessible, nullptr);
+  EXPECT_EQ(accessible->role(), QAccessible::Button);
+  EXPECT_EQ(accessible->text(QAccessible::Name), QString::fromUtf16(u"\u2303U keyboard shortcut"));
+  EXPECT_TRUE(accessible->text(QAccessible::Help).startsWith("To record a new shortcut"));
+  accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(view->recording());
 }
 
 INSTANTIATE_FOR_BOTH_MODELS(MASShortcutViewTest);

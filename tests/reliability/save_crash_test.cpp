@@ -35,7 +35,7 @@ TEST_P(SaveCrashTest, KilledAnywhereLeavesOldOrNew) {
         delegate.saveParameters();
       }
     }
-    usleep(200 + random() % 3000);
+    usleep(200 + random() % 20000);  // also long enough for a slow disk to finish saves
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);

@@ -20,8 +20,6 @@ MainWindow::MainWindow() {
   program->addAction("Hide", QKeySequence(Qt::CTRL | Qt::Key_H), [this] { panel_->HideAction(); });
   program->addAction("Quit", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { panel_->ExitAction(); });
   QMenu* help = menuBar()->addMenu("Help");
-  help->addAction("Help and language...", QKeySequence(Qt::Key_F1), [this] {
-    panel_->HelpButtonAction();
-    panel_->presentHelp();
-  });
+  help->addAction("Help and language...", QKeySequence(Qt::Key_F1),
+                  [this] { panel_->HelpButton->click(); });
 }

@@ -130,16 +130,6 @@ uint32_t unshifted(uint32_t symbol) {
 
 }  // namespace
 
-std::optional<KeyTableEntry> keyForKeysym(uint32_t keysym) {
-  // Shifted and upper-case letters name the same key.
-  if (keysym >= 'A' && keysym <= 'Z') keysym += 'a' - 'A';
-  keysym = unshifted(keysym);
-  for (const auto& row : kRows) {
-    if (row.entry.keysym == keysym) return row.entry;
-  }
-  return std::nullopt;
-}
-
 std::optional<KeyTableEntry> keyForQtKey(uint32_t qtKey, bool keypad) {
   qtKey = unshifted(qtKey);
   for (const auto& row : kRows) {

@@ -17,7 +17,6 @@ struct KeyTableEntry {
   uint64_t ownModifiers;  // numeric-pad / function bits the key always carries
 };
 
-std::optional<KeyTableEntry> keyForKeysym(uint32_t keysym);
 std::optional<KeyTableEntry> keyForQtKey(uint32_t qtKey, bool keypad);
 std::optional<KeyTableEntry> keyForEvdev(uint32_t evdevCode);
 std::optional<KeyTableEntry> keyForCode(uint16_t keyCode);

@@ -1,6 +1,7 @@
 #include "MASShortcuts/mas_shortcut_view.h"
 
 #include <QAccessibleWidget>
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -77,7 +78,6 @@ MASShortcutView::MASShortcutView(QWidget* parent)
   QFont cellFont = font();
   cellFont.setPointSize(kCellFontPointSize);
   setFont(cellFont);
-  setMinimumSize(120, 24);
   setAcceptsFirstResponder(false);
   setStyle(0);
   updateTrackingAreas();
@@ -165,6 +165,30 @@ void MASShortcutView::setStyle(int style) {
 void MASShortcutView::setShortcutPlaceholder(const QString& placeholder) {
   shortcutPlaceholder_ = placeholder;
   update();
+}
+
+// Wide enough for the longest caption of any state in either language and
+// the longest shortcut, so that no state's text is clipped.
+QSize MASShortcutView::minimumSizeHint() const {
+  static const char* const kCaptions[] = {"Record Shortcut", "Type Shortcut", "Cancel",
+                                          "Type New Shortcut", "Use Old Shortcut"};
+  QStringList captions = {QString::fromUtf8("\u2303\u2325\u21E7\u2318F19")};
+  for (const char* caption : kCaptions) {
+    captions << QString::fromUtf8(caption);
+    const auto found = chineseTexts().find(caption);
+    if (found != chineseTexts().end()) captions << QString::fromUtf8(found->second);
+  }
+  const QFontMetrics metrics(font());
+  int widest = 0;
+  for (const QString& caption : captions) {
+    widest = std::max(widest, metrics.horizontalAdvance(caption));
+  }
+  constexpr int kPadding = 8;
+  return {widest + 2 * (hintWidth() + kPadding), std::max(24, metrics.height() + kPadding)};
+}
+
+QSize MASShortcutView::sizeHint() const {
+  return minimumSizeHint();
 }
 
 int MASShortcutView::hintWidth() const {
@@ -382,8 +406,15 @@ void MASShortcutView::activateResignObserver(bool on) {
   if (on == resignObserver.has_value()) return;
   auto& app = platform::app();
   if (on) {
+    // Only the recorder's own window resigning ends recording: an alert or
+    // menu that closes and hands the focus back resigns a window of its own.
     resignObserver = app.addWindowResignKeyObserver([] {
-      if (currentRecorder != nullptr) currentRecorder->setRecording(false);
+      if (currentRecorder == nullptr) return;
+      const QWidget* window = currentRecorder->window();
+      if (window->windowHandle() == nullptr ||
+          window->windowHandle() != QGuiApplication::focusWindow()) {
+        currentRecorder->setRecording(false);
+      }
     });
   } else {
     app.removeObserver(*resignObserver);

@@ -57,6 +57,8 @@ class MASShortcutView : public QWidget {
   QString stringForToolTip(int tag) const;
   int toolTipTagAt(const QPoint& point) const;
   bool hasHintArea() const { return hintArea_; }
+  QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
 
   QString accessibilityLabel() const;
   QString accessibilityHelp() const;

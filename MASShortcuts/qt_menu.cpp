@@ -20,7 +20,10 @@ void describeShortcut(const QKeySequence& sequence, MASMenuItem& item) {
   if (modifiers & Qt::MetaModifier) mask |= 0x100000;
   const int key = combination.key();
   QString character = key >= 0x20 && key < 0x7f ? QString(QChar(key)).toLower() : QString();
-  if (character.isEmpty()) {
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F19) {
+    // Function keys have key-equivalent characters of their own, from U+F704 for F1.
+    character = QChar(0xF704 + (key - Qt::Key_F1));
+  } else if (character.isEmpty()) {
     if (const auto entry = platform::keyForQtKey(static_cast<uint32_t>(key), false)) {
       if (entry->keysym >= 0x20 && entry->keysym < 0x7f) character = QChar(entry->keysym);
     }

@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMenuBar>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QWindow>
 
 #include "MASShortcuts/qt_menu.h"
 #include "app/main_window.h"
@@ -23,14 +25,17 @@
 namespace {
 
 int gSignalPipe[2] = {-1, -1};
+constexpr int kExposeWaitMs = 1000;
 
 void forwardSignal(int) {
   const char signalled = 1;
   [[maybe_unused]] ssize_t written = write(gSignalPipe[1], &signalled, 1);
 }
 
-// SIGTERM, SIGINT and the end of the desktop session are terminations through
-// the platform: the delegate's termination runs, then the process ends.
+// SIGTERM, SIGINT, SIGHUP and the end of the desktop session are
+// terminations through the platform: the delegate's termination runs, then
+// the process ends. The session manager's save request is not one: the user
+// may still cancel the logout.
 void watchTermination(AppDelegate& delegate) {
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) return;
   auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, qApp);
@@ -44,10 +49,23 @@ void watchTermination(AppDelegate& delegate) {
   action.sa_flags = SA_RESTART;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
-  QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp,
-                   [&delegate](QSessionManager&) { delegate.applicationWillTerminate(); });
+  sigaction(SIGHUP, &action, nullptr);
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp,
                    [&delegate] { delegate.applicationWillTerminate(); });
+}
+
+// The launch waits 5 s on the main thread before it installs the event
+// monitors; the window is drawn before that, so the user sees it at once.
+void showPainted(QWidget& window) {
+  window.show();
+  QElapsedTimer waited;
+  waited.start();
+  while ((window.windowHandle() == nullptr || !window.windowHandle()->isExposed()) &&
+         waited.elapsed() < kExposeWaitMs) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  window.repaint();
+  QCoreApplication::processEvents();
 }
 
 }  // namespace
@@ -70,7 +88,7 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
 
   MainWindow window;
   MASShortcutValidator::setMainMenuProvider([&window] { return menuFromQt(window.menuBar()); });
-  window.show();
+  showPainted(window);
   AppDelegate delegate;
   watchTermination(delegate);
   QTimer::singleShot(0, [&delegate] { delegate.applicationDidFinishLaunching(); });

@@ -33,7 +33,9 @@ void AppDelegate::applicationDidFinishLaunching() {
   }
 }
 
+// Runs once, whichever of the platform's ends (signal, session end, quit) comes first.
 void AppDelegate::applicationWillTerminate() {
+  if (terminated_.exchange(true)) return;
   platform::app().systemLog("--------- ...\n");
   if (file != nullptr) {
     std::fclose(file);

@@ -3,6 +3,7 @@
 // save, the monitor worker and screen-saver counter, the activity and hotkey
 // handler, the refresh timer and the screen-resolution operations.
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 
@@ -52,6 +53,7 @@ class AppDelegate {
   void raiseContrast(bool up);
 
   uint8_t resendCounter_ = 0;
+  std::atomic<bool> terminated_{false};
 };
 
 extern AppDelegate* appInstance;

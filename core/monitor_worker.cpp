@@ -151,7 +151,9 @@ void AppDelegate::workingPass() {
   if (ScreenSaveFlag.load() != 0 && ScreenSaved.load() == 0) {
     ScreenSaved = 1;
     SendScreenSave(true);
-  } else if (ScreenSaveFlag.load() == 0 && ScreenSaved.load() == 1) {
+  }
+  // Tested anew: activity during the screen-save command ends it on this pass.
+  if (ScreenSaveFlag.load() == 0 && ScreenSaved.load() == 1) {
     ScreenSaved = 0;
     if (ButtonScreenSaveCancelFlag.load() == 0) SendScreenSave(false);
   }

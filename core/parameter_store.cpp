@@ -1,6 +1,7 @@
 #include "core/parameter_store.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,6 +14,7 @@
 #include "core/parameters.h"
 #include "link/tl_log.h"
 #include "platform/platform.h"
+#include "platform/regular_file.h"
 
 std::FILE* file = nullptr;
 
@@ -87,6 +89,60 @@ void closeFile() {
   file = nullptr;
 }
 
+void reportNotRegular(const std::string& path) {
+  platform::app().standardError(
+      path + " is not a regular file; it is left alone and the defaults are used.\n");
+}
+
+// The file a symlinked private data file points to, so that a save replaces
+// the target and keeps the link. A dangling link names the file to create.
+std::string resolveLinks(std::string path) {
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat status {};
+    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<size_t>(length) >= target.size()) return path;
+    target.resize(static_cast<size_t>(length));
+    if (target.front() != '/') target = path.substr(0, path.rfind('/') + 1) + target;
+    path = target;
+  }
+  return path;
+}
+
+// An existing file keeps its mode; a new one gets the user's umask, as any program's file.
+mode_t modeForSave(const struct stat* existing) {
+  if (existing != nullptr) return existing->st_mode & 07777;
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+bool writeParameters(int descriptor) {
+  std::string content;
+  for (const ParameterSlot& parameter : parameterSlots()) {
+    content += std::to_string(parameter.get()) + "\n";
+  }
+  size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t written = write(descriptor, content.data() + done, content.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    done += static_cast<size_t>(written);
+  }
+  return ftruncate(descriptor, static_cast<off_t>(content.size())) == 0 && fsync(descriptor) == 0;
+}
+
+// Where no temporary file can be made beside the target (a read-only home
+// folder with a writable file in it), the file is rewritten in place.
+void saveInPlace(const std::string& target, mode_t mode) {
+  const platform::OpenedFile opened = platform::openRegularFile(target, O_WRONLY | O_CREAT, mode);
+  if (opened.outcome == platform::OpenOutcome::kNotRegular) reportNotRegular(target);
+  if (opened.descriptor < 0) return;
+  writeParameters(opened.descriptor);
+  close(opened.descriptor);
+}
+
 }  // namespace
 
 std::string privateDataFilePath() {
@@ -99,8 +155,14 @@ void setSaveInterruptionForTesting(std::function<bool()> interruption) {
 
 void AppDelegate::restoreParameters() {
   const std::string path = logPathLines();
-  file = std::fopen(path.c_str(), "r");
-  if (file == nullptr) return;
+  const platform::OpenedFile opened = platform::openRegularFile(path, O_RDONLY);
+  if (opened.outcome == platform::OpenOutcome::kNotRegular) reportNotRegular(path);
+  if (opened.descriptor < 0) return;
+  file = fdopen(opened.descriptor, "r");
+  if (file == nullptr) {
+    close(opened.descriptor);
+    return;
+  }
   bool first = true;
   for (const ParameterSlot& parameter : parameterSlots()) {
     char line[kLineBufferSize] = {};
@@ -115,30 +177,28 @@ void AppDelegate::restoreParameters() {
   closeFile();
 }
 
-// The new content goes to a private temporary file beside the old one, reaches
-// the disk, and only then replaces the old file: a crash or a full disk at any
+// The new content goes to a temporary file beside the old one, reaches the
+// disk, and only then replaces the old file: a crash or a full disk at any
 // moment leaves either the old or the new file, never a cut one.
 void AppDelegate::saveParameters() {
-  const std::string path = logPathLines();
-  std::string temporary = path + ".XXXXXX";
-  const int descriptor = mkstemp(temporary.data());  // created with mode 0600
-  if (descriptor < 0) return;
-  file = fdopen(descriptor, "w");
-  if (file == nullptr) {
-    close(descriptor);
-    unlink(temporary.c_str());
+  const std::string target = resolveLinks(logPathLines());
+  struct stat existing {};
+  const bool exists = stat(target.c_str(), &existing) == 0;
+  if (exists && !S_ISREG(existing.st_mode)) {
+    reportNotRegular(target);
     return;
   }
-  bool written = true;
-  for (const ParameterSlot& parameter : parameterSlots()) {
-    char line[kLineBufferSize];
-    std::snprintf(line, sizeof line, "%d\n", parameter.get());
-    written = written && std::fputs(line, file) >= 0;
+  const mode_t mode = modeForSave(exists ? &existing : nullptr);
+  std::string temporary = target + ".XXXXXX";
+  const int descriptor = mkstemp(temporary.data());
+  if (descriptor < 0) {
+    saveInPlace(target, mode);
+    return;
   }
-  written = written && std::fflush(file) == 0 && fsync(descriptor) == 0;
-  closeFile();
+  const bool written = fchmod(descriptor, mode) == 0 && writeParameters(descriptor);
+  close(descriptor);
   if (written && saveInterruption() && saveInterruption()()) return;
-  if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) unlink(temporary.c_str());
+  if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) unlink(temporary.c_str());
 }
 
 bool AppDelegate::globalSaveParameters() {

@@ -1,5 +1,8 @@
 #include "link/tl_log.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
@@ -7,6 +10,7 @@
 
 #include "link/model_profile.h"
 #include "platform/platform.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -16,6 +20,8 @@ constexpr size_t kMessageBufferSize = 256;
 std::mutex gLogMutex;
 std::FILE* tl_log_file = nullptr;
 bool gClosedByTermination = false;
+// Something other than a regular file sits at the log's path: log to standard output only.
+bool gFileRefused = false;
 
 std::string formatLine(const char* format, const std::string& value) {
   const int length = std::snprintf(nullptr, 0, format, value.c_str());
@@ -31,7 +37,16 @@ bool openLogFile() {
   app.standardOutput(formatLine("local user path is %s.\n", home));
   const std::string path = home + "/tl.log";
   app.standardOutput(formatLine("local user log file is %s.\n", path));
-  tl_log_file = std::fopen(path.c_str(), "w+");
+  const platform::OpenedFile opened =
+      platform::openRegularFile(path, O_RDWR | O_CREAT | O_TRUNC, 0666);
+  if (opened.outcome == platform::OpenOutcome::kNotRegular) {
+    app.standardError(
+        formatLine("%s is not a regular file; the log goes to standard output only.\n", path));
+    gFileRefused = true;
+    return true;
+  }
+  if (opened.descriptor >= 0) tl_log_file = fdopen(opened.descriptor, "w+");
+  if (tl_log_file == nullptr && opened.descriptor >= 0) close(opened.descriptor);
   return tl_log_file != nullptr;
 }
 
@@ -45,7 +60,7 @@ void tl_log(const char* format, ...) {
   va_end(arguments);
 
   std::lock_guard<std::mutex> lock(gLogMutex);
-  if (tl_log_file == nullptr && !gClosedByTermination && !openLogFile()) return;
+  if (tl_log_file == nullptr && !gClosedByTermination && !gFileRefused && !openLogFile()) return;
   if (tl_log_file != nullptr && profile().logWritesFile) {
     std::fputs(message, tl_log_file);
     std::fflush(tl_log_file);
@@ -70,4 +85,5 @@ void tl_log_reset() {
   if (tl_log_file != nullptr) std::fclose(tl_log_file);
   tl_log_file = nullptr;
   gClosedByTermination = false;
+  gFileRefused = false;
 }

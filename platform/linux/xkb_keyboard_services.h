@@ -1,17 +1,30 @@
 #pragma once
 // Keyboard services from the X server's current keymap (xkbcommon), with the
-// key table's US text where there is no X server.
+// key table's US text where there is no X server. The keymap and the active
+// layout group are read again when they may have changed, so a layout
+// switched while the program runs names keys as the user now types them.
 
+#include <chrono>
 #include <mutex>
+#include <string>
 
 #include "platform/key_table_keyboard.h"
 #include "platform/keyboard_services.h"
 
 struct xkb_context;
 struct xkb_keymap;
-struct xkb_state;
+struct xcb_connection_t;
 
 namespace platform::linux_backend {
+
+// The text of a key with no modifiers in one layout of a keymap. A dead key
+// gives the spacing character it stands for (^ for the circumflex) and, when
+// deadKeySym is given, its keysym there.
+std::u16string keyTextInLayout(xkb_keymap* keymap, uint32_t layout, uint32_t x11Keycode,
+                               uint32_t* deadKeySym = nullptr);
+// The layout the user types in, or the first ASCII-capable one when the
+// active layout is not (a Cyrillic or Greek layout, say).
+uint32_t asciiCapableLayout(xkb_keymap* keymap, uint32_t activeLayout);
 
 class XkbKeyboardServices : public KeyboardServices {
  public:
@@ -26,9 +39,15 @@ class XkbKeyboardServices : public KeyboardServices {
   }
 
  private:
+  bool refreshKeymap();
+  uint32_t activeLayout();
+
   std::mutex mutex_;
+  xcb_connection_t* connection_ = nullptr;
+  int32_t device_ = -1;
   xkb_context* context_ = nullptr;
   xkb_keymap* keymap_ = nullptr;
+  std::chrono::steady_clock::time_point keymapRead_;
   KeyTableKeyboard fallback_;
 };
 

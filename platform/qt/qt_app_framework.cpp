@@ -23,6 +23,9 @@
 namespace platform {
 namespace {
 
+// X11's Lock bit in a key event's native modifier state; Qt has no Caps Lock modifier.
+constexpr uint32_t kX11LockMask = 1u << 1;
+
 uint64_t modifiersFromQt(unsigned qtModifiers) {
   uint64_t flags = 0;
   if (qtModifiers & Qt::ShiftModifier) flags |= kModifierShift;
@@ -57,9 +60,11 @@ void writeStream(std::FILE* stream, std::string_view text) {
 
 }  // namespace
 
-bool eventFromQtKey(int qtKey, unsigned qtModifiers, uint32_t x11Keycode, Event& event) {
+bool eventFromQtKey(int qtKey, unsigned qtModifiers, uint32_t x11Keycode, uint32_t nativeModifiers,
+                    Event& event) {
   event.type = kEventKeyDown;
   event.modifierFlags = modifiersFromQt(qtModifiers);
+  if (nativeModifiers & kX11LockMask) event.modifierFlags |= kModifierCapsLock;
   // On X11 the key's position is known and names it whatever the layout;
   // elsewhere the Qt key value stands for the US position.
   auto key = x11Keycode > 8 ? keyForEvdev(x11Keycode - 8) : std::nullopt;
@@ -77,7 +82,13 @@ QtAppFramework::QtAppFramework(const char* programName, GlobalEventSource* globa
     : globalEvents_(globalEvents) {
   openlog(programName, LOG_PID, LOG_USER);
   qApp->installEventFilter(this);
-  QObject::connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow*) {
+  // A window resigns when the focus leaves it; the focus arriving from
+  // nowhere (the first click without a window manager) resigns nothing.
+  focusWindow_ = QGuiApplication::focusWindow();
+  QObject::connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* now) {
+    const bool resigned = !focusWindow_.isNull() && focusWindow_ != now;
+    focusWindow_ = now;
+    if (!resigned) return;
     const auto observers = resignObservers_;
     for (const auto& [id, observer] : observers) observer();
   });
@@ -178,7 +189,8 @@ bool QtAppFramework::eventFilter(QObject* watched, QEvent* qtEvent) {
         break;
       }
       if (qtEvent->type() == QEvent::KeyRelease) return false;
-      if (!eventFromQtKey(key->key(), key->modifiers(), key->nativeScanCode(), event)) {
+      if (!eventFromQtKey(key->key(), key->modifiers(), key->nativeScanCode(),
+                          key->nativeModifiers(), event)) {
         event.hasKeyCode = false;
       }
       break;
@@ -203,10 +215,16 @@ bool QtAppFramework::eventFilter(QObject* watched, QEvent* qtEvent) {
   return !passOn;
 }
 
+// The alert is modal over the window that raised it, with the message and
+// its explanation in the body and the program's name as the title.
 int QtAppFramework::runModalAlert(const Alert& alert) {
+  QWidget* owner = QApplication::activeModalWidget();
+  if (owner == nullptr) owner = QApplication::activeWindow();
   QMessageBox box(alert.style == 2 ? QMessageBox::Critical : QMessageBox::Warning,
-                  QString::fromStdString(alert.messageText),
-                  QString::fromStdString(alert.informativeText));
+                  QApplication::applicationName(), QString::fromStdString(alert.messageText),
+                  QMessageBox::NoButton, owner);
+  box.setInformativeText(QString::fromStdString(alert.informativeText));
+  box.setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
   std::vector<QAbstractButton*> buttons;
   for (const auto& title : alert.buttons) {
     if (title.empty()) continue;

@@ -4,6 +4,8 @@
 // never swallows an event), alerts and the desktop services.
 
 #include <QObject>
+#include <QPointer>
+#include <QWindow>
 #include <map>
 #include <memory>
 
@@ -58,10 +60,13 @@ class QtAppFramework : public QObject, public AppFramework {
   std::map<TimerId, QTimer*> timers_;
   std::map<MonitorId, Monitor> monitors_;
   std::map<ObserverId, std::function<void()>> resignObservers_;
+  QPointer<QWindow> focusWindow_;
 };
 
 // Translates a Qt key event into this program's key code and modifier word;
-// x11Keycode is the event's native scan code (0 where there is none).
-bool eventFromQtKey(int qtKey, unsigned qtModifiers, uint32_t x11Keycode, Event& event);
+// x11Keycode is the event's native scan code (0 where there is none) and
+// nativeModifiers its native modifier state, which alone carries Caps Lock.
+bool eventFromQtKey(int qtKey, unsigned qtModifiers, uint32_t x11Keycode, uint32_t nativeModifiers,
+                    Event& event);
 
 }  // namespace platform

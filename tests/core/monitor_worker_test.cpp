@@ -355,6 +355,24 @@ TEST_P(MonitorWorkerTest, ScreenSaveOnRepeatAndOff) {
   EXPECT_FALSE(monitor->state().screenSaved);
 }
 
+// Activity while the screen-save command waits out its 0.6 s: the off command
+// follows on the same pass instead of one pass later.
+TEST_P(MonitorWorkerTest, ActivityDuringScreenSaveCommandEndsItOnThatPass) {
+  connect();
+  ScreenSaveFlag = 1;
+  platform.onSleep = [this](double seconds) {
+    if (seconds != 0.6 || ScreenSaveFlag.load() == 0) return;
+    delegate.handleActivityEvent({platform::kEventMouseMoved, 0, 0, false});
+    delegate.screenSaverTick();
+  };
+  const Commands sent = pass();
+  platform.onSleep = nullptr;
+  EXPECT_TRUE(contains(sent, 2, 1));
+  EXPECT_TRUE(contains(sent, 2, 0));
+  EXPECT_EQ(ScreenSaved.load(), 0);
+  EXPECT_FALSE(monitor->state().screenSaved);
+}
+
 TEST_P(MonitorWorkerTest, CounterIdlesWhilePausedOrOffline) {
   delegate.screenSaverTick();
   EXPECT_EQ(ScreenSaveCount.load(), 0);

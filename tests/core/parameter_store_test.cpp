@@ -1,11 +1,14 @@
 #include "core/parameter_store.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
 #include "core/app_delegate.h"
 #include "core/parameters.h"
+#include "link/tl_log.h"
 #include "tests/support/fixture.h"
 
 namespace {
@@ -83,13 +86,82 @@ TEST_P(ParameterStoreTest, LoadRules) {
   }
 }
 
-TEST_P(ParameterStoreTest, SaveOfTheDefaults) {
-  EXPECT_TRUE(delegate.globalSaveParameters());
-  EXPECT_EQ(readFile(path()), kDefaultsFile);
+mode_t modeOf(const std::string& path) {
   struct stat info {};
-  ASSERT_EQ(stat(path().c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+TEST_P(ParameterStoreTest, SaveOfTheDefaultsFollowsTheUmask) {
+  const mode_t previous = umask(027);
+  EXPECT_TRUE(delegate.globalSaveParameters());
+  umask(previous);
+  EXPECT_EQ(readFile(path()), kDefaultsFile);
+  EXPECT_EQ(modeOf(path()), 0640u);
   EXPECT_EQ(file, nullptr);
+}
+
+TEST_P(ParameterStoreTest, SaveKeepsModeAndSymlink) {
+  const std::string target = home + "/dotfiles-QuillMark";
+  writeFile(target, "stale\n");
+  chmod(target.c_str(), 0604);
+  ASSERT_EQ(symlink("dotfiles-QuillMark", path().c_str()), 0);
+  delegate.saveParameters();
+  EXPECT_TRUE(std::filesystem::is_symlink(path()));
+  EXPECT_EQ(readFile(target), kDefaultsFile);
+  EXPECT_EQ(modeOf(target), 0604u);
+}
+
+// A read-only home folder with a writable private data file in it: no
+// temporary file can be made, so the file is rewritten in place. Root may
+// write anywhere, so the save runs in a child as an unprivileged user.
+TEST_P(ParameterStoreTest, SaveInPlaceWhenTheFolderIsReadOnly) {
+  const std::string folder = home + "/readonly";
+  mkdir(folder.c_str(), 0700);
+  platform.home = folder;
+  const std::string file = folder + "/.QuillMark";
+  writeFile(file, "1\n2\n3\n");
+  chmod(file.c_str(), 0600);
+  constexpr uid_t kNobody = 65534;
+  const bool root = geteuid() == 0;
+  if (root) {
+    chmod(home.c_str(), 0711);
+    ASSERT_EQ(chown(folder.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(chown(file.c_str(), kNobody, kNobody), 0);
+  }
+  chmod(folder.c_str(), 0500);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (root && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(2);
+    delegate.saveParameters();
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  chmod(folder.c_str(), 0700);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(readFile(file), kDefaultsFile);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+// A FIFO at the private data file's path or the log's: the launch goes on with
+// the defaults instead of waiting for a writer that never comes.
+TEST_P(ParameterStoreTest, FifoInsteadOfFilesIsSkipped) {
+  ASSERT_EQ(mkfifo(path().c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo((home + "/tl.log").c_str(), 0600), 0);
+  tl_log_reset();
+  Threshold = 7;
+  delegate.restoreParameters();
+  delegate.saveParameters();
+  EXPECT_EQ(Threshold.load(), 7);
+  const std::string errors = platform.stderrText;
+  EXPECT_NE(errors.find(path() + " is not a regular file"), std::string::npos) << errors;
+  EXPECT_NE(errors.find(home + "/tl.log is not a regular file"), std::string::npos) << errors;
+  EXPECT_NE(takeStdout().find("local user private data file is"), std::string::npos);
+  struct stat info {};
+  ASSERT_EQ(lstat(path().c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 TEST_P(ParameterStoreTest, LoadThenSaveRoundTripsAndDropsExtraLines) {

@@ -2,6 +2,7 @@
 
 #include <QMenuBar>
 
+#include "core/parameters.h"
 #include "link/model_profile.h"
 #include "ui/view_controller.h"
 
@@ -12,14 +13,31 @@ MainWindow::MainWindow() {
   setCentralWidget(panel_);
 
   QMenu* program = menuBar()->addMenu(model.programName);
-  program->addAction("Settings...", QKeySequence(Qt::CTRL | Qt::Key_Comma),
-                     [this] { panel_->presentSettings(); });
-  program->addAction("Current settings", QKeySequence(Qt::CTRL | Qt::Key_I),
-                     [this] { panel_->presentCurrentSettings(); });
+  settings_ = program->addAction({}, QKeySequence(Qt::CTRL | Qt::Key_Comma),
+                                 [this] { panel_->presentSettings(); });
+  currentSettings_ = program->addAction({}, QKeySequence(Qt::CTRL | Qt::Key_I),
+                                        [this] { panel_->presentCurrentSettings(); });
   program->addSeparator();
-  program->addAction("Hide", QKeySequence(Qt::CTRL | Qt::Key_H), [this] { panel_->HideAction(); });
-  program->addAction("Quit", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { panel_->ExitAction(); });
-  QMenu* help = menuBar()->addMenu("Help");
-  help->addAction("Help and language...", QKeySequence(Qt::Key_F1),
-                  [this] { panel_->HelpButton->click(); });
+  hide_ =
+      program->addAction({}, QKeySequence(Qt::CTRL | Qt::Key_H), [this] { panel_->HideAction(); });
+  quit_ =
+      program->addAction({}, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { panel_->ExitAction(); });
+  helpMenu_ = menuBar()->addMenu(QString());
+  helpAndLanguage_ =
+      helpMenu_->addAction({}, QKeySequence(Qt::Key_F1), [this] { panel_->HelpButton->click(); });
+  panel_->captionsChanged = [this] { retitleMenus(); };
+  retitleMenus();
+}
+
+void MainWindow::retitleMenus() {
+  const bool chinese = Language.load() == kLanguageChinese;
+  const auto text = [chinese](const char* english, const char* translated) {
+    return chinese ? QString::fromUtf8(translated) : QString(english);
+  };
+  settings_->setText(text("Settings...", "设置..."));
+  currentSettings_->setText(text("Current settings", "当前设置"));
+  hide_->setText(text("Hide", "隐藏"));
+  quit_->setText(text("Quit", "退出"));
+  helpMenu_->setTitle(text("Help", "帮助"));
+  helpAndLanguage_->setText(text("Help and language...", "帮助和语言..."));
 }

@@ -1,8 +1,11 @@
 #pragma once
-// The program's main window: the main panel and the program's menus.
+// The program's main window: the main panel and the program's menus, whose
+// texts follow the Language Parameter like the panel's.
 
 #include <QMainWindow>
 
+class QAction;
+class QMenu;
 class ViewController;
 
 class MainWindow : public QMainWindow {
@@ -11,5 +14,13 @@ class MainWindow : public QMainWindow {
   ViewController* panel() const { return panel_; }
 
  private:
+  void retitleMenus();
+
   ViewController* panel_;
+  QMenu* helpMenu_;
+  QAction* settings_;
+  QAction* currentSettings_;
+  QAction* hide_;
+  QAction* quit_;
+  QAction* helpAndLanguage_;
 };

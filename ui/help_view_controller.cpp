@@ -13,7 +13,6 @@
 const char* const kVersionCheckURL = "https://www.talvex.com/quillmark/version-check";
 
 HelpViewController::HelpViewController(QWidget* parent) : QDialog(parent) {
-  setWindowTitle("Help");
   auto* layout = new QVBoxLayout(this);
   LanguageRef = new QGroupBox(this);
   auto* languageRow = new QHBoxLayout(LanguageRef);
@@ -48,6 +47,7 @@ HelpViewController::HelpViewController(QWidget* parent) : QDialog(parent) {
 }
 
 void HelpViewController::setTitles(bool english) {
+  setWindowTitle(english ? "Help" : QString::fromUtf8("帮助"));
   CheckingNewVersionRef->setText(english ? "Check new version" : QString::fromUtf8("检查更新"));
   AboutRef->setText(english ? "About" : QString::fromUtf8("关于"));
   CancelRef->setText(english ? "Cancel" : QString::fromUtf8("取消"));

@@ -117,6 +117,7 @@ void ViewController::UIButtonTextAutoChange() {
   HelpButton->setText(chinese ? text("帮助") : "Help");
   CurrentSettingsButton->setText(chinese ? text("当前设置") : "Current settings");
   showLinkState();
+  if (captionsChanged) captionsChanged();
 }
 
 void ViewController::showLinkState() {

@@ -45,6 +45,9 @@ class ViewController : public QWidget, public MainPanel {
   QPushButton* HelpButton;
   QPushButton* CurrentSettingsButton;
   QLabel* StatusLine;
+  // Called after the captions follow a change of Language, for the texts
+  // around the panel (the window's menus).
+  std::function<void()> captionsChanged;
 
  private:
   struct ModeAction;

@@ -1,4 +1,4 @@
-#!/ usr / bin / env python3
+#!/usr/bin/env python3
 """Idle cost and hotkey latency of AltoControl, under Xvfb, against the
 headless emulator, beside a minimal Qt program. Prints Markdown tables."""
 
@@ -53,67 +53,41 @@ def first_paint_ms(env, runs=5):
         app = subprocess.Popen([BUILD + "/app/AltoControl"], stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL, env=env)
         try:
-            deadline
-          = start + 10 while time.time() < deadline : found =
-                subprocess
-                    .run([ "xdotool", "search", "--onlyvisible", "--name", "AltoControl" ],
-                         env = env, capture_output = True, text = True)
-                    .stdout.split() if found and
-                painted(found[0], env)
-              : times.append((time.time() - start) * 1000) break time.sleep(0.01) finally
-              : app.terminate()
-                    app.wait() return statistics.median(times) if times else float("nan"),
-                                                      len(times)
+            deadline = start + 10
+            while time.time() < deadline:
+                found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                                        "AltoControl"], env=env, capture_output=True,
+                                       text=True).stdout.split()
+                if found and painted(found[0], env):
+                    times.append((time.time() - start) * 1000)
+                    break
+                time.sleep(0.01)
+        finally:
+            app.terminate()
+            app.wait()
+    return statistics.median(times) if times else float("nan"), len(times)
 
-                                                          def
-                                                          main()
-              : root = tempfile.mkdtemp(prefix = "quillmark-bench-") env =
-                    dict(os.environ, HOME = os.path.join(root, "home"),
-                         XDG_RUNTIME_DIR = os.path.join(root, "run")) os.makedirs(env["HOME"])
-                        os.makedirs(env["XDG_RUNTIME_DIR"], mode = 0o700) with
-                        open(os.path.join(env["HOME"], ".QuillMark"), "w") as data
-              : data.write(
-                    "0\n1\n0\n120\n3600\n0\n2\n1\n1\n0\n2\n262144\n32\n262144\n7\n262144\n2\n")
-                    wire_log = os.path.join(root, "wire.jsonl") paint,
-                                                      runs =
-                                                          first_paint_ms(env) print(
-                                                              "| start to first painted main "
-                                                              "window | runs | median (ms) |")
-                                                              print("|---|---:|---:|") print(
-                                                                  "| AltoControl | %d | %.0f |\n" %
-                                                                  (runs, paint))
-                                                                  emulator =
-                                                                      subprocess
-                                                                          .Popen(
-                                                                              [
-                                                                                BUILD + "/emulator/"
-                                                                                        "quillmark-"
-                                                                                        "emulator",
-                                                                                "--headless",
-                                                                                "--wire-log",
-                                                                                wire_log
-                                                                              ],
-                                                                              stdin =
-                                                                                  subprocess.PIPE,
-                                                                              stdout = subprocess
-                                                                                           .DEVNULL,
-                                                                              env = env)
-                                                                              time.sleep(0.5) app =
-                                                                          subprocess.Popen(
-                                                                              [BUILD +
-                                                                                  "/app/"
-                                                                                  "AltoControl"],
-                                                                              stdout = subprocess
-                                                                                           .DEVNULL,
-                                                                              stderr = subprocess
-                                                                                           .DEVNULL,
-                                                                              env = env) minimal =
-                                                                              subprocess.Popen(
-                                                                                  [BUILD +
-                                                                                      "/bench/"
-                                                                                      "minimal_qt"],
-                                                                                  env = env) try
-              : heartbeat = "51 84 03 08 01 01 b0"
+
+def main():
+    root = tempfile.mkdtemp(prefix="quillmark-bench-")
+    env = dict(os.environ, HOME=os.path.join(root, "home"), XDG_RUNTIME_DIR=os.path.join(root, "run"))
+    os.makedirs(env["HOME"])
+    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+    with open(os.path.join(env["HOME"], ".QuillMark"), "w") as data:
+        data.write("0\n1\n0\n120\n3600\n0\n2\n1\n1\n0\n2\n262144\n32\n262144\n7\n262144\n2\n")
+    wire_log = os.path.join(root, "wire.jsonl")
+    paint, runs = first_paint_ms(env)
+    print("| start to first painted main window | runs | median (ms) |")
+    print("|---|---:|---:|")
+    print("| AltoControl | %d | %.0f |\n" % (runs, paint))
+    emulator = subprocess.Popen([BUILD + "/emulator/quillmark-emulator", "--headless", "--wire-log",
+                                 wire_log], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, env=env)
+    time.sleep(0.5)
+    app = subprocess.Popen([BUILD + "/app/AltoControl"], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, env=env)
+    minimal = subprocess.Popen([BUILD + "/bench/minimal_qt"], env=env)
+    try:
+        heartbeat = "51 84 03 08 01 01 b0"
         deadline = time.time() + 30
         while time.time() < deadline and not any(r.get("bytes") == heartbeat for r in wire(wire_log)):
             time.sleep(0.2)
@@ -141,7 +115,7 @@ def first_paint_ms(env, runs=5):
             threshold = 10 * (press + 1)
             before = time.time() * 1000
             subprocess.run(["xdotool", "key", "ctrl+u"], env=env)
-#In A2 the worker sends the threshold itself(held to 130..250).
+            # In A2 the worker sends the threshold itself (held to 130..250).
             wanted = "51 84 03 08 09 %02x" % min(max(threshold, 130), 250)
             deadline = time.time() + 5
             sent = None

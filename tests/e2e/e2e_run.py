@@ -1,4 +1,4 @@
-#!/ usr / bin / env python3
+#!/usr/bin/env python3
 """End-to-end run of a control program against the real monitor emulator.
 
 Runs under Xvfb (the caller wraps it in xvfb-run) with a temporary HOME and
@@ -108,24 +108,24 @@ class Run:
 
 
 def check(run):
-#ShowMode 5(A2, fixed), ResCommMode 2, contrast hotkeys on, Threshold 200.
+    # ShowMode 5 (A2, fixed), ResCommMode 2, contrast hotkeys on, Threshold 200.
     run.write_private_data([0, 1, 0, 120, 600, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7,
                             262144, 2])
     run.start()
 
-#Connection sequence from the private data file, then heartbeats and polls.
+    # Connection sequence from the private data file, then heartbeats and polls.
     run.wait_for_sequence([frame(7, 5), frame(6, 1), frame(4, 2)], 30)
     run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 3, 15, "heartbeats")
     assert STATUS_REQUEST in run.writes(), "no status request on the wire"
     print("connection sequence and heartbeats: ok")
 
-#A mode chosen on the monitor while ResCommMode is 2.
+    # A mode chosen on the monitor while ResCommMode is 2.
     run.command("mode 2")
     run.wait_for(lambda: "____  change to show mode 5, packet_data 2." in run.output(), 10,
                  "the mode change to be taken over")
     print("mode from the monitor: ok")
 
-#The contrast - up hotkey typed into the program's window reaches the wire.
+    # The contrast-up hotkey typed into the program's window reaches the wire.
     window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", run.program], env=run.env,
                             capture_output=True, text=True).stdout.split()
     assert window, "the program's window was not found"
@@ -136,7 +136,7 @@ def check(run):
     run.wait_for(lambda: run.output().count("Press Contrast up hotkey.") == 1, 5, "one press")
     print("contrast hotkey in the program's window: ok")
 
-#The same hotkey typed into another program's window reaches the handler once.
+    # The same hotkey typed into another program's window reaches the handler once.
     other = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "emulator"],
                            env=run.env, capture_output=True, text=True).stdout.split()
     assert other, "the emulator's window was not found"
@@ -148,15 +148,15 @@ def check(run):
     assert run.output().count("Press Contrast up hotkey.") == 2, "the press was seen twice"
     print("contrast hotkey in another window: ok")
 
-#With Caps Lock on, Control + U is another combination, in the program's
-#window as in any other.
+    # With Caps Lock on, Control+U is another combination, in the program's
+    # window as in any other.
     subprocess.run(["xdotool", "windowfocus", "--sync", window[0], "key", "Caps_Lock", "ctrl+u",
                     "Caps_Lock"], env=run.env, check=False)
     time.sleep(1.5)
     assert run.output().count("Press Contrast up hotkey.") == 2, "Caps Lock was not seen"
     print("Caps Lock in the program's window: ok")
 
-#Unplugged : the link drops; plugged again : the connection sequence once more.
+    # Unplugged: the link drops; plugged again: the connection sequence once more.
     run.command("unplug")
     run.wait_for(lambda: run.output().count("before sleep 10s.") >= 1, 30, "the link to drop")
     mark = run.now_ms()
@@ -164,7 +164,7 @@ def check(run):
     run.wait_for_sequence([frame(7, 5), frame(6, 1), frame(4, 2)], 30, mark)
     print("unplug and plug: ok")
 
-#SIGHUP ends the program as SIGTERM does, and the termination runs once.
+    # SIGHUP ends the program as SIGTERM does, and the termination runs once.
     run.app.send_signal(signal.SIGHUP)
     assert run.app.wait(5) == 0, "the program did not end cleanly on SIGHUP"
     assert run.output().count("--------- ...") == 1, "termination ran more or less than once"

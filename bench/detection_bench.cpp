@@ -40,7 +40,8 @@ int main() {
           *monitors.back(), emulator::DisplaySettings{1600, 1200, {{1600, 1200}}, true}));
       char name[32];
       std::snprintf(name, sizeof name, "display-%02d-%d", i, count);
-      if (!servers.back()->start(directory, name)) return 1;
+      std::string why;
+      if (!servers.back()->start(directory, why, name)) return 1;
     }
     TLMonitorID = 0;
     const auto start = std::chrono::steady_clock::now();

@@ -1,11 +1,16 @@
 #include "emulator/emulator_server.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <sstream>
 
@@ -14,13 +19,58 @@ namespace {
 
 constexpr uint32_t kMaxSide = 16384;
 
-bool makePrivateDirectory(const std::string& path) {
-  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  struct stat info {};
-  if (lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) {
+// A client that sends nothing for this long is let go; no client may hold
+// the monitor for the others.
+constexpr auto kIdleClientLimit = std::chrono::seconds(5);
+constexpr size_t kMaxClients = 32;
+constexpr auto kAnswerBudget = std::chrono::milliseconds(100);
+
+// The folder is created private, or an existing one is used only when it is
+// a real folder of this user's; one of ours with a looser mode is tightened.
+bool makePrivateDirectory(const std::string& path, std::string& why) {
+  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+    why = std::strerror(errno);
     return false;
   }
-  return chmod(path.c_str(), 0700) == 0;
+  const int folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder < 0) {
+    why = errno == ELOOP || errno == ENOTDIR ? "it is a symbolic link or not a folder"
+                                             : std::strerror(errno);
+    return false;
+  }
+  struct stat info {};
+  if (fstat(folder, &info) == 0 && info.st_uid == geteuid()) fchmod(folder, 0700);
+  const bool trusted = emulated::isPrivateDirectory(folder, why);
+  close(folder);
+  return trusted;
+}
+
+// Sockets of this user's in the folder that nobody listens on any more
+// (their emulator was killed) are removed.
+void removeStaleSockets(const std::string& folder) {
+  DIR* directory = opendir(folder.c_str());
+  if (directory == nullptr) return;
+  while (const dirent* entry = readdir(directory)) {
+    const std::string name = entry->d_name;
+    if (name.size() <= 5 || name.compare(name.size() - 5, 5, ".sock") != 0) continue;
+    const std::string path = folder + "/" + name;
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode) || info.st_uid != geteuid()) {
+      continue;
+    }
+    sockaddr_un address{};
+    if (path.size() >= sizeof address.sun_path) continue;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (probe < 0) continue;
+    if (connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
+        errno == ECONNREFUSED) {
+      unlink(path.c_str());
+    }
+    close(probe);
+  }
+  closedir(directory);
 }
 
 }  // namespace
@@ -43,19 +93,28 @@ EmulatorServer::~EmulatorServer() {
   stop();
 }
 
-bool EmulatorServer::start(const std::string& directory, const std::string& name) {
-  if (!makePrivateDirectory(directory)) return false;
+bool EmulatorServer::start(const std::string& directory, std::string& why,
+                           const std::string& name) {
+  if (!makePrivateDirectory(directory, why)) return false;
+  removeStaleSockets(directory);
   socketPath_ =
       directory + "/" + (name.empty() ? "quillmark-" + std::to_string(getpid()) : name) + ".sock";
   sockaddr_un address{};
-  if (socketPath_.size() >= sizeof address.sun_path) return false;
+  if (socketPath_.size() >= sizeof address.sun_path) {
+    why = "the socket's path is too long";
+    return false;
+  }
   address.sun_family = AF_UNIX;
   std::memcpy(address.sun_path, socketPath_.c_str(), socketPath_.size() + 1);
-  listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listener_ < 0 || pipe(wakePipe_) != 0) return false;
+  listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (listener_ < 0 || pipe2(wakePipe_, O_CLOEXEC) != 0) {
+    why = std::strerror(errno);
+    return false;
+  }
   unlink(socketPath_.c_str());
   if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       listen(listener_, 8) != 0) {
+    why = std::strerror(errno);
     return false;
   }
   running_ = true;
@@ -80,19 +139,70 @@ void EmulatorServer::stop() {
   }
 }
 
-// One client at a time, one request at a time: a display's exchanges never overlap.
+// Several clients at once, each request answered as soon as it is whole:
+// an idle or stalled client never holds the monitor for the others. The
+// monitor sees one request at a time, so its exchanges never overlap.
 void EmulatorServer::serve() {
+  std::vector<Client> clients;
   while (running_) {
-    pollfd waiting[2] = {{listener_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
-    if (poll(waiting, 2, -1) <= 0 || (waiting[1].revents & POLLIN) != 0) continue;
-    const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) continue;
-    std::vector<uint8_t> request;
-    while (running_ && emulated::receiveMessage(client, request, 5000)) {
-      if (!emulated::sendMessage(client, answer(request))) break;
+    std::vector<pollfd> waiting = {{listener_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+    for (const Client& client : clients) waiting.push_back({client.socket, POLLIN, 0});
+    constexpr int kIdleCheckMs = 500;
+    if (poll(waiting.data(), waiting.size(), kIdleCheckMs) < 0 && errno != EINTR) break;
+    if ((waiting[1].revents & POLLIN) != 0) continue;
+    const auto now = std::chrono::steady_clock::now();
+    for (size_t i = 0; i < clients.size(); ++i) {
+      Client& client = clients[i];
+      const bool heard = waiting[i + 2].revents != 0;
+      if ((heard && !serveClient(client)) ||
+          (!heard && now - client.lastHeard > kIdleClientLimit)) {
+        close(client.socket);
+        client.socket = -1;
+      }
     }
-    close(client);
+    std::erase_if(clients, [](const Client& client) { return client.socket < 0; });
+    if ((waiting[0].revents & POLLIN) != 0) acceptClients(clients);
   }
+  for (const Client& client : clients) close(client.socket);
+}
+
+void EmulatorServer::acceptClients(std::vector<Client>& clients) {
+  for (;;) {
+    const int socket = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (socket < 0) return;
+    // A flood of idle connections cannot lock the monitor away: the one
+    // heard from longest ago makes room for the newcomer.
+    if (clients.size() >= kMaxClients) {
+      const auto oldest = std::min_element(
+          clients.begin(), clients.end(),
+          [](const Client& a, const Client& b) { return a.lastHeard < b.lastHeard; });
+      close(oldest->socket);
+      clients.erase(oldest);
+    }
+    clients.push_back({socket, {}, std::chrono::steady_clock::now()});
+  }
+}
+
+bool EmulatorServer::serveClient(Client& client) {
+  uint8_t buffer[emulated::kMaxMessageSize];
+  const ssize_t received = recv(client.socket, buffer, sizeof buffer, MSG_DONTWAIT);
+  if (received < 0) return errno == EAGAIN || errno == EINTR;
+  if (received == 0) return false;
+  client.inbound.insert(client.inbound.end(), buffer, buffer + received);
+  client.lastHeard = std::chrono::steady_clock::now();
+  while (client.inbound.size() >= 4) {
+    uint32_t length = 0;
+    for (int i = 0; i < 4; ++i) length |= static_cast<uint32_t>(client.inbound[i]) << (8 * i);
+    if (length > emulated::kMaxMessageSize) return false;
+    if (client.inbound.size() < 4 + length) break;
+    const std::vector<uint8_t> request(client.inbound.begin() + 4,
+                                       client.inbound.begin() + 4 + length);
+    client.inbound.erase(client.inbound.begin(), client.inbound.begin() + 4 + length);
+    if (!emulated::sendMessage(client.socket, answer(request), emulated::Deadline(kAnswerBudget))) {
+      return false;
+    }
+  }
+  return true;
 }
 
 std::vector<uint8_t> EmulatorServer::answer(const std::vector<uint8_t>& request) {

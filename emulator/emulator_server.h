@@ -4,6 +4,7 @@
 // its cable and the system's display settings).
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -27,9 +28,11 @@ class EmulatorServer {
   EmulatorServer(QuillmarkMonitor& monitor, DisplaySettings settings);
   ~EmulatorServer();
 
-  // Creates the socket directory (mode 0700) and starts serving on
-  // "<name>.sock" (default "quillmark-<pid>"); false if it cannot.
-  bool start(const std::string& directory, const std::string& name = "");
+  // Creates the socket directory (mode 0700), removes sockets of earlier
+  // emulators that nobody serves any more, and starts serving on
+  // "<name>.sock" (default "quillmark-<pid>"); false with the reason if it
+  // cannot, or if the folder is not a private folder of this user's.
+  bool start(const std::string& directory, std::string& why, const std::string& name = "");
   void stop();
   const std::string& socketPath() const { return socketPath_; }
 
@@ -42,7 +45,15 @@ class EmulatorServer {
   void setModeObserver(std::function<void(uint32_t width, uint32_t height)> observer);
 
  private:
+  struct Client {
+    int socket;
+    std::vector<uint8_t> inbound;
+    std::chrono::steady_clock::time_point lastHeard;
+  };
   void serve();
+  void acceptClients(std::vector<Client>& clients);
+  // Reads what the client sent and answers each whole request; false to let it go.
+  bool serveClient(Client& client);
   std::vector<uint8_t> answer(const std::vector<uint8_t>& request);
   void changeSize(uint32_t width, uint32_t height);
 

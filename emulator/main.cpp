@@ -2,11 +2,13 @@
 // a Unix socket, driven from standard input and shown in a window.
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <sstream>
@@ -95,17 +97,22 @@ void requestQuit(bool headless) {
 
 }  // namespace
 
+namespace {
+std::string gSocketPath;
+}  // namespace
+
 int main(int argc, char** argv) {
   Options options;
   if (!parseOptions(argc, argv, options)) {
     usage();
     return 2;
   }
-  // SIGINT and SIGTERM are taken by one thread so that the socket is always removed.
+  // SIGINT, SIGTERM and SIGHUP are taken by one thread so that the socket is always removed.
   sigset_t terminationSignals;
   sigemptyset(&terminationSignals);
   sigaddset(&terminationSignals, SIGINT);
   sigaddset(&terminationSignals, SIGTERM);
+  sigaddset(&terminationSignals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &terminationSignals, nullptr);
 
   millisecondsSinceStart();
@@ -121,10 +128,15 @@ int main(int argc, char** argv) {
   server.setModeObserver([&wireLog](uint32_t width, uint32_t height) {
     wireLog.write(emulator::modeChangeJson(millisecondsSinceStart(), width, height));
   });
-  if (!server.start(emulated::socketDirectory())) {
-    std::fprintf(stderr, "cannot serve a display in %s\n", emulated::socketDirectory().c_str());
+  std::string why;
+  if (!server.start(emulated::socketDirectory(), why)) {
+    std::fprintf(stderr, "cannot serve a display in %s: %s\n", emulated::socketDirectory().c_str(),
+                 why.c_str());
     return 1;
   }
+  // The window's end by the loss of its X display goes through exit().
+  gSocketPath = server.socketPath();
+  std::atexit([] { unlink(gSocketPath.c_str()); });
   std::fprintf(stdout, "serving %s on %s\n",
                options.model == emulator::Model::Alto ? "Alto" : "Tenor",
                server.socketPath().c_str());

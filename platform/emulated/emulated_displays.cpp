@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "platform/applying_configuration.h"
 #include "platform/i2c_request.h"
+#include "platform/platform.h"
 
 namespace emulated {
 namespace {
@@ -30,21 +32,28 @@ class Socket {
   int descriptor_;
 };
 
-bool exchange(int socket, const std::vector<uint8_t>& request, std::vector<uint8_t>& answer) {
-  return sendMessage(socket, request) && receiveMessage(socket, answer);
+constexpr auto kWorkerBudget = std::chrono::milliseconds(2000);
+// What the main thread asks of a display must not freeze the window.
+constexpr auto kMainThreadBudget = std::chrono::milliseconds(250);
+// Reasons already logged; a folder or peer that stays wrong is named once.
+constexpr size_t kMaxRememberedReasons = 64;
+
+bool exchange(int socket, const std::vector<uint8_t>& request, std::vector<uint8_t>& answer,
+              const Deadline& deadline) {
+  return sendMessage(socket, request, deadline) && receiveMessage(socket, answer, deadline);
 }
 
 // A bus of an emulated display: plain writes and reads over the open socket.
 class SocketDevice : public platform::I2CDevice {
  public:
-  explicit SocketDevice(int socket) : socket_(socket) {}
+  SocketDevice(int socket, std::chrono::milliseconds budget) : socket_(socket), budget_(budget) {}
 
   bool write(uint8_t address7, const uint8_t* data, uint32_t count) override {
     if (count > kMaxTransfer) return false;
     MessageWriter request;
     request.u8(kWrite).u8(address7).u32(count).bytes(data, count);
     std::vector<uint8_t> answer;
-    return exchange(socket_, request.data(), answer) &&
+    return exchange(socket_, request.data(), answer, Deadline(budget_)) &&
            decodeAcknowledgement(answer).value_or(false);
   }
 
@@ -53,17 +62,19 @@ class SocketDevice : public platform::I2CDevice {
     MessageWriter request;
     request.u8(kRead).u8(address7).u32(count);
     std::vector<uint8_t> answer;
-    return exchange(socket_, request.data(), answer) &&
+    return exchange(socket_, request.data(), answer, Deadline(budget_)) &&
            decodeReadAnswer(answer, count, data).value_or(false);
   }
 
  private:
   int socket_;
+  std::chrono::milliseconds budget_;
 };
 
 class EmulatedConnection : public platform::I2CConnection {
  public:
-  explicit EmulatedConnection(int socket) : socket_(socket), device_(socket) {}
+  EmulatedConnection(int socket, std::chrono::milliseconds budget)
+      : socket_(socket), device_(socket, budget) {}
   bool sendRequest(platform::I2CRequest& request) override {
     return platform::carryOutRequest(request, device_, [](uint32_t milliseconds) {
       std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -77,7 +88,28 @@ class EmulatedConnection : public platform::I2CConnection {
 
 }  // namespace
 
-EmulatedDisplays::EmulatedDisplays(std::string directory) : directory_(std::move(directory)) {}
+EmulatedDisplays::EmulatedDisplays(std::string directory)
+    : directory_(std::move(directory)), mainThread_(std::this_thread::get_id()) {}
+
+std::chrono::milliseconds EmulatedDisplays::budget() const {
+  return std::this_thread::get_id() == mainThread_ ? kMainThreadBudget : kWorkerBudget;
+}
+
+void EmulatedDisplays::reportOnce(const std::string& what, const std::string& why) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (reported_.size() >= kMaxRememberedReasons) reported_.clear();
+    if (!reported_.insert(what + ": " + why).second) return;
+  }
+  platform::app().systemLog("Skipping " + what + ": " + why + ".\n");
+}
+
+int EmulatedDisplays::connect(const std::string& path, const Deadline& deadline) {
+  std::string why;
+  const int socket = connectTo(path, deadline, &why);
+  if (socket < 0 && !why.empty()) reportOnce("the emulated display " + path, why);
+  return socket;
+}
 
 std::optional<std::string> EmulatedDisplays::socketPath(platform::DisplayID display) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -90,16 +122,27 @@ std::optional<std::string> EmulatedDisplays::socketPath(platform::DisplayID disp
 std::optional<DisplayInfo> EmulatedDisplays::info(platform::DisplayID display) {
   const auto path = socketPath(display);
   if (!path) return std::nullopt;
-  Socket socket(connectTo(*path));
+  const Deadline deadline(budget());
+  Socket socket(connect(*path, deadline));
   if (!socket.valid()) return std::nullopt;
   std::vector<uint8_t> answer;
-  if (!exchange(socket.get(), MessageWriter().u8(kInfo).data(), answer)) return std::nullopt;
+  if (!exchange(socket.get(), MessageWriter().u8(kInfo).data(), answer, deadline)) {
+    return std::nullopt;
+  }
   return decodeInfo(answer);
 }
 
-std::optional<std::vector<platform::DisplayID>> EmulatedDisplays::onlineDisplayList() {
+std::vector<std::string> EmulatedDisplays::socketNames() {
+  std::string why;
+  const int folder = openPrivateDirectory(directory_, why);
+  if (folder < 0) {
+    // No folder is no emulator; anything else is worth a word.
+    if (access(directory_.c_str(), F_OK) == 0)
+      reportOnce("the emulated-display folder " + directory_, why);
+    return {};
+  }
   std::vector<std::string> names;
-  if (DIR* directory = opendir(directory_.c_str())) {
+  if (DIR* directory = fdopendir(folder)) {
     while (const dirent* entry = readdir(directory)) {
       const std::string name = entry->d_name;
       if (name.size() > 5 && name.compare(name.size() - 5, 5, kSocketSuffix) == 0) {
@@ -107,20 +150,42 @@ std::optional<std::vector<platform::DisplayID>> EmulatedDisplays::onlineDisplayL
       }
     }
     closedir(directory);
+  } else {
+    close(folder);
   }
   std::sort(names.begin(), names.end());
-  std::vector<platform::DisplayID> online;
-  for (const auto& name : names) {
-    platform::DisplayID id;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      auto [entry, added] = ids_.try_emplace(name, kEmulatedDisplayBit | (ids_.size() + 1));
-      id = entry->second;
+  return names;
+}
+
+std::optional<std::vector<platform::DisplayID>> EmulatedDisplays::onlineDisplayList() {
+  const std::vector<std::string> names = socketNames();
+  std::vector<platform::DisplayID> candidates;
+  {
+    // A name keeps its ID while its socket exists; names gone are forgotten,
+    // so emulators restarted all session long do not grow the table.
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::map<std::string, platform::DisplayID> kept;
+    for (const auto& name : names) {
+      const auto known = ids_.find(name);
+      const platform::DisplayID id = known != ids_.end()
+                                         ? known->second
+                                         : kEmulatedDisplayBit | (nextId_++ & ~kEmulatedDisplayBit);
+      kept.emplace(name, id);
+      candidates.push_back(id);
     }
+    ids_ = std::move(kept);
+  }
+  std::vector<platform::DisplayID> online;
+  for (const platform::DisplayID id : candidates) {
     // A socket left behind by an emulator that died is not a display.
-    if (info(id) && online.size() < platform::kMaxOnlineDisplays) online.push_back(id);
+    if (online.size() < platform::kMaxOnlineDisplays && info(id)) online.push_back(id);
   }
   return online;
+}
+
+size_t EmulatedDisplays::knownSockets() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ids_.size();
 }
 
 std::optional<platform::FramebufferService> EmulatedDisplays::displayIOServicePort(
@@ -150,9 +215,9 @@ std::unique_ptr<platform::I2CConnection> EmulatedDisplays::i2cInterfaceOpen(
     const platform::I2CInterface& interface) {
   const auto path = socketPath(interface.display);
   if (!path || interface.bus != 0) return nullptr;
-  const int socket = connectTo(*path);
+  const int socket = connect(*path, Deadline(budget()));
   if (socket < 0) return nullptr;
-  return std::make_unique<EmulatedConnection>(socket);
+  return std::make_unique<EmulatedConnection>(socket, budget());
 }
 
 std::optional<platform::DisplaySize> EmulatedDisplays::displayBounds(platform::DisplayID display) {
@@ -181,12 +246,13 @@ std::unique_ptr<platform::DisplayConfiguration> EmulatedDisplays::beginDisplayCo
 bool EmulatedDisplays::applyMode(platform::DisplayID display, uint64_t width, uint64_t height) {
   const auto path = socketPath(display);
   if (!path || width > UINT32_MAX || height > UINT32_MAX) return false;
-  Socket socket(connectTo(*path));
+  const Deadline deadline(budget());
+  Socket socket(connect(*path, deadline));
   if (!socket.valid()) return false;
   MessageWriter request;
   request.u8(kSetMode).u32(static_cast<uint32_t>(width)).u32(static_cast<uint32_t>(height));
   std::vector<uint8_t> answer;
-  return exchange(socket.get(), request.data(), answer) &&
+  return exchange(socket.get(), request.data(), answer, deadline) &&
          decodeAcknowledgement(answer).value_or(false);
 }
 

@@ -2,9 +2,12 @@
 // Displays served by monitor emulators over Unix sockets: each live socket in
 // the socket directory is one online display with its buses, size and modes.
 
+#include <chrono>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
+#include <thread>
 
 #include "platform/display_services.h"
 #include "platform/emulated/socket_protocol.h"
@@ -32,14 +35,25 @@ class EmulatedDisplays : public platform::DisplayServices {
 
   // Asks the emulator behind the display to change its mode.
   bool applyMode(platform::DisplayID display, uint64_t width, uint64_t height);
+  // Sockets the table holds an ID for: only those seen on the last scan.
+  size_t knownSockets();
 
  private:
   std::optional<std::string> socketPath(platform::DisplayID display);
   std::optional<DisplayInfo> info(platform::DisplayID display);
+  std::vector<std::string> socketNames();
+  int connect(const std::string& path, const Deadline& deadline);
+  // Exchanges asked for by the main thread get a budget a user does not
+  // notice; the worker's get longer.
+  std::chrono::milliseconds budget() const;
+  void reportOnce(const std::string& what, const std::string& why);
 
   std::string directory_;
+  std::thread::id mainThread_;
   std::mutex mutex_;
-  std::map<std::string, platform::DisplayID> ids_;  // stable for the life of the process
+  std::map<std::string, platform::DisplayID> ids_;  // stable while the socket exists
+  platform::DisplayID nextId_ = 1;
+  std::set<std::string> reported_;
 };
 
 }  // namespace emulated

@@ -1,32 +1,36 @@
 #include "platform/emulated/socket_protocol.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace emulated {
 namespace {
 
-bool waitFor(int socket, short events, int timeoutMs) {
+bool waitFor(int socket, short events, const Deadline& deadline) {
   pollfd descriptor{socket, events, 0};
   int ready;
   do {
-    ready = poll(&descriptor, 1, timeoutMs);
+    ready = poll(&descriptor, 1, deadline.remainingMs());
   } while (ready < 0 && errno == EINTR);
   return ready == 1 && (descriptor.revents & events) != 0;
 }
 
-bool sendAll(int socket, const uint8_t* data, size_t count, int timeoutMs) {
+bool sendAll(int socket, const uint8_t* data, size_t count, const Deadline& deadline) {
   while (count > 0) {
-    if (!waitFor(socket, POLLOUT, timeoutMs)) return false;
-    const ssize_t sent = send(socket, data, count, MSG_NOSIGNAL);
-    if (sent < 0 && errno == EINTR) continue;
+    if (!waitFor(socket, POLLOUT, deadline)) return false;
+    const ssize_t sent = send(socket, data, count, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (sent < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (sent <= 0) return false;
     data += sent;
     count -= static_cast<size_t>(sent);
@@ -34,11 +38,11 @@ bool sendAll(int socket, const uint8_t* data, size_t count, int timeoutMs) {
   return true;
 }
 
-bool receiveAll(int socket, uint8_t* data, size_t count, int timeoutMs) {
+bool receiveAll(int socket, uint8_t* data, size_t count, const Deadline& deadline) {
   while (count > 0) {
-    if (!waitFor(socket, POLLIN, timeoutMs)) return false;
-    const ssize_t received = recv(socket, data, count, 0);
-    if (received < 0 && errno == EINTR) continue;
+    if (!waitFor(socket, POLLIN, deadline)) return false;
+    const ssize_t received = recv(socket, data, count, MSG_DONTWAIT);
+    if (received < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (received <= 0) return false;
     data += received;
     count -= static_cast<size_t>(received);
@@ -46,7 +50,19 @@ bool receiveAll(int socket, uint8_t* data, size_t count, int timeoutMs) {
   return true;
 }
 
+std::string octal(unsigned mode) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04o", mode);
+  return text;
+}
+
 }  // namespace
+
+int Deadline::remainingMs() const {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      end_ - std::chrono::steady_clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
 
 std::string socketDirectory() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -136,37 +152,98 @@ std::optional<DisplayInfo> decodeInfo(const std::vector<uint8_t>& message) {
   return info;
 }
 
-bool sendMessage(int socket, const std::vector<uint8_t>& message, int timeoutMs) {
+bool sendMessage(int socket, const std::vector<uint8_t>& message, const Deadline& deadline) {
   if (message.size() > kMaxMessageSize) return false;
-  uint8_t header[4];
+  std::vector<uint8_t> framed(4);
   const auto length = static_cast<uint32_t>(message.size());
-  for (int i = 0; i < 4; ++i) header[i] = static_cast<uint8_t>(length >> (8 * i));
-  return sendAll(socket, header, 4, timeoutMs) &&
-         sendAll(socket, message.data(), message.size(), timeoutMs);
+  for (int i = 0; i < 4; ++i) framed[i] = static_cast<uint8_t>(length >> (8 * i));
+  framed.insert(framed.end(), message.begin(), message.end());
+  return sendAll(socket, framed.data(), framed.size(), deadline);
 }
 
-bool receiveMessage(int socket, std::vector<uint8_t>& message, int timeoutMs) {
+bool receiveMessage(int socket, std::vector<uint8_t>& message, const Deadline& deadline) {
   uint8_t header[4];
-  if (!receiveAll(socket, header, 4, timeoutMs)) return false;
+  if (!receiveAll(socket, header, 4, deadline)) return false;
   uint32_t length = 0;
   for (int i = 0; i < 4; ++i) length |= static_cast<uint32_t>(header[i]) << (8 * i);
   if (length > kMaxMessageSize) return false;
   message.resize(length);
-  return receiveAll(socket, message.data(), length, timeoutMs);
+  return receiveAll(socket, message.data(), length, deadline);
 }
 
-int connectTo(const std::string& path) {
+int connectTo(const std::string& path, const Deadline& deadline, std::string* why) {
   sockaddr_un address{};
   if (path.size() >= sizeof address.sun_path) return -1;
   address.sun_family = AF_UNIX;
   std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (socket < 0) return -1;
-  if (connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+  constexpr auto kRetryPause = std::chrono::milliseconds(10);
+  for (;;) {
+    if (connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) break;
+    // EAGAIN: the listener's queue is full, as when its process is stopped.
+    if ((errno != EAGAIN && errno != EINTR) || deadline.remainingMs() == 0) {
+      close(socket);
+      return -1;
+    }
+    std::this_thread::sleep_for(kRetryPause);
+  }
+  std::string reason;
+  if (!peerIsThisUser(socket, reason)) {
+    if (why != nullptr) *why = reason;
     close(socket);
     return -1;
   }
   return socket;
+}
+
+bool isPrivateDirectory(int directory, std::string& why) {
+  struct stat info {};
+  if (fstat(directory, &info) != 0) {
+    why = std::strerror(errno);
+    return false;
+  }
+  if (!S_ISDIR(info.st_mode)) {
+    why = "it is not a folder";
+    return false;
+  }
+  if (info.st_uid != geteuid()) {
+    why = "it belongs to user " + std::to_string(info.st_uid) + ", not to you";
+    return false;
+  }
+  if ((info.st_mode & 07777) != 0700) {
+    why = "its mode is " + octal(info.st_mode & 07777) + ", not 0700";
+    return false;
+  }
+  return true;
+}
+
+int openPrivateDirectory(const std::string& path, std::string& why) {
+  const int directory = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (directory < 0) {
+    why = errno == ELOOP || errno == ENOTDIR ? "it is a symbolic link or not a folder"
+                                             : std::strerror(errno);
+    return -1;
+  }
+  if (!isPrivateDirectory(directory, why)) {
+    close(directory);
+    return -1;
+  }
+  return directory;
+}
+
+bool peerIsThisUser(int socket, std::string& why) {
+  ucred peer{};
+  socklen_t length = sizeof peer;
+  if (getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || length != sizeof peer) {
+    why = "its peer cannot be identified";
+    return false;
+  }
+  if (peer.uid != geteuid()) {
+    why = "it is served by user " + std::to_string(peer.uid) + ", not by you";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace emulated

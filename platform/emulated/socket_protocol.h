@@ -3,6 +3,7 @@
 // length-prefixed messages on a Unix stream socket, one request and one answer
 // at a time. Every length and count is checked before it is used.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -72,12 +73,36 @@ std::optional<bool> decodeReadAnswer(const std::vector<uint8_t>& message, uint32
 std::vector<uint8_t> encodeInfo(const DisplayInfo& info);
 std::optional<DisplayInfo> decodeInfo(const std::vector<uint8_t>& message);
 
-// Whole-message I/O with a timeout; false on any error, short transfer,
-// timeout or a length above kMaxMessageSize.
-bool sendMessage(int socket, const std::vector<uint8_t>& message, int timeoutMs = 2000);
-bool receiveMessage(int socket, std::vector<uint8_t>& message, int timeoutMs = 2000);
+// One deadline for a whole exchange: connect, send and receive together, so
+// that a peer that trickles its answer a byte at a time cannot stretch it.
+class Deadline {
+ public:
+  explicit Deadline(std::chrono::milliseconds budget)
+      : end_(std::chrono::steady_clock::now() + budget) {}
+  // Milliseconds left, 0 once passed.
+  int remainingMs() const;
 
-// A connected client socket, or -1.
-int connectTo(const std::string& path);
+ private:
+  std::chrono::steady_clock::time_point end_;
+};
+
+// Whole-message I/O within the deadline; false on any error, short transfer,
+// the deadline passing or a length above kMaxMessageSize.
+bool sendMessage(int socket, const std::vector<uint8_t>& message, const Deadline& deadline);
+bool receiveMessage(int socket, std::vector<uint8_t>& message, const Deadline& deadline);
+
+// A connected client socket whose peer runs as this user, or -1 (why says
+// what was wrong when the peer was someone else). A listener whose queue is
+// full (a stopped emulator) is retried until the deadline, never waited on.
+int connectTo(const std::string& path, const Deadline& deadline, std::string* why = nullptr);
+
+// The socket folder may be trusted only when it is a real folder (not a
+// symbolic link), owned by this user, with mode 0700; checked on the opened
+// folder, not by name. Returns the open folder or -1 with the reason.
+int openPrivateDirectory(const std::string& path, std::string& why);
+// The same checks on a folder already open.
+bool isPrivateDirectory(int directory, std::string& why);
+// True when the peer of a connected socket runs as this user (SO_PEERCRED).
+bool peerIsThisUser(int socket, std::string& why);
 
 }  // namespace emulated

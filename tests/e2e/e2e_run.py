@@ -164,11 +164,22 @@ def check(run):
     run.wait_for_sequence([frame(7, 5), frame(6, 1), frame(4, 2)], 30, mark)
     print("unplug and plug: ok")
 
-    # SIGHUP ends the program as SIGTERM does, and the termination runs once.
+    # SIGHUP ends the program as SIGTERM does, and the termination runs once,
+    # even while the emulator is stopped in the middle of the link.
+    run.emulator.send_signal(signal.SIGSTOP)
+    time.sleep(1)
     run.app.send_signal(signal.SIGHUP)
     assert run.app.wait(5) == 0, "the program did not end cleanly on SIGHUP"
     assert run.output().count("--------- ...") == 1, "termination ran more or less than once"
-    print("SIGHUP: ok")
+    print("SIGHUP with the emulator stopped: ok")
+
+    # The emulator removes its socket when it ends by SIGHUP.
+    run.emulator.send_signal(signal.SIGCONT)
+    run.emulator.send_signal(signal.SIGHUP)
+    run.emulator.wait(5)
+    sockets = os.listdir(os.path.join(run.runtime, "quillmark-displays"))
+    assert not sockets, "sockets left behind: %s" % sockets
+    print("emulator's socket removed on SIGHUP: ok")
 
 
 def main():

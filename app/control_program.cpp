@@ -12,6 +12,7 @@
 #include <QWindow>
 
 #include "MASShortcuts/qt_menu.h"
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "core/app_delegate.h"
 #include "platform/composite_displays.h"
@@ -20,7 +21,9 @@
 #include "platform/linux/xinput_global_events.h"
 #include "platform/linux/xkb_keyboard_services.h"
 #include "platform/platform.h"
+#include "platform/qt/program_icon.h"
 #include "platform/qt/qt_app_framework.h"
+#include "platform/version.h"
 
 namespace {
 
@@ -72,9 +75,12 @@ void showPainted(QWidget& window) {
 
 int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   selectProfile(model);
+  handleCommandLine(model, argc, argv);
   QApplication application(argc, argv);
   QApplication::setApplicationName(model.programName);
-  QApplication::setApplicationVersion("0.1.1");
+  QApplication::setApplicationVersion(QUILLMARK_VERSION);
+  QApplication::setWindowIcon(platform::programIcon());
+  QGuiApplication::setDesktopFileName(model.programName);
 
   platform::linux_backend::XInputGlobalEvents globalEvents;
   platform::QtAppFramework framework(model.programName, &globalEvents);

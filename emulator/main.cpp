@@ -17,6 +17,8 @@
 #include "emulator/emulator_server.h"
 #include "emulator/emulator_window.h"
 #include "emulator/wire_log.h"
+#include "platform/qt/program_icon.h"
+#include "platform/version.h"
 
 namespace {
 
@@ -27,10 +29,10 @@ struct Options {
   bool headless = false;
 };
 
-void usage() {
-  std::fprintf(stderr,
+void usage(std::FILE* stream = stderr) {
+  std::fprintf(stream,
                "usage: quillmark-emulator [--model alto|tenor] [--size WxH] [--modes WxH,...]\n"
-               "                          [--wire-log FILE] [--headless]\n"
+               "                          [--wire-log FILE] [--headless] [--help] [--version]\n"
                "commands on standard input: mode N, wake, threshold TYPE LEVEL, unplug, plug,\n"
                "  size WxH, fault none|no-answer|bad-checksum|wrong-code|nak|no-bus, quit\n");
 }
@@ -52,7 +54,13 @@ bool parseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
     const bool hasValue = i + 1 < argc;
-    if (option == "--headless") {
+    if (option == "--help" || option == "-h") {
+      usage(stdout);
+      std::exit(0);
+    } else if (option == "--version") {
+      std::printf("quillmark-emulator %s\n", QUILLMARK_VERSION);
+      std::exit(0);
+    } else if (option == "--headless") {
       options.headless = true;
     } else if (option == "--model" && hasValue) {
       const std::string model = argv[++i];
@@ -146,6 +154,8 @@ int main(int argc, char** argv) {
   std::unique_ptr<emulator::EmulatorWindow> window;
   if (!options.headless) {
     application = std::make_unique<QApplication>(argc, argv);
+    QApplication::setWindowIcon(platform::programIcon());
+    QGuiApplication::setDesktopFileName("quillmark-emulator");
     window = std::make_unique<emulator::EmulatorWindow>(monitor, server);
     window->show();
   }

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "link/model_profile.h"
+#include "platform/version.h"
 
 AboutViewController::AboutViewController(QWidget* parent) : QDialog(parent) {
   const ModelProfile& model = profile();
@@ -13,10 +14,10 @@ AboutViewController::AboutViewController(QWidget* parent) : QDialog(parent) {
   auto* name = new QLabel(QString("<h2>%1</h2>").arg(model.programName), this);
   name->setAlignment(Qt::AlignCenter);
   layout->addWidget(name);
-  auto* details = new QLabel(
-      QString("Control program for the Talvex Quillmark %1 e-ink monitor\nVersion v0.1.1")
-          .arg(model.modelName),
-      this);
+  auto* details =
+      new QLabel(QString("Control program for the Talvex Quillmark %1 e-ink monitor\nVersion v%2")
+                     .arg(model.modelName, QUILLMARK_VERSION),
+                 this);
   details->setAlignment(Qt::AlignCenter);
   layout->addWidget(details);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);

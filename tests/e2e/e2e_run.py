@@ -129,6 +129,9 @@ def check(run):
     window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", run.program], env=run.env,
                             capture_output=True, text=True).stdout.split()
     assert window, "the program's window was not found"
+    icon = subprocess.run(["xprop", "-id", window[0], "_NET_WM_ICON"], env=run.env,
+                          capture_output=True, text=True).stdout
+    assert "_NET_WM_ICON(CARDINAL)" in icon, "the window has no icon"
     mark = run.now_ms()
     subprocess.run(["xdotool", "windowfocus", "--sync", window[0], "key", "ctrl+u"], env=run.env,
                    check=False)

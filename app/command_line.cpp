@@ -2,28 +2,202 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/control_names.h"
 #include "platform/version.h"
 
-void handleCommandLine(const ModelProfile& model, int argc, char** argv) {
-  QCoreApplication probe(argc, argv);
+namespace {
+
+// A D-Bus call to the running instance may wait out a mode change (about 1.5 s).
+constexpr int kCallTimeoutMs = 10000;
+constexpr const char* kProbeConnection = "quillmark-command-line";
+
+[[noreturn]] void fail(const ModelProfile& model, const QString& text, int status) {
+  std::fprintf(stderr, "%s: %s\n", model.programName, qPrintable(text));
+  std::exit(status);
+}
+
+// The ShowMode a mode name stands for in a resolution mode, or 0 there.
+unsigned showModeFor(const QString& name, unsigned resolution) {
+  const QString mode = name.toLower();
+  if (mode == "a2") return resolution == 1 ? 2 : 5;
+  if (mode == "a16") return resolution == 1 ? 3 : 6;
+  if (mode == "floyd") return resolution == 1 ? 1 : 0;
+  if (mode == "a5") return resolution == 2 ? 4 : 0;
+  return 0;
+}
+
+class RunningInstance {
+ public:
+  RunningInstance(const ModelProfile& model, QDBusConnection bus) : model_(model), bus_(bus) {}
+
+  // The reply, or the error's text in error.
+  std::optional<QDBusMessage> call(const QString& interface, const QString& method,
+                                   const QVariantList& arguments, QString& error) {
+    QDBusMessage message = QDBusMessage::createMethodCall(controlServiceName(model_),
+                                                          kControlObjectPath, interface, method);
+    message.setArguments(arguments);
+    const QDBusMessage reply = bus_.call(message, QDBus::Block, kCallTimeoutMs);
+    if (reply.type() == QDBusMessage::ReplyMessage) return reply;
+    error = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+    return std::nullopt;
+  }
+  std::optional<QVariantMap> properties(QString& error) {
+    const auto reply =
+        call("org.freedesktop.DBus.Properties", "GetAll", {QString(kControlInterface)}, error);
+    if (!reply || reply->arguments().size() != 1) return std::nullopt;
+    return qdbus_cast<QVariantMap>(reply->arguments()[0]);
+  }
+
+ private:
+  const ModelProfile& model_;
+  QDBusConnection bus_;
+};
+
+int printStatus(RunningInstance& instance, const ModelProfile& model) {
+  QString error;
+  const auto values = instance.properties(error);
+  if (!values) fail(model, "cannot read the running instance's state: " + error, 1);
+  const unsigned mode = values->value("ShowMode").toUInt();
+  const unsigned resolution = values->value("ResCommMode").toUInt();
+  std::printf("online: %s\n", values->value("Online").toBool() ? "yes" : "no");
+  std::printf("mode: %s (%u)\n", qPrintable(showModeName(mode)), mode);
+  std::printf("threshold: %u\n", values->value("Threshold").toUInt());
+  std::printf("resolution mode: %s (%u)\n",
+              resolution == 1   ? "flexible"
+              : resolution == 2 ? "fixed"
+                                : "unknown",
+              resolution);
+  return 0;
+}
+
+int carryOut(RunningInstance& instance, const ModelProfile& model, const Command& command) {
+  QString error;
+  QString method;
+  QVariantList arguments;
+  switch (command.action) {
+    case Command::kNone:
+      if (command.hidden) return 0;
+      method = "ShowWindow";
+      break;
+    case Command::kContrastUp:
+      method = "ContrastUp";
+      break;
+    case Command::kContrastDown:
+      method = "ContrastDown";
+      break;
+    case Command::kRefresh:
+      method = "Refresh";
+      break;
+    case Command::kStatus:
+      return printStatus(instance, model);
+    case Command::kResolution:
+      method = "SetResolutionMode";
+      arguments = {uint(command.argument == "flexible" ? 1 : 2)};
+      break;
+    case Command::kMode: {
+      const auto values = instance.properties(error);
+      if (!values) fail(model, "cannot read the running instance's state: " + error, 1);
+      const unsigned resolution = values->value("ResCommMode").toUInt();
+      const unsigned mode = showModeFor(command.argument, resolution);
+      if (mode == 0) {
+        fail(model,
+             QString("mode %1 is not one of the %2 resolution mode's: %3")
+                 .arg(command.argument, resolution == 1 ? "flexible" : "fixed",
+                      resolution == 1 ? "floyd, a2, a16" : "a5, a2, a16"),
+             1);
+      }
+      method = "SetShowMode";
+      arguments = {uint(mode)};
+      break;
+    }
+  }
+  if (!instance.call(kControlInterface, method, arguments, error)) fail(model, error, 1);
+  return 0;
+}
+
+}  // namespace
+
+Command parseCommandLine(const ModelProfile& model, const QCoreApplication& application) {
   QCoreApplication::setApplicationName(model.programName);
   QCoreApplication::setApplicationVersion(QUILLMARK_VERSION);
   QCommandLineParser parser;
   parser.setApplicationDescription(
-      QString("Control program for the Talvex Quillmark %1 e-ink monitor.").arg(model.modelName));
+      QString("Control program for the Talvex Quillmark %1 e-ink monitor.\n"
+              "The actions go to the running %2; they fail when it does not run.")
+          .arg(model.modelName, model.programName));
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
-  parser.parse(QCoreApplication::arguments());
+  const QCommandLineOption contrastUp("contrast-up", "Raise the contrast threshold by 10.");
+  const QCommandLineOption contrastDown("contrast-down", "Lower the contrast threshold by 10.");
+  const QCommandLineOption refresh("refresh", "Refresh the screen against ghosting.");
+  const QCommandLineOption mode(
+      "mode", "Switch to a display mode: floyd, a2, a16 (flexible) or a5, a2, a16 (fixed).",
+      "name");
+  const QCommandLineOption resolution("resolution", "Switch the resolution mode.",
+                                      "flexible|fixed");
+  const QCommandLineOption status("status", "Print online, mode, threshold and resolution mode.");
+  const QCommandLineOption hidden("hidden", "Start without showing the window.");
+  parser.addOptions({contrastUp, contrastDown, refresh, mode, resolution, status, hidden});
+  if (!parser.parse(application.arguments())) fail(model, parser.errorText(), 2);
   if (parser.isSet(help) || parser.isSet("help-all")) parser.showHelp(0);
   if (parser.isSet(version)) parser.showVersion();
   for (const QString& option : parser.unknownOptionNames()) {
-    if (option.size() > 1) {
-      std::fprintf(stderr, "%s: unknown option --%s\n%s", model.programName, qPrintable(option),
-                   qPrintable(parser.helpText()));
-      std::exit(2);
+    if (option.size() > 1) fail(model, "unknown option --" + option + "; see --help", 2);
+  }
+  Command command;
+  command.hidden = parser.isSet(hidden);
+  int actions = 0;
+  const auto take = [&](const QCommandLineOption& option, Command::Action action) {
+    if (!parser.isSet(option)) return;
+    ++actions;
+    command.action = action;
+    if (!option.valueName().isEmpty()) command.argument = parser.value(option).toLower();
+  };
+  take(contrastUp, Command::kContrastUp);
+  take(contrastDown, Command::kContrastDown);
+  take(refresh, Command::kRefresh);
+  take(mode, Command::kMode);
+  take(resolution, Command::kResolution);
+  take(status, Command::kStatus);
+  if (actions > 1) fail(model, "give one action at a time; see --help", 2);
+  if (command.action == Command::kMode && showModeFor(command.argument, 1) == 0 &&
+      showModeFor(command.argument, 2) == 0) {
+    fail(model, "unknown mode " + command.argument + "; the modes are floyd, a2, a5, a16", 2);
+  }
+  if (command.action == Command::kResolution && command.argument != "flexible" &&
+      command.argument != "fixed") {
+    fail(model, "the resolution mode is flexible or fixed", 2);
+  }
+  return command;
+}
+
+std::optional<int> handOver(const ModelProfile& model, const Command& command) {
+  std::optional<int> status;
+  {
+    QDBusConnection bus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, kProbeConnection);
+    const bool running = bus.isConnected() && bus.interface() != nullptr &&
+                         bus.interface()->isServiceRegistered(controlServiceName(model)).value();
+    if (running) {
+      RunningInstance instance(model, bus);
+      status = carryOut(instance, model, command);
+    } else if (command.action != Command::kNone) {
+      std::fprintf(stderr, "%s is not running; start it first (the action goes to it).\n",
+                   model.programName);
+      status = 1;
     }
   }
+  QDBusConnection::disconnectFromBus(kProbeConnection);
+  return status;
+}
+
+void showRunningInstance(const ModelProfile& model) {
+  handOver(model, Command{});
 }

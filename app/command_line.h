@@ -1,9 +1,34 @@
 #pragma once
-// The programs' command line, read before any window, bus or file is touched.
+// The programs' command line. It is read, and handed to a running instance,
+// before any window, bus, log or settings file is touched, so that
+// `AltoControl --refresh` bound to a key in the desktop's keyboard settings
+// acts on the running program and ends.
+
+#include <QString>
+#include <optional>
 
 #include "link/model_profile.h"
 
+class QCoreApplication;
+
+struct Command {
+  enum Action { kNone, kContrastUp, kContrastDown, kRefresh, kMode, kResolution, kStatus };
+  Action action = kNone;
+  QString argument;  // the mode's or resolution mode's name
+  bool hidden = false;
+};
+
 // Answers --help and --version and ends the program there (they need no
-// display); an unknown long option ends it with a message and status 2.
-// Qt's own single-dash options (-platform, -display ...) are left to Qt.
-void handleCommandLine(const ModelProfile& model, int argc, char** argv);
+// display); a bad command line ends it with a message and status 2. Qt's
+// own single-dash options (-platform, -display ...) are left to Qt.
+Command parseCommandLine(const ModelProfile& model, const QCoreApplication& application);
+
+// With an instance of this program running on the session bus, hands the
+// command to it (no action: bring its window to the front) and returns this
+// start's exit status: 0 when the action was carried out. Without one, an
+// action ends with status 1 ("not running"); nullopt: start the program.
+std::optional<int> handOver(const ModelProfile& model, const Command& command);
+
+// Brings the running instance's window to the front (a start that lost the
+// race for the bus name).
+void showRunningInstance(const ModelProfile& model);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QMenuBar>
 #include <QSocketNotifier>
@@ -13,7 +14,9 @@
 
 #include "MASShortcuts/qt_menu.h"
 #include "app/command_line.h"
+#include "app/control_service.h"
 #include "app/main_window.h"
+#include "app/tray.h"
 #include "core/app_delegate.h"
 #include "platform/composite_displays.h"
 #include "platform/emulated/emulated_displays.h"
@@ -75,7 +78,13 @@ void showPainted(QWidget& window) {
 
 int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   selectProfile(model);
-  handleCommandLine(model, argc, argv);
+  Command command;
+  {
+    // Without a display: the command line may act on the running instance and end here.
+    QCoreApplication probe(argc, argv);
+    command = parseCommandLine(model, probe);
+    if (const std::optional<int> status = handOver(model, command)) return *status;
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName(model.programName);
   QApplication::setApplicationVersion(QUILLMARK_VERSION);
@@ -94,8 +103,18 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
 
   MainWindow window;
   MASShortcutValidator::setMainMenuProvider([&window] { return menuFromQt(window.menuBar()); });
-  showPainted(window);
   AppDelegate delegate;
+  // Owning the bus name makes this the one instance; a start that lost the
+  // race to another one shows that one's window and ends, having touched nothing.
+  ControlService service(model, window, delegate);
+  const QDBusConnection bus = QDBusConnection::sessionBus();
+  if (bus.isConnected() && !service.registerOn(bus)) {
+    showRunningInstance(model);
+    return 0;
+  }
+  Tray tray(model, window, delegate);
+  framework.setHidesToTray(tray.show());
+  if (!command.hidden) showPainted(window);
   watchTermination(delegate);
   QTimer::singleShot(0, [&delegate] { delegate.applicationDidFinishLaunching(); });
   return application.exec();

@@ -18,7 +18,7 @@ bool matches(uint32_t modifiers, const platform::Event& event, uint32_t hotkeyMo
 
 }  // namespace
 
-void AppDelegate::raiseContrast(bool up) {
+void AppDelegate::contrastStep(bool up) {
   const bool clamps = profile().contrastHotkeyClampsToEnds;
   uint16_t threshold = Threshold.load();
   if (up) {
@@ -50,14 +50,21 @@ void AppDelegate::handleActivityEvent(const platform::Event& event) {
   if (profile().hotkeysNeedModifier && modifiers == 0) return;
   if (FreshHandSoftEnable.load() == 1) {
     if (matches(modifiers, event, ContrastHotkeyModifierFlags, ContrastHotkeyKeyCode)) {
-      raiseContrast(true);
+      contrastStep(true);
     }
     if (matches(modifiers, event, ContrastHotkeyDownModifierFlags, ContrastHotkeyDownKeyCode)) {
-      raiseContrast(false);
+      contrastStep(false);
     }
   }
   if (matches(modifiers, event, RefreshHotkeyModifierFlags, RefreshHotkeyKeyCode)) {
     tl_log("Presss refresh hotkey.\n");
     if (FreshHandHardEnable.load() == 1) ClearBlurFlag = 2;
   }
+}
+
+// The refresh as its hotkey asks for it, for callers that are not the key
+// combination (the desktop, the tray): the enable box is the key's, not the action's.
+void AppDelegate::refreshRequest() {
+  tl_log("Presss refresh hotkey.\n");
+  ClearBlurFlag = 2;
 }

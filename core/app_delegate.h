@@ -33,6 +33,9 @@ class AppDelegate {
 
   // Hotkeys and activity, for every event of kActivityEventMask.
   void handleActivityEvent(const platform::Event& event);
+  // The hotkeys' actions, with the model's limits, flags and log lines.
+  void contrastStep(bool up);
+  void refreshRequest();
 
   // The automatic refresh timer.
   void startRefreshTimer();
@@ -50,7 +53,6 @@ class AppDelegate {
   void workingPass();
   void decodeStatus(const uint8_t* reply);
   void countFailure();
-  void raiseContrast(bool up);
 
   uint8_t resendCounter_ = 0;
   std::atomic<bool> terminated_{false};

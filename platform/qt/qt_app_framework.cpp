@@ -252,7 +252,12 @@ bool QtAppFramework::openURL(const std::string& url) {
 
 void QtAppFramework::miniaturizeAll() {
   for (QWidget* window : QApplication::topLevelWidgets()) {
-    if (window->isVisible()) window->showMinimized();
+    if (!window->isVisible()) continue;
+    if (hidesToTray_) {
+      window->hide();
+    } else {
+      window->showMinimized();
+    }
   }
 }
 

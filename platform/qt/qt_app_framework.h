@@ -37,6 +37,8 @@ class QtAppFramework : public QObject, public AppFramework {
   void announce(const std::string& text, int priority) override;
   bool openURL(const std::string& url) override;
   void miniaturizeAll() override;
+  // With a tray icon to come back by, hiding puts the windows away entirely.
+  void setHidesToTray(bool hides) { hidesToTray_ = hides; }
   [[noreturn]] void exitProcess(int status) override;
   void systemLog(const std::string& text) override;
   void standardOutput(std::string_view text) override;
@@ -61,6 +63,7 @@ class QtAppFramework : public QObject, public AppFramework {
   std::map<MonitorId, Monitor> monitors_;
   std::map<ObserverId, std::function<void()>> resignObservers_;
   QPointer<QWindow> focusWindow_;
+  bool hidesToTray_ = false;
 };
 
 // Translates a Qt key event into this program's key code and modifier word;

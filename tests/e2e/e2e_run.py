@@ -41,6 +41,11 @@ class Run:
         self.wire_log = os.path.join(self.root, "wire.jsonl")
         self.program_output = os.path.join(self.root, "program.out")
         self.env = dict(os.environ, HOME=self.home, XDG_RUNTIME_DIR=self.runtime)
+        # A private session bus: the program is one instance per bus, and runs
+        # side by side must not meet.
+        self.bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = self.bus.stdout.readline().strip()
         self.emulator = None
         self.app = None
 
@@ -59,7 +64,7 @@ class Run:
                                         stdout=out, stderr=subprocess.STDOUT, env=self.env)
 
     def stop(self):
-        for process in (self.app, self.emulator):
+        for process in (self.app, self.emulator, self.bus):
             if process and process.poll() is None:
                 process.terminate()
                 try:

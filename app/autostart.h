@@ -1,0 +1,12 @@
+#pragma once
+// Start at login: an XDG autostart entry that starts the program hidden.
+
+#include <QString>
+
+#include "link/model_profile.h"
+
+// $XDG_CONFIG_HOME/autostart/<program>.desktop (~/.config by default).
+QString autostartPath(const ModelProfile& model);
+bool autostartEnabled(const ModelProfile& model);
+// Writes or removes the entry; false when the file system says no.
+bool setAutostart(const ModelProfile& model, bool enabled);

@@ -1,0 +1,21 @@
+#pragma once
+// The names under which a running program is reached on the session bus.
+
+#include <QString>
+
+#include "link/model_profile.h"
+
+inline constexpr const char* kControlObjectPath = "/com/talvex/QuillmarkControl";
+inline constexpr const char* kControlInterface = "com.talvex.QuillmarkControl";
+inline constexpr const char* kOfflineError = "com.talvex.QuillmarkControl.Error.Offline";
+
+// com.talvex.AltoControl or com.talvex.TenorControl: one instance per program.
+inline QString controlServiceName(const ModelProfile& model) {
+  return QString("com.talvex.%1").arg(model.programName);
+}
+
+// The display name of a ShowMode value (Floyd, A2, A16, A5, A2, A16).
+inline QString showModeName(unsigned mode) {
+  static const char* const kNames[] = {"", "Floyd", "A2", "A16", "A5", "A2", "A16"};
+  return mode >= 1 && mode <= 6 ? QString(kNames[mode]) : QString("unknown");
+}

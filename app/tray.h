@@ -1,0 +1,45 @@
+#pragma once
+// The tray icon where the desktop has a tray (StatusNotifierItem on KDE):
+// online or offline at a glance, and a menu with the model's display modes,
+// Refresh, the dialogs, Show window, Start at login and Quit, in the
+// program's language. With it, Hide puts the window away to the tray.
+
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "link/model_profile.h"
+
+class AppDelegate;
+class MainWindow;
+
+class Tray {
+ public:
+  Tray(const ModelProfile& model, MainWindow& window, AppDelegate& delegate);
+
+  // Shows the icon; false when the desktop has no tray.
+  bool show();
+  QMenu& menu() { return menu_; }
+  // Texts, checked mode and the login box as they are now.
+  void refreshMenu();
+
+ private:
+  void refreshIcon();
+  void chooseMode(int button);
+  void toggleWindow();
+
+  const ModelProfile& model_;
+  MainWindow& window_;
+  AppDelegate& delegate_;
+  QMenu menu_;
+  QSystemTrayIcon icon_;
+  QAction* modes_[3];
+  QAction* refresh_;
+  QAction* settings_;
+  QAction* currentSettings_;
+  QAction* showWindow_;
+  QAction* startAtLogin_;
+  QAction* quit_;
+  QTimer watch_;
+  bool shownOnline_ = false;
+};

@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+"""The program as a session-long utility, end to end: a private session bus
+(a real dbus-daemon), the real program under Xvfb and the real emulator.
+Drives the D-Bus control object and the command line, and checks the wire
+bytes, the log lines and the saved private data file; a second start
+changes nothing but the first's window."""
+
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+from e2e_run import HEARTBEAT, Run, frame
+
+NAME_PATH_INTERFACE = ["com.talvex.%s", "/com/talvex/QuillmarkControl",
+                       "com.talvex.QuillmarkControl"]
+
+
+class SessionRun(Run):
+    def __init__(self, build, model):
+        super().__init__(build, model)
+        self.env["XDG_CONFIG_HOME"] = os.path.join(self.home, ".config")
+        self.service = NAME_PATH_INTERFACE[0] % self.program
+
+    def cli(self, *arguments):
+        return subprocess.run([os.path.join(self.build, "app", self.program), *arguments],
+                              env=self.env, capture_output=True, text=True, timeout=30)
+
+    def dbus_send(self, method, *arguments):
+        return subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=" + self.service,
+                               NAME_PATH_INTERFACE[1], NAME_PATH_INTERFACE[2] + "." + method,
+                               *arguments], env=self.env, capture_output=True, text=True,
+                              timeout=30)
+
+    def saved(self):
+        with open(os.path.join(self.home, ".QuillMark")) as data:
+            return [int(line) for line in data]
+
+
+def check(run):
+    # ShowMode 5 (A2, fixed), ResCommMode 2, hotkeys off (the actions need no hotkey), Threshold 200.
+    run.write_private_data([0, 0, 0, 120, 600, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7,
+                            262144, 2])
+    result = run.cli("--refresh")
+    assert result.returncode == 1 and "not running" in result.stderr, result
+    print("an action without a running program fails: ok")
+
+    run.start()
+    run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 2, 30, "the link")
+    monitor = subprocess.Popen(["dbus-monitor", "--session",
+                                "type='signal',interface='org.freedesktop.DBus.Properties'"],
+                               env=run.env, stdout=subprocess.PIPE, text=True)
+    time.sleep(0.5)
+
+    status = run.cli("--status")
+    assert status.returncode == 0, status
+    assert status.stdout.splitlines() == ["online: yes", "mode: A2 (5)", "threshold: 200",
+                                          "resolution mode: fixed (2)"], status.stdout
+    print("--status: ok")
+
+    # The contrast step and the refresh as the hotkeys make them, though their
+    # key combinations are not enabled.
+    mark = run.now_ms()
+    assert run.cli("--contrast-up").returncode == 0
+    run.wait_for_sequence([frame(10, 210)], 10, mark)
+    assert run.output().count("Press Contrast up hotkey.") == 1
+    mark = run.now_ms()
+    assert run.dbus_send("Refresh").returncode == 0
+    run.wait_for_sequence([frame(6, 2)], 10, mark)
+    assert "Presss refresh hotkey." in run.output()
+    print("contrast and refresh over D-Bus and the command line: ok")
+
+    # A mode as the panel's button chooses it, saved as the panel saves it.
+    mark = run.now_ms()
+    result = run.cli("--mode", "a16")
+    assert result.returncode == 0, result
+    run.wait_for_sequence([frame(7, 6)], 10, mark)
+    run.wait_for(lambda: run.saved()[6] == 6, 5, "ShowMode 6 to be saved")
+    result = run.cli("--resolution", "flexible")
+    assert result.returncode == 0, result
+    run.wait_for(lambda: run.saved()[8] == 1 and run.saved()[6] == 3, 5, "ResCommMode 1 saved")
+    print("mode and resolution mode: ok")
+
+    # Bad arguments change nothing and name the valid values.
+    before = run.saved()
+    bad = run.dbus_send("SetShowMode", "uint32:5")
+    assert bad.returncode != 0 and "1 (Floyd), 2 (A2), 3 (A16)" in bad.stderr, bad
+    bad = run.dbus_send("SetResolutionMode", "uint32:7")
+    assert bad.returncode != 0 and "1 (flexible) or 2 (fixed" in bad.stderr, bad
+    result = run.cli("--mode", "a5")
+    assert result.returncode == 1 and "floyd, a2, a16" in result.stderr, result
+    assert run.cli("--mode", "sepia").returncode == 2
+    assert run.saved() == before
+    print("bad arguments: ok")
+
+    # A second start hands over and ends; the log and the settings stay as they are.
+    log = os.path.join(run.home, "tl.log")
+    log_size = os.path.getsize(log)
+    data_time = os.stat(os.path.join(run.home, ".QuillMark")).st_mtime_ns
+    second = run.cli()
+    assert second.returncode == 0, second
+    assert os.path.getsize(log) >= log_size, "the second start emptied tl.log"
+    assert os.stat(os.path.join(run.home, ".QuillMark")).st_mtime_ns == data_time
+    assert run.app.poll() is None, "the first instance ended"
+    print("second start: ok")
+
+    # The changes were announced.
+    run.dbus_send("ContrastDown")
+    time.sleep(1)
+    monitor.terminate()
+    signals = monitor.communicate(timeout=5)[0]
+    for name in ("Threshold", "ShowMode", "ResCommMode"):
+        assert '"%s"' % name in signals, "no PropertiesChanged for " + name
+    print("PropertiesChanged: ok")
+
+    assert run.dbus_send("Quit").returncode == 0
+    assert run.app.wait(5) == 0
+    print("Quit: ok")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--model", choices=["alto", "tenor"], required=True)
+    arguments = parser.parse_args()
+    run = SessionRun(arguments.build, arguments.model)
+    try:
+        check(run)
+    except (AssertionError, subprocess.TimeoutExpired) as failure:
+        print("FAILED:", failure)
+        print("--- program output (tail) ---")
+        print(run.output()[-3000:])
+        return 1
+    finally:
+        run.stop()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -108,6 +108,16 @@ std::unique_ptr<I2CConnection> CompositeDisplays::i2cInterfaceOpen(const I2CInte
   return owner->i2cInterfaceOpen(interface);
 }
 
+BusCause CompositeDisplays::lastBusCause(const I2CInterface& interface) {
+  DisplayServices* owner = ownerOf(interface.display);
+  return owner == nullptr ? BusCause::kNone : owner->lastBusCause(interface);
+}
+
+std::string CompositeDisplays::busName(const I2CInterface& interface) {
+  DisplayServices* owner = ownerOf(interface.display);
+  return owner == nullptr ? std::string() : owner->busName(interface);
+}
+
 std::optional<DisplaySize> CompositeDisplays::displayBounds(DisplayID display) {
   DisplayServices* owner = ownerOf(display);
   if (owner == nullptr) return std::nullopt;

@@ -24,6 +24,8 @@ class CompositeDisplays : public DisplayServices {
   std::optional<DisplaySize> displayBounds(DisplayID display) override;
   std::optional<std::vector<DisplayMode>> copyAllDisplayModes(DisplayID display) override;
   std::unique_ptr<DisplayConfiguration> beginDisplayConfiguration() override;
+  BusCause lastBusCause(const I2CInterface& interface) override;
+  std::string busName(const I2CInterface& interface) override;
 
   DisplayServices* ownerOf(DisplayID display);
 

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "platform/bus_cause.h"
 #include "platform/i2c_request.h"
 
 namespace platform {
@@ -76,6 +78,11 @@ class DisplayServices {
   virtual std::optional<std::vector<DisplayMode>> copyAllDisplayModes(DisplayID display) = 0;
   // nullptr when no configuration can be begun.
   virtual std::unique_ptr<DisplayConfiguration> beginDisplayConfiguration() = 0;
+
+  // Why the last open or request on a bus failed (kNone when it worked), and
+  // the bus's name for the user ("/dev/i2c-5"); backends without causes say nothing.
+  virtual BusCause lastBusCause(const I2CInterface&) { return BusCause::kNone; }
+  virtual std::string busName(const I2CInterface&) { return {}; }
 };
 
 }  // namespace platform

@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <ctime>
+#include <map>
+#include <mutex>
 
 namespace platform::linux_backend {
 namespace {
@@ -17,21 +20,30 @@ class RealSyscalls : public I2CSyscalls {
   int close(int fd) override { return ::close(fd); }
   int flock(int fd, int operation) override { return ::flock(fd, operation); }
   int rdwr(int fd, i2c_rdwr_ioctl_data* data) override { return ::ioctl(fd, I2C_RDWR, data); }
-  int slave(int fd, unsigned long address) override { return ::ioctl(fd, I2C_SLAVE, address); }
-  ssize_t read(int fd, void* buffer, size_t count) override { return ::read(fd, buffer, count); }
-  ssize_t write(int fd, const void* buffer, size_t count) override {
-    return ::write(fd, buffer, count);
-  }
   void pause(uint32_t milliseconds) override {
     timespec remaining{static_cast<time_t>(milliseconds / 1000),
                        static_cast<long>(milliseconds % 1000) * 1000000L};
     while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
     }
   }
+  uint64_t nowMs() override {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+  }
 };
 
 // I2C messages carry at most this many bytes in one transfer (i2c-dev's limit).
 constexpr uint32_t kMaxTransfer = 8192;
+
+// The last message on each bus, across the connections that open and close
+// it for every exchange: the pause after a write is taken only when needed.
+struct LastMessage {
+  uint64_t endMs = 0;
+  bool wasWrite = false;
+};
+std::mutex gLastMessagesMutex;
+std::map<std::string, LastMessage> gLastMessages;
 
 }  // namespace
 
@@ -41,15 +53,26 @@ I2CSyscalls& realI2CSyscalls() {
 }
 
 std::unique_ptr<I2CDevConnection> I2CDevConnection::open(I2CSyscalls& syscalls,
-                                                         const std::string& path) {
+                                                         const std::string& path, BusCause* cause) {
+  BusCause ignored;
+  BusCause& why = cause != nullptr ? *cause : ignored;
   const int fd = syscalls.open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  // Another DDC tool in the middle of an exchange: this bus is not ours now.
-  if (syscalls.flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    syscalls.close(fd);
+  if (fd < 0) {
+    why = busCauseOfOpenError(errno);
     return nullptr;
   }
-  return std::unique_ptr<I2CDevConnection>(new I2CDevConnection(syscalls, fd));
+  // Another DDC tool in the middle of an exchange: wait it out, bounded, so
+  // that a short exchange of another program is not a monitor failure.
+  for (uint32_t waited = 0; syscalls.flock(fd, LOCK_EX | LOCK_NB) != 0; waited += kLockPollMs) {
+    if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= kLockWaitMs) {
+      why = BusCause::kBusy;
+      syscalls.close(fd);
+      return nullptr;
+    }
+    syscalls.pause(kLockPollMs);
+  }
+  why = BusCause::kNone;
+  return std::unique_ptr<I2CDevConnection>(new I2CDevConnection(syscalls, fd, path));
 }
 
 I2CDevConnection::~I2CDevConnection() {
@@ -61,18 +84,37 @@ bool I2CDevConnection::sendRequest(I2CRequest& request) {
   return carryOutRequest(request, *this, [this](uint32_t ms) { syscalls_.pause(ms); });
 }
 
+void I2CDevConnection::paceBeforeMessage() {
+  LastMessage last;
+  {
+    std::lock_guard<std::mutex> lock(gLastMessagesMutex);
+    last = gLastMessages[path_];
+  }
+  const uint64_t now = syscalls_.nowMs();
+  if (!last.wasWrite || now < last.endMs) return;
+  const uint64_t since = now - last.endMs;
+  if (since < kPauseAfterWriteMs)
+    syscalls_.pause(static_cast<uint32_t>(kPauseAfterWriteMs - since));
+}
+
+void I2CDevConnection::recordMessage(bool wasWrite) {
+  const LastMessage now{syscalls_.nowMs(), wasWrite};
+  std::lock_guard<std::mutex> lock(gLastMessagesMutex);
+  gLastMessages[path_] = now;
+}
+
+// One I2C_RDWR message. Adapters that cannot do plain I2C answer EOPNOTSUPP,
+// and read()/write() would need the same ability, so there is no fallback.
 bool I2CDevConnection::transfer(uint8_t address7, uint16_t flags, uint8_t* data, uint32_t count) {
   if (count == 0 || count > kMaxTransfer || data == nullptr) return false;
+  paceBeforeMessage();
   i2c_msg message{address7, flags, static_cast<uint16_t>(count), data};
   i2c_rdwr_ioctl_data transaction{&message, 1};
   const int done = syscalls_.rdwr(fd_, &transaction);
-  if (done == 1) return true;
-  if (done >= 0 || errno != EINVAL) return false;
-  // Some drivers take no combined transfers: plain read() and write() at the address.
-  if (syscalls_.slave(fd_, address7) != 0) return false;
-  const ssize_t moved =
-      (flags & I2C_M_RD) ? syscalls_.read(fd_, data, count) : syscalls_.write(fd_, data, count);
-  return moved == static_cast<ssize_t>(count);
+  const int error = errno;
+  recordMessage((flags & I2C_M_RD) == 0);
+  lastCause_ = done == 1 ? BusCause::kNone : busCauseOfTransferError(done < 0 ? error : EREMOTEIO);
+  return done == 1;
 }
 
 bool I2CDevConnection::write(uint8_t address7, const uint8_t* data, uint32_t count) {

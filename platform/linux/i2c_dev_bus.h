@@ -1,6 +1,7 @@
 #pragma once
-// A /dev/i2c-N bus: DDC/CI and EDID transfers through i2c-dev. The system
-// calls go through a thin seam so that tests see the exact messages.
+// A /dev/i2c-N bus: DDC/CI and EDID transfers through i2c-dev, paced as a
+// DDC/CI host must pace them. The system calls and the clock go through a
+// thin seam so that tests see the exact messages and pauses.
 
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/bus_cause.h"
 #include "platform/display_services.h"
 
 namespace platform::linux_backend {
@@ -20,31 +22,47 @@ class I2CSyscalls {
   virtual int close(int fd) = 0;
   virtual int flock(int fd, int operation) = 0;
   virtual int rdwr(int fd, i2c_rdwr_ioctl_data* data) = 0;  // ioctl(I2C_RDWR)
-  virtual int slave(int fd, unsigned long address) = 0;     // ioctl(I2C_SLAVE)
-  virtual ssize_t read(int fd, void* buffer, size_t count) = 0;
-  virtual ssize_t write(int fd, const void* buffer, size_t count) = 0;
   virtual void pause(uint32_t milliseconds) = 0;
+  // A monotonic clock in milliseconds.
+  virtual uint64_t nowMs() = 0;
 };
 
 I2CSyscalls& realI2CSyscalls();
 
+// The DDC/CI host timing: after a write the monitor gets this long before
+// the next message on its bus; the reply to a request is read no sooner
+// than the request's minimum reply delay (60 ms here, above the standard's 40).
+constexpr uint32_t kPauseAfterWriteMs = 50;
+// Another DDC tool's exchange is waited out this long, polling the lock.
+constexpr uint32_t kLockWaitMs = 1000;
+constexpr uint32_t kLockPollMs = 20;
+
 // One open bus, locked against other DDC tools for as long as it is open.
 class I2CDevConnection : public I2CConnection, public I2CDevice {
  public:
-  // nullptr when the bus cannot be opened or is in use by another program.
-  static std::unique_ptr<I2CDevConnection> open(I2CSyscalls& syscalls, const std::string& path);
+  // nullptr when the bus cannot be opened or stays held by another program;
+  // cause says why.
+  static std::unique_ptr<I2CDevConnection> open(I2CSyscalls& syscalls, const std::string& path,
+                                                BusCause* cause = nullptr);
   ~I2CDevConnection() override;
 
   bool sendRequest(I2CRequest& request) override;
   bool write(uint8_t address7, const uint8_t* data, uint32_t count) override;
   bool read(uint8_t address7, uint8_t* data, uint32_t count) override;
+  // Why the last transfer failed, kNone when it worked.
+  BusCause lastCause() const { return lastCause_; }
 
  private:
-  I2CDevConnection(I2CSyscalls& syscalls, int fd) : syscalls_(syscalls), fd_(fd) {}
+  I2CDevConnection(I2CSyscalls& syscalls, int fd, std::string path)
+      : syscalls_(syscalls), fd_(fd), path_(std::move(path)) {}
   bool transfer(uint8_t address7, uint16_t flags, uint8_t* data, uint32_t count);
+  void paceBeforeMessage();
+  void recordMessage(bool wasWrite);
 
   I2CSyscalls& syscalls_;
   int fd_;
+  std::string path_;
+  BusCause lastCause_ = BusCause::kNone;
 };
 
 }  // namespace platform::linux_backend

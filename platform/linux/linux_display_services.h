@@ -28,6 +28,8 @@ class LinuxDisplayServices : public DisplayServices {
   std::optional<DisplaySize> displayBounds(DisplayID display) override;
   std::optional<std::vector<DisplayMode>> copyAllDisplayModes(DisplayID display) override;
   std::unique_ptr<DisplayConfiguration> beginDisplayConfiguration() override;
+  BusCause lastBusCause(const I2CInterface& interface) override;
+  std::string busName(const I2CInterface& interface) override;
 
   bool applyMode(DisplayID display, uint64_t width, uint64_t height);
 
@@ -39,6 +41,8 @@ class LinuxDisplayServices : public DisplayServices {
   XRandRScreen* screen_;
   std::mutex mutex_;
   std::map<DisplayID, Connector> connectors_;  // from the last online list
+  std::map<std::string, BusCause> causes_;     // by bus path, from the last open or request
+  void noteCause(const std::string& bus, BusCause cause);
 };
 
 }  // namespace platform::linux_backend

@@ -56,8 +56,34 @@ std::vector<std::string> sortedEntries(const fs::path& directory) {
 
 }  // namespace
 
-SysfsDisplays::SysfsDisplays(std::string drmRoot, std::string devRoot, I2CSyscalls& syscalls)
-    : drmRoot_(std::move(drmRoot)), devRoot_(std::move(devRoot)), syscalls_(syscalls) {}
+SysfsDisplays::SysfsDisplays(std::string drmRoot, std::string devRoot, I2CSyscalls& syscalls,
+                             std::string i2cRoot)
+    : drmRoot_(std::move(drmRoot)),
+      devRoot_(std::move(devRoot)),
+      i2cRoot_(i2cRoot.empty() ? (fs::path(drmRoot_).parent_path() / "i2c-dev").string()
+                               : std::move(i2cRoot)),
+      syscalls_(syscalls) {}
+
+bool SysfsDisplays::isDisplayAdapterBus(long number) const {
+  const std::string bus = "i2c-" + std::to_string(number);
+  std::error_code error;
+  const fs::path adapter = fs::canonical(fs::path(i2cRoot_) / bus / "device", error);
+  if (!error && readText(adapter.parent_path() / "class").rfind("0x03", 0) == 0) return true;
+  for (const auto& name : sortedEntries(drmRoot_)) {
+    const fs::path connector = fs::path(drmRoot_) / name;
+    const fs::path ddc = fs::canonical(connector / "ddc", error);
+    if ((!error && ddc.filename() == bus) || fs::exists(connector / bus)) return true;
+  }
+  return false;
+}
+
+uint32_t SysfsDisplays::idFor(const std::string& name) {
+  // connector_id is unique per card only; a table keyed by the connector's
+  // name keeps IDs unique across cards and stable while the program runs.
+  const auto [entry, added] = ids_.try_emplace(name, nextId_);
+  if (added) nextId_ = nextId_ % 0x3FFFFFFF + 1;
+  return entry->second;
+}
 
 std::vector<std::string> SysfsDisplays::busesOf(const std::string& connectorPath) const {
   std::vector<std::string> buses;
@@ -81,18 +107,25 @@ std::vector<std::string> SysfsDisplays::busesOf(const std::string& connectorPath
   return buses;
 }
 
-std::vector<std::string> SysfsDisplays::busesByEDID(const std::vector<uint8_t>& edid) const {
+std::vector<std::string> SysfsDisplays::busesByEDID(const std::vector<uint8_t>& edid) {
   std::vector<std::string> buses;
   if (edid.size() < kEDIDBlock) return buses;
+  if (const auto known = probed_.find(edid); known != probed_.end()) return known->second;
   std::vector<std::pair<long, std::string>> devices;
   for (const auto& name : sortedEntries(devRoot_)) {
-    if (const long number = busNumber(name); number >= 0) devices.emplace_back(number, name);
+    // Memory EEPROMs on SMBus controllers and PMIC buses are never touched.
+    const long number = busNumber(name);
+    if (number >= 0 && isDisplayAdapterBus(number)) devices.emplace_back(number, name);
   }
   std::sort(devices.begin(), devices.end());
+  bool everyBusAnswered = true;
   for (const auto& [number, name] : devices) {
     const std::string path = devRoot_ + "/" + name;
     auto connection = I2CDevConnection::open(syscalls_, path);
-    if (!connection) continue;
+    if (!connection) {
+      everyBusAnswered = false;
+      continue;
+    }
     uint8_t offset = 0;
     uint8_t block[kEDIDBlock] = {};
     if (connection->write(0x50, &offset, 1) && connection->read(0x50, block, sizeof block) &&
@@ -100,11 +133,14 @@ std::vector<std::string> SysfsDisplays::busesByEDID(const std::vector<uint8_t>& 
       buses.push_back(path);
     }
   }
+  // A bus that was busy or closed to us is tried again on the next pass.
+  if (everyBusAnswered) probed_[edid] = buses;
   return buses;
 }
 
-std::vector<Connector> SysfsDisplays::connectedConnectors() const {
+std::vector<Connector> SysfsDisplays::connectedConnectors() {
   std::vector<Connector> connectors;
+  std::string signature;
   for (const auto& name : sortedEntries(drmRoot_)) {
     // Connectors are "cardN-TYPE-M"; "cardN" itself and render nodes are not.
     if (name.rfind("card", 0) != 0 || name.find('-') == std::string::npos) continue;
@@ -112,18 +148,18 @@ std::vector<Connector> SysfsDisplays::connectedConnectors() const {
     if (readText(path / "status") != "connected") continue;
     Connector connector;
     connector.name = name;
-    const std::string id = readText(path / "connector_id");
-    connector.id = static_cast<uint32_t>(std::strtoul(id.c_str(), nullptr, 10));
-    if (connector.id == 0 || connector.id >= 0x40000000) {
-      // No usable connector_id (older kernels): a stable number from the name.
-      uint32_t hash = 2166136261u;
-      for (char c : name) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
-      connector.id = (hash & 0x3FFFFFFF) | 1;
-    }
+    connector.id = idFor(name);
     connector.edid = readEDID(path / "edid");
     connector.buses = busesOf(path.string());
-    if (connector.buses.empty()) connector.buses = busesByEDID(connector.edid);
+    signature += name + ':' + std::string(connector.edid.begin(), connector.edid.end()) + '\n';
     connectors.push_back(std::move(connector));
+  }
+  if (signature != probedFor_) {
+    probedFor_ = signature;
+    probed_.clear();
+  }
+  for (Connector& connector : connectors) {
+    if (connector.buses.empty()) connector.buses = busesByEDID(connector.edid);
   }
   return connectors;
 }

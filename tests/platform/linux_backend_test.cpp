@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <numeric>
+#include <set>
 
 #include "emulator/quillmark_monitor.h"
 #include "link/ddc_transport.h"
@@ -25,6 +27,7 @@ struct RecordedMessage {
   uint16_t address;
   uint16_t flags;
   std::vector<uint8_t> bytes;
+  uint64_t atMs;  // on the virtual clock
 };
 
 // Records every message and answers from a device per path; errors on demand.
@@ -42,7 +45,10 @@ class FakeSyscalls : public I2CSyscalls {
     return 0;
   }
   int flock(int, int operation) override {
-    if (operation == (LOCK_EX | LOCK_NB) && lockBusy) return errno = EWOULDBLOCK, -1;
+    if (operation == (LOCK_EX | LOCK_NB) && lockBusyPolls > 0) {
+      --lockBusyPolls;
+      return errno = EWOULDBLOCK, -1;
+    }
     locks.push_back(operation);
     return 0;
   }
@@ -54,10 +60,12 @@ class FakeSyscalls : public I2CSyscalls {
         const bool ok =
             deviceFor(fd) != nullptr &&
             deviceFor(fd)->read(static_cast<uint8_t>(message.addr), message.buf, message.len);
-        messages.push_back({message.addr, message.flags, {message.buf, message.buf + message.len}});
+        messages.push_back(
+            {message.addr, message.flags, {message.buf, message.buf + message.len}, clock});
         if (!ok) return errno = EREMOTEIO, -1;
       } else {
-        messages.push_back({message.addr, message.flags, {message.buf, message.buf + message.len}});
+        messages.push_back(
+            {message.addr, message.flags, {message.buf, message.buf + message.len}, clock});
         if (deviceFor(fd) == nullptr ||
             !deviceFor(fd)->write(static_cast<uint8_t>(message.addr), message.buf, message.len)) {
           return errno = EREMOTEIO, -1;
@@ -66,21 +74,11 @@ class FakeSyscalls : public I2CSyscalls {
     }
     return static_cast<int>(data->nmsgs);
   }
-  int slave(int, unsigned long address) override {
-    slaveAddresses.push_back(address);
-    return 0;
+  void pause(uint32_t milliseconds) override {
+    pauses.push_back(milliseconds);
+    clock += milliseconds;
   }
-  ssize_t read(int fd, void* buffer, size_t count) override {
-    deviceFor(fd)->read(static_cast<uint8_t>(slaveAddresses.back()), static_cast<uint8_t*>(buffer),
-                        static_cast<uint32_t>(count));
-    return static_cast<ssize_t>(shortTransfers ? count - 1 : count);
-  }
-  ssize_t write(int fd, const void* buffer, size_t count) override {
-    deviceFor(fd)->write(static_cast<uint8_t>(slaveAddresses.back()),
-                         static_cast<const uint8_t*>(buffer), static_cast<uint32_t>(count));
-    return static_cast<ssize_t>(shortTransfers ? count - 1 : count);
-  }
-  void pause(uint32_t milliseconds) override { pauses.push_back(milliseconds); }
+  uint64_t nowMs() override { return clock; }
 
   I2CDevice* deviceFor(int fd) {
     auto found = devices.find(paths[fd]);
@@ -91,12 +89,15 @@ class FakeSyscalls : public I2CSyscalls {
   std::map<int, std::string> paths;
   std::vector<std::string> opened;
   std::vector<int> closed, locks;
-  std::vector<unsigned long> slaveAddresses;
   std::vector<RecordedMessage> messages;
   std::vector<uint32_t> pauses;
+  // Each fake starts its clock well after the last one's, so the pacing
+  // record a bus keeps for the process never carries over between tests.
+  inline static uint64_t lastStart = 0;
+  uint64_t clock = lastStart += 10000000;
   int nextFd = 10;
   int openErrno = 0, rdwrErrno = 0;
-  bool lockBusy = false, shortTransfers = false;
+  int lockBusyPolls = 0;  // how often the lock is found held before it is free
 };
 
 class LinuxBackendTest : public ::testing::Test {
@@ -136,20 +137,23 @@ class LinuxBackendTest : public ::testing::Test {
   FakeSyscalls calls;
 };
 
-TEST_F(LinuxBackendTest, ConnectedConnectorsInNameOrderWithStableIds) {
-  connector("card0-HDMI-A-1", "connected", 77, 5);
+// connector_id is unique per card only: two cards' connectors with the same
+// one are two displays, each with an ID of its own that stays while it lives.
+TEST_F(LinuxBackendTest, ConnectedConnectorsInNameOrderWithIdsUniqueAcrossCards) {
+  connector("card0-HDMI-A-1", "connected", 95, 5);
   connector("card0-DP-1", "connected", 80, 3);
   connector("card0-DP-2", "disconnected", 81, 4);
+  connector("card1-HDMI-A-1", "connected", 95, 7);
   connector("card1-eDP-1", "connected", 0, -1);
   write(fs::path(root) / "drm" / "card0" / "dev", "226:0");
   auto services = displays();
   const auto first = services.onlineDisplayList();
   ASSERT_TRUE(first);
-  ASSERT_EQ(first->size(), 3u);
-  EXPECT_EQ((*first)[0], 80u);
-  EXPECT_EQ((*first)[1], 77u);
-  EXPECT_NE((*first)[2], 0u);
-  EXPECT_LT((*first)[2], 0x40000000u);  // never an emulated display's ID
+  ASSERT_EQ(first->size(), 4u);
+  EXPECT_EQ(std::set<DisplayID>(first->begin(), first->end()).size(), 4u);
+  for (DisplayID id : *first) EXPECT_LT(id, 0x40000000u);  // never an emulated display's ID
+  EXPECT_EQ(services.busName({(*first)[1], 0}), root + "/dev/i2c-5");  // card0-HDMI-A-1
+  EXPECT_EQ(services.busName({(*first)[2], 0}), root + "/dev/i2c-7");  // card1-HDMI-A-1
   EXPECT_EQ(services.onlineDisplayList(), first);
 }
 
@@ -158,45 +162,66 @@ TEST_F(LinuxBackendTest, BusOrderDdcFirstThenAuxChildren) {
   fs::create_directories(dp / "i2c-9");
   fs::create_directories(dp / "i2c-6");  // the same bus twice counts once
   auto services = displays();
-  services.onlineDisplayList();
-  EXPECT_EQ(services.i2cInterfaceCount({80}), 2u);
-  services.i2cInterfaceOpen({80, 0});
-  services.i2cInterfaceOpen({80, 1});
+  const DisplayID id = services.onlineDisplayList()->front();
+  EXPECT_EQ(services.i2cInterfaceCount({id}), 2u);
+  services.i2cInterfaceOpen({id, 0});
+  services.i2cInterfaceOpen({id, 1});
   EXPECT_EQ(calls.opened, (std::vector<std::string>{root + "/dev/i2c-6", root + "/dev/i2c-9"}));
   EXPECT_EQ(calls.locks,
             (std::vector<int>{LOCK_EX | LOCK_NB, LOCK_UN, LOCK_EX | LOCK_NB, LOCK_UN}));
 }
 
-TEST_F(LinuxBackendTest, ConnectorWithoutBusesMatchedByEDID) {
+// A connector without a ddc link: only the buses of display adapters are
+// probed at 0x50 (never an SMBus controller's memory EEPROMs), and only
+// again when the connectors or their EDIDs change.
+TEST_F(LinuxBackendTest, ConnectorWithoutBusesMatchedByEDIDOnDisplayAdaptersOnly) {
   emulator::QuillmarkMonitor monitor(emulator::Model::Alto);
   emulator::QuillmarkMonitor other(emulator::Model::Tenor);
-  connector("card0-DVI-D-1", "connected", 90, -1, monitor.edid());
-  write(fs::path(root) / "dev" / "i2c-2", "");
-  write(fs::path(root) / "dev" / "i2c-11", "");
-  write(fs::path(root) / "dev" / "i2c-3", "");
+  const fs::path dvi = connector("card0-DVI-D-1", "connected", 90, -1, monitor.edid());
+  const auto adapter = [&](int bus, const std::string& pciClass) {
+    const fs::path device = fs::path(root) / "devices" / ("pci-" + std::to_string(bus));
+    write(device / "class", pciClass + "\n");
+    fs::create_directories(device / ("i2c-" + std::to_string(bus)));
+    fs::create_directories(fs::path(root) / "i2c-dev" / ("i2c-" + std::to_string(bus)));
+    fs::create_directory_symlink(
+        device / ("i2c-" + std::to_string(bus)),
+        fs::path(root) / "i2c-dev" / ("i2c-" + std::to_string(bus)) / "device");
+    write(fs::path(root) / "dev" / ("i2c-" + std::to_string(bus)), "");
+  };
+  adapter(2, "0x030000");   // a graphics card's bus with another monitor
+  adapter(11, "0x038000");  // the monitor's, on a display controller
+  adapter(3, "0x0c0500");   // SMBus: memory EEPROMs
+  adapter(4, "0x058000");   // a PMIC/SMU bus
   calls.devices[root + "/dev/i2c-2"] = &other;
   calls.devices[root + "/dev/i2c-11"] = &monitor;
+  calls.devices[root + "/dev/i2c-3"] = &other;
   auto services = displays();
-  services.onlineDisplayList();
-  ASSERT_EQ(services.i2cInterfaceCount({90}), 1u);
+  const DisplayID id = services.onlineDisplayList()->front();
+  EXPECT_EQ(calls.opened, (std::vector<std::string>{root + "/dev/i2c-2", root + "/dev/i2c-11"}));
+  ASSERT_EQ(services.i2cInterfaceCount({id}), 1u);
+  EXPECT_EQ(services.busName({id, 0}), root + "/dev/i2c-11");
+
   calls.opened.clear();
-  services.i2cInterfaceOpen({90, 0});
-  EXPECT_EQ(calls.opened, std::vector<std::string>{root + "/dev/i2c-11"});
+  services.onlineDisplayList();
+  EXPECT_TRUE(calls.opened.empty()) << "probed again with nothing changed";
+  write(dvi / "edid", std::string(other.edid().begin(), other.edid().end()));
+  services.onlineDisplayList();
+  EXPECT_EQ(calls.opened, (std::vector<std::string>{root + "/dev/i2c-2", root + "/dev/i2c-11"}));
 }
 
 TEST_F(LinuxBackendTest, DisappearingConnectorAndBadEDIDFile) {
   const fs::path hdmi = connector("card0-HDMI-A-1", "connected", 77, 5,
                                   std::vector<uint8_t>(100, 1));  // not whole blocks
   auto services = displays();
-  services.onlineDisplayList();
-  EXPECT_TRUE(services.displayIOServicePort(77));
+  const DisplayID id = services.onlineDisplayList()->front();
+  EXPECT_TRUE(services.displayIOServicePort(id));
   write(hdmi / "status", "disconnected\n");
-  EXPECT_FALSE(services.displayIOServicePort(77));
+  EXPECT_FALSE(services.displayIOServicePort(id));
   fs::remove_all(hdmi);
   EXPECT_EQ(services.onlineDisplayList()->size(), 0u);
-  EXPECT_FALSE(services.displayIOServicePort(77));
-  EXPECT_FALSE(services.i2cInterfaceOpen({77, 0}));
-  EXPECT_FALSE(services.displayBounds(77));  // no X screen here
+  EXPECT_FALSE(services.displayIOServicePort(id));
+  EXPECT_FALSE(services.i2cInterfaceOpen({id, 0}));
+  EXPECT_FALSE(services.displayBounds(id));  // no X screen here
 }
 
 class I2CRequestPathTest : public LinuxBackendTest {
@@ -257,30 +282,67 @@ TEST_F(I2CRequestPathTest, EDIDReadAt0x50) {
   EXPECT_EQ(std::vector<uint8_t>(edid, edid + 128), monitor.edid());
 }
 
-TEST_F(I2CRequestPathTest, ErrorsBecomeFailedResults) {
+// Every errno is a failure with its cause; EINVAL is not retried with
+// read()/write(), which need the same adapter abilities.
+TEST_F(I2CRequestPathTest, ErrorsBecomeFailedResultsWithCauses) {
   const uint8_t packet[2] = {1, 1};
+  const std::pair<int, BusCause> cases[] = {{EREMOTEIO, BusCause::kNoAnswer},
+                                            {ENXIO, BusCause::kNoAnswer},
+                                            {EOPNOTSUPP, BusCause::kUnsupported},
+                                            {EINVAL, BusCause::kNoAnswer}};
+  for (auto [error, cause] : cases) {
+    calls.rdwrErrno = error;
+    EXPECT_FALSE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08)) << error;
+    EXPECT_EQ(connection->lastCause(), cause) << error;
+  }
+  calls.rdwrErrno = 0;
   monitor.setFault(emulator::Fault::NoAnswer);
   EXPECT_FALSE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08));
+  EXPECT_EQ(connection->lastCause(), BusCause::kNoAnswer);
   monitor.setFault(emulator::Fault::None);
-  calls.rdwrErrno = EIO;
-  EXPECT_FALSE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08));
-  // A driver without combined transfers: I2C_SLAVE with write() and read().
-  calls.rdwrErrno = EINVAL;
   EXPECT_TRUE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08));
-  EXPECT_EQ(calls.slaveAddresses.back(), 0x37u);
-  calls.shortTransfers = true;
-  EXPECT_FALSE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08));
-  uint8_t reply[11];
-  EXPECT_FALSE(DDCRead(connection.get(), nullptr, 0, reply, 11, 0x08));
+  EXPECT_EQ(connection->lastCause(), BusCause::kNone);
 }
 
-TEST_F(LinuxBackendTest, BusThatCannotBeOpenedOrIsBusy) {
+// The heartbeat write and the status request on the same bus, as a pass
+// sends them: 50 ms pass between a write and the next message, even across
+// connections, and the reply is read 60 ms after its request. A bus left
+// alone long enough is not paused for.
+TEST_F(I2CRequestPathTest, MessagesArePacedAsADdcHostMust) {
+  const uint8_t heartbeat[2] = {1, 1};
+  uint8_t reply[11];
+  ASSERT_TRUE(DDCWrite(connection.get(), 0x6E, heartbeat, 2, 0x08));
+  connection = I2CDevConnection::open(calls, "/dev/i2c-4");
+  ASSERT_TRUE(DDCRead(connection.get(), heartbeat, 2, reply, 11, 0x08));
+  ASSERT_EQ(calls.messages.size(), 3u);
+  EXPECT_EQ(calls.messages[1].atMs - calls.messages[0].atMs, kPauseAfterWriteMs);
+  EXPECT_EQ(calls.messages[2].atMs - calls.messages[1].atMs, 60u);
+  EXPECT_EQ(calls.pauses, (std::vector<uint32_t>{kPauseAfterWriteMs, 60}));
+  calls.pauses.clear();
+  calls.clock += 500;
+  ASSERT_TRUE(DDCWrite(connection.get(), 0x6E, heartbeat, 2, 0x08));
+  EXPECT_TRUE(calls.pauses.empty());
+}
+
+// Another DDC tool's short exchange is waited out; one that holds the bus
+// past a second makes the bus busy.
+TEST_F(LinuxBackendTest, BusHeldByAnotherProgramIsWaitedForBounded) {
+  BusCause cause = BusCause::kNone;
+  calls.lockBusyPolls = 5;
+  EXPECT_TRUE(I2CDevConnection::open(calls, "/dev/i2c-1", &cause));
+  EXPECT_EQ(cause, BusCause::kNone);
+  EXPECT_EQ(calls.pauses, std::vector<uint32_t>(5, kLockPollMs));
+  calls.pauses.clear();
+  calls.lockBusyPolls = 1000;
+  EXPECT_FALSE(I2CDevConnection::open(calls, "/dev/i2c-1", &cause));
+  EXPECT_EQ(cause, BusCause::kBusy);
+  EXPECT_EQ(std::accumulate(calls.pauses.begin(), calls.pauses.end(), 0u), kLockWaitMs);
   calls.openErrno = EACCES;
-  EXPECT_FALSE(I2CDevConnection::open(calls, "/dev/i2c-1"));
-  calls.openErrno = 0;
-  calls.lockBusy = true;
-  EXPECT_FALSE(I2CDevConnection::open(calls, "/dev/i2c-1"));
-  EXPECT_EQ(calls.closed.size(), 1u);
+  EXPECT_FALSE(I2CDevConnection::open(calls, "/dev/i2c-1", &cause));
+  EXPECT_EQ(cause, BusCause::kNoAccess);
+  calls.openErrno = ENOENT;
+  EXPECT_FALSE(I2CDevConnection::open(calls, "/dev/i2c-1", &cause));
+  EXPECT_EQ(cause, BusCause::kNoDevice);
 }
 
 TEST(KeyTable, EveryNamedKeyBothWays) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "link/detection_report.h"
 #include "link/model_profile.h"
 #include "link/monitor_commands.h"
 #include "link/tl_log.h"
@@ -21,6 +22,28 @@ std::string format(const char* pattern, Args... args) {
 
 void toStandardError(const std::string& text) {
   platform::app().standardError(text);
+}
+
+// One line per display and bus tried, with what was found there, so that the
+// log says why no monitor was found; a bus without a cause says nothing more.
+void logBusOutcome(uint32_t displayID, uint32_t bus, const char* finding) {
+  auto& displays = platform::displays();
+  const platform::I2CInterface interface { displayID, bus };
+  const platform::BusCause cause = displays.lastBusCause(interface);
+  std::string name = displays.busName(interface);
+  if (name.empty()) name = "bus " + std::to_string(bus);
+  if (cause != platform::BusCause::kNone) {
+    noteBusProblem(cause, name);
+    tl_log("Display %u, %s: %s.\n", displayID, name.c_str(), platform::busCauseText(cause));
+  } else if (finding != nullptr) {
+    tl_log("Display %u, %s: %s.\n", displayID, name.c_str(), finding);
+  }
+}
+
+// The EDID's name bytes as the log shows them: bytes that are not printable
+// (an unreadable EDID is all zeros) as '.', so the line is never cut short.
+char printable(uint8_t byte) {
+  return byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.';
 }
 
 }  // namespace
@@ -77,24 +100,33 @@ bool ValidationEDID(uint32_t displayID) {
   for (uint32_t bus = 0; bus < busCount; ++bus) {
     toStandardError(format("/* Bus %u: */\n", bus));
     auto connection = openDisplayBus(*service, bus);
-    if (!connection) continue;
+    if (!connection) {
+      logBusOutcome(displayID, bus, nullptr);
+      continue;
+    }
     uint8_t edid[kEDIDBlockSize];
     EDIDRead(connection.get(), edid);
     connection.reset();
     const uint8_t* name = edid + kEDIDNameOffset;
-    tl_log("%c%c%c%c%c%c\n", name[0], name[1], name[2], name[3], name[4], name[5]);
+    tl_log("%c%c%c%c%c%c\n", printable(name[0]), printable(name[1]), printable(name[2]),
+           printable(name[3]), printable(name[4]), printable(name[5]));
     if (std::strncmp(reinterpret_cast<const char*>(name), model.edidName, model.edidNameLength) ==
         0) {
       tl_log("found talvex monitor.\n");
       return true;
     }
+    logBusOutcome(displayID, bus, "no Quillmark of this model");
   }
   return false;
 }
 
 bool DetectMonitor() {
+  startDetectionReport();
   const auto online = platform::displays().onlineDisplayList();
-  if (!online) return false;
+  if (!online) {
+    finishDetectionReport(false);
+    return false;
+  }
   const size_t count = std::min<size_t>(online->size(), platform::kMaxOnlineDisplays);
   for (size_t i = 0; i < count; ++i) {
     const uint32_t displayID = (*online)[i];
@@ -103,8 +135,10 @@ bool DetectMonitor() {
     if (ValidationEDID(displayID)) {
       platform::app().systemLog(format("Find ext display ID(%d)", static_cast<int>(displayID)));
       TLMonitorID = displayID;
+      finishDetectionReport(true);
       return true;
     }
   }
+  finishDetectionReport(false);
   return false;
 }

@@ -11,6 +11,7 @@
 #include "core/parameter_store.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
+#include "link/detection_report.h"
 #include "link/model_profile.h"
 #include "link/tl_log.h"
 #include "platform/platform.h"
@@ -120,12 +121,45 @@ void ViewController::UIButtonTextAutoChange() {
   if (captionsChanged) captionsChanged();
 }
 
+// Offline, the line says what the last detection found wrong and what to do.
 void ViewController::showLinkState() {
   const bool chinese = Language.load() == kLanguageChinese;
   if (MonitorOnline.load() == 1) {
     StatusLine->setText(chinese ? text("显示器已连接") : "Monitor connected");
-  } else {
-    StatusLine->setText(chinese ? text("未检测到 Talvex 显示器") : "No Talvex monitor detected");
+    return;
+  }
+  const DetectionProblem problem = lastDetectionProblem();
+  const QString bus = QString::fromStdString(problem.bus);
+  using platform::BusCause;
+  switch (problem.cause) {
+    case BusCause::kNoAccess:
+      StatusLine->setText(
+          chinese ? text("无权访问 %1：安装后请注销并重新登录").arg(bus)
+                  : QString("No access to %1: log out and in after installing").arg(bus));
+      break;
+    case BusCause::kBusy:
+      StatusLine->setText(chinese
+                              ? text("%1 正被其他程序占用，稍后重试").arg(bus)
+                              : QString("%1 is held by another program; trying again").arg(bus));
+      break;
+    case BusCause::kNoAnswer:
+      StatusLine->setText(
+          chinese ? text("显示器在 %1 上没有应答：请在显示器菜单中打开 DDC/CI").arg(bus)
+                  : QString("No answer on %1: turn DDC/CI on in the monitor's menu").arg(bus));
+      break;
+    case BusCause::kNoDevice:
+      StatusLine->setText(chinese ? text("没有 I2C 总线：请加载 i2c-dev（sudo modprobe i2c-dev）")
+                                  : QString("No I2C buses: load i2c-dev (sudo modprobe i2c-dev)"));
+      break;
+    case BusCause::kUnsupported:
+    case BusCause::kBadReply:
+    case BusCause::kNotDisplayBus:
+      StatusLine->setText(chinese ? text("%1 无法进行 DDC/CI 通信").arg(bus)
+                                  : QString("%1 cannot carry DDC/CI").arg(bus));
+      break;
+    case BusCause::kNone:
+      StatusLine->setText(chinese ? text("未检测到 Talvex 显示器") : "No Talvex monitor detected");
+      break;
   }
 }
 

@@ -12,10 +12,15 @@
 
 #include "emulator/quillmark_monitor.h"
 #include "link/ddc_transport.h"
+#include "link/detection_report.h"
+#include "link/display_discovery.h"
+#include "link/model_profile.h"
+#include "link/tl_log.h"
 #include "platform/key_codes.h"
 #include "platform/key_table.h"
 #include "platform/linux/linux_display_services.h"
 #include "platform/linux/xinput_global_events.h"
+#include "tests/support/test_platform.h"
 
 namespace {
 
@@ -36,6 +41,9 @@ class FakeSyscalls : public I2CSyscalls {
   int open(const char* path, int) override {
     opened.push_back(path);
     if (openErrno != 0) return errno = openErrno, -1;
+    if (const auto failing = openErrnoFor.find(path); failing != openErrnoFor.end()) {
+      return errno = failing->second, -1;
+    }
     const int fd = nextFd++;
     paths[fd] = path;
     return fd;
@@ -86,6 +94,7 @@ class FakeSyscalls : public I2CSyscalls {
   }
 
   std::map<std::string, I2CDevice*> devices;
+  std::map<std::string, int> openErrnoFor;
   std::map<int, std::string> paths;
   std::vector<std::string> opened;
   std::vector<int> closed, locks;
@@ -343,6 +352,41 @@ TEST_F(LinuxBackendTest, BusHeldByAnotherProgramIsWaitedForBounded) {
   calls.openErrno = ENOENT;
   EXPECT_FALSE(I2CDevConnection::open(calls, "/dev/i2c-1", &cause));
   EXPECT_EQ(cause, BusCause::kNoDevice);
+}
+
+// Detection over the real backend: every display and bus tried gets a log
+// line with its cause, and the most telling cause is what the panel shows.
+TEST_F(LinuxBackendTest, DetectionLogsEachBusWithItsCause) {
+  emulator::QuillmarkMonitor tenor(emulator::Model::Tenor);
+  connector("card0-DP-1", "connected", 80, 3);
+  connector("card0-HDMI-A-1", "connected", 81, 5);
+  connector("card1-HDMI-A-1", "connected", 81, 6);
+  calls.devices[root + "/dev/i2c-6"] = &tenor;
+  testing_platform::TestPlatform platform;
+  platform.home = root;
+  auto services = displays();
+  platform::install({&services, &platform, &platform});
+  selectProfile(altoProfile());
+  tl_log_reset();
+  // /dev/i2c-3 cannot be opened; /dev/i2c-5 opens but nobody answers; i2c-6 has a Tenor.
+  calls.openErrnoFor[root + "/dev/i2c-3"] = EACCES;
+  EXPECT_FALSE(DetectMonitor());
+  const std::string log = platform.stdoutText;
+  const auto ids = *services.onlineDisplayList();
+  const auto line = [&](DisplayID id, int bus, const char* text) {
+    return "Display " + std::to_string(id) + ", " + root + "/dev/i2c-" + std::to_string(bus) +
+           ": " + text + ".\n";
+  };
+  EXPECT_NE(log.find(line(ids[0], 3, "no access")), std::string::npos) << log;
+  EXPECT_NE(log.find(line(ids[1], 5, "no answer (is DDC/CI on in the monitor's menu?)")),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find(line(ids[2], 6, "no Quillmark of this model")), std::string::npos) << log;
+  EXPECT_NE(log.find("......\n"), std::string::npos) << "an unreadable EDID's name line";
+  EXPECT_EQ(lastDetectionProblem().cause, BusCause::kNoAccess);
+  EXPECT_EQ(lastDetectionProblem().bus, root + "/dev/i2c-3");
+  tl_log_reset();
+  platform::install({});
 }
 
 TEST(KeyTable, EveryNamedKeyBothWays) {

@@ -5,6 +5,7 @@
 #include "core/app_delegate.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
+#include "link/detection_report.h"
 #include "link/monitor_commands.h"
 #include "link/tl_log.h"
 #include "tests/support/fixture.h"
@@ -57,6 +58,39 @@ TEST_P(ViewControllerTest, StatusLineShowsTheLink) {
   Language = 2;
   panel->UIButtonTextAutoChange();
   EXPECT_EQ(panel->StatusLine->text(), "Monitor connected");
+}
+
+// Offline, the status line says what the last detection found wrong, with
+// what to do, in the program's language.
+TEST_P(ViewControllerTest, StatusLineSaysWhyNoMonitorWasFound) {
+  using platform::BusCause;
+  struct Case {
+    BusCause cause;
+    const char* english;
+    const char* chinese;
+  };
+  const Case cases[] = {
+      {BusCause::kNoAccess, "No access to /dev/i2c-5: log out and in after installing",
+       "无权访问 /dev/i2c-5：安装后请注销并重新登录"},
+      {BusCause::kNoAnswer, "No answer on /dev/i2c-5: turn DDC/CI on in the monitor's menu",
+       "显示器在 /dev/i2c-5 上没有应答：请在显示器菜单中打开 DDC/CI"},
+      {BusCause::kNoDevice, "No I2C buses: load i2c-dev (sudo modprobe i2c-dev)",
+       "没有 I2C 总线：请加载 i2c-dev（sudo modprobe i2c-dev）"},
+      {BusCause::kBusy, "/dev/i2c-5 is held by another program; trying again",
+       "/dev/i2c-5 正被其他程序占用，稍后重试"},
+  };
+  for (const Case& c : cases) {
+    startDetectionReport();
+    noteBusProblem(c.cause, "/dev/i2c-5");
+    finishDetectionReport(false);
+    for (uint8_t language : {kLanguageChinese, kLanguageEnglish}) {
+      Language = language;
+      panel->UIButtonTextAutoChange();
+      EXPECT_EQ(panel->StatusLine->text(),
+                QString::fromUtf8(language == kLanguageChinese ? c.chinese : c.english));
+    }
+  }
+  finishDetectionReport(true);
 }
 
 TEST_P(ViewControllerTest, ModeButtonOfflineWarnsAndChangesNothing) {

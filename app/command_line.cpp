@@ -144,7 +144,12 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
                                       "flexible|fixed");
   const QCommandLineOption status("status", "Print online, mode, threshold and resolution mode.");
   const QCommandLineOption hidden("hidden", "Start without showing the window.");
-  parser.addOptions({contrastUp, contrastDown, refresh, mode, resolution, status, hidden});
+  const QCommandLineOption diagnose(
+      "diagnose",
+      "Report the session, i2c-dev, each display's buses with their access, the EDID names "
+      "read, and one status exchange with the monitor; exit 0 when it answered.");
+  parser.addOptions(
+      {contrastUp, contrastDown, refresh, mode, resolution, status, hidden, diagnose});
   if (!parser.parse(application.arguments())) fail(model, parser.errorText(), 2);
   if (parser.isSet(help) || parser.isSet("help-all")) parser.showHelp(0);
   if (parser.isSet(version)) parser.showVersion();
@@ -153,6 +158,7 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
   }
   Command command;
   command.hidden = parser.isSet(hidden);
+  command.diagnose = parser.isSet(diagnose);
   int actions = 0;
   const auto take = [&](const QCommandLineOption& option, Command::Action action) {
     if (!parser.isSet(option)) return;
@@ -166,7 +172,9 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
   take(mode, Command::kMode);
   take(resolution, Command::kResolution);
   take(status, Command::kStatus);
-  if (actions > 1) fail(model, "give one action at a time; see --help", 2);
+  if (actions + (command.diagnose ? 1 : 0) > 1) {
+    fail(model, "give one action at a time; see --help", 2);
+  }
   if (command.action == Command::kMode && showModeFor(command.argument, 1) == 0 &&
       showModeFor(command.argument, 2) == 0) {
     fail(model, "unknown mode " + command.argument + "; the modes are floyd, a2, a5, a16", 2);

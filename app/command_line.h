@@ -16,6 +16,7 @@ struct Command {
   Action action = kNone;
   QString argument;  // the mode's or resolution mode's name
   bool hidden = false;
+  bool diagnose = false;  // report on the buses and the monitor, then end
 };
 
 // Answers --help and --version and ends the program there (they need no

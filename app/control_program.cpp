@@ -15,6 +15,7 @@
 #include "MASShortcuts/qt_menu.h"
 #include "app/command_line.h"
 #include "app/control_service.h"
+#include "app/diagnose.h"
 #include "app/main_window.h"
 #include "app/tray.h"
 #include "core/app_delegate.h"
@@ -83,7 +84,12 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
     // Without a display: the command line may act on the running instance and end here.
     QCoreApplication probe(argc, argv);
     command = parseCommandLine(model, probe);
-    if (const std::optional<int> status = handOver(model, command)) return *status;
+    if (command.diagnose) {
+      // A report on the console, wherever it runs: no window is shown.
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else if (const std::optional<int> status = handOver(model, command)) {
+      return *status;
+    }
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName(model.programName);
@@ -100,6 +106,7 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   platform::CompositeDisplays displays({&realDisplays, &emulatedDisplays});
   platform::linux_backend::XkbKeyboardServices keyboard;
   platform::install({&displays, &framework, &keyboard});
+  if (command.diagnose) return diagnose(model);
 
   MainWindow window;
   MASShortcutValidator::setMainMenuProvider([&window] { return menuFromQt(window.menuBar()); });

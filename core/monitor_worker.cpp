@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr uint8_t kStatusRequestData[2] = {0x01, 0x01};
 constexpr uint8_t kResendAfterPasses = 50;
 
 void sleepFor(double seconds) {

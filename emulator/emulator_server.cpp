@@ -179,7 +179,11 @@ void EmulatorServer::acceptClients(std::vector<Client>& clients) {
       close(oldest->socket);
       clients.erase(oldest);
     }
-    clients.push_back({socket, {}, std::chrono::steady_clock::now()});
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    const uint64_t host =
+        getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 ? uint64_t(peer.pid) : 0;
+    clients.push_back({socket, host, {}, std::chrono::steady_clock::now()});
   }
 }
 
@@ -198,6 +202,7 @@ bool EmulatorServer::serveClient(Client& client) {
     const std::vector<uint8_t> request(client.inbound.begin() + 4,
                                        client.inbound.begin() + 4 + length);
     client.inbound.erase(client.inbound.begin(), client.inbound.begin() + 4 + length);
+    monitor_.setHost(client.host);
     if (!emulated::sendMessage(client.socket, answer(request), emulated::Deadline(kAnswerBudget))) {
       return false;
     }

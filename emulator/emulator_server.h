@@ -47,6 +47,7 @@ class EmulatorServer {
  private:
   struct Client {
     int socket;
+    uint64_t host;  // the client's process, for the monitor's timing
     std::vector<uint8_t> inbound;
     std::chrono::steady_clock::time_point lastHeard;
   };

@@ -27,14 +27,19 @@ struct Options {
   emulator::DisplaySettings display;
   std::string wireLog;
   bool headless = false;
+  bool strictTiming = false;
 };
 
 void usage(std::FILE* stream = stderr) {
-  std::fprintf(stream,
-               "usage: quillmark-emulator [--model alto|tenor] [--size WxH] [--modes WxH,...]\n"
-               "                          [--wire-log FILE] [--headless] [--help] [--version]\n"
-               "commands on standard input: mode N, wake, threshold TYPE LEVEL, unplug, plug,\n"
-               "  size WxH, fault none|no-answer|bad-checksum|wrong-code|nak|no-bus, quit\n");
+  std::fprintf(
+      stream,
+      "usage: quillmark-emulator [--model alto|tenor] [--size WxH] [--modes WxH,...]\n"
+      "                          [--wire-log FILE] [--strict-timing] [--headless] [--help]\n"
+      "                          [--version]\n"
+      "--strict-timing: like a real monitor, refuse a message that comes less than\n"
+      "  50 ms after a write\n"
+      "commands on standard input: mode N, wake, threshold TYPE LEVEL, unplug, plug,\n"
+      "  size WxH, fault none|no-answer|bad-checksum|wrong-code|nak|no-bus, quit\n");
 }
 
 bool parseModes(const std::string& list, std::vector<emulated::DisplayMode>& modes) {
@@ -60,6 +65,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
     } else if (option == "--version") {
       std::printf("quillmark-emulator %s\n", QUILLMARK_VERSION);
       std::exit(0);
+    } else if (option == "--strict-timing") {
+      options.strictTiming = true;
     } else if (option == "--headless") {
       options.headless = true;
     } else if (option == "--model" && hasValue) {
@@ -125,6 +132,7 @@ int main(int argc, char** argv) {
 
   millisecondsSinceStart();
   emulator::QuillmarkMonitor monitor(options.model, millisecondsSinceStart);
+  monitor.setStrictTiming(options.strictTiming);
   emulator::WireLog wireLog;
   if (!options.wireLog.empty() && !wireLog.open(options.wireLog)) {
     std::fprintf(stderr, "cannot write the wire log %s\n", options.wireLog.c_str());

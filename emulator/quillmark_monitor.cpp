@@ -104,13 +104,38 @@ void QuillmarkMonitor::notify(const WireRecord& entry) {
   if (observer) observer(entry);
 }
 
+bool QuillmarkMonitor::tooSoon(WireRecord& entry, bool isWrite) {
+  HostTiming& timing = hosts_[host_];
+  if (timing.lastMessageMs) entry.gapMs = static_cast<int64_t>(entry.tMs - *timing.lastMessageMs);
+  const bool refused = strictTiming_ && timing.lastWasWrite && entry.gapMs >= 0 &&
+                       static_cast<uint64_t>(entry.gapMs) < kStrictPauseAfterWriteMs;
+  if (refused) entry.nak = "too soon after a write";
+  timing.lastMessageMs = entry.tMs;
+  timing.lastWasWrite = isWrite;
+  return refused;
+}
+
+void QuillmarkMonitor::setHost(uint64_t host) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // Hosts come and go all session: only the recent ones are remembered.
+  constexpr size_t kMaxHosts = 64;
+  if (hosts_.size() >= kMaxHosts && hosts_.count(host) == 0) hosts_.clear();
+  host_ = host;
+}
+
+void QuillmarkMonitor::setStrictTiming(bool strict) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  strictTiming_ = strict;
+}
+
 bool QuillmarkMonitor::write(uint8_t address7, const uint8_t* data, uint32_t count) {
   WireRecord entry = record(address7 == kEDIDAddress ? "edid" : "write", address7);
   entry.bytes.assign(data, data + count);
   bool acknowledged = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (fault_ != Fault::NoAnswer && fault_ != Fault::NoBus) {
+    const bool refused = tooSoon(entry, true);
+    if (!refused && fault_ != Fault::NoAnswer && fault_ != Fault::NoBus) {
       if (address7 == kEDIDAddress) {
         edidOffset_ = count > 0 ? data[0] : 0;
         acknowledged = true;
@@ -213,7 +238,8 @@ bool QuillmarkMonitor::read(uint8_t address7, uint8_t* data, uint32_t count) {
   bool acknowledged = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (fault_ != Fault::NoAnswer && fault_ != Fault::NoBus) {
+    const bool refused = tooSoon(entry, false);
+    if (!refused && fault_ != Fault::NoAnswer && fault_ != Fault::NoBus) {
       std::vector<uint8_t> reply;
       if (address7 == kEDIDAddress) {
         reply.assign(edid_.begin() + (edidOffset_ % edid_.size()), edid_.end());

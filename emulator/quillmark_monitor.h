@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,8 @@ enum class Fault { None, NoAnswer, BadChecksum, WrongCode, Nak, NoBus };
 // "none", "no-answer", "bad-checksum", "wrong-code", "nak", "no-bus".
 bool parseFault(const std::string& name, Fault& fault);
 
+constexpr uint64_t kStrictPauseAfterWriteMs = 50;
+
 struct WireRecord {
   uint64_t tMs = 0;
   std::string op;  // "write", "read", "edid"
@@ -29,6 +33,8 @@ struct WireRecord {
   std::vector<uint8_t> bytes;    // a write
   std::vector<uint8_t> request;  // a read: the request frame that came before it, if any
   std::vector<uint8_t> reply;    // a read
+  int64_t gapMs = -1;            // since the previous message on the bus (-1: the first)
+  std::string nak;               // why a strict monitor refused the message
 };
 
 struct MonitorState {
@@ -64,6 +70,12 @@ class QuillmarkMonitor : public platform::I2CDevice {
   void reportThreshold(uint8_t type, uint8_t level);
 
   void setFault(Fault fault);
+  // A real monitor's timing: a message less than kStrictPauseAfterWriteMs
+  // after a write is not acknowledged.
+  void setStrictTiming(bool strict);
+  // The host the next messages come from (a client process); each host's
+  // timing is judged on its own messages.
+  void setHost(uint64_t host);
   Fault fault() const;
 
   Model model() const { return model_; }
@@ -86,7 +98,16 @@ class QuillmarkMonitor : public platform::I2CDevice {
   const Model model_;
   std::function<uint64_t()> nowMs_;
   std::vector<uint8_t> edid_;
+  // Under mutex_: the gap before this message, and whether strict timing refuses it.
+  bool tooSoon(WireRecord& entry, bool isWrite);
   mutable std::mutex mutex_;
+  bool strictTiming_ = false;
+  struct HostTiming {
+    std::optional<uint64_t> lastMessageMs;
+    bool lastWasWrite = false;
+  };
+  uint64_t host_ = 0;
+  std::map<uint64_t, HostTiming> hosts_;
   MonitorState state_;
   Fault fault_ = Fault::None;
   std::deque<MonitorEvent> events_;

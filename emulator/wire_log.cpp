@@ -30,6 +30,8 @@ std::string toJson(const WireRecord& record) {
   } else {
     line += ",\"bytes\":\"" + hex(record.bytes) + "\"";
   }
+  if (record.op != "event") line += ",\"gap_ms\":" + std::to_string(record.gapMs);
+  if (!record.nak.empty()) line += ",\"nak\":\"" + record.nak + "\"";
   return line + "}";
 }
 

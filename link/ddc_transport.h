@@ -12,6 +12,8 @@ constexpr uint8_t kDDCWriteAddress = 0x6E;
 constexpr uint8_t kDDCReadAddress = 0x6F;
 constexpr uint8_t kDDCHostAddress = 0x51;
 constexpr uint8_t kVendorVCPCode = 0x08;
+// The data of the status request that every working pass sends.
+constexpr uint8_t kStatusRequestData[2] = {0x01, 0x01};
 constexpr uint8_t kStatusReplyLength = 11;
 constexpr uint8_t kMaxWriteDataBytes = 19;
 constexpr uint8_t kMaxRequestDataBytes = 6;

@@ -9,7 +9,6 @@ std::atomic<uint32_t> TLMonitorID{0};
 namespace {
 
 // The post-write status request carries the same two data bytes as the worker's poll.
-constexpr uint8_t kStatusRequestData[2] = {0x01, 0x01};
 
 std::unique_ptr<platform::I2CConnection> openMonitorBus(uint32_t displayID) {
   auto& displays = platform::displays();

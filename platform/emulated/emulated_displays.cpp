@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/applying_configuration.h"
+#include "platform/bus_pacing.h"
 #include "platform/i2c_request.h"
 #include "platform/platform.h"
 
@@ -46,15 +47,18 @@ bool exchange(int socket, const std::vector<uint8_t>& request, std::vector<uint8
 // A bus of an emulated display: plain writes and reads over the open socket.
 class SocketDevice : public platform::I2CDevice {
  public:
-  SocketDevice(int socket, std::chrono::milliseconds budget) : socket_(socket), budget_(budget) {}
+  SocketDevice(int socket, std::string path, std::chrono::milliseconds budget)
+      : socket_(socket), path_(std::move(path)), budget_(budget) {}
 
   bool write(uint8_t address7, const uint8_t* data, uint32_t count) override {
     if (count > kMaxTransfer) return false;
     MessageWriter request;
     request.u8(kWrite).u8(address7).u32(count).bytes(data, count);
     std::vector<uint8_t> answer;
-    return exchange(socket_, request.data(), answer, Deadline(budget_)) &&
-           decodeAcknowledgement(answer).value_or(false);
+    return paced(true, [&] {
+      return exchange(socket_, request.data(), answer, Deadline(budget_)) &&
+             decodeAcknowledgement(answer).value_or(false);
+    });
   }
 
   bool read(uint8_t address7, uint8_t* data, uint32_t count) override {
@@ -62,19 +66,39 @@ class SocketDevice : public platform::I2CDevice {
     MessageWriter request;
     request.u8(kRead).u8(address7).u32(count);
     std::vector<uint8_t> answer;
-    return exchange(socket_, request.data(), answer, Deadline(budget_)) &&
-           decodeReadAnswer(answer, count, data).value_or(false);
+    return paced(false, [&] {
+      return exchange(socket_, request.data(), answer, Deadline(budget_)) &&
+             decodeReadAnswer(answer, count, data).value_or(false);
+    });
   }
 
  private:
+  // An emulated monitor keeps a real one's timing (its --strict-timing holds
+  // the host to it), so its bus is paced as a real bus is.
+  template <typename Transfer>
+  bool paced(bool isWrite, Transfer transfer) {
+    platform::paceBeforeMessage(path_, nowMs(), [](uint32_t ms) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    });
+    const bool done = transfer();
+    platform::recordMessage(path_, nowMs(), isWrite);
+    return done;
+  }
+  static uint64_t nowMs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+  }
+
   int socket_;
+  std::string path_;
   std::chrono::milliseconds budget_;
 };
 
 class EmulatedConnection : public platform::I2CConnection {
  public:
-  EmulatedConnection(int socket, std::chrono::milliseconds budget)
-      : socket_(socket), device_(socket, budget) {}
+  EmulatedConnection(int socket, std::string path, std::chrono::milliseconds budget)
+      : socket_(socket), device_(socket, std::move(path), budget) {}
   bool sendRequest(platform::I2CRequest& request) override {
     return platform::carryOutRequest(request, device_, [](uint32_t milliseconds) {
       std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -217,7 +241,7 @@ std::unique_ptr<platform::I2CConnection> EmulatedDisplays::i2cInterfaceOpen(
   if (!path || interface.bus != 0) return nullptr;
   const int socket = connect(*path, Deadline(budget()));
   if (socket < 0) return nullptr;
-  return std::make_unique<EmulatedConnection>(socket, budget());
+  return std::make_unique<EmulatedConnection>(socket, *path, budget());
 }
 
 std::optional<platform::DisplaySize> EmulatedDisplays::displayBounds(platform::DisplayID display) {

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <chrono>
 #include <ctime>
-#include <map>
-#include <mutex>
+
+#include "platform/bus_pacing.h"
 
 namespace platform::linux_backend {
 namespace {
@@ -35,15 +35,6 @@ class RealSyscalls : public I2CSyscalls {
 
 // I2C messages carry at most this many bytes in one transfer (i2c-dev's limit).
 constexpr uint32_t kMaxTransfer = 8192;
-
-// The last message on each bus, across the connections that open and close
-// it for every exchange: the pause after a write is taken only when needed.
-struct LastMessage {
-  uint64_t endMs = 0;
-  bool wasWrite = false;
-};
-std::mutex gLastMessagesMutex;
-std::map<std::string, LastMessage> gLastMessages;
 
 }  // namespace
 
@@ -84,35 +75,16 @@ bool I2CDevConnection::sendRequest(I2CRequest& request) {
   return carryOutRequest(request, *this, [this](uint32_t ms) { syscalls_.pause(ms); });
 }
 
-void I2CDevConnection::paceBeforeMessage() {
-  LastMessage last;
-  {
-    std::lock_guard<std::mutex> lock(gLastMessagesMutex);
-    last = gLastMessages[path_];
-  }
-  const uint64_t now = syscalls_.nowMs();
-  if (!last.wasWrite || now < last.endMs) return;
-  const uint64_t since = now - last.endMs;
-  if (since < kPauseAfterWriteMs)
-    syscalls_.pause(static_cast<uint32_t>(kPauseAfterWriteMs - since));
-}
-
-void I2CDevConnection::recordMessage(bool wasWrite) {
-  const LastMessage now{syscalls_.nowMs(), wasWrite};
-  std::lock_guard<std::mutex> lock(gLastMessagesMutex);
-  gLastMessages[path_] = now;
-}
-
 // One I2C_RDWR message. Adapters that cannot do plain I2C answer EOPNOTSUPP,
 // and read()/write() would need the same ability, so there is no fallback.
 bool I2CDevConnection::transfer(uint8_t address7, uint16_t flags, uint8_t* data, uint32_t count) {
   if (count == 0 || count > kMaxTransfer || data == nullptr) return false;
-  paceBeforeMessage();
+  paceBeforeMessage(path_, syscalls_.nowMs(), [this](uint32_t ms) { syscalls_.pause(ms); });
   i2c_msg message{address7, flags, static_cast<uint16_t>(count), data};
   i2c_rdwr_ioctl_data transaction{&message, 1};
   const int done = syscalls_.rdwr(fd_, &transaction);
   const int error = errno;
-  recordMessage((flags & I2C_M_RD) == 0);
+  recordMessage(path_, syscalls_.nowMs(), (flags & I2C_M_RD) == 0);
   lastCause_ = done == 1 ? BusCause::kNone : busCauseOfTransferError(done < 0 ? error : EREMOTEIO);
   return done == 1;
 }

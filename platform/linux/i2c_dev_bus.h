@@ -29,10 +29,6 @@ class I2CSyscalls {
 
 I2CSyscalls& realI2CSyscalls();
 
-// The DDC/CI host timing: after a write the monitor gets this long before
-// the next message on its bus; the reply to a request is read no sooner
-// than the request's minimum reply delay (60 ms here, above the standard's 40).
-constexpr uint32_t kPauseAfterWriteMs = 50;
 // Another DDC tool's exchange is waited out this long, polling the lock.
 constexpr uint32_t kLockWaitMs = 1000;
 constexpr uint32_t kLockPollMs = 20;
@@ -56,8 +52,6 @@ class I2CDevConnection : public I2CConnection, public I2CDevice {
   I2CDevConnection(I2CSyscalls& syscalls, int fd, std::string path)
       : syscalls_(syscalls), fd_(fd), path_(std::move(path)) {}
   bool transfer(uint8_t address7, uint16_t flags, uint8_t* data, uint32_t count);
-  void paceBeforeMessage();
-  void recordMessage(bool wasWrite);
 
   I2CSyscalls& syscalls_;
   int fd_;

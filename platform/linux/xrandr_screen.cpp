@@ -79,7 +79,25 @@ const XRRModeInfo* modeInfo(const XRRScreenResources& screen, RRMode id) {
   return nullptr;
 }
 
+// The monitor's output measured as it shows on the screen, rotation counted.
+DisplaySize shownSize(const XRRCrtcInfo& crtc) {
+  const bool quarterTurn = (crtc.rotation & (RR_Rotate_90 | RR_Rotate_270)) != 0;
+  return quarterTurn ? DisplaySize{double(crtc.height), double(crtc.width)}
+                     : DisplaySize{double(crtc.width), double(crtc.height)};
+}
+
 }  // namespace
+
+DisplaySize screenSizeFor(const std::vector<CrtcArea>& crtcs) {
+  DisplaySize size;
+  for (const CrtcArea& crtc : crtcs) {
+    const uint32_t shownWidth = crtc.quarterTurn ? crtc.height : crtc.width;
+    const uint32_t shownHeight = crtc.quarterTurn ? crtc.width : crtc.height;
+    size.width = std::max(size.width, double(crtc.x) + shownWidth);
+    size.height = std::max(size.height, double(crtc.y) + shownHeight);
+  }
+  return size;
+}
 
 std::optional<DisplaySize> XRandRScreen::bounds(const std::vector<uint8_t>& edid) {
   auto found = findOutput(edid);
@@ -87,7 +105,7 @@ std::optional<DisplaySize> XRandRScreen::bounds(const std::vector<uint8_t>& edid
   std::unique_ptr<XRRCrtcInfo, void (*)(XRRCrtcInfo*)> crtc(
       XRRGetCrtcInfo(found->display, found->screen.get(), found->output->crtc), XRRFreeCrtcInfo);
   if (!crtc) return std::nullopt;
-  return DisplaySize{static_cast<double>(crtc->width), static_cast<double>(crtc->height)};
+  return shownSize(*crtc);
 }
 
 std::optional<std::vector<DisplayMode>> XRandRScreen::modes(const std::vector<uint8_t>& edid) {
@@ -115,24 +133,39 @@ bool XRandRScreen::apply(const std::vector<uint8_t>& edid, uint64_t width, uint6
     if (info != nullptr && info->width == width && info->height == height) mode = info->id;
   }
   if (mode == 0) return false;
+  // The screen becomes the bounding box of the enabled outputs with the
+  // monitor's new mode: grown before the change, shrunk after it.
+  std::vector<CrtcArea> areas;
+  for (int i = 0; i < found->screen->ncrtc; ++i) {
+    const RRCrtc id = found->screen->crtcs[i];
+    std::unique_ptr<XRRCrtcInfo, void (*)(XRRCrtcInfo*)> other(
+        XRRGetCrtcInfo(display, found->screen.get(), id), XRRFreeCrtcInfo);
+    if (!other || other->mode == 0) continue;
+    const bool ours = id == found->output->crtc;
+    const XRRModeInfo* shown = modeInfo(*found->screen, ours ? mode : other->mode);
+    if (shown == nullptr) continue;
+    areas.push_back({other->x, other->y, shown->width, shown->height,
+                     (other->rotation & (RR_Rotate_90 | RR_Rotate_270)) != 0});
+  }
+  const DisplaySize wanted = screenSizeFor(areas);
   const Window root = DefaultRootWindow(display);
   const int screen = DefaultScreen(display);
-  const auto neededWidth = static_cast<int>(crtc->x + width);
-  const auto neededHeight = static_cast<int>(crtc->y + height);
-  // The screen must hold the monitor's new mode; it only ever grows here.
-  if (neededWidth > DisplayWidth(display, screen) ||
-      neededHeight > DisplayHeight(display, screen)) {
-    const int newWidth = std::max(neededWidth, DisplayWidth(display, screen));
-    const int newHeight = std::max(neededHeight, DisplayHeight(display, screen));
+  const auto resize = [&](int width, int height) {
+    if (width == DisplayWidth(display, screen) && height == DisplayHeight(display, screen)) return;
     const double millimetresPerPixel =
         static_cast<double>(DisplayWidthMM(display, screen)) / DisplayWidth(display, screen);
-    XRRSetScreenSize(display, root, newWidth, newHeight,
-                     static_cast<int>(newWidth * millimetresPerPixel),
-                     static_cast<int>(newHeight * millimetresPerPixel));
-  }
+    XRRSetScreenSize(display, root, width, height, static_cast<int>(width * millimetresPerPixel),
+                     static_cast<int>(height * millimetresPerPixel));
+  };
+  const int wantedWidth = static_cast<int>(wanted.width);
+  const int wantedHeight = static_cast<int>(wanted.height);
+  // Both the old and the new layout fit while the mode changes.
+  resize(std::max(wantedWidth, DisplayWidth(display, screen)),
+         std::max(wantedHeight, DisplayHeight(display, screen)));
   const Status status =
       XRRSetCrtcConfig(display, found->screen.get(), found->output->crtc, CurrentTime, crtc->x,
                        crtc->y, mode, crtc->rotation, &found->outputId, 1);
+  if (status == RRSetConfigSuccess) resize(wantedWidth, wantedHeight);
   XSync(display, False);
   return status == RRSetConfigSuccess;
 }

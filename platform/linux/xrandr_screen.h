@@ -10,6 +10,18 @@
 
 namespace platform::linux_backend {
 
+// Where an enabled CRTC lies on the screen: its mode's size before rotation.
+struct CrtcArea {
+  int x = 0;
+  int y = 0;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  bool quarterTurn = false;  // rotated by 90 or 270 degrees: width and height swap
+};
+
+// The screen size that holds every enabled output, and no more.
+DisplaySize screenSizeFor(const std::vector<CrtcArea>& crtcs);
+
 class XRandRScreen {
  public:
   std::optional<DisplaySize> bounds(const std::vector<uint8_t>& edid);

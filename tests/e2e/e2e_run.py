@@ -56,7 +56,7 @@ class Run:
     def start(self):
         self.emulator = subprocess.Popen(
             [os.path.join(self.build, "emulator/quillmark-emulator"), "--model", self.model,
-             "--wire-log", self.wire_log],
+             "--wire-log", self.wire_log, "--strict-timing"],
             stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, env=self.env, text=True)
         self.wait_for(lambda: os.path.exists(self.wire_log), 5, "the emulator to start")
         with open(self.program_output, "w") as out:
@@ -79,6 +79,17 @@ class Run:
 
     def writes(self, since_ms=0):
         return [r["bytes"] for r in self.records() if r["op"] == "write" and r["t_ms"] >= since_ms]
+
+    def check_pacing(self):
+        """The monitor's timing held: nothing refused, 50 ms after every write."""
+        previous = None
+        for record in self.records():
+            if record["op"] == "event":
+                continue
+            assert "nak" not in record, "refused as too soon: %s" % record
+            if previous is not None and previous["op"] in ("write", "edid") and "bytes" in previous:
+                assert record["gap_ms"] >= 50, "%d ms after a write: %s" % (record["gap_ms"], record)
+            previous = record
 
     def now_ms(self):
         records = self.records()
@@ -171,6 +182,9 @@ def check(run):
     run.command("plug")
     run.wait_for_sequence([frame(7, 5), frame(6, 1), frame(4, 2)], 30, mark)
     print("unplug and plug: ok")
+
+    run.check_pacing()
+    print("DDC/CI pacing on the wire (strict timing): ok")
 
     # SIGHUP ends the program as SIGTERM does, and the termination runs once,
     # even while the emulator is stopped in the middle of the link.

@@ -53,6 +53,13 @@ def check(run):
                                env=run.env, stdout=subprocess.PIPE, text=True)
     time.sleep(0.5)
 
+    # The report on the buses and the monitor, beside the running instance.
+    report = run.cli("--diagnose")
+    assert report.returncode == 0, report
+    assert "status exchange answered" in report.stdout and "monitor: answered" in report.stdout, \
+        report.stdout
+    print("--diagnose: ok")
+
     status = run.cli("--status")
     assert status.returncode == 0, status
     assert status.stdout.splitlines() == ["online: yes", "mode: A2 (5)", "threshold: 200",

@@ -21,6 +21,32 @@ class QuillmarkMonitorTest : public ModelTest {
   emulator::QuillmarkMonitor* monitor = nullptr;
 };
 
+// With strict timing a message less than 50 ms after a write is refused and
+// the refusal is on the record, with the gap before every message.
+TEST_P(QuillmarkMonitorTest, StrictTimingRefusesMessagesTooSoonAfterAWrite) {
+  emulator::QuillmarkMonitor strict(model(), [this] { return uint64_t(platform.now * 1000); });
+  strict.setStrictTiming(true);
+  const uint8_t heartbeat[] = {0x51, 0x84, 0x03, 0x08, 0x01, 0x01, 0xB0};
+  uint8_t reply[11];
+  struct Step {
+    double at;
+    bool write;
+    bool acknowledged;
+    int64_t gap;
+  };
+  const Step steps[] = {{0.000, true, true, -1},  {0.010, true, false, 10},
+                        {0.070, true, true, 60},  {0.110, false, false, 40},
+                        {0.170, false, true, 60}, {0.175, true, true, 5}};
+  for (const Step& step : steps) {
+    platform.now = step.at;
+    const bool acknowledged = step.write ? strict.write(0x37, heartbeat, sizeof heartbeat)
+                                         : strict.read(0x37, reply, sizeof reply);
+    EXPECT_EQ(acknowledged, step.acknowledged) << step.at;
+    EXPECT_EQ(strict.transactions().back().gapMs, step.gap) << step.at;
+    EXPECT_EQ(strict.transactions().back().nak.empty(), step.acknowledged) << step.at;
+  }
+}
+
 TEST_P(QuillmarkMonitorTest, EDIDHasAValidChecksumAndTheModelName) {
   const auto& edid = monitor->edid();
   ASSERT_EQ(edid.size(), 128u);

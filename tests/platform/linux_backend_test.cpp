@@ -16,6 +16,7 @@
 #include "link/display_discovery.h"
 #include "link/model_profile.h"
 #include "link/tl_log.h"
+#include "platform/bus_pacing.h"
 #include "platform/key_codes.h"
 #include "platform/key_table.h"
 #include "platform/linux/linux_display_services.h"
@@ -237,11 +238,14 @@ class I2CRequestPathTest : public LinuxBackendTest {
  protected:
   void SetUp() override {
     LinuxBackendTest::SetUp();
-    calls.devices["/dev/i2c-4"] = &monitor;
-    connection = I2CDevConnection::open(calls, "/dev/i2c-4");
+    // A bus of this test's own, so no other test's pacing record applies.
+    bus = root + "/dev/i2c-4";
+    calls.devices[bus] = &monitor;
+    connection = I2CDevConnection::open(calls, bus);
     ASSERT_TRUE(connection);
   }
   emulator::QuillmarkMonitor monitor{emulator::Model::Alto};
+  std::string bus;
   std::unique_ptr<I2CDevConnection> connection;
 };
 
@@ -252,7 +256,8 @@ TEST_F(I2CRequestPathTest, WriteFrameIsOneMessageTo0x37) {
   EXPECT_EQ(calls.messages[0].address, 0x37);
   EXPECT_EQ(calls.messages[0].flags, 0);
   EXPECT_EQ(calls.messages[0].bytes, (std::vector<uint8_t>{0x51, 0x84, 0x03, 0x08, 1, 1, 0xB0}));
-  EXPECT_TRUE(calls.pauses.empty());
+  // The first message on a bus new to this process waits as after another's write.
+  EXPECT_EQ(calls.pauses, std::vector<uint32_t>{kPauseAfterWriteMs});
 }
 
 TEST_F(I2CRequestPathTest, StatusReadIsWriteThen60msThenRead) {
@@ -265,7 +270,7 @@ TEST_F(I2CRequestPathTest, StatusReadIsWriteThen60msThenRead) {
   EXPECT_EQ(calls.messages[1].address, 0x37);
   EXPECT_EQ(calls.messages[1].flags, I2C_M_RD);
   EXPECT_EQ(calls.messages[1].bytes.size(), 11u);
-  EXPECT_EQ(calls.pauses, std::vector<uint32_t>{60});
+  EXPECT_EQ(calls.pauses, (std::vector<uint32_t>{kPauseAfterWriteMs, 60}));
   calls.pauses.clear();
   EXPECT_TRUE(DDCRead(connection.get(), nullptr, 0, reply, 11, 0x08));  // reply only: no pause
   EXPECT_TRUE(calls.pauses.empty());
@@ -321,7 +326,8 @@ TEST_F(I2CRequestPathTest, MessagesArePacedAsADdcHostMust) {
   const uint8_t heartbeat[2] = {1, 1};
   uint8_t reply[11];
   ASSERT_TRUE(DDCWrite(connection.get(), 0x6E, heartbeat, 2, 0x08));
-  connection = I2CDevConnection::open(calls, "/dev/i2c-4");
+  calls.pauses.clear();
+  connection = I2CDevConnection::open(calls, bus);
   ASSERT_TRUE(DDCRead(connection.get(), heartbeat, 2, reply, 11, 0x08));
   ASSERT_EQ(calls.messages.size(), 3u);
   EXPECT_EQ(calls.messages[1].atMs - calls.messages[0].atMs, kPauseAfterWriteMs);
@@ -387,6 +393,31 @@ TEST_F(LinuxBackendTest, DetectionLogsEachBusWithItsCause) {
   EXPECT_EQ(lastDetectionProblem().bus, root + "/dev/i2c-3");
   tl_log_reset();
   platform::install({});
+}
+
+// The screen after a mode change is the bounding box of the enabled outputs,
+// rotations counted: it shrinks as well as grows.
+TEST(XRandRScreenSize, BoundingBoxOfEnabledOutputs) {
+  struct Case {
+    const char* name;
+    std::vector<CrtcArea> crtcs;
+    DisplaySize expected;
+  };
+  const Case cases[] = {
+      {"monitor alone, from 1600x1200 to fixed", {{0, 0, 1100, 825, false}}, {1100, 825}},
+      {"laptop left, monitor right",
+       {{0, 0, 1920, 1080, false}, {1920, 0, 1100, 825, false}},
+       {3020, 1080}},
+      {"monitor turned upright", {{0, 0, 1100, 825, true}}, {825, 1100}},
+      {"monitor below, rotated",
+       {{0, 0, 1600, 900, false}, {0, 900, 1100, 825, true}},
+       {1600, 2000}},
+  };
+  for (const Case& c : cases) {
+    const DisplaySize size = screenSizeFor(c.crtcs);
+    EXPECT_EQ(size.width, c.expected.width) << c.name;
+    EXPECT_EQ(size.height, c.expected.height) << c.name;
+  }
 }
 
 TEST(KeyTable, EveryNamedKeyBothWays) {

@@ -1,0 +1,160 @@
+#!/usr/bin/env python3
+"""The real program with its real Linux backend (DRM sysfs, /dev/i2c-N,
+flock, I2C_RDWR), end to end against the emulator's monitor model through
+the LD_PRELOAD stand-in for i2c-dev and sysfs (i2c_shim.cpp). The fake
+machine has two graphics cards whose connectors share a connector_id, a
+connector without a ddc link, and an SMBus controller that must never be
+touched. Shows the connection sequence, a hotkey, an unplug and replug, and
+a bus held by another program, with the DDC/CI pacing on the wire."""
+
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+from e2e_run import HEARTBEAT, Run, frame
+
+SMBUS, PANEL_BUS, MONITOR_BUS, AUX_BUS = 0, 3, 5, 7
+
+
+class RealBackendRun(Run):
+    def __init__(self, build, shim, model):
+        super().__init__(build, model)
+        self.sys = os.path.join(self.root, "fake")
+        self.shim_log = os.path.join(self.root, "shim.log")
+        self.held = os.path.join(self.root, "bus-held")
+        # The emulator serves from a folder the program does not scan: the
+        # monitor is reached through /dev/i2c-5 only.
+        self.emulator_runtime = os.path.join(self.root, "emulator-run")
+        os.makedirs(self.emulator_runtime, mode=0o700)
+        self.shim = shim
+        self.build_sysfs()
+
+    def write(self, path, content, mode="w"):
+        path = os.path.join(self.sys, path.lstrip("/"))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, mode) as out:
+            out.write(content)
+
+    def adapter(self, pci, pci_class, bus):
+        device = "/sys/devices/%s" % pci
+        self.write(device + "/class", pci_class + "\n")
+        adapter = "%s/i2c-%d" % (device, bus)
+        os.makedirs(os.path.join(self.sys, adapter.lstrip("/"), "i2c-dev", "i2c-%d" % bus))
+        link = os.path.join(self.sys, "sys/class/i2c-dev/i2c-%d" % bus)
+        os.makedirs(link)
+        os.symlink(os.path.join(self.sys, adapter.lstrip("/")), os.path.join(link, "device"))
+        return os.path.join(self.sys, adapter.lstrip("/"))
+
+    def connector(self, name, connector_id, adapter, edid=b""):
+        folder = "/sys/class/drm/" + name
+        self.write(folder + "/status", "connected\n")
+        self.write(folder + "/connector_id", "%d\n" % connector_id)
+        self.write(folder + "/edid", edid, "wb")
+        if adapter:
+            os.symlink(adapter, os.path.join(self.sys, folder.lstrip("/"), "ddc"))
+
+    def build_sysfs(self):
+        self.adapter("0000:00:1f.4", "0x0c0500", SMBUS)  # memory EEPROMs: never touched
+        panel = self.adapter("0000:00:02.0", "0x030000", PANEL_BUS)
+        monitor = self.adapter("0000:01:00.0", "0x030000", MONITOR_BUS)
+        self.adapter("0000:01:00.0", "0x030000", AUX_BUS)
+        os.makedirs(os.path.join(self.sys, "sys/module/i2c_dev"))
+        # Both cards number a connector 95.
+        self.connector("card0-eDP-1", 95, panel)
+        self.connector("card1-HDMI-A-1", 95, monitor)
+        other_monitor = bytes([0, 255, 255, 255, 255, 255, 255, 0] + [7] * 120)
+        self.connector("card1-DP-2", 96, None, other_monitor)
+
+    def set_status(self, name, status):
+        self.write("/sys/class/drm/%s/status" % name, status + "\n")
+
+    def start(self):
+        emulator_env = dict(self.env, XDG_RUNTIME_DIR=self.emulator_runtime)
+        self.emulator = subprocess.Popen(
+            [os.path.join(self.build, "emulator/quillmark-emulator"), "--model", self.model,
+             "--wire-log", self.wire_log, "--strict-timing", "--headless"],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, env=emulator_env, text=True)
+        socket = self.emulator.stdout.readline().split(" on ")[-1].strip()
+        self.env.update(LD_PRELOAD=self.shim, QUILLMARK_SHIM_ROOT=self.sys,
+                        QUILLMARK_SHIM_BUSES="%d,%d,%d,%d" % (SMBUS, PANEL_BUS, MONITOR_BUS,
+                                                              AUX_BUS),
+                        QUILLMARK_SHIM_MONITOR_BUS=str(MONITOR_BUS), QUILLMARK_SHIM_SOCKET=socket,
+                        QUILLMARK_SHIM_HELD=self.held, QUILLMARK_SHIM_LOG=self.shim_log)
+        with open(self.program_output, "w") as out:
+            self.app = subprocess.Popen([os.path.join(self.build, "app", self.program)],
+                                        stdout=out, stderr=subprocess.STDOUT, env=self.env)
+
+    def opened(self):
+        if not os.path.exists(self.shim_log):
+            return []
+        with open(self.shim_log) as log:
+            return log.read().split()
+
+
+def check(run):
+    run.write_private_data([0, 1, 0, 120, 600, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7,
+                            262144, 2])
+    run.start()
+    run.wait_for_sequence([frame(7, 5), frame(6, 1), frame(4, 2)], 40)
+    run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 3, 15, "heartbeats")
+    output = run.output()
+    assert "/dev/i2c-%d: no answer" % PANEL_BUS in output, "no cause for the panel's bus"
+    assert "/dev/i2c-%d" % SMBUS not in run.opened(), "the SMBus controller was opened"
+    print("connection through /dev/i2c-%d past a colliding connector_id: ok" % MONITOR_BUS)
+
+    window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", run.program],
+                            env=run.env, capture_output=True, text=True).stdout.split()
+    assert window, "the program's window was not found"
+    mark = run.now_ms()
+    subprocess.run(["xdotool", "windowfocus", "--sync", window[0], "key", "ctrl+u"], env=run.env,
+                   check=False)
+    run.wait_for_sequence([frame(10, 210)], 10, mark)
+    print("hotkey: ok")
+
+    # Another DDC tool holds the bus for 0.6 s: waited out, no failure counted.
+    drops = run.output().count("before sleep 10s.")
+    open(run.held, "w").close()
+    time.sleep(0.6)
+    os.remove(run.held)
+    mark = run.now_ms()
+    run.wait_for(lambda: run.writes(mark).count(HEARTBEAT) >= 2, 10, "heartbeats after the hold")
+    assert run.output().count("before sleep 10s.") == drops, "the held bus dropped the link"
+    print("bus held by another program: ok")
+
+    run.command("unplug")
+    run.set_status("card1-HDMI-A-1", "disconnected")
+    run.wait_for(lambda: run.output().count("before sleep 10s.") > drops, 30, "the link to drop")
+    mark = run.now_ms()
+    run.command("plug")
+    run.set_status("card1-HDMI-A-1", "connected")
+    run.wait_for_sequence([frame(7, 5), frame(6, 1), frame(4, 2)], 40, mark)
+    print("unplug and replug: ok")
+
+    run.check_pacing()
+    assert "/dev/i2c-%d" % SMBUS not in run.opened(), "the SMBus controller was opened"
+    print("pacing on the wire and no SMBus probing: ok")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--shim", required=True)
+    parser.add_argument("--model", choices=["alto", "tenor"], required=True)
+    arguments = parser.parse_args()
+    run = RealBackendRun(arguments.build, arguments.shim, arguments.model)
+    try:
+        check(run)
+    except AssertionError as failure:
+        print("FAILED:", failure)
+        print("--- program output (tail) ---")
+        print(run.output()[-3000:])
+        return 1
+    finally:
+        run.stop()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

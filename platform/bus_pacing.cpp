@@ -26,8 +26,10 @@ void paceBeforeMessage(const std::string& bus, uint64_t nowMs,
     last = entry->second;
   }
   if (!last.wasWrite || nowMs < last.endMs) return;
+  // Whole milliseconds on both ends: one more makes the real gap the full pause.
   const uint64_t since = nowMs - last.endMs;
-  if (since < kPauseAfterWriteMs) pause(static_cast<uint32_t>(kPauseAfterWriteMs - since));
+  const uint64_t needed = kPauseAfterWriteMs + 1;
+  if (since < needed) pause(static_cast<uint32_t>(needed - since));
 }
 
 void recordMessage(const std::string& bus, uint64_t nowMs, bool wasWrite) {

@@ -257,7 +257,7 @@ TEST_F(I2CRequestPathTest, WriteFrameIsOneMessageTo0x37) {
   EXPECT_EQ(calls.messages[0].flags, 0);
   EXPECT_EQ(calls.messages[0].bytes, (std::vector<uint8_t>{0x51, 0x84, 0x03, 0x08, 1, 1, 0xB0}));
   // The first message on a bus new to this process waits as after another's write.
-  EXPECT_EQ(calls.pauses, std::vector<uint32_t>{kPauseAfterWriteMs});
+  EXPECT_EQ(calls.pauses, std::vector<uint32_t>{kPauseAfterWriteMs + 1});
 }
 
 TEST_F(I2CRequestPathTest, StatusReadIsWriteThen60msThenRead) {
@@ -270,7 +270,7 @@ TEST_F(I2CRequestPathTest, StatusReadIsWriteThen60msThenRead) {
   EXPECT_EQ(calls.messages[1].address, 0x37);
   EXPECT_EQ(calls.messages[1].flags, I2C_M_RD);
   EXPECT_EQ(calls.messages[1].bytes.size(), 11u);
-  EXPECT_EQ(calls.pauses, (std::vector<uint32_t>{kPauseAfterWriteMs, 60}));
+  EXPECT_EQ(calls.pauses, (std::vector<uint32_t>{kPauseAfterWriteMs + 1, 60}));
   calls.pauses.clear();
   EXPECT_TRUE(DDCRead(connection.get(), nullptr, 0, reply, 11, 0x08));  // reply only: no pause
   EXPECT_TRUE(calls.pauses.empty());
@@ -330,9 +330,9 @@ TEST_F(I2CRequestPathTest, MessagesArePacedAsADdcHostMust) {
   connection = I2CDevConnection::open(calls, bus);
   ASSERT_TRUE(DDCRead(connection.get(), heartbeat, 2, reply, 11, 0x08));
   ASSERT_EQ(calls.messages.size(), 3u);
-  EXPECT_EQ(calls.messages[1].atMs - calls.messages[0].atMs, kPauseAfterWriteMs);
+  EXPECT_EQ(calls.messages[1].atMs - calls.messages[0].atMs, kPauseAfterWriteMs + 1);
   EXPECT_EQ(calls.messages[2].atMs - calls.messages[1].atMs, 60u);
-  EXPECT_EQ(calls.pauses, (std::vector<uint32_t>{kPauseAfterWriteMs, 60}));
+  EXPECT_EQ(calls.pauses, (std::vector<uint32_t>{kPauseAfterWriteMs + 1, 60}));
   calls.pauses.clear();
   calls.clock += 500;
   ASSERT_TRUE(DDCWrite(connection.get(), 0x6E, heartbeat, 2, 0x08));

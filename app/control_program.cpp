@@ -15,6 +15,7 @@
 #include "MASShortcuts/qt_menu.h"
 #include "app/command_line.h"
 #include "app/control_service.h"
+#include "app/desktop_shortcuts.h"
 #include "app/diagnose.h"
 #include "app/main_window.h"
 #include "app/tray.h"
@@ -27,6 +28,7 @@
 #include "platform/platform.h"
 #include "platform/qt/program_icon.h"
 #include "platform/qt/qt_app_framework.h"
+#include "platform/session/idle_source.h"
 #include "platform/version.h"
 
 namespace {
@@ -75,6 +77,25 @@ void showPainted(QWidget& window) {
   QCoreApplication::processEvents();
 }
 
+// X11 input events see the whole of an X11 session; in a Wayland session the
+// session's own idle source stands in, and without one idle time is unknown.
+std::unique_ptr<platform::session::IdleSource> watchSessionIdle(AppDelegate& delegate) {
+  const platform::session::SessionType session = platform::session::detectSession();
+  auto& app = platform::app();
+  app.systemLog("Running in a " + session.describe() + ".\n");
+  auto source =
+      platform::session::startIdleSource(session, [&delegate] { delegate.sessionActivity(); });
+  if (source) {
+    app.systemLog("Idle time from " + source->name() + ".\n");
+  } else if (session.wayland) {
+    delegate.idleTimeKnown = false;
+    app.systemLog(
+        "This Wayland session gives no idle time (no org.gnome.Mutter.IdleMonitor, "
+        "ext_idle_notifier_v1 or org_kde_kwin_idle): screen save will not start on its own.\n");
+  }
+  return source;
+}
+
 }  // namespace
 
 int runControlProgram(const ModelProfile& model, int argc, char** argv) {
@@ -119,6 +140,9 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
     showRunningInstance(model);
     return 0;
   }
+  const auto idleSource = watchSessionIdle(delegate);
+  DesktopShortcuts desktopShortcuts(model, delegate);
+  desktopShortcuts.start(platform::session::detectSession());
   Tray tray(model, window, delegate);
   framework.setHidesToTray(tray.show());
   if (!command.hidden) showPainted(window);

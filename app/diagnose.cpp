@@ -13,26 +13,24 @@
 #include "link/display_discovery.h"
 #include "link/monitor_commands.h"
 #include "platform/platform.h"
+#include "platform/session/idle_source.h"
 #include "platform/version.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
-
 void printSession() {
-  const std::string wayland = environment("WAYLAND_DISPLAY");
-  const std::string x11 = environment("DISPLAY");
-  const std::string desktop = environment("XDG_CURRENT_DESKTOP");
-  std::printf("session: %s, desktop %s\n",
-              !wayland.empty() ? ("Wayland (" + wayland + ")").c_str()
-              : !x11.empty()   ? ("X11 (" + x11 + ")").c_str()
-                               : "none (no display)",
-              desktop.empty() ? "unknown" : desktop.c_str());
+  const platform::session::SessionType session = platform::session::detectSession();
+  std::printf("session: %s\n", session.describe().c_str());
+  if (!session.wayland) {
+    std::printf("idle time: %s\n", session.x11 ? "X11 input events" : "none");
+    return;
+  }
+  const auto source = platform::session::startIdleSource(session, [] {});
+  std::printf("idle time: %s\n",
+              source ? source->name().c_str()
+                     : "none in this session: screen save will not start on its own");
 }
 
 bool printI2CDev() {

@@ -48,18 +48,34 @@ void AppDelegate::handleActivityEvent(const platform::Event& event) {
   const auto modifiers =
       static_cast<uint32_t>(event.modifierFlags & platform::kDeviceIndependentModifierMask);
   if (profile().hotkeysNeedModifier && modifiers == 0) return;
-  if (FreshHandSoftEnable.load() == 1) {
-    if (matches(modifiers, event, ContrastHotkeyModifierFlags, ContrastHotkeyKeyCode)) {
-      contrastStep(true);
-    }
-    if (matches(modifiers, event, ContrastHotkeyDownModifierFlags, ContrastHotkeyDownKeyCode)) {
-      contrastStep(false);
-    }
+  if (matches(modifiers, event, ContrastHotkeyModifierFlags, ContrastHotkeyKeyCode)) {
+    hotkeyPressed(Hotkey::kContrastUp);
+  }
+  if (matches(modifiers, event, ContrastHotkeyDownModifierFlags, ContrastHotkeyDownKeyCode)) {
+    hotkeyPressed(Hotkey::kContrastDown);
   }
   if (matches(modifiers, event, RefreshHotkeyModifierFlags, RefreshHotkeyKeyCode)) {
-    tl_log("Presss refresh hotkey.\n");
-    if (FreshHandHardEnable.load() == 1) ClearBlurFlag = 2;
+    hotkeyPressed(Hotkey::kRefresh);
   }
+}
+
+// A hotkey's combination seen, here or by the desktop (the shortcuts portal):
+// the enable boxes decide, as they do for the key combinations.
+void AppDelegate::hotkeyPressed(Hotkey hotkey) {
+  switch (hotkey) {
+    case Hotkey::kContrastUp:
+    case Hotkey::kContrastDown:
+      if (FreshHandSoftEnable.load() == 1) contrastStep(hotkey == Hotkey::kContrastUp);
+      break;
+    case Hotkey::kRefresh:
+      tl_log("Presss refresh hotkey.\n");
+      if (FreshHandHardEnable.load() == 1) ClearBlurFlag = 2;
+      break;
+  }
+}
+
+void AppDelegate::sessionActivity() {
+  ScreenSaveCount = 0;
 }
 
 // The refresh as its hotkey asks for it, for callers that are not the key

@@ -33,6 +33,15 @@ class AppDelegate {
 
   // Hotkeys and activity, for every event of kActivityEventMask.
   void handleActivityEvent(const platform::Event& event);
+  enum class Hotkey { kContrastUp, kContrastDown, kRefresh };
+  void hotkeyPressed(Hotkey hotkey);
+  // Activity anywhere in the session, from the session's idle source.
+  void sessionActivity();
+  // False where the session gives no idle time (a Wayland session without an
+  // idle source): screen save is then never started by idle time, since the
+  // user may be working where this program cannot see.
+  std::atomic<bool> idleTimeKnown{true};
+
   // The hotkeys' actions, with the model's limits, flags and log lines.
   void contrastStep(bool up);
   void refreshRequest();

@@ -91,7 +91,7 @@ void AppDelegate::backgroundOperationScreenSaver(void*) {
 
 void AppDelegate::screenSaverTick() {
   sleepFor(1);
-  if (PauseFlag.load() == 1 || MonitorOnline.load() == 0) return;
+  if (PauseFlag.load() == 1 || MonitorOnline.load() == 0 || !idleTimeKnown.load()) return;
   uint16_t count = ScreenSaveCount.load();
   if (count >= ScreenSaveTime.load()) {
     ScreenSaveFlag = 1;

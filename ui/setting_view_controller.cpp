@@ -182,6 +182,9 @@ void SettingViewController::buildLayout() {
   screenRow->addStretch();
   screenRow->addWidget(ResolutionNoteText);
   layout->addWidget(screen);
+  ScreenSaveNoteText = new QLabel(this);
+  ScreenSaveNoteText->setWordWrap(true);
+  layout->addWidget(ScreenSaveNoteText);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -245,6 +248,13 @@ void SettingViewController::viewDidLoad() {
   selectPreset(Threshold.load());
   ResolutionSelectRadio->hide();
   ResolutionNoteText->setText("Not supported this feature!");
+  // Where the session gives no idle time, screen save never starts on its own.
+  const bool idleTimeUnknown = appInstance != nullptr && !appInstance->idleTimeKnown.load();
+  ScreenSaveNoteText->setVisible(idleTimeUnknown);
+  ScreenSaveNoteText->setText(
+      Language.load() == kLanguageEnglish
+          ? "This session does not tell idle time, so screen save does not start on its own."
+          : QString::fromUtf8("此会话不提供空闲时间，屏幕保护不会自动启动。"));
   if (workMode >= 1 && workMode <= 4) WorkModeRadio->selectCellAtRow(0, workMode - 1);
   WorkModeRadio->hide();
   const uint8_t mode = ShowMode.load();

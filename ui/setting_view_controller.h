@@ -68,6 +68,7 @@ class SettingViewController : public QDialog, public ThresholdView {
   QLineEdit* ScreenSaveTimeEdit;
   RadioMatrix* ResolutionSelectRadio;
   QLabel* ResolutionNoteText;
+  QLabel* ScreenSaveNoteText;  // shown where the session gives no idle time
   QPushButton* OKButtonRef;
   QPushButton* CancelButtonRef;
 

@@ -1,0 +1,30 @@
+#pragma once
+// The three hotkeys as the desktop's global shortcuts in a Wayland session
+// (the GlobalShortcuts portal), registered again when they change in
+// Settings and carried out as the hotkeys are.
+
+#include <QTimer>
+#include <memory>
+
+#include "link/model_profile.h"
+#include "platform/session/global_shortcuts_portal.h"
+#include "platform/session/session_type.h"
+
+class AppDelegate;
+
+class DesktopShortcuts {
+ public:
+  DesktopShortcuts(const ModelProfile& model, AppDelegate& delegate);
+  // Registers the hotkeys with the portal; false (and says so once in the
+  // system log) where no portal offers global shortcuts.
+  bool start(const platform::session::SessionType& session);
+
+ private:
+  std::vector<platform::session::PortalShortcut> shortcuts() const;
+
+  const ModelProfile& model_;
+  AppDelegate& delegate_;
+  platform::session::GlobalShortcutsPortal portal_;
+  QTimer watch_;
+  QString registered_;  // the triggers last registered
+};

@@ -1,0 +1,54 @@
+#pragma once
+// Global shortcuts through the desktop portal (org.freedesktop.portal.
+// GlobalShortcuts), for Wayland sessions, where no program may watch the
+// keyboard. The shortcuts go both in CreateSession's options (Plasma 5.27's
+// portal registers them from there) and in BindShortcuts (the documented
+// way); a stable session token keeps the user's own bindings across runs.
+
+#include <QDBusMessage>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace platform::session {
+
+struct PortalShortcut {
+  QString id;
+  QString description;
+  QString preferredTrigger;  // "CTRL+U", "CTRL+ALT+F12"
+};
+
+class GlobalShortcutsPortal : public QObject {
+  Q_OBJECT
+
+ public:
+  // Opens a portal session with the shortcuts; false when no portal on the
+  // session bus offers global shortcuts.
+  bool start(const QString& sessionToken, const std::vector<PortalShortcut>& shortcuts,
+             std::function<void(const QString& id)> activated);
+  // Registers changed combinations with the desktop again.
+  void rebind(const std::vector<PortalShortcut>& shortcuts);
+
+ private slots:
+  void onCreateSessionResponse(uint code, const QVariantMap& results);
+  void onBindResponse(uint code, const QVariantMap& results);
+  void onActivated(const QDBusMessage& message);
+
+ private:
+  // Calls a portal method whose answer comes as a Request's Response signal.
+  bool request(const QString& method, const QVariantList& arguments, const char* responseSlot);
+  QString nextToken();
+
+  std::function<void(const QString&)> activated_;
+  std::vector<PortalShortcut> shortcuts_;
+  QString sessionPath_;
+  QString sessionToken_;
+  int tokens_ = 0;
+};
+
+// The portal's trigger text for a key code and modifier word as the private
+// data file stores them, "" when the key has no name.
+QString portalTrigger(uint32_t keyCode, uint32_t modifierFlags);
+
+}  // namespace platform::session

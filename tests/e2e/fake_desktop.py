@@ -1,0 +1,135 @@
+#!/usr/bin/python3
+"""Fakes of a Wayland desktop's session services on a private session bus:
+GNOME's org.gnome.Mutter.IdleMonitor and the GlobalShortcuts portal
+(org.freedesktop.portal.Desktop, frontend version 1 as Debian 12 ships it).
+
+Commands on standard input:
+  input                 the user touched a key or the pointer now
+  activate ID           the desktop reports the shortcut ID pressed
+  quit
+Lines on standard output tell the test what the program asked for:
+  bound ID TRIGGER      a shortcut registered (CreateSession or BindShortcuts)
+Arguments: --no-idle-monitor, --no-portal leave a service out."""
+
+import os
+import sys
+import time
+
+import dbus
+import dbus.service
+from dbus.mainloop.glib import DBusGMainLoop
+from gi.repository import GLib
+
+PORTAL = "org.freedesktop.portal.Desktop"
+PORTAL_PATH = "/org/freedesktop/portal/desktop"
+SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
+
+
+def say(line):
+    print(line, flush=True)
+
+
+class IdleMonitor(dbus.service.Object):
+    def __init__(self, bus):
+        super().__init__(bus, "/org/gnome/Mutter/IdleMonitor/Core")
+        self.last_input = time.monotonic()
+
+    @dbus.service.method("org.gnome.Mutter.IdleMonitor", out_signature="t")
+    def GetIdletime(self):
+        return dbus.UInt64(int((time.monotonic() - self.last_input) * 1000))
+
+
+class Request(dbus.service.Object):
+    @dbus.service.signal("org.freedesktop.portal.Request", signature="ua{sv}")
+    def Response(self, code, results):
+        pass
+
+
+class Portal(dbus.service.Object):
+    def __init__(self, bus):
+        super().__init__(bus, PORTAL_PATH)
+        self.bus = bus
+        self.session = None
+
+    def respond(self, sender, token, results):
+        path = "%s/request/%s/%s" % (PORTAL_PATH, sender[1:].replace(".", "_"), token)
+        request = Request(self.bus, path)
+        # After the method's reply, as the real frontend answers.
+        GLib.timeout_add(50, lambda: (request.Response(dbus.UInt32(0), results), False)[1])
+        return dbus.ObjectPath(path)
+
+    @staticmethod
+    def report(shortcuts):
+        for shortcut_id, properties in shortcuts:
+            say("bound %s %s" % (shortcut_id, properties.get("preferred_trigger", "")))
+
+    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        if interface == SHORTCUTS and name == "version":
+            return dbus.UInt32(1)
+        raise dbus.exceptions.DBusException("no such property",
+                                            name="org.freedesktop.DBus.Error.InvalidArgs")
+
+    @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o",
+                         sender_keyword="sender")
+    def CreateSession(self, options, sender=None):
+        self.report(options.get("shortcuts", []))
+        self.session = "%s/session/%s/%s" % (PORTAL_PATH, sender[1:].replace(".", "_"),
+                                             options["session_handle_token"])
+        # Debian 12's frontend answers with a string.
+        return self.respond(sender, options["handle_token"],
+                            {"session_handle": dbus.String(self.session)})
+
+    @dbus.service.method(SHORTCUTS, in_signature="oa(sa{sv})sa{sv}", out_signature="o",
+                         sender_keyword="sender")
+    def BindShortcuts(self, session, shortcuts, parent, options, sender=None):
+        self.report(shortcuts)
+        return self.respond(sender, options["handle_token"], {"shortcuts": shortcuts})
+
+    @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
+    def Activated(self, session, shortcut_id, timestamp, options):
+        pass
+
+
+def main():
+    DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    idle = portal = None
+    if "--no-idle-monitor" not in sys.argv:
+        idle = IdleMonitor(bus)
+        idle.name = dbus.service.BusName("org.gnome.Mutter.IdleMonitor", bus)
+    if "--no-portal" not in sys.argv:
+        portal = Portal(bus)
+        portal.name = dbus.service.BusName(PORTAL, bus)
+    loop = GLib.MainLoop()
+
+    pending = b""
+
+    # Whole reads of the descriptor: a buffered readline could keep lines
+    # that the watch never reports again.
+    def commands(source, condition):
+        nonlocal pending
+        data = os.read(sys.stdin.fileno(), 4096)
+        if not data:
+            loop.quit()
+            return False
+        pending += data
+        *lines, pending = pending.split(b"\n")
+        for line in lines:
+            words = line.decode().split()
+            if words == ["quit"]:
+                loop.quit()
+                return False
+            if words == ["input"] and idle:
+                idle.last_input = time.monotonic()
+            elif len(words) == 2 and words[0] == "activate" and portal and portal.session:
+                portal.Activated(dbus.ObjectPath(portal.session), words[1], dbus.UInt64(0), {})
+        return True
+
+    GLib.io_add_watch(sys.stdin.fileno(), GLib.IO_IN | GLib.IO_HUP, commands)
+    say("ready")
+    loop.run()
+
+
+if __name__ == "__main__":
+    main()

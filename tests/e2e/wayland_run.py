@@ -1,0 +1,121 @@
+#!/usr/bin/env python3
+"""The program in a Wayland session, end to end: a private session bus with
+fakes of GNOME's IdleMonitor and the GlobalShortcuts portal
+(fake_desktop.py), the real program (drawn through Xwayland's stand-in,
+Xvfb) and the real emulator. Activity in the session keeps screen save away
+while it goes on and screen save comes after the idle time; a portal
+activation sends the hotkey's bytes. Without an idle source, screen save
+never comes by itself."""
+
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+from e2e_run import HEARTBEAT, Run, frame
+
+FAKE_DESKTOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake_desktop.py")
+SCREEN_SAVE_ON, SCREEN_SAVE_OFF = frame(2, 1), frame(2, 0)
+
+
+class WaylandRun(Run):
+    def __init__(self, build, model, services):
+        super().__init__(build, model)
+        # A Wayland session: the program is drawn through Xwayland (here Xvfb).
+        self.env.update(WAYLAND_DISPLAY="wayland-quillmark-test", XDG_CURRENT_DESKTOP="GNOME",
+                        QT_QPA_PLATFORM="xcb")
+        self.desktop = subprocess.Popen(["/usr/bin/python3", FAKE_DESKTOP, *services],
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        env=self.env, text=True)
+        assert self.desktop.stdout.readline().strip() == "ready"
+        self.desktop_lines = []
+
+    def tell(self, line):
+        self.desktop.stdin.write(line + "\n")
+        self.desktop.stdin.flush()
+
+    def start_connected(self):
+        # ScreenSaveTime 3 s, contrast hotkeys enabled, A2 in the fixed mode, threshold 200.
+        self.write_private_data([0, 1, 0, 120, 3, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7,
+                                 262144, 2])
+        self.start()
+        self.wait_for(lambda: self.writes().count(HEARTBEAT) >= 3, 30, "the link")
+        # The launch's 5 s wait (the count runs only after it) is over by now.
+        time.sleep(6)
+
+    def stop(self):
+        if self.desktop.poll() is None:
+            self.tell("quit")
+            self.desktop.wait(5)
+        super().stop()
+
+
+def check_with_desktop(run):
+    run.start_connected()
+    assert "Idle time from org.gnome.Mutter.IdleMonitor." in run.output(), run.output()[-2000:]
+
+    # The user works in a Wayland window: screen save never comes.
+    mark = run.now_ms()
+    end = time.time() + 8
+    while time.time() < end:
+        run.tell("input")
+        time.sleep(0.4)
+    assert SCREEN_SAVE_ON not in run.writes(mark), "screen save while the user works"
+    print("no screen save while input goes on: ok")
+
+    # Then nothing: screen save after the idle time (3 s), to within a second or two.
+    run.wait_for_sequence([SCREEN_SAVE_ON], 6, mark)
+    run.tell("input")
+    run.wait_for_sequence([SCREEN_SAVE_OFF], 5, mark)
+    print("screen save after the idle time, off on input: ok")
+
+    # The hotkeys are the desktop's global shortcuts: given at CreateSession
+    # (as Plasma 5.27 takes them) and bound once the session is open.
+    bound = []
+    while len(bound) < 6:
+        line = run.desktop.stdout.readline().split()
+        if line and line[0] == "bound":
+            bound.append(line[1:])
+    assert ["contrast-up", "CTRL+U"] in bound, bound
+    assert ["refresh", "CTRL+X"] in bound, bound
+    mark = run.now_ms()
+    run.tell("activate contrast-up")
+    run.wait_for(lambda: "Press Contrast up hotkey." in run.output(), 10, "the activation")
+    run.wait_for_sequence([frame(10, 210)], 10, mark)
+    assert run.output().count("Press Contrast up hotkey.") == 1
+    print("portal activation sends the hotkey's bytes: ok")
+
+
+def check_without_sources(run):
+    run.start_connected()
+    assert "gives no idle time" in run.output(), run.output()[-2000:]
+    assert "No global shortcuts portal in this session" in run.output()
+    mark = run.now_ms()
+    time.sleep(7)
+    assert SCREEN_SAVE_ON not in run.writes(mark), "screen save without an idle source"
+    print("no idle source, no idle screen save: ok")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--model", choices=["alto", "tenor"], required=True)
+    arguments = parser.parse_args()
+    for services, check in (([], check_with_desktop),
+                            (["--no-idle-monitor", "--no-portal"], check_without_sources)):
+        run = WaylandRun(arguments.build, arguments.model, services)
+        try:
+            check(run)
+        except AssertionError as failure:
+            print("FAILED:", failure)
+            print("--- program output (tail) ---")
+            print(run.output()[-3000:])
+            return 1
+        finally:
+            run.stop()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

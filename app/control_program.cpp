@@ -87,7 +87,9 @@ std::unique_ptr<platform::session::IdleSource> watchSessionIdle(AppDelegate& del
       platform::session::startIdleSource(session, [&delegate] { delegate.sessionActivity(); });
   if (source) {
     app.systemLog("Idle time from " + source->name() + ".\n");
-  } else if (session.wayland) {
+  }
+  if (session.wayland) delegate.displayModesChangeable = false;
+  if (!source && session.wayland) {
     delegate.idleTimeKnown = false;
     app.systemLog(
         "This Wayland session gives no idle time (no org.gnome.Mutter.IdleMonitor, "

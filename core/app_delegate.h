@@ -41,6 +41,9 @@ class AppDelegate {
   // idle source): screen save is then never started by idle time, since the
   // user may be working where this program cannot see.
   std::atomic<bool> idleTimeKnown{true};
+  // False in a session whose compositor keeps display modes to itself
+  // (Wayland: Xwayland's outputs carry no EDID and are not the monitor).
+  std::atomic<bool> displayModesChangeable{true};
 
   // The hotkeys' actions, with the model's limits, flags and log lines.
   void contrastStep(bool up);

@@ -13,6 +13,7 @@
 #include "core/runtime_flags.h"
 #include "link/detection_report.h"
 #include "link/model_profile.h"
+#include "link/monitor_commands.h"
 #include "link/tl_log.h"
 #include "platform/platform.h"
 #include "ui/console.h"
@@ -125,7 +126,13 @@ void ViewController::UIButtonTextAutoChange() {
 void ViewController::showLinkState() {
   const bool chinese = Language.load() == kLanguageChinese;
   if (MonitorOnline.load() == 1) {
-    StatusLine->setText(chinese ? text("显示器已连接") : "Monitor connected");
+    if (resolutionChangeRefused_) {
+      StatusLine->setText(chinese ? text("显示器已连接。此会话不允许本程序更改分辨率。")
+                                  : "Monitor connected. This session does not let the program "
+                                    "change the resolution.");
+    } else {
+      StatusLine->setText(chinese ? text("显示器已连接") : "Monitor connected");
+    }
     return;
   }
   const DetectionProblem problem = lastDetectionProblem();
@@ -274,6 +281,11 @@ void ViewController::WorkModeRadioAction() {
   }
   ViewControllerResChangeFlag = 1;
   appInstance->globalSaveParameters();
+  // Recorded as always; where the session gives the program no display
+  // modes of the monitor, nothing changed on screen, and the line says so.
+  resolutionChangeRefused_ = !appInstance->displayModesChangeable.load() &&
+                             !platform::displays().copyAllDisplayModes(TLMonitorID.load());
+  showLinkState();
 }
 
 void ViewController::HelpButtonAction() {

@@ -50,6 +50,9 @@ class ViewController : public QWidget, public MainPanel {
   std::function<void()> captionsChanged;
 
  private:
+  // Set when a resolution mode was picked in a session that does not let the
+  // program change the monitor's display mode: the status line says so.
+  bool resolutionChangeRefused_ = false;
   struct ModeAction;
   void switchMode(const ModeAction& action);
   void showLinkState();

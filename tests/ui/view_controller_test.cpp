@@ -186,6 +186,29 @@ TEST_P(ViewControllerTest, FixedResolutionPicked) {
   EXPECT_NE(takeStdout().find("selected row 1. \n"), std::string::npos);
 }
 
+// A session that keeps the monitor's display modes to itself (Wayland, where
+// the monitor's modes cannot be had): the choice is recorded as always and
+// the status line says nothing changed on screen; where the modes can be
+// had (an emulated display), nothing is said.
+TEST_P(ViewControllerTest, ResolutionPickedWhereTheSessionRefusesSaysSo) {
+  MonitorOnline = 1;
+  Language = 2;
+  delegate.displayModesChangeable = false;
+  panel->ResCommModeRadioRef->cells()[1]->click();
+  EXPECT_EQ(ResCommMode.load(), 2);
+  EXPECT_EQ(panel->StatusLine->text(), "Monitor connected");
+  platform.displayList[0].modes.reset();
+  panel->ResCommModeRadioRef->cells()[0]->click();
+  EXPECT_EQ(ResCommMode.load(), 1);
+  EXPECT_TRUE(saved());
+  EXPECT_EQ(panel->StatusLine->text(),
+            "Monitor connected. This session does not let the program change the resolution.");
+  Language = 1;
+  panel->UIButtonTextAutoChange();
+  EXPECT_EQ(panel->StatusLine->text(),
+            QString::fromUtf8("显示器已连接。此会话不允许本程序更改分辨率。"));
+}
+
 TEST_P(ViewControllerTest, FlexibleResolutionPickedFromA16) {
   MonitorOnline = 1;
   ResCommMode = 2;

@@ -204,23 +204,28 @@ def check(run):
     print("emulator's socket removed on SIGHUP: ok")
 
 
-def main():
+def run_checks(scenarios, extra_arguments=()):
+    """Runs each (make_run, check) scenario with --build and --model from the
+    command line; make_run(arguments) gives the Run. 0 when every check held."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
     parser.add_argument("--model", choices=["alto", "tenor"], required=True)
+    for name in extra_arguments:
+        parser.add_argument(name, required=True)
     arguments = parser.parse_args()
-    run = Run(arguments.build, arguments.model)
-    try:
-        check(run)
-    except AssertionError as failure:
-        print("FAILED:", failure)
-        print("--- program output (tail) ---")
-        print(run.output()[-3000:])
-        return 1
-    finally:
-        run.stop()
+    for make_run, check_run in scenarios:
+        run = make_run(arguments)
+        try:
+            check_run(run)
+        except (AssertionError, subprocess.TimeoutExpired) as failure:
+            print("FAILED:", failure)
+            print("--- program output (tail) ---")
+            print(run.output()[-3000:])
+            return 1
+        finally:
+            run.stop()
     return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_checks([(lambda arguments: Run(arguments.build, arguments.model), check)]))

@@ -132,51 +132,37 @@ bool isShimBus(int fd, OpenBus& bus) {
 
 extern "C" {
 
-int open(const char* path, int flags, ...) {
-  mode_t mode = 0;
-  if (flags & (O_CREAT | O_TMPFILE)) {
-    va_list arguments;
-    va_start(arguments, flags);
-    mode = va_arg(arguments, mode_t);
-    va_end(arguments);
+// The open family's optional mode argument, present with O_CREAT or O_TMPFILE.
+#define QUILLMARK_TAKE_MODE(flags)       \
+  mode_t mode = 0;                       \
+  if ((flags) & (O_CREAT | O_TMPFILE)) { \
+    va_list arguments;                   \
+    va_start(arguments, flags);          \
+    mode = va_arg(arguments, mode_t);    \
+    va_end(arguments);                   \
   }
+
+int open(const char* path, int flags, ...) {
+  QUILLMARK_TAKE_MODE(flags)
   if (const int bus = busOf(path); bus >= 0) return openBus(bus);
   return real<int (*)(const char*, int, ...)>("open")(mapped(path).c_str(), flags, mode);
 }
 
 int open64(const char* path, int flags, ...) {
-  mode_t mode = 0;
-  if (flags & (O_CREAT | O_TMPFILE)) {
-    va_list arguments;
-    va_start(arguments, flags);
-    mode = va_arg(arguments, mode_t);
-    va_end(arguments);
-  }
+  QUILLMARK_TAKE_MODE(flags)
   if (const int bus = busOf(path); bus >= 0) return openBus(bus);
   return real<int (*)(const char*, int, ...)>("open64")(mapped(path).c_str(), flags, mode);
 }
 
 int openat(int directory, const char* path, int flags, ...) {
-  mode_t mode = 0;
-  if (flags & (O_CREAT | O_TMPFILE)) {
-    va_list arguments;
-    va_start(arguments, flags);
-    mode = va_arg(arguments, mode_t);
-    va_end(arguments);
-  }
+  QUILLMARK_TAKE_MODE(flags)
   if (const int bus = busOf(path); bus >= 0) return openBus(bus);
   return real<int (*)(int, const char*, int, ...)>("openat")(directory, mapped(path).c_str(), flags,
                                                              mode);
 }
 
 int openat64(int directory, const char* path, int flags, ...) {
-  mode_t mode = 0;
-  if (flags & (O_CREAT | O_TMPFILE)) {
-    va_list arguments;
-    va_start(arguments, flags);
-    mode = va_arg(arguments, mode_t);
-    va_end(arguments);
-  }
+  QUILLMARK_TAKE_MODE(flags)
   if (const int bus = busOf(path); bus >= 0) return openBus(bus);
   return real<int (*)(int, const char*, int, ...)>("openat64")(directory, mapped(path).c_str(),
                                                                flags, mode);

@@ -7,13 +7,12 @@ connector without a ddc link, and an SMBus controller that must never be
 touched. Shows the connection sequence, a hotkey, an unplug and replug, and
 a bus held by another program, with the DDC/CI pacing on the wire."""
 
-import argparse
 import os
 import subprocess
 import sys
 import time
 
-from e2e_run import HEARTBEAT, Run, frame
+from e2e_run import HEARTBEAT, Run, frame, run_checks
 
 SMBUS, PANEL_BUS, MONITOR_BUS, AUX_BUS = 0, 3, 5, 7
 
@@ -137,24 +136,7 @@ def check(run):
     print("pacing on the wire and no SMBus probing: ok")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--shim", required=True)
-    parser.add_argument("--model", choices=["alto", "tenor"], required=True)
-    arguments = parser.parse_args()
-    run = RealBackendRun(arguments.build, arguments.shim, arguments.model)
-    try:
-        check(run)
-    except AssertionError as failure:
-        print("FAILED:", failure)
-        print("--- program output (tail) ---")
-        print(run.output()[-3000:])
-        return 1
-    finally:
-        run.stop()
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_checks(
+        [(lambda arguments: RealBackendRun(arguments.build, arguments.shim, arguments.model),
+          check)], ["--shim"]))

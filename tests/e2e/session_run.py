@@ -5,13 +5,12 @@ Drives the D-Bus control object and the command line, and checks the wire
 bytes, the log lines and the saved private data file; a second start
 changes nothing but the first's window."""
 
-import argparse
 import os
 import subprocess
 import sys
 import time
 
-from e2e_run import HEARTBEAT, Run, frame
+from e2e_run import HEARTBEAT, Run, frame, run_checks
 
 NAME_PATH_INTERFACE = ["com.talvex.%s", "/com/talvex/QuillmarkControl",
                        "com.talvex.QuillmarkControl"]
@@ -126,23 +125,5 @@ def check(run):
     print("Quit: ok")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--model", choices=["alto", "tenor"], required=True)
-    arguments = parser.parse_args()
-    run = SessionRun(arguments.build, arguments.model)
-    try:
-        check(run)
-    except (AssertionError, subprocess.TimeoutExpired) as failure:
-        print("FAILED:", failure)
-        print("--- program output (tail) ---")
-        print(run.output()[-3000:])
-        return 1
-    finally:
-        run.stop()
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_checks([(lambda arguments: SessionRun(arguments.build, arguments.model), check)]))

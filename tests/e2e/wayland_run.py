@@ -7,13 +7,12 @@ while it goes on and screen save comes after the idle time; a portal
 activation sends the hotkey's bytes. Without an idle source, screen save
 never comes by itself."""
 
-import argparse
 import os
 import subprocess
 import sys
 import time
 
-from e2e_run import HEARTBEAT, Run, frame
+from e2e_run import HEARTBEAT, Run, frame, run_checks
 
 FAKE_DESKTOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake_desktop.py")
 SCREEN_SAVE_ON, SCREEN_SAVE_OFF = frame(2, 1), frame(2, 0)
@@ -97,25 +96,9 @@ def check_without_sources(run):
     print("no idle source, no idle screen save: ok")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--model", choices=["alto", "tenor"], required=True)
-    arguments = parser.parse_args()
-    for services, check in (([], check_with_desktop),
-                            (["--no-idle-monitor", "--no-portal"], check_without_sources)):
-        run = WaylandRun(arguments.build, arguments.model, services)
-        try:
-            check(run)
-        except AssertionError as failure:
-            print("FAILED:", failure)
-            print("--- program output (tail) ---")
-            print(run.output()[-3000:])
-            return 1
-        finally:
-            run.stop()
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_checks([
+        (lambda arguments: WaylandRun(arguments.build, arguments.model, []), check_with_desktop),
+        (lambda arguments: WaylandRun(arguments.build, arguments.model,
+                                      ["--no-idle-monitor", "--no-portal"]),
+         check_without_sources)]))

@@ -25,10 +25,12 @@
 #include "platform/linux/linux_display_services.h"
 #include "platform/linux/xinput_global_events.h"
 #include "platform/linux/xkb_keyboard_services.h"
+#include "platform/linux/xrandr_screen.h"
 #include "platform/platform.h"
 #include "platform/qt/program_icon.h"
 #include "platform/qt/qt_app_framework.h"
 #include "platform/session/idle_source.h"
+#include "platform/session/mutter_display_config.h"
 #include "platform/version.h"
 
 namespace {
@@ -77,10 +79,20 @@ void showPainted(QWidget& window) {
   QCoreApplication::processEvents();
 }
 
+// The X server owns the monitor's display modes in an X11 session; in a
+// Wayland session the compositor does, and only GNOME's lets a program change
+// them over D-Bus here. nullptr: nobody this program can ask.
+platform::ScreenModes* displayModesOwner(const platform::session::SessionType& session,
+                                         platform::ScreenModes& xrandr,
+                                         platform::ScreenModes& mutter) {
+  if (!session.wayland) return &xrandr;
+  return platform::session::MutterDisplayConfig::available() ? &mutter : nullptr;
+}
+
 // X11 input events see the whole of an X11 session; in a Wayland session the
 // session's own idle source stands in, and without one idle time is unknown.
-std::unique_ptr<platform::session::IdleSource> watchSessionIdle(AppDelegate& delegate) {
-  const platform::session::SessionType session = platform::session::detectSession();
+std::unique_ptr<platform::session::IdleSource> watchSessionIdle(
+    const platform::session::SessionType& session, AppDelegate& delegate) {
   auto& app = platform::app();
   app.systemLog("Running in a " + session.describe() + ".\n");
   auto source =
@@ -88,7 +100,6 @@ std::unique_ptr<platform::session::IdleSource> watchSessionIdle(AppDelegate& del
   if (source) {
     app.systemLog("Idle time from " + source->name() + ".\n");
   }
-  if (session.wayland) delegate.displayModesChangeable = false;
   if (!source && session.wayland) {
     delegate.idleTimeKnown = false;
     app.systemLog(
@@ -122,9 +133,12 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
 
   platform::linux_backend::XInputGlobalEvents globalEvents;
   platform::QtAppFramework framework(model.programName, &globalEvents);
-  platform::linux_backend::XRandRScreen screen;
+  const platform::session::SessionType session = platform::session::detectSession();
+  platform::linux_backend::XRandRScreen xrandr;
+  platform::session::MutterDisplayConfig mutter;
+  platform::ScreenModes* const modesOwner = displayModesOwner(session, xrandr, mutter);
   platform::linux_backend::LinuxDisplayServices realDisplays(
-      "/sys/class/drm", "/dev", platform::linux_backend::realI2CSyscalls(), &screen);
+      "/sys/class/drm", "/dev", platform::linux_backend::realI2CSyscalls(), modesOwner);
   emulated::EmulatedDisplays emulatedDisplays;
   platform::CompositeDisplays displays({&realDisplays, &emulatedDisplays});
   platform::linux_backend::XkbKeyboardServices keyboard;
@@ -142,9 +156,10 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
     showRunningInstance(model);
     return 0;
   }
-  const auto idleSource = watchSessionIdle(delegate);
+  const auto idleSource = watchSessionIdle(session, delegate);
+  delegate.displayModesChangeable = modesOwner != nullptr;
   DesktopShortcuts desktopShortcuts(model, delegate);
-  desktopShortcuts.start(platform::session::detectSession());
+  desktopShortcuts.start(session);
   Tray tray(model, window, delegate);
   framework.setHidesToTray(tray.show());
   if (!command.hidden) showPainted(window);

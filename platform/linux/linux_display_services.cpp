@@ -26,7 +26,7 @@ class ReportingConnection : public I2CConnection {
 }  // namespace
 
 LinuxDisplayServices::LinuxDisplayServices(std::string drmRoot, std::string devRoot,
-                                           I2CSyscalls& syscalls, XRandRScreen* screen)
+                                           I2CSyscalls& syscalls, ScreenModes* screen)
     : sysfs_(std::move(drmRoot), std::move(devRoot), syscalls),
       syscalls_(syscalls),
       screen_(screen) {}
@@ -109,14 +109,14 @@ std::string LinuxDisplayServices::busName(const I2CInterface& interface) {
 std::optional<DisplaySize> LinuxDisplayServices::displayBounds(DisplayID display) {
   const auto found = connector(display);
   if (!found || screen_ == nullptr) return std::nullopt;
-  return screen_->bounds(found->edid);
+  return screen_->bounds({found->name, found->edid});
 }
 
 std::optional<std::vector<DisplayMode>> LinuxDisplayServices::copyAllDisplayModes(
     DisplayID display) {
   const auto found = connector(display);
   if (!found || screen_ == nullptr) return std::nullopt;
-  return screen_->modes(found->edid);
+  return screen_->modes({found->name, found->edid});
 }
 
 std::unique_ptr<DisplayConfiguration> LinuxDisplayServices::beginDisplayConfiguration() {
@@ -129,7 +129,7 @@ std::unique_ptr<DisplayConfiguration> LinuxDisplayServices::beginDisplayConfigur
 
 bool LinuxDisplayServices::applyMode(DisplayID display, uint64_t width, uint64_t height) {
   const auto found = connector(display);
-  return found && screen_ != nullptr && screen_->apply(found->edid, width, height);
+  return found && screen_ != nullptr && screen_->apply({found->name, found->edid}, width, height);
 }
 
 }  // namespace platform::linux_backend

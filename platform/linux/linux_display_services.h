@@ -1,13 +1,14 @@
 #pragma once
 // The real displays: DRM connectors with their /dev/i2c-N buses, and their
-// size and modes through XRandR.
+// size and modes through whoever owns them in the session (XRandR on X11,
+// the compositor on Wayland).
 
 #include <map>
 #include <mutex>
 
 #include "platform/display_services.h"
 #include "platform/linux/sysfs_displays.h"
-#include "platform/linux/xrandr_screen.h"
+#include "platform/screen_modes.h"
 
 namespace platform::linux_backend {
 
@@ -16,7 +17,7 @@ class LinuxDisplayServices : public DisplayServices {
   explicit LinuxDisplayServices(std::string drmRoot = "/sys/class/drm",
                                 std::string devRoot = "/dev",
                                 I2CSyscalls& syscalls = realI2CSyscalls(),
-                                XRandRScreen* screen = nullptr);
+                                ScreenModes* screen = nullptr);
 
   std::optional<std::vector<DisplayID>> onlineDisplayList() override;
   std::optional<FramebufferService> displayIOServicePort(DisplayID display) override;
@@ -38,7 +39,7 @@ class LinuxDisplayServices : public DisplayServices {
 
   SysfsDisplays sysfs_;
   I2CSyscalls& syscalls_;
-  XRandRScreen* screen_;
+  ScreenModes* screen_;
   std::mutex mutex_;
   std::map<DisplayID, Connector> connectors_;  // from the last online list
   std::map<std::string, BusCause> causes_;     // by bus path, from the last open or request

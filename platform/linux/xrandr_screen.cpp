@@ -99,8 +99,8 @@ DisplaySize screenSizeFor(const std::vector<CrtcArea>& crtcs) {
   return size;
 }
 
-std::optional<DisplaySize> XRandRScreen::bounds(const std::vector<uint8_t>& edid) {
-  auto found = findOutput(edid);
+std::optional<DisplaySize> XRandRScreen::bounds(const MonitorName& monitor) {
+  auto found = findOutput(monitor.edid);
   if (!found || found->output->crtc == 0) return std::nullopt;
   std::unique_ptr<XRRCrtcInfo, void (*)(XRRCrtcInfo*)> crtc(
       XRRGetCrtcInfo(found->display, found->screen.get(), found->output->crtc), XRRFreeCrtcInfo);
@@ -108,8 +108,8 @@ std::optional<DisplaySize> XRandRScreen::bounds(const std::vector<uint8_t>& edid
   return shownSize(*crtc);
 }
 
-std::optional<std::vector<DisplayMode>> XRandRScreen::modes(const std::vector<uint8_t>& edid) {
-  auto found = findOutput(edid);
+std::optional<std::vector<DisplayMode>> XRandRScreen::modes(const MonitorName& monitor) {
+  auto found = findOutput(monitor.edid);
   if (!found) return std::nullopt;
   std::vector<DisplayMode> list;
   for (int i = 0; i < found->output->nmode; ++i) {
@@ -120,8 +120,8 @@ std::optional<std::vector<DisplayMode>> XRandRScreen::modes(const std::vector<ui
   return list;
 }
 
-bool XRandRScreen::apply(const std::vector<uint8_t>& edid, uint64_t width, uint64_t height) {
-  auto found = findOutput(edid);
+bool XRandRScreen::apply(const MonitorName& monitor, uint64_t width, uint64_t height) {
+  auto found = findOutput(monitor.edid);
   if (!found || found->output->crtc == 0) return false;
   Display* display = found->display;
   std::unique_ptr<XRRCrtcInfo, void (*)(XRRCrtcInfo*)> crtc(

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/display_services.h"
+#include "platform/screen_modes.h"
 
 namespace platform::linux_backend {
 
@@ -22,11 +23,11 @@ struct CrtcArea {
 // The screen size that holds every enabled output, and no more.
 DisplaySize screenSizeFor(const std::vector<CrtcArea>& crtcs);
 
-class XRandRScreen {
+class XRandRScreen : public ScreenModes {
  public:
-  std::optional<DisplaySize> bounds(const std::vector<uint8_t>& edid);
-  std::optional<std::vector<DisplayMode>> modes(const std::vector<uint8_t>& edid);
-  bool apply(const std::vector<uint8_t>& edid, uint64_t width, uint64_t height);
+  std::optional<DisplaySize> bounds(const MonitorName& monitor) override;
+  std::optional<std::vector<DisplayMode>> modes(const MonitorName& monitor) override;
+  bool apply(const MonitorName& monitor, uint64_t width, uint64_t height) override;
 };
 
 }  // namespace platform::linux_backend

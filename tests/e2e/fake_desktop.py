@@ -3,13 +3,18 @@
 GNOME's org.gnome.Mutter.IdleMonitor and the GlobalShortcuts portal
 (org.freedesktop.portal.Desktop, frontend version 1 as Debian 12 ships it).
 
+and org.gnome.Mutter.DisplayConfig with a laptop panel (eDP-1, 1920x1080)
+and the monitor on HDMI-1 (1600x1200, with 1100x825 among its modes).
+
 Commands on standard input:
   input                 the user touched a key or the pointer now
   activate ID           the desktop reports the shortcut ID pressed
   quit
 Lines on standard output tell the test what the program asked for:
   bound ID TRIGGER      a shortcut registered (CreateSession or BindShortcuts)
-Arguments: --no-idle-monitor, --no-portal leave a service out."""
+  applied METHOD CONNECTOR:MODE ...   a layout applied with ApplyMonitorsConfig
+Arguments: --no-idle-monitor, --no-portal, --no-display-config leave a
+service out."""
 
 import os
 import sys
@@ -91,6 +96,46 @@ class Portal(dbus.service.Object):
         pass
 
 
+class DisplayConfig(dbus.service.Object):
+    MODES = {"eDP-1": [(1920, 1080)], "HDMI-1": [(1600, 1200), (1100, 825), (1280, 800)]}
+
+    def __init__(self, bus):
+        super().__init__(bus, "/org/gnome/Mutter/DisplayConfig")
+        self.current = {"eDP-1": "1920x1080@60.000", "HDMI-1": "1600x1200@60.000"}
+        self.serial = 7
+
+    @dbus.service.method("org.gnome.Mutter.DisplayConfig",
+                         out_signature="ua((ssss)a(siiddada{sv})a{sv})a(iiduba(ssss)a{sv})a{sv}")
+    def GetCurrentState(self):
+        monitors, logical = [], []
+        for x, connector in ((0, "eDP-1"), (1920, "HDMI-1")):
+            spec = (connector, "TAL", "monitor", "0x1")
+            modes = []
+            for width, height in self.MODES[connector]:
+                mode_id = "%dx%d@60.000" % (width, height)
+                properties = {"is-current": dbus.Boolean(True)} if mode_id == self.current[
+                    connector] else dbus.Dictionary({}, signature="sv")
+                modes.append((mode_id, width, height, 60.0, 1.0, dbus.Array([1.0], "d"),
+                              dbus.Dictionary(properties, signature="sv")))
+            monitors.append((spec, modes, dbus.Dictionary({}, signature="sv")))
+            logical.append((x, 0, 1.0, dbus.UInt32(0), connector == "eDP-1", [spec],
+                            dbus.Dictionary({}, signature="sv")))
+        return (dbus.UInt32(self.serial), monitors, logical, dbus.Dictionary({}, signature="sv"))
+
+    @dbus.service.method("org.gnome.Mutter.DisplayConfig", in_signature="uua(iiduba(ssa{sv}))a{sv}")
+    def ApplyMonitorsConfig(self, serial, method, logical_monitors, properties):
+        if serial != self.serial:
+            raise dbus.exceptions.DBusException("stale information",
+                                                name="org.freedesktop.DBus.Error.AccessDenied")
+        applied = []
+        for x, y, scale, transform, primary, monitors in logical_monitors:
+            for connector, mode_id, _ in monitors:
+                self.current[str(connector)] = str(mode_id)
+                applied.append("%s:%s@%d,%d" % (connector, mode_id, x, y))
+        self.serial += 1
+        say("applied %d %s" % (method, " ".join(sorted(applied))))
+
+
 def main():
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
@@ -101,6 +146,9 @@ def main():
     if "--no-portal" not in sys.argv:
         portal = Portal(bus)
         portal.name = dbus.service.BusName(PORTAL, bus)
+    if "--no-display-config" not in sys.argv:
+        display_config = DisplayConfig(bus)
+        display_config.name = dbus.service.BusName("org.gnome.Mutter.DisplayConfig", bus)
     loop = GLib.MainLoop()
 
     pending = b""

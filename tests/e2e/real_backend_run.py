@@ -15,6 +15,7 @@ import time
 from e2e_run import HEARTBEAT, Run, frame, run_checks
 
 SMBUS, PANEL_BUS, MONITOR_BUS, AUX_BUS = 0, 3, 5, 7
+FAKE_DESKTOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake_desktop.py")
 
 
 class RealBackendRun(Run):
@@ -136,7 +137,54 @@ def check(run):
     print("pacing on the wire and no SMBus probing: ok")
 
 
+class WaylandRealBackendRun(RealBackendRun):
+    """The same machine in a GNOME Wayland session: display modes through a
+    fake org.gnome.Mutter.DisplayConfig (fake_desktop.py)."""
+
+    def __init__(self, build, shim, model):
+        super().__init__(build, shim, model)
+        self.env.update(WAYLAND_DISPLAY="wayland-quillmark-test", XDG_CURRENT_DESKTOP="GNOME",
+                        QT_QPA_PLATFORM="xcb")
+        self.desktop = subprocess.Popen(["/usr/bin/python3", FAKE_DESKTOP], stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, env=self.env, text=True)
+        assert self.desktop.stdout.readline().strip() == "ready"
+
+    def applied(self):
+        while True:
+            line = self.desktop.stdout.readline()
+            assert line, "the fake desktop ended"
+            if line.startswith("applied "):
+                return line.split()
+
+    def stop(self):
+        if self.desktop.poll() is None:
+            self.desktop.stdin.write("quit\n")
+            self.desktop.stdin.flush()
+            self.desktop.wait(5)
+        super().stop()
+
+
+def check_wayland_display_modes(run):
+    # Flexible at 1600x1200; then the fixed mode is picked over D-Bus.
+    run.write_private_data([0, 1, 0, 120, 600, 0, 2, 1, 1, 200, 2, 262144, 32, 262144, 7,
+                            262144, 2])
+    run.start()
+    run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 3, 40, "the link")
+    subprocess.run(["dbus-send", "--session", "--print-reply",
+                    "--dest=com.talvex." + run.program, "/com/talvex/QuillmarkControl",
+                    "com.talvex.QuillmarkControl.SetResolutionMode", "uint32:2"],
+                   env=run.env, check=True, capture_output=True, timeout=30)
+    applied = run.applied()
+    # Persistent (GNOME asks the user to keep it), the monitor at 1100x825, the panel untouched.
+    assert applied[1:] == ["2", "HDMI-1:1100x825@60.000@1920,0", "eDP-1:1920x1080@60.000@0,0"], \
+        applied
+    print("fixed resolution through Mutter's DisplayConfig, the other monitor kept: ok")
+
+
 if __name__ == "__main__":
     sys.exit(run_checks(
         [(lambda arguments: RealBackendRun(arguments.build, arguments.shim, arguments.model),
-          check)], ["--shim"]))
+          check),
+         (lambda arguments: WaylandRealBackendRun(arguments.build, arguments.shim,
+                                                  arguments.model),
+          check_wayland_display_modes)], ["--shim"]))

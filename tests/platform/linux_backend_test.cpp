@@ -21,6 +21,7 @@
 #include "platform/key_table.h"
 #include "platform/linux/linux_display_services.h"
 #include "platform/linux/xinput_global_events.h"
+#include "platform/linux/xrandr_screen.h"
 #include "tests/support/test_platform.h"
 
 namespace {

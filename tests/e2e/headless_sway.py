@@ -1,0 +1,63 @@
+"""A headless sway 1.7 (Debian 12) for the tests, run as an unprivileged
+user since sway refuses root: its Wayland socket, its IPC for moving the
+cursor (input, as far as the idle protocols go), and a folder that user owns."""
+
+import os
+import pwd
+import shutil
+import subprocess
+import tempfile
+import time
+
+USER = "nobody"
+
+
+class HeadlessSway:
+    def __init__(self):
+        self.account = pwd.getpwnam(USER)
+        self.root = tempfile.mkdtemp(prefix="quillmark-sway-")
+        os.chmod(self.root, 0o755)
+        self.runtime = self.private_folder("run")
+        self.home = self.private_folder("home")
+        config = os.path.join(self.root, "config")
+        with open(config, "w") as out:
+            out.write("")
+        os.chmod(config, 0o644)
+        self.env = {"PATH": "/usr/bin:/bin", "HOME": self.home, "XDG_RUNTIME_DIR": self.runtime,
+                    "WLR_BACKENDS": "headless", "WLR_RENDERER": "pixman",
+                    "WLR_LIBINPUT_NO_DEVICES": "1"}
+        self.process = subprocess.Popen(self.as_user(["sway", "-c", config]), env=self.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 10
+        while time.time() < deadline and not os.path.exists(os.path.join(self.runtime,
+                                                                         "wayland-1")):
+            time.sleep(0.1)
+        self.env["WAYLAND_DISPLAY"] = "wayland-1"
+        sockets = [name for name in os.listdir(self.runtime) if name.startswith("sway-ipc")]
+        self.env["SWAYSOCK"] = os.path.join(self.runtime, sockets[0]) if sockets else ""
+
+    def private_folder(self, name):
+        path = os.path.join(self.root, name)
+        os.makedirs(path, mode=0o700)
+        os.chown(path, self.account.pw_uid, self.account.pw_gid)
+        return path
+
+    def as_user(self, command):
+        return ["setpriv", "--reuid=%d" % self.account.pw_uid,
+                "--regid=%d" % self.account.pw_gid, "--clear-groups"] + command
+
+    def reachable_copy(self, path):
+        """A copy of a program the unprivileged user can run, wherever the build is."""
+        copy = os.path.join(self.root, os.path.basename(path))
+        shutil.copy(path, copy)
+        os.chmod(copy, 0o755)
+        return copy
+
+    def move_cursor(self, x, y):
+        subprocess.run(self.as_user(["swaymsg", "seat", "-", "cursor", "move", str(x), str(y)]),
+                       env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait()
+        shutil.rmtree(self.root, ignore_errors=True)

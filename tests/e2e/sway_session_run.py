@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""The real program in a real Wayland session: headless sway (run as an
+unprivileged user, as the program and the emulator are) and the emulator.
+The program takes the session's idle time from sway's org_kde_kwin_idle:
+screen save does not come while input goes on (the cursor moved through
+sway's IPC) and comes after the idle time once it stops."""
+
+import json
+import os
+import subprocess
+import sys
+import time
+
+from e2e_run import HEARTBEAT, frame
+from headless_sway import HeadlessSway
+
+SCREEN_SAVE_ON, SCREEN_SAVE_OFF = frame(2, 1), frame(2, 0)
+
+
+def main(build, model):
+    program = "AltoControl" if model == "alto" else "TenorControl"
+    sway = HeadlessSway()
+    emulator = app = None
+    output_path = os.path.join(sway.home, "program.out")
+    wire_path = os.path.join(sway.home, "wire.jsonl")
+
+    def writes(since=0):
+        if not os.path.exists(wire_path):
+            return []
+        with open(wire_path) as log:
+            records = [json.loads(line) for line in log if line.strip()]
+        return [r["bytes"] for r in records if r["op"] == "write" and r["t_ms"] >= since]
+
+    def now_ms():
+        with open(wire_path) as log:
+            lines = [line for line in log if line.strip()]
+        return json.loads(lines[-1])["t_ms"] if lines else 0
+
+    def output():
+        with open(output_path, errors="replace") as out:
+            return out.read()
+
+    def wait_for(condition, seconds, what):
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            if condition():
+                return
+            time.sleep(0.2)
+        raise AssertionError("timed out waiting for " + what)
+
+    try:
+        env = dict(sway.env, QT_QPA_PLATFORM="offscreen")
+        # ScreenSaveTime 3 s, A2 in the fixed mode.
+        data = [0, 1, 0, 120, 3, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7, 262144, 2]
+        with open(os.path.join(sway.home, ".QuillMark"), "w") as out:
+            out.write("".join("%d\n" % value for value in data))
+        os.chown(os.path.join(sway.home, ".QuillMark"), sway.account.pw_uid, sway.account.pw_gid)
+        emulator = subprocess.Popen(
+            sway.as_user([sway.reachable_copy(os.path.join(build, "emulator/quillmark-emulator")),
+                          "--model", model, "--headless", "--strict-timing", "--wire-log",
+                          wire_path]),
+            env=env, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
+        with open(output_path, "w") as out:
+            os.chown(output_path, sway.account.pw_uid, sway.account.pw_gid)
+            app = subprocess.Popen(
+                sway.as_user([sway.reachable_copy(os.path.join(build, "app", program))]),
+                env=env, stdout=out, stderr=subprocess.STDOUT)
+        wait_for(lambda: writes().count(HEARTBEAT) >= 3, 30, "the link")
+        assert "Running in a Wayland session" in output(), output()[-2000:]
+        assert "Idle time from org_kde_kwin_idle." in output(), output()[-2000:]
+        time.sleep(6)  # the launch's wait, before which the count does not run
+
+        mark = now_ms()
+        end = time.time() + 8
+        step = 0
+        while time.time() < end:
+            step += 1
+            sway.move_cursor(10 + step % 2 * 10, 10)
+            time.sleep(0.4)
+        assert SCREEN_SAVE_ON not in writes(mark), "screen save while input went on"
+        print("no screen save while input goes on: ok")
+
+        deadline = time.time() + 8
+        while time.time() < deadline and SCREEN_SAVE_ON not in writes(mark):
+            time.sleep(0.2)
+        assert SCREEN_SAVE_ON in writes(mark), "no screen save after the idle time"
+        sway.move_cursor(30, 30)
+        wait_for(lambda: SCREEN_SAVE_OFF in writes(mark), 6, "screen save off on input")
+        print("screen save after the idle time, off on input: ok")
+        return 0
+    except AssertionError as failure:
+        print("FAILED:", failure)
+        print(output()[-3000:] if os.path.exists(output_path) else "")
+        return 1
+    finally:
+        for process in (app, emulator):
+            if process is not None:
+                process.terminate()
+                process.wait()
+        sway.stop()
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1], sys.argv[2]))

@@ -30,6 +30,7 @@
 #include "platform/qt/program_icon.h"
 #include "platform/qt/qt_app_framework.h"
 #include "platform/session/idle_source.h"
+#include "platform/session/kscreen_doctor.h"
 #include "platform/session/mutter_display_config.h"
 #include "platform/version.h"
 
@@ -80,13 +81,16 @@ void showPainted(QWidget& window) {
 }
 
 // The X server owns the monitor's display modes in an X11 session; in a
-// Wayland session the compositor does, and only GNOME's lets a program change
-// them over D-Bus here. nullptr: nobody this program can ask.
+// Wayland session the compositor does: GNOME's over D-Bus, KDE's through
+// kscreen-doctor. nullptr: nobody this program can ask.
 platform::ScreenModes* displayModesOwner(const platform::session::SessionType& session,
                                          platform::ScreenModes& xrandr,
-                                         platform::ScreenModes& mutter) {
+                                         platform::ScreenModes& mutter,
+                                         platform::ScreenModes& kscreen) {
   if (!session.wayland) return &xrandr;
-  return platform::session::MutterDisplayConfig::available() ? &mutter : nullptr;
+  if (platform::session::MutterDisplayConfig::available()) return &mutter;
+  if (session.isKde() && platform::session::KScreenDoctor::available()) return &kscreen;
+  return nullptr;
 }
 
 // X11 input events see the whole of an X11 session; in a Wayland session the
@@ -136,7 +140,8 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   const platform::session::SessionType session = platform::session::detectSession();
   platform::linux_backend::XRandRScreen xrandr;
   platform::session::MutterDisplayConfig mutter;
-  platform::ScreenModes* const modesOwner = displayModesOwner(session, xrandr, mutter);
+  platform::session::KScreenDoctor kscreen;
+  platform::ScreenModes* const modesOwner = displayModesOwner(session, xrandr, mutter, kscreen);
   platform::linux_backend::LinuxDisplayServices realDisplays(
       "/sys/class/drm", "/dev", platform::linux_backend::realI2CSyscalls(), modesOwner);
   emulated::EmulatedDisplays emulatedDisplays;

@@ -16,6 +16,7 @@ from e2e_run import HEARTBEAT, Run, frame, run_checks
 
 SMBUS, PANEL_BUS, MONITOR_BUS, AUX_BUS = 0, 3, 5, 7
 FAKE_DESKTOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake_desktop.py")
+FAKE_BIN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake-bin")
 
 
 class RealBackendRun(Run):
@@ -141,12 +142,13 @@ class WaylandRealBackendRun(RealBackendRun):
     """The same machine in a GNOME Wayland session: display modes through a
     fake org.gnome.Mutter.DisplayConfig (fake_desktop.py)."""
 
-    def __init__(self, build, shim, model):
+    def __init__(self, build, shim, model, desktop="GNOME", services=()):
         super().__init__(build, shim, model)
-        self.env.update(WAYLAND_DISPLAY="wayland-quillmark-test", XDG_CURRENT_DESKTOP="GNOME",
+        self.env.update(WAYLAND_DISPLAY="wayland-quillmark-test", XDG_CURRENT_DESKTOP=desktop,
                         QT_QPA_PLATFORM="xcb")
-        self.desktop = subprocess.Popen(["/usr/bin/python3", FAKE_DESKTOP], stdin=subprocess.PIPE,
-                                        stdout=subprocess.PIPE, env=self.env, text=True)
+        self.desktop = subprocess.Popen(["/usr/bin/python3", FAKE_DESKTOP, *services],
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        env=self.env, text=True)
         assert self.desktop.stdout.readline().strip() == "ready"
 
     def applied(self):
@@ -164,7 +166,7 @@ class WaylandRealBackendRun(RealBackendRun):
         super().stop()
 
 
-def check_wayland_display_modes(run):
+def pick_fixed_resolution(run):
     # Flexible at 1600x1200; then the fixed mode is picked over D-Bus.
     run.write_private_data([0, 1, 0, 120, 600, 0, 2, 1, 1, 200, 2, 262144, 32, 262144, 7,
                             262144, 2])
@@ -174,11 +176,33 @@ def check_wayland_display_modes(run):
                     "--dest=com.talvex." + run.program, "/com/talvex/QuillmarkControl",
                     "com.talvex.QuillmarkControl.SetResolutionMode", "uint32:2"],
                    env=run.env, check=True, capture_output=True, timeout=30)
+
+
+def check_wayland_display_modes(run):
+    pick_fixed_resolution(run)
     applied = run.applied()
     # Persistent (GNOME asks the user to keep it), the monitor at 1100x825, the panel untouched.
     assert applied[1:] == ["2", "HDMI-1:1100x825@60.000@1920,0", "eDP-1:1920x1080@60.000@0,0"], \
         applied
     print("fixed resolution through Mutter's DisplayConfig, the other monitor kept: ok")
+
+
+def kde_run(arguments):
+    run = WaylandRealBackendRun(arguments.build, arguments.shim, arguments.model, "KDE",
+                                ["--no-display-config"])
+    run.env["PATH"] = FAKE_BIN + os.pathsep + run.env["PATH"]
+    run.env["FAKE_KSCREEN_LOG"] = os.path.join(run.root, "kscreen.log")
+    return run
+
+
+def check_kde_display_modes(run):
+    pick_fixed_resolution(run)
+    log = run.env["FAKE_KSCREEN_LOG"]
+    run.wait_for(lambda: os.path.exists(log), 10, "kscreen-doctor to be asked")
+    with open(log) as changes:
+        # Only the monitor's output, at the refresh rate its 1100x825 mode has.
+        assert changes.read().split() == ["output.HDMI-A-1.mode.1100x825@60"]
+    print("fixed resolution through kscreen-doctor, the monitor's output only: ok")
 
 
 if __name__ == "__main__":
@@ -187,4 +211,5 @@ if __name__ == "__main__":
           check),
          (lambda arguments: WaylandRealBackendRun(arguments.build, arguments.shim,
                                                   arguments.model),
-          check_wayland_display_modes)], ["--shim"]))
+          check_wayland_display_modes),
+         (kde_run, check_kde_display_modes)], ["--shim"]))

@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/key_codes.h"
 #include "platform/session/global_shortcuts_portal.h"
+#include "platform/session/kscreen_doctor.h"
 #include "platform/session/mutter_display_config.h"
 #include "platform/session/session_type.h"
 
@@ -58,12 +60,17 @@ TEST(Session, DetectedFromTheEnvironment) {
   for (const auto& [name, value] : saved) set(name, value ? value->c_str() : nullptr);
 }
 
-TEST(Session, MutterNamesConnectorsItsOwnWay) {
-  const std::pair<const char*, const char*> cases[] = {{"card1-HDMI-A-1", "HDMI-1"},
-                                                       {"card0-eDP-1", "eDP-1"},
-                                                       {"card0-DP-3", "DP-3"},
-                                                       {"card2-DVI-D-1", "DVI-D-1"}};
-  for (auto [drm, mutter] : cases) EXPECT_EQ(mutterConnectorName(drm), mutter);
+// Mutter calls HDMI-A connectors HDMI; KWin and wlroots keep the kernel's names.
+TEST(Session, CompositorsNameConnectorsTheirOwnWay) {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"card1-HDMI-A-1", "HDMI-1", "HDMI-A-1"},
+      {"card0-eDP-1", "eDP-1", "eDP-1"},
+      {"card0-DP-3", "DP-3", "DP-3"},
+      {"card2-DVI-D-1", "DVI-D-1", "DVI-D-1"}};
+  for (auto [drm, mutter, kwin] : cases) {
+    EXPECT_EQ(mutterConnectorName(drm), mutter);
+    EXPECT_EQ(kwinConnectorName(drm), kwin);
+  }
 }
 
 TEST(Session, PortalTriggersFromStoredHotkeys) {

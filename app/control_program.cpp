@@ -32,6 +32,7 @@
 #include "platform/session/idle_source.h"
 #include "platform/session/kscreen_doctor.h"
 #include "platform/session/mutter_display_config.h"
+#include "platform/session/wlr_randr.h"
 #include "platform/version.h"
 
 namespace {
@@ -82,16 +83,22 @@ void showPainted(QWidget& window) {
 
 // The X server owns the monitor's display modes in an X11 session; in a
 // Wayland session the compositor does: GNOME's over D-Bus, KDE's through
-// kscreen-doctor. nullptr: nobody this program can ask.
-platform::ScreenModes* displayModesOwner(const platform::session::SessionType& session,
-                                         platform::ScreenModes& xrandr,
-                                         platform::ScreenModes& mutter,
-                                         platform::ScreenModes& kscreen) {
-  if (!session.wayland) return &xrandr;
-  if (platform::session::MutterDisplayConfig::available()) return &mutter;
-  if (session.isKde() && platform::session::KScreenDoctor::available()) return &kscreen;
-  return nullptr;
-}
+// kscreen-doctor, wlroots' through wlr-randr. nullptr: nobody this program can ask.
+struct DisplayModeOwners {
+  platform::linux_backend::XRandRScreen xrandr;
+  platform::session::MutterDisplayConfig mutter;
+  platform::session::KScreenDoctor kscreen;
+  platform::session::WlrRandr wlroots;
+
+  platform::ScreenModes* forSession(const platform::session::SessionType& session) {
+    using namespace platform::session;
+    if (!session.wayland) return &xrandr;
+    if (MutterDisplayConfig::available()) return &mutter;
+    if (session.isKde() && KScreenDoctor::available()) return &kscreen;
+    if (!session.isGnome() && !session.isKde() && WlrRandr::available()) return &wlroots;
+    return nullptr;
+  }
+};
 
 // X11 input events see the whole of an X11 session; in a Wayland session the
 // session's own idle source stands in, and without one idle time is unknown.
@@ -138,10 +145,8 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   platform::linux_backend::XInputGlobalEvents globalEvents;
   platform::QtAppFramework framework(model.programName, &globalEvents);
   const platform::session::SessionType session = platform::session::detectSession();
-  platform::linux_backend::XRandRScreen xrandr;
-  platform::session::MutterDisplayConfig mutter;
-  platform::session::KScreenDoctor kscreen;
-  platform::ScreenModes* const modesOwner = displayModesOwner(session, xrandr, mutter, kscreen);
+  DisplayModeOwners owners;
+  platform::ScreenModes* const modesOwner = owners.forSession(session);
   platform::linux_backend::LinuxDisplayServices realDisplays(
       "/sys/class/drm", "/dev", platform::linux_backend::realI2CSyscalls(), modesOwner);
   emulated::EmulatedDisplays emulatedDisplays;

@@ -3,48 +3,23 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
 #include <cmath>
+
+#include "platform/session/output_tool.h"
 
 namespace platform::session {
 namespace {
 
 constexpr const char* kProgram = "kscreen-doctor";
-constexpr int kRunTimeoutMs = 10000;
-// A runaway answer is not read past this.
-constexpr qint64 kMaxOutput = 4 * 1024 * 1024;
 
-struct Output {
-  std::vector<DisplayMode> modes;
-  std::vector<double> refresh;  // beside modes
-  std::optional<DisplaySize> current;
-  double currentRefresh = 0;
-};
-
-// kscreen-doctor with arguments; its standard output, or nullopt when it failed.
-std::optional<QByteArray> run(const QStringList& arguments) {
-  QProcess process;
-  process.start(kProgram, arguments);
-  if (!process.waitForFinished(kRunTimeoutMs)) {
-    process.kill();
-    process.waitForFinished();
-    return std::nullopt;
-  }
-  if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) return std::nullopt;
-  const QByteArray output = process.readAllStandardOutput();
-  if (output.size() > kMaxOutput) return std::nullopt;
-  return output;
-}
-
-std::optional<Output> find(const MonitorName& monitor) {
-  const auto json = run({"-j"});
+std::optional<ToolOutput> find(const MonitorName& monitor) {
+  const auto json = runOutputTool(kProgram, {"-j"});
   if (!json) return std::nullopt;
   const QString name = QString::fromStdString(kwinConnectorName(monitor.connector));
   for (const QJsonValue& value : QJsonDocument::fromJson(*json).object()["outputs"].toArray()) {
     const QJsonObject output = value.toObject();
     if (output["name"].toString() != name || !output["connected"].toBool()) continue;
-    Output found;
+    ToolOutput found;
     const QString currentId = output["currentModeId"].toVariant().toString();
     for (const QJsonValue& modeValue : output["modes"].toArray()) {
       const QJsonObject mode = modeValue.toObject();
@@ -74,7 +49,7 @@ std::string kwinConnectorName(const std::string& drmConnector) {
 }
 
 bool KScreenDoctor::available() {
-  return !QStandardPaths::findExecutable(kProgram).isEmpty();
+  return outputToolInstalled(kProgram);
 }
 
 std::optional<DisplaySize> KScreenDoctor::bounds(const MonitorName& monitor) {
@@ -91,19 +66,14 @@ std::optional<std::vector<DisplayMode>> KScreenDoctor::modes(const MonitorName& 
 bool KScreenDoctor::apply(const MonitorName& monitor, uint64_t width, uint64_t height) {
   const auto output = find(monitor);
   if (!output) return false;
-  // The size asked for, at the refresh rate shown now if it has it.
-  std::optional<double> refresh;
-  for (size_t i = 0; i < output->modes.size(); ++i) {
-    if (output->modes[i].width != width || output->modes[i].height != height) continue;
-    if (!refresh || output->refresh[i] == output->currentRefresh) refresh = output->refresh[i];
-  }
+  const std::optional<double> refresh = refreshFor(*output, width, height);
   if (!refresh) return false;
   const QString setting = QString("output.%1.mode.%2x%3@%4")
                               .arg(QString::fromStdString(kwinConnectorName(monitor.connector)))
                               .arg(width)
                               .arg(height)
                               .arg(std::lround(*refresh));
-  return run({setting}).has_value();
+  return runOutputTool(kProgram, {setting}).has_value();
 }
 
 }  // namespace platform::session

@@ -187,22 +187,29 @@ def check_wayland_display_modes(run):
     print("fixed resolution through Mutter's DisplayConfig, the other monitor kept: ok")
 
 
-def kde_run(arguments):
-    run = WaylandRealBackendRun(arguments.build, arguments.shim, arguments.model, "KDE",
-                                ["--no-display-config"])
-    run.env["PATH"] = FAKE_BIN + os.pathsep + run.env["PATH"]
-    run.env["FAKE_KSCREEN_LOG"] = os.path.join(run.root, "kscreen.log")
-    return run
+def tool_run(desktop):
+    """A session whose compositor is reached through its display tool (the
+    stand-ins in fake-bin), with no DisplayConfig on the bus."""
+    def make(arguments):
+        run = WaylandRealBackendRun(arguments.build, arguments.shim, arguments.model, desktop,
+                                    ["--no-display-config"])
+        run.env["PATH"] = FAKE_BIN + os.pathsep + run.env["PATH"]
+        run.env["FAKE_KSCREEN_LOG"] = run.env["FAKE_WLR_RANDR_LOG"] = os.path.join(run.root,
+                                                                                   "tool.log")
+        return run
+    return make
 
 
-def check_kde_display_modes(run):
-    pick_fixed_resolution(run)
-    log = run.env["FAKE_KSCREEN_LOG"]
-    run.wait_for(lambda: os.path.exists(log), 10, "kscreen-doctor to be asked")
-    with open(log) as changes:
-        # Only the monitor's output, at the refresh rate its 1100x825 mode has.
-        assert changes.read().split() == ["output.HDMI-A-1.mode.1100x825@60"]
-    print("fixed resolution through kscreen-doctor, the monitor's output only: ok")
+def tool_check(expected, tool):
+    """Only the monitor's output changes, at the refresh rate its 1100x825 mode has."""
+    def check_run(run):
+        pick_fixed_resolution(run)
+        log = run.env["FAKE_KSCREEN_LOG"]
+        run.wait_for(lambda: os.path.exists(log), 10, tool + " to be asked")
+        with open(log) as changes:
+            assert changes.read().split("\n")[0] == expected, "asked: " + open(log).read()
+        print("fixed resolution through %s, the monitor's output only: ok" % tool)
+    return check_run
 
 
 if __name__ == "__main__":
@@ -212,4 +219,7 @@ if __name__ == "__main__":
          (lambda arguments: WaylandRealBackendRun(arguments.build, arguments.shim,
                                                   arguments.model),
           check_wayland_display_modes),
-         (kde_run, check_kde_display_modes)], ["--shim"]))
+         (tool_run("KDE"), tool_check("output.HDMI-A-1.mode.1100x825@60", "kscreen-doctor")),
+         (tool_run("sway"),
+          tool_check("--output HDMI-A-1 --mode 1100x825@59.940000Hz", "wlr-randr"))],
+        ["--shim"]))

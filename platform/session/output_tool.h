@@ -1,0 +1,30 @@
+#pragma once
+// The compositors' own display tools (kscreen-doctor, wlr-randr), run as
+// commands: bounded in time and in what is read back.
+
+#include <QByteArray>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "platform/display_services.h"
+
+namespace platform::session {
+
+// The tool's standard output when it ran and exited 0; nullopt otherwise.
+std::optional<QByteArray> runOutputTool(const char* program, const QStringList& arguments);
+bool outputToolInstalled(const char* program);
+
+// One output's modes as a tool lists them, each with its refresh rate.
+struct ToolOutput {
+  std::vector<DisplayMode> modes;
+  std::vector<double> refresh;
+  std::optional<DisplaySize> current;
+  double currentRefresh = 0;
+};
+
+// The refresh rate for a new size: the one shown now if the size has it,
+// else the size's first; nullopt when the output has no such size.
+std::optional<double> refreshFor(const ToolOutput& output, uint64_t width, uint64_t height);
+
+}  // namespace platform::session

@@ -13,6 +13,7 @@
 #include "link/display_discovery.h"
 #include "link/monitor_commands.h"
 #include "platform/platform.h"
+#include "platform/session/global_shortcuts_portal.h"
 #include "platform/session/idle_source.h"
 #include "platform/version.h"
 
@@ -31,6 +32,11 @@ void printSession() {
   std::printf("idle time: %s\n",
               source ? source->name().c_str()
                      : "none in this session: screen save will not start on its own");
+  std::printf("global hotkeys: %s\n",
+              platform::session::GlobalShortcutsPortal::available()
+                  ? "the GlobalShortcuts portal"
+                  : "no portal; bind the command-line actions (--contrast-up, --contrast-down, "
+                    "--refresh) in the desktop's keyboard settings");
 }
 
 bool printI2CDev() {

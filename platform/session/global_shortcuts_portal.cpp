@@ -75,21 +75,24 @@ bool GlobalShortcutsPortal::request(const QString& method, const QVariantList& a
   return reply.type() == QDBusMessage::ReplyMessage;
 }
 
+bool GlobalShortcutsPortal::available() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return false;
+  // The frontend exports the interface only when a backend provides it.
+  QDBusMessage version =
+      QDBusMessage::createMethodCall(kService, kPath, "org.freedesktop.DBus.Properties", "Get");
+  version << QString(kInterface) << QString("version");
+  return bus.call(version, QDBus::Block, kCallTimeoutMs).type() == QDBusMessage::ReplyMessage;
+}
+
 bool GlobalShortcutsPortal::start(const QString& sessionToken,
                                   const std::vector<PortalShortcut>& shortcuts,
                                   std::function<void(const QString&)> activated) {
   qDBusRegisterMetaType<PortalShortcutEntry>();
   qDBusRegisterMetaType<PortalShortcutList>();
   qRegisterMetaType<QDBusObjectPath>();
+  if (!available()) return false;
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return false;
-  // The frontend exports the interface only when a backend provides it.
-  QDBusMessage version = QDBusMessage::createMethodCall(
-      kService, kPath, "org.freedesktop.DBus.Properties", "Get");
-  version << QString(kInterface) << QString("version");
-  if (bus.call(version, QDBus::Block, kCallTimeoutMs).type() != QDBusMessage::ReplyMessage) {
-    return false;
-  }
   activated_ = std::move(activated);
   shortcuts_ = shortcuts;
   sessionToken_ = sessionToken;
@@ -97,8 +100,7 @@ bool GlobalShortcutsPortal::start(const QString& sessionToken,
   const QVariantMap options{{"handle_token", nextToken()},
                             {"session_handle_token", sessionToken_},
                             {"shortcuts", QVariant::fromValue(entries(shortcuts_))}};
-  return request("CreateSession", {options},
-                 SLOT(onCreateSessionResponse(uint, QVariantMap)));
+  return request("CreateSession", {options}, SLOT(onCreateSessionResponse(uint, QVariantMap)));
 }
 
 void GlobalShortcutsPortal::onCreateSessionResponse(uint code, const QVariantMap& results) {
@@ -114,11 +116,11 @@ void GlobalShortcutsPortal::onCreateSessionResponse(uint code, const QVariantMap
 void GlobalShortcutsPortal::rebind(const std::vector<PortalShortcut>& shortcuts) {
   shortcuts_ = shortcuts;
   if (sessionPath_.isEmpty()) return;
-  request("BindShortcuts",
-          {QVariant::fromValue(QDBusObjectPath(sessionPath_)),
-           QVariant::fromValue(entries(shortcuts_)), QString(),
-           QVariantMap{{"handle_token", nextToken()}}},
-          SLOT(onBindResponse(uint, QVariantMap)));
+  request(
+      "BindShortcuts",
+      {QVariant::fromValue(QDBusObjectPath(sessionPath_)), QVariant::fromValue(entries(shortcuts_)),
+       QString(), QVariantMap{{"handle_token", nextToken()}}},
+      SLOT(onBindResponse(uint, QVariantMap)));
 }
 
 void GlobalShortcutsPortal::onBindResponse(uint, const QVariantMap&) {}

@@ -23,6 +23,8 @@ class GlobalShortcutsPortal : public QObject {
   Q_OBJECT
 
  public:
+  // True when a portal on the session bus offers global shortcuts.
+  static bool available();
   // Opens a portal session with the shortcuts; false when no portal on the
   // session bus offers global shortcuts.
   bool start(const QString& sessionToken, const std::vector<PortalShortcut>& shortcuts,

@@ -53,6 +53,12 @@ class WaylandRun(Run):
 def check_with_desktop(run):
     run.start_connected()
     assert "Idle time from org.gnome.Mutter.IdleMonitor." in run.output(), run.output()[-2000:]
+    report = subprocess.run([os.path.join(run.build, "app", run.program), "--diagnose"],
+                            env=run.env, capture_output=True, text=True, timeout=30).stdout
+    for line in ("session: Wayland session (GNOME)", "idle time: org.gnome.Mutter.IdleMonitor",
+                 "global hotkeys: the GlobalShortcuts portal"):
+        assert line in report, report
+    print("--diagnose in a Wayland session: ok")
 
     # The user works in a Wayland window: screen save never comes.
     mark = run.now_ms()

@@ -95,6 +95,22 @@ TEST_P(SettingViewControllerTest, TextsByLanguage) {
   EXPECT_FALSE(settings.DefineThresholdRadio->isEnabled());
 }
 
+// Where the session gives no idle time, the screen-save note says screen
+// save does not start on its own, in the settings dialog's language.
+TEST_P(SettingViewControllerTest, ScreenSaveNoteWithoutIdleTime) {
+  EXPECT_TRUE(open().ScreenSaveNoteText->isHidden());
+  delegate.idleTimeKnown = false;
+  const std::pair<uint8_t, const char*> cases[] = {
+      {2, "This session does not tell idle time, so screen save does not start on its own."},
+      {1, "此会话不提供空闲时间，屏幕保护不会自动启动。"}};
+  for (auto [language, text] : cases) {
+    Language = language;
+    SettingViewController& dialog = open();
+    EXPECT_FALSE(dialog.ScreenSaveNoteText->isHidden());
+    EXPECT_EQ(dialog.ScreenSaveNoteText->text(), QString::fromUtf8(text));
+  }
+}
+
 TEST_P(SettingViewControllerTest, PresetsInFloydAndLowA5) {
   for (uint8_t mode : {1, 4}) {
     ShowMode = mode;

@@ -12,7 +12,9 @@ namespace {
 
 constexpr const char* kProgram = "kscreen-doctor";
 
-std::optional<ToolOutput> find(const MonitorName& monitor) {
+}  // namespace
+
+std::optional<ToolOutput> KScreenDoctor::find(const MonitorName& monitor) {
   const auto json = runOutputTool(kProgram, {"-j"});
   if (!json) return std::nullopt;
   const QString name = QString::fromStdString(kwinConnectorName(monitor.connector));
@@ -39,8 +41,6 @@ std::optional<ToolOutput> find(const MonitorName& monitor) {
   return std::nullopt;
 }
 
-}  // namespace
-
 std::string kwinConnectorName(const std::string& drmConnector) {
   if (drmConnector.rfind("card", 0) == 0 && drmConnector.find('-') != std::string::npos) {
     return drmConnector.substr(drmConnector.find('-') + 1);
@@ -52,27 +52,13 @@ bool KScreenDoctor::available() {
   return outputToolInstalled(kProgram);
 }
 
-std::optional<DisplaySize> KScreenDoctor::bounds(const MonitorName& monitor) {
-  const auto output = find(monitor);
-  return output ? output->current : std::nullopt;
-}
-
-std::optional<std::vector<DisplayMode>> KScreenDoctor::modes(const MonitorName& monitor) {
-  const auto output = find(monitor);
-  if (!output) return std::nullopt;
-  return output->modes;
-}
-
-bool KScreenDoctor::apply(const MonitorName& monitor, uint64_t width, uint64_t height) {
-  const auto output = find(monitor);
-  if (!output) return false;
-  const std::optional<double> refresh = refreshFor(*output, width, height);
-  if (!refresh) return false;
+bool KScreenDoctor::setMode(const MonitorName& monitor, uint64_t width, uint64_t height,
+                            double refresh) {
   const QString setting = QString("output.%1.mode.%2x%3@%4")
                               .arg(QString::fromStdString(kwinConnectorName(monitor.connector)))
                               .arg(width)
                               .arg(height)
-                              .arg(std::lround(*refresh));
+                              .arg(std::lround(refresh));
   return runOutputTool(kProgram, {setting}).has_value();
 }
 

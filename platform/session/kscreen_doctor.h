@@ -3,18 +3,19 @@
 // libkf5screen-bin): `-j` for the outputs and their modes, and
 // `output.NAME.mode.WxH@R` for a change of one output, leaving the others be.
 
-#include "platform/screen_modes.h"
+#include "platform/session/output_tool.h"
 
 namespace platform::session {
 
-class KScreenDoctor : public ScreenModes {
+class KScreenDoctor : public OutputToolScreenModes {
  public:
   // True when kscreen-doctor is on the PATH.
   static bool available();
 
-  std::optional<DisplaySize> bounds(const MonitorName& monitor) override;
-  std::optional<std::vector<DisplayMode>> modes(const MonitorName& monitor) override;
-  bool apply(const MonitorName& monitor, uint64_t width, uint64_t height) override;
+ protected:
+  std::optional<ToolOutput> find(const MonitorName& monitor) override;
+  bool setMode(const MonitorName& monitor, uint64_t width, uint64_t height,
+               double refresh) override;
 };
 
 // KWin's (and wlroots') name of a DRM connector: "card1-HDMI-A-1" -> "HDMI-A-1".

@@ -38,4 +38,21 @@ std::optional<double> refreshFor(const ToolOutput& output, uint64_t width, uint6
   return refresh;
 }
 
+std::optional<DisplaySize> OutputToolScreenModes::bounds(const MonitorName& monitor) {
+  const auto output = find(monitor);
+  return output ? output->current : std::nullopt;
+}
+
+std::optional<std::vector<DisplayMode>> OutputToolScreenModes::modes(const MonitorName& monitor) {
+  const auto output = find(monitor);
+  if (!output) return std::nullopt;
+  return output->modes;
+}
+
+bool OutputToolScreenModes::apply(const MonitorName& monitor, uint64_t width, uint64_t height) {
+  const auto output = find(monitor);
+  const std::optional<double> refresh = output ? refreshFor(*output, width, height) : std::nullopt;
+  return refresh && setMode(monitor, width, height, *refresh);
+}
+
 }  // namespace platform::session

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/display_services.h"
+#include "platform/screen_modes.h"
 
 namespace platform::session {
 
@@ -26,5 +27,19 @@ struct ToolOutput {
 // The refresh rate for a new size: the one shown now if the size has it,
 // else the size's first; nullopt when the output has no such size.
 std::optional<double> refreshFor(const ToolOutput& output, uint64_t width, uint64_t height);
+
+// A compositor reached through its display tool: the tool lists the
+// monitor's output, and sets one output's mode.
+class OutputToolScreenModes : public ScreenModes {
+ public:
+  std::optional<DisplaySize> bounds(const MonitorName& monitor) override;
+  std::optional<std::vector<DisplayMode>> modes(const MonitorName& monitor) override;
+  bool apply(const MonitorName& monitor, uint64_t width, uint64_t height) override;
+
+ protected:
+  virtual std::optional<ToolOutput> find(const MonitorName& monitor) = 0;
+  virtual bool setMode(const MonitorName& monitor, uint64_t width, uint64_t height,
+                       double refresh) = 0;
+};
 
 }  // namespace platform::session

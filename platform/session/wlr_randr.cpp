@@ -11,9 +11,11 @@ namespace {
 
 constexpr const char* kProgram = "wlr-randr";
 
+}  // namespace
+
 // wlr-randr 0.2 lists each output as a line of its own name, then indented
 // details; its modes as "    1600x1200 px, 60.000000 Hz (preferred, current)".
-std::optional<ToolOutput> find(const MonitorName& monitor) {
+std::optional<ToolOutput> WlrRandr::find(const MonitorName& monitor) {
   const auto listing = runOutputTool(kProgram, {});
   if (!listing) return std::nullopt;
   const QString name = QString::fromStdString(kwinConnectorName(monitor.connector));
@@ -41,31 +43,16 @@ std::optional<ToolOutput> find(const MonitorName& monitor) {
   return found;
 }
 
-}  // namespace
-
 bool WlrRandr::available() {
   return outputToolInstalled(kProgram);
 }
 
-std::optional<DisplaySize> WlrRandr::bounds(const MonitorName& monitor) {
-  const auto output = find(monitor);
-  return output ? output->current : std::nullopt;
-}
-
-std::optional<std::vector<DisplayMode>> WlrRandr::modes(const MonitorName& monitor) {
-  const auto output = find(monitor);
-  if (!output) return std::nullopt;
-  return output->modes;
-}
-
-bool WlrRandr::apply(const MonitorName& monitor, uint64_t width, uint64_t height) {
-  const auto output = find(monitor);
-  const std::optional<double> refresh = output ? refreshFor(*output, width, height) : std::nullopt;
-  if (!refresh) return false;
+bool WlrRandr::setMode(const MonitorName& monitor, uint64_t width, uint64_t height,
+                       double refresh) {
   return runOutputTool(
              kProgram,
              {"--output", QString::fromStdString(kwinConnectorName(monitor.connector)), "--mode",
-              QString("%1x%2@%3Hz").arg(width).arg(height).arg(*refresh, 0, 'f', 6)})
+              QString("%1x%2@%3Hz").arg(width).arg(height).arg(refresh, 0, 'f', 6)})
       .has_value();
 }
 

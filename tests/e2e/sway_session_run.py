@@ -11,7 +11,7 @@ import subprocess
 import sys
 import time
 
-from e2e_run import HEARTBEAT, frame
+from e2e_run import HEARTBEAT, Run, frame
 from headless_sway import HeadlessSway
 
 SCREEN_SAVE_ON, SCREEN_SAVE_OFF = frame(2, 1), frame(2, 0)
@@ -40,14 +40,6 @@ def main(build, model):
         with open(output_path, errors="replace") as out:
             return out.read()
 
-    def wait_for(condition, seconds, what):
-        deadline = time.time() + seconds
-        while time.time() < deadline:
-            if condition():
-                return
-            time.sleep(0.2)
-        raise AssertionError("timed out waiting for " + what)
-
     try:
         env = dict(sway.env, QT_QPA_PLATFORM="offscreen")
         # ScreenSaveTime 3 s, A2 in the fixed mode.
@@ -65,7 +57,7 @@ def main(build, model):
             app = subprocess.Popen(
                 sway.as_user([sway.reachable_copy(os.path.join(build, "app", program))]),
                 env=env, stdout=out, stderr=subprocess.STDOUT)
-        wait_for(lambda: writes().count(HEARTBEAT) >= 3, 30, "the link")
+        Run.wait_for(lambda: writes().count(HEARTBEAT) >= 3, 30, "the link")
         assert "Running in a Wayland session" in output(), output()[-2000:]
         assert "Idle time from org_kde_kwin_idle." in output(), output()[-2000:]
         time.sleep(6)  # the launch's wait, before which the count does not run
@@ -85,7 +77,7 @@ def main(build, model):
             time.sleep(0.2)
         assert SCREEN_SAVE_ON in writes(mark), "no screen save after the idle time"
         sway.move_cursor(30, 30)
-        wait_for(lambda: SCREEN_SAVE_OFF in writes(mark), 6, "screen save off on input")
+        Run.wait_for(lambda: SCREEN_SAVE_OFF in writes(mark), 6, "screen save off on input")
         print("screen save after the idle time, off on input: ok")
         return 0
     except AssertionError as failure:

@@ -1,6 +1,7 @@
-"""A headless sway 1.7 (Debian 12) for the tests, run as an unprivileged
-user since sway refuses root: its Wayland socket, its IPC for moving the
-cursor (input, as far as the idle protocols go), and a folder that user owns."""
+"""A headless sway 1.7 (Debian 12) for the tests: its Wayland socket, its IPC
+for moving the cursor (input, as far as the idle protocols go), and folders
+of its user. Sway refuses root, so under root it and everything that talks
+to it run as an unprivileged user; otherwise as the user running the tests."""
 
 import os
 import pwd
@@ -14,7 +15,7 @@ USER = "nobody"
 
 class HeadlessSway:
     def __init__(self):
-        self.account = pwd.getpwnam(USER)
+        self.account = pwd.getpwnam(USER) if os.geteuid() == 0 else pwd.getpwuid(os.geteuid())
         self.root = tempfile.mkdtemp(prefix="quillmark-sway-")
         os.chmod(self.root, 0o755)
         self.runtime = self.private_folder("run")
@@ -43,6 +44,8 @@ class HeadlessSway:
         return path
 
     def as_user(self, command):
+        if os.geteuid() != 0:
+            return command
         return ["setpriv", "--reuid=%d" % self.account.pw_uid,
                 "--regid=%d" % self.account.pw_gid, "--clear-groups"] + command
 

@@ -46,14 +46,17 @@ def main(build, model):
         data = [0, 1, 0, 120, 3, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7, 262144, 2]
         with open(os.path.join(sway.home, ".QuillMark"), "w") as out:
             out.write("".join("%d\n" % value for value in data))
-        os.chown(os.path.join(sway.home, ".QuillMark"), sway.account.pw_uid, sway.account.pw_gid)
+        if os.geteuid() == 0:
+            os.chown(os.path.join(sway.home, ".QuillMark"), sway.account.pw_uid,
+                     sway.account.pw_gid)
         emulator = subprocess.Popen(
             sway.as_user([sway.reachable_copy(os.path.join(build, "emulator/quillmark-emulator")),
                           "--model", model, "--headless", "--strict-timing", "--wire-log",
                           wire_path]),
             env=env, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
         with open(output_path, "w") as out:
-            os.chown(output_path, sway.account.pw_uid, sway.account.pw_gid)
+            if os.geteuid() == 0:
+                os.chown(output_path, sway.account.pw_uid, sway.account.pw_gid)
             app = subprocess.Popen(
                 sway.as_user([sway.reachable_copy(os.path.join(build, "app", program))]),
                 env=env, stdout=out, stderr=subprocess.STDOUT)

@@ -109,7 +109,7 @@ class DisplayConfig(dbus.service.Object):
     def GetCurrentState(self):
         monitors, logical = [], []
         for x, connector in ((0, "eDP-1"), (1920, "HDMI-1")):
-            spec = (connector, "TAL", "monitor", "0x1")
+            monitor_key = (connector, "TAL", "monitor", "0x1")
             modes = []
             for width, height in self.MODES[connector]:
                 mode_id = "%dx%d@60.000" % (width, height)
@@ -117,8 +117,8 @@ class DisplayConfig(dbus.service.Object):
                     connector] else dbus.Dictionary({}, signature="sv")
                 modes.append((mode_id, width, height, 60.0, 1.0, dbus.Array([1.0], "d"),
                               dbus.Dictionary(properties, signature="sv")))
-            monitors.append((spec, modes, dbus.Dictionary({}, signature="sv")))
-            logical.append((x, 0, 1.0, dbus.UInt32(0), connector == "eDP-1", [spec],
+            monitors.append((monitor_key, modes, dbus.Dictionary({}, signature="sv")))
+            logical.append((x, 0, 1.0, dbus.UInt32(0), connector == "eDP-1", [monitor_key],
                             dbus.Dictionary({}, signature="sv")))
         return (dbus.UInt32(self.serial), monitors, logical, dbus.Dictionary({}, signature="sv"))
 

@@ -32,12 +32,8 @@ bool makePrivateDirectory(const std::string& path, std::string& why) {
     why = std::strerror(errno);
     return false;
   }
-  const int folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (folder < 0) {
-    why = errno == ELOOP || errno == ENOTDIR ? "it is a symbolic link or not a folder"
-                                             : std::strerror(errno);
-    return false;
-  }
+  const int folder = emulated::openFolder(path, why);
+  if (folder < 0) return false;
   struct stat info {};
   if (fstat(folder, &info) == 0 && info.st_uid == geteuid()) fchmod(folder, 0700);
   const bool trusted = emulated::isPrivateDirectory(folder, why);
@@ -52,16 +48,14 @@ void removeStaleSockets(const std::string& folder) {
   if (directory == nullptr) return;
   while (const dirent* entry = readdir(directory)) {
     const std::string name = entry->d_name;
-    if (name.size() <= 5 || name.compare(name.size() - 5, 5, ".sock") != 0) continue;
+    if (!emulated::isDisplaySocketName(name)) continue;
     const std::string path = folder + "/" + name;
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode) || info.st_uid != geteuid()) {
       continue;
     }
-    sockaddr_un address{};
-    if (path.size() >= sizeof address.sun_path) continue;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    sockaddr_un address;
+    if (!emulated::unixSocketAddress(path, address)) continue;
     const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (probe < 0) continue;
     if (connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
@@ -99,13 +93,11 @@ bool EmulatorServer::start(const std::string& directory, std::string& why,
   removeStaleSockets(directory);
   socketPath_ =
       directory + "/" + (name.empty() ? "quillmark-" + std::to_string(getpid()) : name) + ".sock";
-  sockaddr_un address{};
-  if (socketPath_.size() >= sizeof address.sun_path) {
+  sockaddr_un address;
+  if (!emulated::unixSocketAddress(socketPath_, address)) {
     why = "the socket's path is too long";
     return false;
   }
-  address.sun_family = AF_UNIX;
-  std::memcpy(address.sun_path, socketPath_.c_str(), socketPath_.size() + 1);
   listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (listener_ < 0 || pipe2(wakePipe_, O_CLOEXEC) != 0) {
     why = std::strerror(errno);
@@ -195,8 +187,7 @@ bool EmulatorServer::serveClient(Client& client) {
   client.inbound.insert(client.inbound.end(), buffer, buffer + received);
   client.lastHeard = std::chrono::steady_clock::now();
   while (client.inbound.size() >= 4) {
-    uint32_t length = 0;
-    for (int i = 0; i < 4; ++i) length |= static_cast<uint32_t>(client.inbound[i]) << (8 * i);
+    const uint32_t length = emulated::messageLength(client.inbound.data());
     if (length > emulated::kMaxMessageSize) return false;
     if (client.inbound.size() < 4 + length) break;
     const std::vector<uint8_t> request(client.inbound.begin() + 4,

@@ -110,10 +110,9 @@ void requestQuit(bool headless) {
         qApp, [] { QApplication::quit(); }, Qt::QueuedConnection);
 }
 
-}  // namespace
-
-namespace {
+// The socket to remove at exit().
 std::string gSocketPath;
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -16,8 +16,6 @@
 namespace emulated {
 namespace {
 
-constexpr const char* kSocketSuffix = ".sock";
-
 class Socket {
  public:
   explicit Socket(int descriptor) : descriptor_(descriptor) {}
@@ -169,9 +167,7 @@ std::vector<std::string> EmulatedDisplays::socketNames() {
   if (DIR* directory = fdopendir(folder)) {
     while (const dirent* entry = readdir(directory)) {
       const std::string name = entry->d_name;
-      if (name.size() > 5 && name.compare(name.size() - 5, 5, kSocketSuffix) == 0) {
-        names.push_back(name);
-      }
+      if (isDisplaySocketName(name)) names.push_back(name);
     }
     closedir(directory);
   } else {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <thread>
 
 namespace emulated {
@@ -62,6 +63,26 @@ int Deadline::remainingMs() const {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
       end_ - std::chrono::steady_clock::now());
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+bool isDisplaySocketName(const std::string& name) {
+  constexpr std::string_view kSuffix = ".sock";
+  return name.size() > kSuffix.size() &&
+         name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0;
+}
+
+bool unixSocketAddress(const std::string& path, sockaddr_un& address) {
+  address = {};
+  if (path.size() >= sizeof address.sun_path) return false;
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
+
+uint32_t messageLength(const uint8_t* header) {
+  uint32_t length = 0;
+  for (int i = 0; i < 4; ++i) length |= static_cast<uint32_t>(header[i]) << (8 * i);
+  return length;
 }
 
 std::string socketDirectory() {
@@ -164,18 +185,15 @@ bool sendMessage(int socket, const std::vector<uint8_t>& message, const Deadline
 bool receiveMessage(int socket, std::vector<uint8_t>& message, const Deadline& deadline) {
   uint8_t header[4];
   if (!receiveAll(socket, header, 4, deadline)) return false;
-  uint32_t length = 0;
-  for (int i = 0; i < 4; ++i) length |= static_cast<uint32_t>(header[i]) << (8 * i);
+  const uint32_t length = messageLength(header);
   if (length > kMaxMessageSize) return false;
   message.resize(length);
   return receiveAll(socket, message.data(), length, deadline);
 }
 
 int connectTo(const std::string& path, const Deadline& deadline, std::string* why) {
-  sockaddr_un address{};
-  if (path.size() >= sizeof address.sun_path) return -1;
-  address.sun_family = AF_UNIX;
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  sockaddr_un address;
+  if (!unixSocketAddress(path, address)) return -1;
   const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (socket < 0) return -1;
   constexpr auto kRetryPause = std::chrono::milliseconds(10);
@@ -218,13 +236,18 @@ bool isPrivateDirectory(int directory, std::string& why) {
   return true;
 }
 
-int openPrivateDirectory(const std::string& path, std::string& why) {
-  const int directory = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (directory < 0) {
+int openFolder(const std::string& path, std::string& why) {
+  const int folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder < 0) {
     why = errno == ELOOP || errno == ENOTDIR ? "it is a symbolic link or not a folder"
                                              : std::strerror(errno);
-    return -1;
   }
+  return folder;
+}
+
+int openPrivateDirectory(const std::string& path, std::string& why) {
+  const int directory = openFolder(path, why);
+  if (directory < 0) return -1;
   if (!isPrivateDirectory(directory, why)) {
     close(directory);
     return -1;

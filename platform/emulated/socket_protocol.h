@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+struct sockaddr_un;
+
 namespace emulated {
 
 constexpr uint32_t kMaxMessageSize = 4096;
@@ -95,6 +97,15 @@ bool receiveMessage(int socket, std::vector<uint8_t>& message, const Deadline& d
 // what was wrong when the peer was someone else). A listener whose queue is
 // full (a stopped emulator) is retried until the deadline, never waited on.
 int connectTo(const std::string& path, const Deadline& deadline, std::string* why = nullptr);
+
+// "NAME.sock": the entries of the socket folder that are displays.
+bool isDisplaySocketName(const std::string& name);
+// The address of the Unix socket at path; false when the path does not fit.
+bool unixSocketAddress(const std::string& path, sockaddr_un& address);
+// The length that a message's 4-byte header announces.
+uint32_t messageLength(const uint8_t* header);
+// The folder at path, opened without following a symbolic link; -1 with the reason.
+int openFolder(const std::string& path, std::string& why);
 
 // The socket folder may be trusted only when it is a real folder (not a
 // symbolic link), owned by this user, with mode 0700; checked on the opened

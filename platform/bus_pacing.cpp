@@ -1,5 +1,6 @@
 #include "platform/bus_pacing.h"
 
+#include <chrono>
 #include <map>
 #include <mutex>
 
@@ -14,6 +15,12 @@ std::mutex gMutex;
 std::map<std::string, LastMessage> gLastMessages;
 
 }  // namespace
+
+uint64_t steadyNowMs() {
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
+}
 
 void paceBeforeMessage(const std::string& bus, uint64_t nowMs,
                        const std::function<void(uint32_t)>& pause) {

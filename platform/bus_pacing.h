@@ -14,6 +14,9 @@ namespace platform {
 
 constexpr uint32_t kPauseAfterWriteMs = 50;
 
+// The monotonic clock the pacing is kept on, in milliseconds.
+uint64_t steadyNowMs();
+
 // Pauses, through pause, as long as the bus still needs after its last write
 // (or, on a bus this process has not used before, the full pause).
 void paceBeforeMessage(const std::string& bus, uint64_t nowMs,

@@ -75,17 +75,12 @@ class SocketDevice : public platform::I2CDevice {
   // the host to it), so its bus is paced as a real bus is.
   template <typename Transfer>
   bool paced(bool isWrite, Transfer transfer) {
-    platform::paceBeforeMessage(path_, nowMs(), [](uint32_t ms) {
+    platform::paceBeforeMessage(path_, platform::steadyNowMs(), [](uint32_t ms) {
       std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     });
     const bool done = transfer();
-    platform::recordMessage(path_, nowMs(), isWrite);
+    platform::recordMessage(path_, platform::steadyNowMs(), isWrite);
     return done;
-  }
-  static uint64_t nowMs() {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count());
   }
 
   int socket_;

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <ctime>
 
 #include "platform/bus_pacing.h"
@@ -26,11 +25,7 @@ class RealSyscalls : public I2CSyscalls {
     while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
     }
   }
-  uint64_t nowMs() override {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count());
-  }
+  uint64_t nowMs() override { return steadyNowMs(); }
 };
 
 // I2C messages carry at most this many bytes in one transfer (i2c-dev's limit).

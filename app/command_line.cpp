@@ -48,10 +48,14 @@ class RunningInstance {
     error = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
     return std::nullopt;
   }
-  std::optional<QVariantMap> properties(QString& error) {
+  // The running instance's properties; ends this start when they cannot be read.
+  QVariantMap properties() {
+    QString error;
     const auto reply =
         call("org.freedesktop.DBus.Properties", "GetAll", {QString(kControlInterface)}, error);
-    if (!reply || reply->arguments().size() != 1) return std::nullopt;
+    if (!reply || reply->arguments().size() != 1) {
+      fail(model_, "cannot read the running instance's state: " + error, 1);
+    }
     return qdbus_cast<QVariantMap>(reply->arguments()[0]);
   }
 
@@ -60,15 +64,13 @@ class RunningInstance {
   QDBusConnection bus_;
 };
 
-int printStatus(RunningInstance& instance, const ModelProfile& model) {
-  QString error;
-  const auto values = instance.properties(error);
-  if (!values) fail(model, "cannot read the running instance's state: " + error, 1);
-  const unsigned mode = values->value("ShowMode").toUInt();
-  const unsigned resolution = values->value("ResCommMode").toUInt();
-  std::printf("online: %s\n", values->value("Online").toBool() ? "yes" : "no");
+int printStatus(RunningInstance& instance) {
+  const QVariantMap values = instance.properties();
+  const unsigned mode = values.value("ShowMode").toUInt();
+  const unsigned resolution = values.value("ResCommMode").toUInt();
+  std::printf("online: %s\n", values.value("Online").toBool() ? "yes" : "no");
   std::printf("mode: %s (%u)\n", qPrintable(showModeName(mode)), mode);
-  std::printf("threshold: %u\n", values->value("Threshold").toUInt());
+  std::printf("threshold: %u\n", values.value("Threshold").toUInt());
   std::printf("resolution mode: %s (%u)\n",
               resolution == 1   ? "flexible"
               : resolution == 2 ? "fixed"
@@ -96,15 +98,13 @@ int carryOut(RunningInstance& instance, const ModelProfile& model, const Command
       method = "Refresh";
       break;
     case Command::kStatus:
-      return printStatus(instance, model);
+      return printStatus(instance);
     case Command::kResolution:
       method = "SetResolutionMode";
       arguments = {uint(command.argument == "flexible" ? 1 : 2)};
       break;
     case Command::kMode: {
-      const auto values = instance.properties(error);
-      if (!values) fail(model, "cannot read the running instance's state: " + error, 1);
-      const unsigned resolution = values->value("ResCommMode").toUInt();
+      const unsigned resolution = instance.properties().value("ResCommMode").toUInt();
       const unsigned mode = showModeFor(command.argument, resolution);
       if (mode == 0) {
         fail(model,

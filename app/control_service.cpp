@@ -112,20 +112,7 @@ QDBusMessage ControlService::setShowMode(const QDBusMessage& message) {
   if (MonitorOnline.load() == 0) {
     return message.createErrorReply(kOfflineError, "Cannot detect Talvex Display exist");
   }
-  ViewController* panel = window_.panel();
-  switch (mode) {
-    case 1:
-    case 4:
-      panel->A5Action();
-      break;
-    case 2:
-    case 5:
-      panel->A2Action();
-      break;
-    default:
-      panel->A16Action();
-      break;
-  }
+  window_.panel()->switchToShowMode(mode);
   return message.createReply();
 }
 
@@ -143,12 +130,6 @@ QDBusMessage ControlService::setResolutionMode(const QDBusMessage& message) {
   panel->WorkModeRadioAction();
   panel->ChangeModeButton();
   return message.createReply();
-}
-
-void ControlService::showWindow() {
-  window_.showNormal();
-  window_.raise();
-  window_.activateWindow();
 }
 
 bool ControlService::handleMessage(const QDBusMessage& message, const QDBusConnection& connection) {
@@ -183,7 +164,7 @@ bool ControlService::handleMessage(const QDBusMessage& message, const QDBusConne
     connection.send(setResolutionMode(message));
     return true;
   } else if (member == "ShowWindow" && noArguments) {
-    showWindow();
+    window_.bringToFront();
   } else if (member == "Quit" && noArguments) {
     connection.send(message.createReply());
     ViewController* panel = window_.panel();

@@ -32,7 +32,6 @@ class ControlService : public QDBusVirtualObject {
   static bool uintArgument(const QDBusMessage& message, uint& value);
   QDBusMessage setShowMode(const QDBusMessage& message);
   QDBusMessage setResolutionMode(const QDBusMessage& message);
-  void showWindow();
 
   const ModelProfile& model_;
   MainWindow& window_;

@@ -2,8 +2,8 @@
 
 #include <QMenuBar>
 
-#include "core/parameters.h"
 #include "link/model_profile.h"
+#include "ui/language_text.h"
 #include "ui/view_controller.h"
 
 MainWindow::MainWindow() {
@@ -29,15 +29,17 @@ MainWindow::MainWindow() {
   retitleMenus();
 }
 
+void MainWindow::bringToFront() {
+  showNormal();
+  raise();
+  activateWindow();
+}
+
 void MainWindow::retitleMenus() {
-  const bool chinese = Language.load() == kLanguageChinese;
-  const auto text = [chinese](const char* english, const char* translated) {
-    return chinese ? QString::fromUtf8(translated) : QString(english);
-  };
-  settings_->setText(text("Settings...", "设置..."));
-  currentSettings_->setText(text("Current settings", "当前设置"));
-  hide_->setText(text("Hide", "隐藏"));
-  quit_->setText(text("Quit", "退出"));
-  helpMenu_->setTitle(text("Help", "帮助"));
-  helpAndLanguage_->setText(text("Help and language...", "帮助和语言..."));
+  settings_->setText(languageText("Settings...", "设置..."));
+  currentSettings_->setText(languageText("Current settings", "当前设置"));
+  hide_->setText(languageText("Hide", "隐藏"));
+  quit_->setText(languageText("Quit", "退出"));
+  helpMenu_->setTitle(languageText("Help", "帮助"));
+  helpAndLanguage_->setText(languageText("Help and language...", "帮助和语言..."));
 }

@@ -12,6 +12,8 @@ class MainWindow : public QMainWindow {
  public:
   MainWindow();
   ViewController* panel() const { return panel_; }
+  // Shown, restored and in front of the other windows.
+  void bringToFront();
 
  private:
   void retitleMenus();

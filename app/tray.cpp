@@ -4,28 +4,19 @@
 #include "app/control_names.h"
 #include "app/main_window.h"
 #include "core/app_delegate.h"
-#include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "platform/qt/program_icon.h"
+#include "ui/language_text.h"
 #include "ui/view_controller.h"
 
 namespace {
 
 constexpr int kWatchIntervalMs = 1000;
 
-// The panel's three mode buttons, in the menu's order, and the ShowMode
-// each stands for in the flexible (1) and fixed (2) resolution modes.
-struct ModeButton {
-  void (ViewController::*action)();
-  unsigned flexibleMode;
-  unsigned fixedMode;
-};
-constexpr ModeButton kModeButtons[] = {{&ViewController::A5Action, 1, 4},
-                                       {&ViewController::A2Action, 2, 5},
-                                       {&ViewController::A16Action, 3, 6}};
-
-QString text(const char* english, const char* chinese) {
-  return Language.load() == kLanguageChinese ? QString::fromUtf8(chinese) : QString(english);
+// The ShowMode of the panel's mode button 0 (A5/Floyd), 1 (A2) or 2 (A16) in
+// the current resolution mode: 1 to 3 when flexible, 4 to 6 when fixed.
+unsigned showModeOfButton(int button) {
+  return static_cast<unsigned>(button) + (ResCommMode.load() == 2 ? 4 : 1);
 }
 
 }  // namespace
@@ -42,11 +33,7 @@ Tray::Tray(const ModelProfile& model, MainWindow& window, AppDelegate& delegate)
   settings_ = menu_.addAction(QString(), [this] { window_.panel()->presentSettings(); });
   currentSettings_ =
       menu_.addAction(QString(), [this] { window_.panel()->presentCurrentSettings(); });
-  showWindow_ = menu_.addAction(QString(), [this] {
-    window_.showNormal();
-    window_.raise();
-    window_.activateWindow();
-  });
+  showWindow_ = menu_.addAction(QString(), [this] { window_.bringToFront(); });
   startAtLogin_ = menu_.addAction(QString(), [this](bool on) {
     setAutostart(model_, on);
     startAtLogin_->setChecked(autostartEnabled(model_));
@@ -73,20 +60,18 @@ bool Tray::show() {
 }
 
 void Tray::refreshMenu() {
-  const unsigned resolution = ResCommMode.load() == 2 ? 2 : 1;
   for (int button = 0; button < 3; ++button) {
-    const ModeButton& mode = kModeButtons[button];
-    const unsigned showMode = resolution == 1 ? mode.flexibleMode : mode.fixedMode;
+    const unsigned showMode = showModeOfButton(button);
     modes_[button]->setText(showModeName(showMode));
     modes_[button]->setChecked(ShowMode.load() == showMode);
   }
-  refresh_->setText(text("Refresh", "刷新"));
-  settings_->setText(text("Settings...", "设置..."));
-  currentSettings_->setText(text("Current settings...", "当前设置..."));
-  showWindow_->setText(text("Show window", "显示窗口"));
-  startAtLogin_->setText(text("Start at login", "登录时启动"));
+  refresh_->setText(languageText("Refresh", "刷新"));
+  settings_->setText(languageText("Settings...", "设置..."));
+  currentSettings_->setText(languageText("Current settings...", "当前设置..."));
+  showWindow_->setText(languageText("Show window", "显示窗口"));
+  startAtLogin_->setText(languageText("Start at login", "登录时启动"));
   startAtLogin_->setChecked(autostartEnabled(model_));
-  quit_->setText(text("Quit", "退出"));
+  quit_->setText(languageText("Quit", "退出"));
 }
 
 void Tray::refreshIcon() {
@@ -95,13 +80,13 @@ void Tray::refreshIcon() {
   shownOnline_ = online;
   const QIcon icon = platform::programIcon();
   icon_.setIcon(online ? icon : QIcon(icon.pixmap(64, QIcon::Disabled)));
-  icon_.setToolTip(
-      QString("%1: %2").arg(model_.programName, online ? text("monitor connected", "显示器已连接")
-                                                       : text("no monitor", "未检测到显示器")));
+  icon_.setToolTip(QString("%1: %2").arg(model_.programName,
+                                         online ? languageText("monitor connected", "显示器已连接")
+                                                : languageText("no monitor", "未检测到显示器")));
 }
 
 void Tray::chooseMode(int button) {
-  (window_.panel()->*kModeButtons[button].action)();
+  window_.panel()->switchToShowMode(showModeOfButton(button));
   refreshMenu();
 }
 
@@ -109,6 +94,6 @@ void Tray::toggleWindow() {
   if (window_.isVisible() && !window_.isMinimized()) {
     window_.hide();
   } else {
-    showWindow_->trigger();
+    window_.bringToFront();
   }
 }

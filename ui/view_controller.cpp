@@ -245,6 +245,25 @@ void ViewController::A16Action() {
   switchMode({3, 6, &ViewController::A16ButtonRef, "Switch to A16 mode.\n", false, true});
 }
 
+void ViewController::switchToShowMode(unsigned showMode) {
+  switch (showMode) {
+    case 1:
+    case 4:
+      A5Action();
+      break;
+    case 2:
+    case 5:
+      A2Action();
+      break;
+    case 3:
+    case 6:
+      A16Action();
+      break;
+    default:
+      break;
+  }
+}
+
 void ViewController::WorkModeRadioAction() {
   if (MonitorOnline.load() == 0) {
     pop_out_warning_window();

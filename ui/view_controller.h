@@ -25,6 +25,9 @@ class ViewController : public QWidget, public MainPanel {
   void A2Action();
   void A5Action();
   void A16Action();
+  // The mode button that stands for a ShowMode: A5 (Floyd) for 1 and 4, A2
+  // for 2 and 5, A16 for 3 and 6.
+  void switchToShowMode(unsigned showMode);
   void WorkModeRadioAction();
   void HelpButtonAction();
   void HideAction();

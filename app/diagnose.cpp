@@ -57,8 +57,7 @@ std::string accessOf(const std::string& path) {
 std::string printableName(const uint8_t* edid) {
   std::string name;
   for (size_t i = 0; i < 13 && edid[kEDIDNameOffset + i] != '\n'; ++i) {
-    const uint8_t byte = edid[kEDIDNameOffset + i];
-    name += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.';
+    name += printableEDIDByte(edid[kEDIDNameOffset + i]);
   }
   return name;
 }
@@ -83,8 +82,7 @@ bool diagnoseBus(const ModelProfile& model, platform::DisplayID display, uint32_
     return false;
   }
   std::printf("; EDID name \"%s\"", printableName(edid).c_str());
-  if (std::strncmp(reinterpret_cast<const char*>(edid + kEDIDNameOffset), model.edidName,
-                   model.edidNameLength) != 0) {
+  if (!EDIDNamesThisModel(edid)) {
     std::printf("\n");
     return false;
   }

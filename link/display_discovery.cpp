@@ -40,13 +40,19 @@ void logBusOutcome(uint32_t displayID, uint32_t bus, const char* finding) {
   }
 }
 
-// The EDID's name bytes as the log shows them: bytes that are not printable
-// (an unreadable EDID is all zeros) as '.', so the line is never cut short.
-char printable(uint8_t byte) {
+}  // namespace
+
+// Bytes that are not printable (an unreadable EDID is all zeros) show as '.',
+// so a log line is never cut short.
+char printableEDIDByte(uint8_t byte) {
   return byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.';
 }
 
-}  // namespace
+bool EDIDNamesThisModel(const uint8_t* edid) {
+  const ModelProfile& model = profile();
+  return std::strncmp(reinterpret_cast<const char*>(edid + kEDIDNameOffset), model.edidName,
+                      model.edidNameLength) == 0;
+}
 
 bool EDIDRead(platform::I2CConnection* connection, uint8_t* edid) {
   platform::I2CRequest request{};
@@ -96,7 +102,6 @@ bool ValidationEDID(uint32_t displayID) {
   if (!service) return false;
   displays.registryEntryPath(*service);  // its outcome plays no part here
   const uint32_t busCount = displays.i2cInterfaceCount(*service).value_or(0);
-  const ModelProfile& model = profile();
   for (uint32_t bus = 0; bus < busCount; ++bus) {
     toStandardError(format("/* Bus %u: */\n", bus));
     auto connection = openDisplayBus(*service, bus);
@@ -108,10 +113,10 @@ bool ValidationEDID(uint32_t displayID) {
     EDIDRead(connection.get(), edid);
     connection.reset();
     const uint8_t* name = edid + kEDIDNameOffset;
-    tl_log("%c%c%c%c%c%c\n", printable(name[0]), printable(name[1]), printable(name[2]),
-           printable(name[3]), printable(name[4]), printable(name[5]));
-    if (std::strncmp(reinterpret_cast<const char*>(name), model.edidName, model.edidNameLength) ==
-        0) {
+    tl_log("%c%c%c%c%c%c\n", printableEDIDByte(name[0]), printableEDIDByte(name[1]),
+           printableEDIDByte(name[2]), printableEDIDByte(name[3]), printableEDIDByte(name[4]),
+           printableEDIDByte(name[5]));
+    if (EDIDNamesThisModel(edid)) {
       tl_log("found talvex monitor.\n");
       return true;
     }

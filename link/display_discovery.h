@@ -15,4 +15,8 @@ bool EDIDRead(platform::I2CConnection* connection, uint8_t* edid);
 int EDIDSum(const uint8_t* bytes, size_t count);
 void EDIDDump(const uint8_t* bytes, size_t count);
 bool ValidationEDID(uint32_t displayID);
+// True when the EDID's monitor name is this model's.
+bool EDIDNamesThisModel(const uint8_t* edid);
+// An EDID name byte as the log shows it: '.' for a byte that is not printable.
+char printableEDIDByte(uint8_t byte);
 bool DetectMonitor();

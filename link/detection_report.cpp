@@ -13,14 +13,12 @@ int weight(platform::BusCause cause) {
   using platform::BusCause;
   switch (cause) {
     case BusCause::kNoAccess:
-      return 6;
-    case BusCause::kBusy:
       return 5;
-    case BusCause::kNoAnswer:
+    case BusCause::kBusy:
       return 4;
-    case BusCause::kUnsupported:
+    case BusCause::kNoAnswer:
       return 3;
-    case BusCause::kBadReply:
+    case BusCause::kUnsupported:
       return 2;
     case BusCause::kNoDevice:
       return 1;

@@ -16,10 +16,6 @@ const char* busCauseText(BusCause cause) {
       return "busy: another program holds the bus";
     case BusCause::kNoAnswer:
       return "no answer (is DDC/CI on in the monitor's menu?)";
-    case BusCause::kBadReply:
-      return "bad reply";
-    case BusCause::kNotDisplayBus:
-      return "not a display adapter's bus";
     case BusCause::kUnsupported:
       return "transfer not supported by the adapter";
   }

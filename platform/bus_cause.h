@@ -8,14 +8,12 @@
 namespace platform {
 
 enum class BusCause : uint8_t {
-  kNone,           // it worked, or nothing was tried
-  kNoDevice,       // no /dev/i2c-N: i2c-dev is not loaded, or the bus went away
-  kNoAccess,       // the user may not open the bus (udev rule not in effect yet)
-  kBusy,           // another program holds the bus
-  kNoAnswer,       // the monitor did not answer (DDC/CI off in its menu, or no monitor)
-  kBadReply,       // an answer that is not a valid reply
-  kNotDisplayBus,  // the bus does not belong to a display adapter
-  kUnsupported,    // the adapter cannot do the transfer
+  kNone,         // it worked, or nothing was tried
+  kNoDevice,     // no /dev/i2c-N: i2c-dev is not loaded, or the bus went away
+  kNoAccess,     // the user may not open the bus (udev rule not in effect yet)
+  kBusy,         // another program holds the bus
+  kNoAnswer,     // the monitor did not answer (DDC/CI off in its menu, or no monitor)
+  kUnsupported,  // the adapter cannot do the transfer
 };
 
 // A short English text ("no access", "busy" ...), for log lines.

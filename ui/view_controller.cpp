@@ -159,8 +159,6 @@ void ViewController::showLinkState() {
                                   : QString("No I2C buses: load i2c-dev (sudo modprobe i2c-dev)"));
       break;
     case BusCause::kUnsupported:
-    case BusCause::kBadReply:
-    case BusCause::kNotDisplayBus:
       StatusLine->setText(chinese ? text("%1 无法进行 DDC/CI 通信").arg(bus)
                                   : QString("%1 cannot carry DDC/CI").arg(bus));
       break;

@@ -17,6 +17,8 @@ import tempfile
 import time
 
 HEARTBEAT = "51 84 03 08 01 01 b0"
+# ShowMode 5 (A2, fixed), ResCommMode 2, contrast hotkeys on, Threshold 200.
+A2_FIXED_SETTINGS = [0, 1, 0, 120, 600, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7, 262144, 2]
 STATUS_REQUEST = "51 82 01 08 01 01 b4"
 
 
@@ -26,6 +28,10 @@ def frame(type_byte, value):
     for byte in payload:
         checksum ^= byte
     return " ".join("%02x" % b for b in payload + [checksum])
+
+
+# Mode A2 in the fixed resolution mode, the clear, resolution mode 2.
+CONNECTION_SEQUENCE = [frame(7, 5), frame(6, 1), frame(4, 2)]
 
 
 class Run:
@@ -112,6 +118,23 @@ class Run:
             time.sleep(0.2)
         raise AssertionError("timed out waiting for " + what)
 
+    def start_connected(self, seconds):
+        """Starts with A2_FIXED_SETTINGS and waits for the connection sequence and heartbeats."""
+        self.write_private_data(A2_FIXED_SETTINGS)
+        self.start()
+        self.wait_for_sequence(CONNECTION_SEQUENCE, seconds)
+        self.wait_for(lambda: self.writes().count(HEARTBEAT) >= 3, 15, "heartbeats")
+
+    def window_named(self, name):
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                               env=self.env, capture_output=True, text=True).stdout.split()
+        assert found, "no window named " + name
+        return found[0]
+
+    def type_into(self, window, *keys):
+        subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", *keys], env=self.env,
+                       check=False)
+
     def wait_for_sequence(self, frames, seconds, since_ms=0):
         def found():
             sent = self.writes(since_ms)
@@ -124,14 +147,8 @@ class Run:
 
 
 def check(run):
-    # ShowMode 5 (A2, fixed), ResCommMode 2, contrast hotkeys on, Threshold 200.
-    run.write_private_data([0, 1, 0, 120, 600, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7,
-                            262144, 2])
-    run.start()
-
     # Connection sequence from the private data file, then heartbeats and polls.
-    run.wait_for_sequence([frame(7, 5), frame(6, 1), frame(4, 2)], 30)
-    run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 3, 15, "heartbeats")
+    run.start_connected(30)
     assert STATUS_REQUEST in run.writes(), "no status request on the wire"
     print("connection sequence and heartbeats: ok")
 
@@ -142,26 +159,19 @@ def check(run):
     print("mode from the monitor: ok")
 
     # The contrast-up hotkey typed into the program's window reaches the wire.
-    window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", run.program], env=run.env,
-                            capture_output=True, text=True).stdout.split()
-    assert window, "the program's window was not found"
-    icon = subprocess.run(["xprop", "-id", window[0], "_NET_WM_ICON"], env=run.env,
+    window = run.window_named(run.program)
+    icon = subprocess.run(["xprop", "-id", window, "_NET_WM_ICON"], env=run.env,
                           capture_output=True, text=True).stdout
     assert "_NET_WM_ICON(CARDINAL)" in icon, "the window has no icon"
     mark = run.now_ms()
-    subprocess.run(["xdotool", "windowfocus", "--sync", window[0], "key", "ctrl+u"], env=run.env,
-                   check=False)
+    run.type_into(window, "ctrl+u")
     run.wait_for_sequence([frame(10, 210)], 10, mark)
     run.wait_for(lambda: run.output().count("Press Contrast up hotkey.") == 1, 5, "one press")
     print("contrast hotkey in the program's window: ok")
 
     # The same hotkey typed into another program's window reaches the handler once.
-    other = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "emulator"],
-                           env=run.env, capture_output=True, text=True).stdout.split()
-    assert other, "the emulator's window was not found"
     mark = run.now_ms()
-    subprocess.run(["xdotool", "windowfocus", "--sync", other[0], "key", "ctrl+u"], env=run.env,
-                   check=False)
+    run.type_into(run.window_named("emulator"), "ctrl+u")
     run.wait_for_sequence([frame(10, 220)], 10, mark)
     time.sleep(1)
     assert run.output().count("Press Contrast up hotkey.") == 2, "the press was seen twice"
@@ -169,8 +179,7 @@ def check(run):
 
     # With Caps Lock on, Control+U is another combination, in the program's
     # window as in any other.
-    subprocess.run(["xdotool", "windowfocus", "--sync", window[0], "key", "Caps_Lock", "ctrl+u",
-                    "Caps_Lock"], env=run.env, check=False)
+    run.type_into(window, "Caps_Lock", "ctrl+u", "Caps_Lock")
     time.sleep(1.5)
     assert run.output().count("Press Contrast up hotkey.") == 2, "Caps Lock was not seen"
     print("Caps Lock in the program's window: ok")
@@ -180,7 +189,7 @@ def check(run):
     run.wait_for(lambda: run.output().count("before sleep 10s.") >= 1, 30, "the link to drop")
     mark = run.now_ms()
     run.command("plug")
-    run.wait_for_sequence([frame(7, 5), frame(6, 1), frame(4, 2)], 30, mark)
+    run.wait_for_sequence(CONNECTION_SEQUENCE, 30, mark)
     print("unplug and plug: ok")
 
     run.check_pacing()

@@ -12,7 +12,7 @@ import subprocess
 import sys
 import time
 
-from e2e_run import HEARTBEAT, Run, frame, run_checks
+from e2e_run import CONNECTION_SEQUENCE, HEARTBEAT, Run, frame, run_checks
 
 SMBUS, PANEL_BUS, MONITOR_BUS, AUX_BUS = 0, 3, 5, 7
 FAKE_DESKTOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake_desktop.py")
@@ -95,22 +95,14 @@ class RealBackendRun(Run):
 
 
 def check(run):
-    run.write_private_data([0, 1, 0, 120, 600, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7,
-                            262144, 2])
-    run.start()
-    run.wait_for_sequence([frame(7, 5), frame(6, 1), frame(4, 2)], 40)
-    run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 3, 15, "heartbeats")
+    run.start_connected(40)
     output = run.output()
     assert "/dev/i2c-%d: no answer" % PANEL_BUS in output, "no cause for the panel's bus"
     assert "/dev/i2c-%d" % SMBUS not in run.opened(), "the SMBus controller was opened"
     print("connection through /dev/i2c-%d past a colliding connector_id: ok" % MONITOR_BUS)
 
-    window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", run.program],
-                            env=run.env, capture_output=True, text=True).stdout.split()
-    assert window, "the program's window was not found"
     mark = run.now_ms()
-    subprocess.run(["xdotool", "windowfocus", "--sync", window[0], "key", "ctrl+u"], env=run.env,
-                   check=False)
+    run.type_into(run.window_named(run.program), "ctrl+u")
     run.wait_for_sequence([frame(10, 210)], 10, mark)
     print("hotkey: ok")
 
@@ -130,7 +122,7 @@ def check(run):
     mark = run.now_ms()
     run.command("plug")
     run.set_status("card1-HDMI-A-1", "connected")
-    run.wait_for_sequence([frame(7, 5), frame(6, 1), frame(4, 2)], 40, mark)
+    run.wait_for_sequence(CONNECTION_SEQUENCE, 40, mark)
     print("unplug and replug: ok")
 
     run.check_pacing()

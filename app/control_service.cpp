@@ -137,12 +137,13 @@ bool ControlService::handleMessage(const QDBusMessage& message, const QDBusConne
   if (message.interface() == kPropertiesInterface) {
     const QVariantList arguments = message.arguments();
     const bool ours = !arguments.isEmpty() && arguments[0].toString() == kControlInterface;
+    const QVariantMap values = properties();
     if (member == "GetAll" && ours) {
-      connection.send(message.createReply(properties()));
+      connection.send(message.createReply(values));
     } else if (member == "Get" && ours && arguments.size() == 2 &&
-               properties().contains(arguments[1].toString())) {
+               values.contains(arguments[1].toString())) {
       connection.send(message.createReply(
-          QVariant::fromValue(QDBusVariant(properties().value(arguments[1].toString())))));
+          QVariant::fromValue(QDBusVariant(values.value(arguments[1].toString())))));
     } else if (member == "Set") {
       connection.send(message.createErrorReply("org.freedesktop.DBus.Error.PropertyReadOnly",
                                                "The properties are read-only"));

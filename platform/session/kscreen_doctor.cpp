@@ -41,13 +41,6 @@ std::optional<ToolOutput> KScreenDoctor::find(const MonitorName& monitor) {
   return std::nullopt;
 }
 
-std::string kwinConnectorName(const std::string& drmConnector) {
-  if (drmConnector.rfind("card", 0) == 0 && drmConnector.find('-') != std::string::npos) {
-    return drmConnector.substr(drmConnector.find('-') + 1);
-  }
-  return drmConnector;
-}
-
 bool KScreenDoctor::available() {
   return outputToolInstalled(kProgram);
 }

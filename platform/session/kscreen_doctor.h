@@ -18,7 +18,4 @@ class KScreenDoctor : public OutputToolScreenModes {
                double refresh) override;
 };
 
-// KWin's (and wlroots') name of a DRM connector: "card1-HDMI-A-1" -> "HDMI-A-1".
-std::string kwinConnectorName(const std::string& drmConnector);
-
 }  // namespace platform::session

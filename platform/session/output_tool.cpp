@@ -11,6 +11,13 @@ constexpr qint64 kMaxOutput = 4 * 1024 * 1024;
 
 }  // namespace
 
+std::string kwinConnectorName(const std::string& drmConnector) {
+  if (drmConnector.rfind("card", 0) == 0 && drmConnector.find('-') != std::string::npos) {
+    return drmConnector.substr(drmConnector.find('-') + 1);
+  }
+  return drmConnector;
+}
+
 std::optional<QByteArray> runOutputTool(const char* program, const QStringList& arguments) {
   QProcess process;
   process.start(program, arguments);

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QStringList>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/display_services.h"
@@ -27,6 +28,9 @@ struct ToolOutput {
 // The refresh rate for a new size: the one shown now if the size has it,
 // else the size's first; nullopt when the output has no such size.
 std::optional<double> refreshFor(const ToolOutput& output, uint64_t width, uint64_t height);
+
+// KWin's and wlroots' name of a DRM connector: "card1-HDMI-A-1" -> "HDMI-A-1".
+std::string kwinConnectorName(const std::string& drmConnector);
 
 // A compositor reached through its display tool: the tool lists the
 // monitor's output, and sets one output's mode.

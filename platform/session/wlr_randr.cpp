@@ -3,7 +3,6 @@
 #include <QRegularExpression>
 #include <QString>
 
-#include "platform/session/kscreen_doctor.h"
 #include "platform/session/output_tool.h"
 
 namespace platform::session {

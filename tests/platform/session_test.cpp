@@ -11,8 +11,8 @@
 
 #include "platform/key_codes.h"
 #include "platform/session/global_shortcuts_portal.h"
-#include "platform/session/kscreen_doctor.h"
 #include "platform/session/mutter_display_config.h"
+#include "platform/session/output_tool.h"
 #include "platform/session/session_type.h"
 
 namespace {

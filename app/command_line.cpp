@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "app/control_names.h"
+#include "core/mode_table.h"
 #include "platform/version.h"
 
 namespace {
@@ -25,12 +26,19 @@ constexpr const char* kProbeConnection = "quillmark-command-line";
 
 // The ShowMode a mode name stands for in a resolution mode, or 0 there.
 unsigned showModeFor(const QString& name, unsigned resolution) {
-  const QString mode = name.toLower();
-  if (mode == "a2") return resolution == 1 ? 2 : 5;
-  if (mode == "a16") return resolution == 1 ? 3 : 6;
-  if (mode == "floyd") return resolution == 1 ? 1 : 0;
-  if (mode == "a5") return resolution == 2 ? 4 : 0;
-  return 0;
+  return showModeNamed(name.toUtf8().constData(), resolution);
+}
+
+// "floyd, a2, a16": the names of a resolution mode's modes, or of all of them.
+QString modeNames(unsigned resolution) {
+  QStringList names;
+  for (const ModeRow& row : modeRows()) {
+    const QString name = QString(row.name).toLower();
+    if ((resolution == 0 || row.resolutionMode == resolution) && !names.contains(name)) {
+      names << name;
+    }
+  }
+  return names.join(", ");
 }
 
 class RunningInstance {
@@ -69,7 +77,8 @@ int printStatus(RunningInstance& instance) {
   const unsigned mode = values.value("ShowMode").toUInt();
   const unsigned resolution = values.value("ResCommMode").toUInt();
   std::printf("online: %s\n", values.value("Online").toBool() ? "yes" : "no");
-  std::printf("mode: %s (%u)\n", qPrintable(showModeName(mode)), mode);
+  const ModeRow* row = modeRow(mode);
+  std::printf("mode: %s (%u)\n", row != nullptr ? row->name : "unknown", mode);
   std::printf("threshold: %u\n", values.value("Threshold").toUInt());
   std::printf("resolution mode: %s (%u)\n",
               resolution == 1   ? "flexible"
@@ -110,7 +119,7 @@ int carryOut(RunningInstance& instance, const ModelProfile& model, const Command
         fail(model,
              QString("mode %1 is not one of the %2 resolution mode's: %3")
                  .arg(command.argument, resolution == 1 ? "flexible" : "fixed",
-                      resolution == 1 ? "floyd, a2, a16" : "a5, a2, a16"),
+                      modeNames(resolution)),
              1);
       }
       method = "SetShowMode";
@@ -137,9 +146,10 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
   const QCommandLineOption contrastUp("contrast-up", "Raise the contrast threshold by 10.");
   const QCommandLineOption contrastDown("contrast-down", "Lower the contrast threshold by 10.");
   const QCommandLineOption refresh("refresh", "Refresh the screen against ghosting.");
-  const QCommandLineOption mode(
-      "mode", "Switch to a display mode: floyd, a2, a16 (flexible) or a5, a2, a16 (fixed).",
-      "name");
+  const QCommandLineOption mode("mode",
+                                QString("Switch to a display mode: %1 (flexible) or %2 (fixed).")
+                                    .arg(modeNames(1), modeNames(2)),
+                                "name");
   const QCommandLineOption resolution("resolution", "Switch the resolution mode.",
                                       "flexible|fixed");
   const QCommandLineOption status("status", "Print online, mode, threshold and resolution mode.");
@@ -177,7 +187,7 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
   }
   if (command.action == Command::kMode && showModeFor(command.argument, 1) == 0 &&
       showModeFor(command.argument, 2) == 0) {
-    fail(model, "unknown mode " + command.argument + "; the modes are floyd, a2, a5, a16", 2);
+    fail(model, "unknown mode " + command.argument + "; the modes are " + modeNames(0), 2);
   }
   if (command.action == Command::kResolution && command.argument != "flexible" &&
       command.argument != "fixed") {

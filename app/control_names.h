@@ -13,9 +13,3 @@ inline constexpr const char* kOfflineError = "com.talvex.QuillmarkControl.Error.
 inline QString controlServiceName(const ModelProfile& model) {
   return QString("com.talvex.%1").arg(model.programName);
 }
-
-// The display name of a ShowMode value (Floyd, A2, A16, A5, A2, A16).
-inline QString showModeName(unsigned mode) {
-  static const char* const kNames[] = {"", "Floyd", "A2", "A16", "A5", "A2", "A16"};
-  return mode >= 1 && mode <= 6 ? QString(kNames[mode]) : QString("unknown");
-}

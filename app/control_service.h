@@ -4,17 +4,19 @@
 // main panel do, properties of the monitor's state with PropertiesChanged.
 // Owning the bus name is what makes this instance the only one.
 
+#include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
-#include <QDBusVirtualObject>
-#include <QTimer>
-#include <QVariantMap>
+#include <QDBusMessage>
+#include <QObject>
 
+#include "core/monitor_actions.h"
 #include "link/model_profile.h"
 
 class AppDelegate;
 class MainWindow;
+struct MonitorState;
 
-class ControlService : public QDBusVirtualObject {
+class ControlService : public QObject {
  public:
   ControlService(const ModelProfile& model, MainWindow& window, AppDelegate& delegate);
 
@@ -22,21 +24,52 @@ class ControlService : public QDBusVirtualObject {
   // instance has the name.
   bool registerOn(QDBusConnection bus);
 
-  QString introspect(const QString& path) const override;
-  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
+  const ModelProfile& model() const { return model_; }
+  MainWindow& window() const { return window_; }
+  AppDelegate& delegate() const { return delegate_; }
+  QDBusConnection bus() const { return bus_; }
 
  private:
-  QVariantMap properties() const;
-  void announceChanges();
-  // Checks a single uint argument; on success value holds it.
-  static bool uintArgument(const QDBusMessage& message, uint& value);
-  QDBusMessage setShowMode(const QDBusMessage& message);
-  QDBusMessage setResolutionMode(const QDBusMessage& message);
+  void announceChanges(const MonitorState& before, const MonitorState& now);
 
   const ModelProfile& model_;
   MainWindow& window_;
   AppDelegate& delegate_;
   QDBusConnection bus_{QString()};
-  QVariantMap announced_;
-  QTimer watch_;
+};
+
+// The interface itself: Qt's adaptor carries its methods, its properties and
+// org.freedesktop.DBus.Properties.
+class ControlAdaptor : public QDBusAbstractAdaptor {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "com.talvex.QuillmarkControl")
+  Q_PROPERTY(bool Online READ online)
+  Q_PROPERTY(uint ShowMode READ showMode)
+  Q_PROPERTY(uint Threshold READ threshold)
+  Q_PROPERTY(uint ResCommMode READ resCommMode)
+  Q_PROPERTY(QString Model READ modelName)
+
+ public:
+  explicit ControlAdaptor(ControlService& service);
+
+  bool online() const;
+  uint showMode() const;
+  uint threshold() const;
+  uint resCommMode() const;
+  QString modelName() const;
+
+ public slots:
+  void ContrastUp();
+  void ContrastDown();
+  void Refresh();
+  void SetShowMode(uint mode, const QDBusMessage& message);
+  void SetResolutionMode(uint mode, const QDBusMessage& message);
+  void ShowWindow();
+  void Quit();
+
+ private:
+  // Answers an action's call with the error its result calls for, if any.
+  void answer(ActionResult result, const QDBusMessage& message, const QString& invalidText);
+
+  ControlService& service_;
 };

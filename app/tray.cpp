@@ -4,19 +4,23 @@
 #include "app/control_names.h"
 #include "app/main_window.h"
 #include "core/app_delegate.h"
+#include "core/mode_table.h"
+#include "core/monitor_actions.h"
+#include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "platform/qt/program_icon.h"
 #include "ui/language_text.h"
+#include "ui/state_watch.h"
 #include "ui/view_controller.h"
+#include "ui/warning_alert.h"
 
 namespace {
 
-constexpr int kWatchIntervalMs = 1000;
+constexpr ModeButton kButtons[] = {ModeButton::kA5, ModeButton::kA2, ModeButton::kA16};
 
-// The ShowMode of the panel's mode button 0 (A5/Floyd), 1 (A2) or 2 (A16) in
-// the current resolution mode: 1 to 3 when flexible, 4 to 6 when fixed.
+// The ShowMode of a panel button in the resolution mode in force.
 unsigned showModeOfButton(int button) {
-  return static_cast<unsigned>(button) + (ResCommMode.load() == 2 ? 4 : 1);
+  return showModeOf(kButtons[button], ResCommMode.load());
 }
 
 }  // namespace
@@ -40,29 +44,31 @@ Tray::Tray(const ModelProfile& model, MainWindow& window, AppDelegate& delegate)
   });
   startAtLogin_->setCheckable(true);
   menu_.addSeparator();
-  quit_ = menu_.addAction(QString(), [this] { window_.panel()->ExitAction(); });
+  quit_ = menu_.addAction(QString(), [] { quitProgram(); });
   QObject::connect(&menu_, &QMenu::aboutToShow, [this] { refreshMenu(); });
   QObject::connect(&icon_, &QSystemTrayIcon::activated, [this](auto reason) {
     if (reason == QSystemTrayIcon::Trigger) toggleWindow();
   });
-  QObject::connect(&watch_, &QTimer::timeout, [this] { refreshIcon(); });
   icon_.setContextMenu(&menu_);
   refreshMenu();
 }
 
 bool Tray::show() {
   if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
-  shownOnline_ = MonitorOnline.load() != 1;  // differs, so the first look sets the icon
   refreshIcon();
+  QObject::connect(&stateWatch(), &StateWatch::changed, &menu_,
+                   [this](const MonitorState& before, const MonitorState& now) {
+                     if (before.online != now.online) refreshIcon();
+                   });
   icon_.show();
-  watch_.start(kWatchIntervalMs);
   return true;
 }
 
 void Tray::refreshMenu() {
   for (int button = 0; button < 3; ++button) {
     const unsigned showMode = showModeOfButton(button);
-    modes_[button]->setText(showModeName(showMode));
+    const ModeRow* row = modeRow(showMode);
+    modes_[button]->setText(row != nullptr ? row->name : "");
     modes_[button]->setChecked(ShowMode.load() == showMode);
   }
   refresh_->setText(languageText("Refresh", "刷新"));
@@ -76,8 +82,6 @@ void Tray::refreshMenu() {
 
 void Tray::refreshIcon() {
   const bool online = MonitorOnline.load() == 1;
-  if (online == shownOnline_) return;
-  shownOnline_ = online;
   const QIcon icon = platform::programIcon();
   icon_.setIcon(online ? icon : QIcon(icon.pixmap(64, QIcon::Disabled)));
   icon_.setToolTip(QString("%1: %2").arg(model_.programName,
@@ -86,7 +90,9 @@ void Tray::refreshIcon() {
 }
 
 void Tray::chooseMode(int button) {
-  window_.panel()->switchToShowMode(showModeOfButton(button));
+  if (chooseShowMode(showModeOfButton(button)) == ActionResult::kOffline) {
+    pop_out_warning_window();
+  }
   refreshMenu();
 }
 

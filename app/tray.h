@@ -6,7 +6,6 @@
 
 #include <QMenu>
 #include <QSystemTrayIcon>
-#include <QTimer>
 
 #include "link/model_profile.h"
 
@@ -40,6 +39,4 @@ class Tray {
   QAction* showWindow_;
   QAction* startAtLogin_;
   QAction* quit_;
-  QTimer watch_;
-  bool shownOnline_ = false;
 };

@@ -3,6 +3,7 @@
 // flags that a working pass carries out.
 
 #include "core/app_delegate.h"
+#include "core/mode_table.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/screen_resolution.h"
@@ -29,36 +30,11 @@ void sendResolutionMode() {
 }
 
 void sendThresholdForMode(uint8_t mode, uint8_t value) {
-  switch (mode) {
-    case 1:
-      SendMonitorFloydThreshold(value);
-      break;
-    case 2:
-      SendMonitorA2Threshold(value);
-      break;
-    case 4:
-      SendMonitorLowA5Threshold(value);
-      break;
-    case 5:
-      SendMonitorLowA2Threshold(value);
-      break;
-    default:
-      tl_log("unknown showmode %d.\n", mode);
-  }
-}
-
-// The threshold the worker loads after a mode change; 0 = the mode keeps its threshold.
-uint16_t defaultThresholdForMode(uint8_t mode) {
-  switch (mode) {
-    case 1:
-      return 140;
-    case 2:
-    case 5:
-      return 190;
-    case 4:
-      return 160;
-    default:
-      return 0;
+  const ModeRow* row = modeRow(mode);
+  if (row != nullptr && row->thresholdCommand != nullptr) {
+    row->thresholdCommand(value);
+  } else {
+    tl_log("unknown showmode %d.\n", mode);
   }
 }
 
@@ -190,7 +166,8 @@ void AppDelegate::workingPass() {
     ViewControllerModeChangeFlag = 0;
     const uint8_t mode = ShowMode.load();
     SendModeSelect(mode);
-    if (const uint16_t threshold = defaultThresholdForMode(mode)) {
+    const ModeRow* row = modeRow(mode);
+    if (const uint16_t threshold = row != nullptr ? row->defaultThreshold : 0) {
       Threshold = threshold;
       requestThreshold(threshold);
     }
@@ -228,9 +205,8 @@ void AppDelegate::decodeStatus(const uint8_t* reply) {
       break;
     case 7:
       if (data >= 1 && data <= profile().modeEventMaxData) {
-        int mode = ResCommMode.load() == 2 ? data + 3 : data;
-        if (mode > 6) mode -= 3;
-        ShowMode = static_cast<uint8_t>(mode);
+        const uint8_t mode = showModeOfEvent(data, ResCommMode.load());
+        ShowMode = mode;
         tl_log("____  change to show mode %d, packet_data %d.\n", mode, data);
         postChangeModeButton();
       } else if (data == 8) {

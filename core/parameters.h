@@ -35,5 +35,9 @@ extern const int32_t Display_Y;
 constexpr uint8_t kLanguageChinese = 1;
 constexpr uint8_t kLanguageEnglish = 2;
 
+// AutoFreshTime is held to this range, whatever reached the dialog or the file.
+constexpr uint16_t kShortestRefreshInterval = 15;
+constexpr uint16_t kLongestRefreshInterval = 600;
+
 // Sets every Parameter back to its default, as at program start.
 void resetParameters();

@@ -9,15 +9,10 @@
 #include "core/runtime_flags.h"
 #include "platform/platform.h"
 
-namespace {
-// The settings dialog accepts 15 to 600 s; a hand-edited file may hold anything,
-// and a timer must never fire every few milliseconds.
-constexpr uint16_t kShortestInterval = 15;
-constexpr uint16_t kLongestInterval = 600;
-}  // namespace
-
 void AppDelegate::startRefreshTimer() {
-  const double interval = std::clamp(AutoFreshTime.load(), kShortestInterval, kLongestInterval);
+  // A hand-edited file may hold anything; a timer must never fire every few milliseconds.
+  const double interval =
+      std::clamp(AutoFreshTime.load(), kShortestRefreshInterval, kLongestRefreshInterval);
   auto& app = platform::app();
   RefreshTimer = app.scheduleRepeatingTimer(interval, [this] { autoRefreshTimer(); });
   char line[64];

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/mode_table.h"
 #include "core/parameters.h"
 #include "link/model_profile.h"
 #include "link/tl_log.h"
@@ -17,34 +18,39 @@ uint16_t heldTo(uint16_t value, uint16_t low, uint16_t high) {
   return std::clamp(value, low, high);
 }
 
+ThresholdScale currentScale() {
+  const ModeRow* row = modeRow(ShowMode.load());
+  return row != nullptr ? row->scale : ThresholdScale::kNone;
+}
+
 }  // namespace
 
 uint16_t threshold_calculate(uint16_t threshold) {
-  switch (ShowMode.load()) {
-    case 1:
+  switch (currentScale()) {
+    case ThresholdScale::kFloydLevels:
       return logged(std::clamp<uint16_t>(static_cast<uint16_t>((threshold + 27) / 28), 1, 9));
-    case 2:
-    case 5:
+    case ThresholdScale::kA2Range:
       return logged(heldTo(threshold, 130, 250));
-    case 4:
+    case ThresholdScale::kLowA5Range:
       return logged(heldTo(threshold, profile().lowA5Minimum, profile().lowA5Maximum));
-    default:
-      return logged(0);
+    case ThresholdScale::kNone:
+      break;
   }
+  return logged(0);
 }
 
 uint16_t convert_to_threshold(uint16_t level) {
   const int l = level;
-  switch (ShowMode.load()) {
-    case 1:
+  switch (currentScale()) {
+    case ThresholdScale::kFloydLevels:
       return logged(static_cast<uint16_t>((l - 1) * 28 + 28));
-    case 2:
-    case 5:
+    case ThresholdScale::kA2Range:
       return logged(static_cast<uint16_t>((l - 1) * 15 + 130));
-    case 4:
+    case ThresholdScale::kLowA5Range:
       return logged(
           static_cast<uint16_t>((l - 1) * profile().lowA5LevelStep + profile().lowA5Minimum));
-    default:
-      return logged(0);
+    case ThresholdScale::kNone:
+      break;
   }
+  return logged(0);
 }

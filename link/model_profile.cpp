@@ -22,11 +22,9 @@ constexpr ModelProfile kAlto{
     .endOfPassSleep = 0.5,
     .hotkeysNeedModifier = false,
     .contrastHotkeyClampsToEnds = false,
-    .a16FlexibleCaption = "16",
     .modeActionDisablesButtonAgain = false,
     .fixedModeLabelEnglish = "Fix 800x600 mode",
     .fixedModeLabelChinese = "固定800x600模式",
-    .showMode3Name = "16",
     .presetsDisabledInFloydAndA5 = true,
     .localizedShortcutTexts = false,
 };
@@ -49,11 +47,9 @@ constexpr ModelProfile kTenor{
     .endOfPassSleep = 0.0,
     .hotkeysNeedModifier = true,
     .contrastHotkeyClampsToEnds = true,
-    .a16FlexibleCaption = "A16",
     .modeActionDisablesButtonAgain = true,
     .fixedModeLabelEnglish = "Fix 1100x825 mode",
     .fixedModeLabelChinese = "固定1100x825模式",
-    .showMode3Name = "A16",
     .presetsDisabledInFloydAndA5 = false,
     .localizedShortcutTexts = true,
 };

@@ -35,11 +35,9 @@ struct ModelProfile {
   bool contrastHotkeyClampsToEnds;
 
   // Main panel and settings dialog.
-  const char* a16FlexibleCaption;  // the A16 button in resolution mode 1
   bool modeActionDisablesButtonAgain;
   const char* fixedModeLabelEnglish;
   const char* fixedModeLabelChinese;
-  const char* showMode3Name;
   bool presetsDisabledInFloydAndA5;
 
   // Shortcut recorder and validator texts follow Language.

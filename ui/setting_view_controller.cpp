@@ -11,19 +11,20 @@
 #include <cstdlib>
 
 #include "core/app_delegate.h"
+#include "core/mode_table.h"
+#include "core/monitor_actions.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "link/model_profile.h"
 #include "link/tl_log.h"
 #include "platform/platform.h"
 #include "ui/console.h"
+#include "ui/state_watch.h"
 
 namespace {
 
 constexpr int kPresetThresholds[3] = {130, 170, 190};
 constexpr int kSelfDefined = 3;
-constexpr uint32_t kShortestInterval = 15;
-constexpr uint32_t kLongestInterval = 600;
 
 QString text(const char* utf8) {
   return QString::fromUtf8(utf8);
@@ -56,15 +57,10 @@ int presetColumn(int threshold) {
   return kSelfDefined;
 }
 
-// A recorder's shortcut becomes the hotkey only with a key and modifiers.
-void takeHotkey(const MASShortcutView* recorder, std::atomic<uint32_t>& keyCode,
-                std::atomic<uint32_t>& modifierFlags) {
+HotkeyChoice hotkeyOf(const MASShortcutView* recorder) {
   const auto& shortcut = recorder->shortcutValue();
-  const uint32_t key = shortcut ? shortcut->carbonKeyCode() : 0;
-  const auto flags = static_cast<uint32_t>(shortcut ? shortcut->modifierFlags() : 0);
-  if (key == 0 || flags == 0) return;
-  keyCode = key;
-  modifierFlags = flags;
+  if (!shortcut) return {};
+  return {shortcut->carbonKeyCode(), static_cast<uint32_t>(shortcut->modifierFlags())};
 }
 
 }  // namespace
@@ -94,6 +90,16 @@ SettingViewController::SettingViewController(QWidget* parent) : QDialog(parent) 
   connect(OKButtonRef, &QPushButton::clicked, this, [this] { SOK(); });
   connect(CancelButtonRef, &QPushButton::clicked, this, [this] { SCancel(); });
   connect(this, &QDialog::finished, this, [this] { windowWillClose(); });
+  // A mode or threshold chosen elsewhere while the dialog is open is shown
+  // here, so that OK keeps it instead of writing back what the dialog opened with.
+  connect(&stateWatch(), &StateWatch::changed, this,
+          [this](const MonitorState& before, const MonitorState& now) {
+            if (before.showMode != now.showMode || before.resolutionMode != now.resolutionMode) {
+              setCaptions(Language.load() == kLanguageEnglish);
+              showCurrentMode();
+            }
+            if (before.threshold != now.threshold) updateThreshold();
+          });
   viewDidLoad();
 }
 
@@ -257,16 +263,8 @@ void SettingViewController::viewDidLoad() {
           : QString::fromUtf8("此会话不提供空闲时间，屏幕保护不会自动启动。"));
   if (workMode >= 1 && workMode <= 4) WorkModeRadio->selectCellAtRow(0, workMode - 1);
   WorkModeRadio->hide();
-  const uint8_t mode = ShowMode.load();
-  consoleLine("ShowMode is %d\n", mode);
+  consoleLine("ShowMode is %d\n", ShowMode.load());
   ShowModeRadio->setEnabled(false);
-  static const int kModeColumns[] = {-1, 1, 0, 2, 1, 0, 2};
-  if (mode >= 1 && mode <= 6) {
-    ShowModeRadio->selectCellAtRow(0, kModeColumns[mode]);
-    const char* names[] = {"", "Floyd", "A2", profile().showMode3Name, "A5", "A2", "A61"};
-    STRING_show_mode->setText(names[mode]);
-    ShowModeLabel->setText(names[mode]);
-  }
   ShowModeRadio->hide();
   AutoRefreshTime->setText(QString::asprintf("%d", AutoFreshTime.load()));
   const bool autoRefresh = FreshAutoEnable.load() != 0;
@@ -276,13 +274,20 @@ void SettingViewController::viewDidLoad() {
   RefreshHandHardCheckBox->setChecked(FreshHandHardEnable.load() != 0);
   ScreenSaveTimeEdit->setText(QString::asprintf("%d", ScreenSaveTime.load()));
   setFieldEnabled(ScreenSaveTimeEdit, false);
-  if (mode == 3 || mode == 6) {
-    DefineThresholdRadio->setEnabled(false);
-    slider_edit->setEnabled(false);
-    mode_slider->setEnabled(false);
-  } else if ((mode == 1 || mode == 4) && profile().presetsDisabledInFloydAndA5) {
-    DefineThresholdRadio->setEnabled(false);
-  }
+  showCurrentMode();
+}
+
+void SettingViewController::showCurrentMode() {
+  const ModeRow* row = modeRow(ShowMode.load());
+  if (row == nullptr) return;
+  ShowModeRadio->selectCellAtRow(0, row->settingsColumn);
+  STRING_show_mode->setText(row->settingsCaption);
+  ShowModeLabel->setText(row->settingsCaption);
+  const bool takesThreshold = row->scale != ThresholdScale::kNone;
+  const bool presetsOff = row->button == ModeButton::kA5 && profile().presetsDisabledInFloydAndA5;
+  DefineThresholdRadio->setEnabled(takesThreshold && !presetsOff);
+  slider_edit->setEnabled(takesThreshold);
+  mode_slider->setEnabled(takesThreshold);
 }
 
 void SettingViewController::setSliderValue(int value) {
@@ -301,9 +306,7 @@ void SettingViewController::selectPreset(int threshold) {
 }
 
 void SettingViewController::preview() {
-  const auto value = static_cast<uint16_t>(mode_slider->value());
-  SettingViewControllerThreshold.store(value, std::memory_order_release);
-  if (value != Threshold.load()) SettingViewControllerThresholdFlag.store(1);
+  previewThreshold(static_cast<uint16_t>(mode_slider->value()));
 }
 
 void SettingViewController::slider_action() {
@@ -316,8 +319,9 @@ void SettingViewController::slider_action() {
 void SettingViewController::slider_edit_action() {
   DefineThresholdRadio->selectCellAtRow(0, kSelfDefined);
   const int32_t value = integerValue(slider_edit->text());
-  const uint8_t mode = ShowMode.load();
-  if ((mode == 2 || mode == 5) && static_cast<uint32_t>(value) >= 256) {
+  const ModeRow* row = modeRow(ShowMode.load());
+  if (row != nullptr && row->scale == ThresholdScale::kA2Range &&
+      static_cast<uint32_t>(value) >= 256) {
     alert("Threshold should bettween 0 to 255");
     showThreshold(Threshold.load());
     return;
@@ -340,7 +344,7 @@ void SettingViewController::updateThreshold() {
 
 void SettingViewController::RefreshTimeAction() {
   const auto value = static_cast<uint32_t>(integerValue(AutoRefreshTime->text()));
-  if (value > kLongestInterval || value < kShortestInterval) {
+  if (value > kLongestRefreshInterval || value < kShortestRefreshInterval) {
     alert("Refresh time should bettween 15s to 600s");
     AutoRefreshTime->setText("15");
   }
@@ -368,53 +372,24 @@ void SettingViewController::SOK() {
   dismissController();
   ScreenSaveCount = 0;
   SVC = nullptr;
+  SettingsChoice choice;
   const int workColumn = WorkModeRadio->selectedColumn();
-  WorkMode = static_cast<uint8_t>(workColumn >= 0 && workColumn <= 3 ? workColumn + 1 : 1);
-  const bool flexible = ResCommMode.load() == 1;
-  switch (ShowModeRadio->selectedColumn()) {
-    case 0:
-      ShowMode = flexible ? 2 : 5;
-      break;
-    case 1:
-      ShowMode = flexible ? 1 : 4;
-      break;
-    case 2:
-      ShowMode = flexible ? 3 : 6;
-      break;
-    default:
-      break;
-  }
-  Threshold = static_cast<uint16_t>(mode_slider->value());
-  FreshHandSoftEnable = RefreshHandSoftCheckbox->isChecked() ? 1 : 0;
-  FreshHandHardEnable = RefreshHandHardCheckBox->isChecked() ? 1 : 0;
-  // Held to 15..600 whatever reached the field, so the timer never runs faster.
-  const auto interval = static_cast<uint32_t>(integerValue(AutoRefreshTime->text()));
-  AutoFreshTime = static_cast<uint16_t>(std::clamp(interval, kShortestInterval, kLongestInterval));
-  if (RefreshAutoCheckBox->isChecked()) {
-    FreshAutoEnable = 1;
-    if (AutoRefreshTimerTurnOnFlag.load() == 1) {
-      appInstance->stopRefreshTimer();
-    } else {
-      AutoRefreshTimerTurnOnFlag = 1;
-    }
-    appInstance->startRefreshTimer();
-  } else {
-    FreshAutoEnable = 0;
-    if (AutoRefreshTimerTurnOnFlag.load() == 1) {
-      AutoRefreshTimerTurnOnFlag = 0;
-      appInstance->stopRefreshTimer();
+  choice.workMode = static_cast<uint8_t>(workColumn >= 0 && workColumn <= 3 ? workColumn + 1 : 1);
+  for (const ModeRow& row : modeRows()) {
+    if (row.resolutionMode == ResCommMode.load() &&
+        row.settingsColumn == ShowModeRadio->selectedColumn()) {
+      choice.showMode = row.showMode;
     }
   }
-  const uint8_t mode = ShowMode.load();
-  if (mode != 3 && mode != 6) requestThreshold(Threshold.load());
-  if (FreshHandSoftEnable.load() == 1) {
-    takeHotkey(ThresholdKeyBinding, ContrastHotkeyKeyCode, ContrastHotkeyModifierFlags);
-    takeHotkey(ThresholdKeyBindingDown, ContrastHotkeyDownKeyCode, ContrastHotkeyDownModifierFlags);
-  }
-  if (FreshHandHardEnable.load() == 1) {
-    takeHotkey(RefreshKeyBinding, RefreshHotkeyKeyCode, RefreshHotkeyModifierFlags);
-  }
-  appInstance->globalSaveParameters();
+  choice.threshold = static_cast<uint16_t>(mode_slider->value());
+  choice.contrastHotkeysOn = RefreshHandSoftCheckbox->isChecked();
+  choice.refreshHotkeyOn = RefreshHandHardCheckBox->isChecked();
+  choice.autoRefresh = RefreshAutoCheckBox->isChecked();
+  choice.refreshInterval = static_cast<uint32_t>(integerValue(AutoRefreshTime->text()));
+  choice.contrastUp = hotkeyOf(ThresholdKeyBinding);
+  choice.contrastDown = hotkeyOf(ThresholdKeyBindingDown);
+  choice.refresh = hotkeyOf(RefreshKeyBinding);
+  commitSettings(choice);
 }
 
 void SettingViewController::SCancel() {

@@ -79,6 +79,8 @@ class SettingViewController : public QDialog, public ThresholdView {
   void setSliderValue(int value);
   void selectPreset(int threshold);
   void preview();
+  // The ShowMode's captions, and the contrast controls it takes.
+  void showCurrentMode();
   void dismissController();
 
   bool settingSlider_ = false;

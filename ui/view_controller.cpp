@@ -4,10 +4,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/app_delegate.h"
+#include "core/mode_table.h"
+#include "core/monitor_actions.h"
 #include "core/parameter_store.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
@@ -20,16 +21,8 @@
 #include "ui/current_settings_view_controller.h"
 #include "ui/help_view_controller.h"
 #include "ui/setting_view_controller.h"
+#include "ui/state_watch.h"
 #include "ui/warning_alert.h"
-
-struct ViewController::ModeAction {
-  uint8_t flexibleMode;
-  uint8_t fixedMode;
-  QPushButton* ViewController::*button;
-  const char* consoleText;
-  bool pausesLeavingA16;
-  bool setsWorkModeFirst;
-};
 
 namespace {
 
@@ -91,9 +84,7 @@ ViewController::ViewController(QWidget* parent) : QWidget(parent) {
   connect(ExitButtonRef, &QPushButton::clicked, this, [this] { ExitAction(); });
 
   // The link state is the worker's; the panel shows it as it changes.
-  auto* linkWatch = new QTimer(this);
-  connect(linkWatch, &QTimer::timeout, this, [this] { showLinkState(); });
-  linkWatch->start(500);
+  connect(&stateWatch(), &StateWatch::changed, this, [this] { showLinkState(); });
   viewDidLoad();
 }
 
@@ -126,7 +117,7 @@ void ViewController::UIButtonTextAutoChange() {
 void ViewController::showLinkState() {
   const bool chinese = Language.load() == kLanguageChinese;
   if (MonitorOnline.load() == 1) {
-    if (resolutionChangeRefused_) {
+    if (resolutionChangeRefused.load()) {
       StatusLine->setText(chinese ? text("显示器已连接。此会话不允许本程序更改分辨率。")
                                   : "Monitor connected. This session does not let the program "
                                     "change the resolution.");
@@ -178,88 +169,64 @@ void ViewController::EnableModeButton() {
   A16ButtonRef->setEnabled(true);
 }
 
-void ViewController::setModeCaptions(const char* a5Caption, const char* a16Caption) {
-  A5ButtonRef->setText(a5Caption);
-  A16ButtonRef->setText(a16Caption);
+QPushButton* ViewController::buttonFor(ModeButton button) const {
+  switch (button) {
+    case ModeButton::kA5:
+      return A5ButtonRef;
+    case ModeButton::kA2:
+      return A2ButtonRef;
+    case ModeButton::kA16:
+      break;
+  }
+  return A16ButtonRef;
+}
+
+void ViewController::setModeCaptions(uint8_t resolutionMode) {
+  for (const ModeRow& row : modeRows()) {
+    if (row.resolutionMode == resolutionMode) buttonFor(row.button)->setText(row.buttonCaption);
+  }
 }
 
 void ViewController::ChangeModeButton() {
   EnableModeButton();
-  switch (ShowMode.load()) {
-    case 1:
-    case 4:
-      A5ButtonRef->setEnabled(false);
-      break;
-    case 2:
-    case 5:
-      A2ButtonRef->setEnabled(false);
-      break;
-    case 3:
-    case 6:
-      A16ButtonRef->setEnabled(false);
-      break;
-    default:
-      break;
-  }
-  const uint8_t resolution = ResCommMode.load();
-  if (resolution == 1) setModeCaptions("Floyd", profile().a16FlexibleCaption);
-  if (resolution == 2) setModeCaptions("A5", "A61");
+  if (const ModeRow* row = modeRow(ShowMode.load())) buttonFor(row->button)->setEnabled(false);
+  setModeCaptions(ResCommMode.load());
 }
 
-void ViewController::switchMode(const ModeAction& action) {
+void ViewController::switchMode(ModeButton pressed) {
   if (MonitorOnline.load() == 0) {
     pop_out_warning_window();
     return;
   }
-  const uint8_t current = ShowMode.load();
-  if (action.pausesLeavingA16 && (current == 3 || current == 6)) pause(0.5);
+  const ModeRow* current = modeRow(ShowMode.load());
+  const bool leavesA16 = current != nullptr && current->button == ModeButton::kA16;
+  if (pressed != ModeButton::kA16 && leavesA16) pause(0.5);
   const uint8_t resolution = ResCommMode.load();
   if (resolution != 1 && resolution != 2) {
     consoleLine("unknown ResCommMode(%d).\n", resolution);
     return;
   }
-  ShowMode = resolution == 1 ? action.flexibleMode : action.fixedMode;
-  QPushButton* button = this->*action.button;
-  if (action.setsWorkModeFirst) WorkMode = 1;
+  const ModeRow& row = *modeRow(showModeOf(pressed, resolution));
+  QPushButton* button = buttonFor(pressed);
   EnableModeButton();
   button->setEnabled(false);
-  if (!action.setsWorkModeFirst) WorkMode = 1;
-  consoleLine("%s", action.consoleText);
-  ViewControllerModeChangeFlag = 1;
+  consoleLine("%s", row.panelTrace);
+  requestShowMode(row.showMode);
   pause(1.0);
   appInstance->globalSaveParameters();
   if (profile().modeActionDisablesButtonAgain) button->setEnabled(false);
 }
 
 void ViewController::A2Action() {
-  switchMode({2, 5, &ViewController::A2ButtonRef, "Switch to A2 mode.\n", true, false});
+  switchMode(ModeButton::kA2);
 }
 
 void ViewController::A5Action() {
-  switchMode({1, 4, &ViewController::A5ButtonRef, "Switch to A5 mode.\n", true, false});
+  switchMode(ModeButton::kA5);
 }
 
 void ViewController::A16Action() {
-  switchMode({3, 6, &ViewController::A16ButtonRef, "Switch to A16 mode.\n", false, true});
-}
-
-void ViewController::switchToShowMode(unsigned showMode) {
-  switch (showMode) {
-    case 1:
-    case 4:
-      A5Action();
-      break;
-    case 2:
-    case 5:
-      A2Action();
-      break;
-    case 3:
-    case 6:
-      A16Action();
-      break;
-    default:
-      break;
-  }
+  switchMode(ModeButton::kA16);
 }
 
 void ViewController::WorkModeRadioAction() {
@@ -267,41 +234,16 @@ void ViewController::WorkModeRadioAction() {
     pop_out_warning_window();
     return;
   }
-  if (profile().usesResManualChangeFlag) ResManualChangeFlag = 1;
   const int row = ResCommModeRadioRef->selectedRow();
-  if (row == 0) {
-    consoleLine("selected row 0.\n");
-    setModeCaptions("Floyd", profile().a16FlexibleCaption);
-    appInstance->RestoreDefaultScreenResolution();
-    ResCommMode = 1;
-  } else if (row == 1) {
-    consoleLine("selected row 1. \n");
-    setModeCaptions("A5", "A61");
-    appInstance->SetDefaultScreenResolution();
-    ResCommMode = 2;
+  if (row == 0) consoleLine("selected row 0.\n");
+  if (row == 1) consoleLine("selected row 1. \n");
+  if (row == 0 || row == 1) {
+    setModeCaptions(static_cast<uint8_t>(row + 1));
+    requestResolutionMode(static_cast<uint8_t>(row + 1));
+  } else {
+    ViewControllerResChangeFlag = 1;
   }
-  struct FamilyMove {
-    uint8_t resolution, before, after;
-    uint16_t threshold;  // 0: unchanged
-  };
-  static constexpr FamilyMove kMoves[] = {{1, 4, 1, 140}, {1, 5, 2, 190}, {1, 6, 3, 0},
-                                          {2, 1, 4, 160}, {2, 2, 5, 190}, {2, 3, 6, 0}};
-  for (const auto& move : kMoves) {
-    if (ResCommMode.load() == move.resolution && ShowMode.load() == move.before) {
-      ShowMode = move.after;
-      if (move.threshold != 0) {
-        Threshold = move.threshold;
-        SettingViewControllerThreshold = move.threshold;
-      }
-      break;
-    }
-  }
-  ViewControllerResChangeFlag = 1;
   appInstance->globalSaveParameters();
-  // Recorded as always; where the session gives the program no display
-  // modes of the monitor, nothing changed on screen, and the line says so.
-  resolutionChangeRefused_ = !appInstance->displayModesChangeable.load() &&
-                             !platform::displays().copyAllDisplayModes(TLMonitorID.load());
   showLinkState();
 }
 
@@ -316,19 +258,19 @@ void ViewController::HideAction() {
 
 void ViewController::ExitAction() {
   consoleLine("Call ExitAction .\n");
-  if (file != nullptr) {
-    std::fclose(file);
-    file = nullptr;
-  }
-  tl_log_close();
-  if (appInstance != nullptr) appInstance->fini_release();
-  platform::app().exitProcess(0);
+  quitProgram();
 }
 
+// One Settings dialog at a time: a second request brings the open one forward.
 void ViewController::presentSettings() {
-  auto* dialog = new SettingViewController(window());
-  dialog->setAttribute(Qt::WA_DeleteOnClose);
-  dialog->open();
+  if (settings_ != nullptr) {
+    settings_->raise();
+    settings_->activateWindow();
+    return;
+  }
+  settings_ = new SettingViewController(window());
+  settings_->setAttribute(Qt::WA_DeleteOnClose);
+  settings_->open();
 }
 
 void ViewController::presentCurrentSettings() {

@@ -2,10 +2,13 @@
 // The main panel: the three display-mode buttons, the resolution-mode choice,
 // and Setting, Current settings, Help, Hide and Exit.
 
+#include <QDialog>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
 
+#include "core/mode_table.h"
 #include "core/ui_hooks.h"
 #include "ui/radio_matrix.h"
 
@@ -25,9 +28,6 @@ class ViewController : public QWidget, public MainPanel {
   void A2Action();
   void A5Action();
   void A16Action();
-  // The mode button that stands for a ShowMode: A5 (Floyd) for 1 and 4, A2
-  // for 2 and 5, A16 for 3 and 6.
-  void switchToShowMode(unsigned showMode);
   void WorkModeRadioAction();
   void HelpButtonAction();
   void HideAction();
@@ -53,11 +53,10 @@ class ViewController : public QWidget, public MainPanel {
   std::function<void()> captionsChanged;
 
  private:
-  // Set when a resolution mode was picked in a session that does not let the
-  // program change the monitor's display mode: the status line says so.
-  bool resolutionChangeRefused_ = false;
-  struct ModeAction;
-  void switchMode(const ModeAction& action);
+  void switchMode(ModeButton pressed);
+  QPushButton* buttonFor(ModeButton button) const;
   void showLinkState();
-  void setModeCaptions(const char* a5Caption, const char* a16Caption);
+  void setModeCaptions(uint8_t resolutionMode);
+
+  QPointer<QDialog> settings_;
 };

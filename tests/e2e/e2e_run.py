@@ -17,8 +17,29 @@ import tempfile
 import time
 
 HEARTBEAT = "51 84 03 08 01 01 b0"
-# ShowMode 5 (A2, fixed), ResCommMode 2, contrast hotkeys on, Threshold 200.
-A2_FIXED_SETTINGS = [0, 1, 0, 120, 600, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7, 262144, 2]
+# The private data file's seventeen lines, in their order, with the values the
+# runs start from: ShowMode 5 (A2, fixed), ResCommMode 2, contrast hotkeys on,
+# Threshold 200, English, Ctrl+U / Ctrl+D / Ctrl+X.
+PRIVATE_DATA_FIELDS = [
+    ("FreshAutoEnable", 0), ("FreshHandSoftEnable", 1), ("FreshHandHardEnable", 0),
+    ("AutoFreshTime", 120), ("ScreenSaveTime", 600), ("AutoRefreshTimerTurnOnFlag", 0),
+    ("ShowMode", 5), ("WorkMode", 1), ("ResCommMode", 2), ("Threshold", 200), ("Language", 2),
+    ("ContrastHotkeyModifierFlags", 262144), ("ContrastHotkeyKeyCode", 32),
+    ("RefreshHotkeyModifierFlags", 262144), ("RefreshHotkeyKeyCode", 7),
+    ("ContrastHotkeyDownModifierFlags", 262144), ("ContrastHotkeyDownKeyCode", 2)]
+
+
+def private_data(**changes):
+    """The file's text: the runs' start values with the named fields changed."""
+    names = [name for name, _ in PRIVATE_DATA_FIELDS]
+    unknown = set(changes) - set(names)
+    assert not unknown, "no such field: %s" % unknown
+    return "".join("%d\n" % changes.get(name, value) for name, value in PRIVATE_DATA_FIELDS)
+
+
+def saved_fields(text):
+    """The named fields of a saved private data file."""
+    return dict(zip((name for name, _ in PRIVATE_DATA_FIELDS), map(int, text.split())))
 STATUS_REQUEST = "51 82 01 08 01 01 b4"
 
 
@@ -55,9 +76,13 @@ class Run:
         self.emulator = None
         self.app = None
 
-    def write_private_data(self, values):
+    def write_private_data(self, **changes):
         with open(os.path.join(self.home, ".QuillMark"), "w") as out:
-            out.write("".join("%d\n" % v for v in values))
+            out.write(private_data(**changes))
+
+    def saved(self):
+        with open(os.path.join(self.home, ".QuillMark")) as data:
+            return saved_fields(data.read())
 
     def start(self):
         self.emulator = subprocess.Popen(
@@ -119,8 +144,8 @@ class Run:
         raise AssertionError("timed out waiting for " + what)
 
     def start_connected(self, seconds):
-        """Starts with A2_FIXED_SETTINGS and waits for the connection sequence and heartbeats."""
-        self.write_private_data(A2_FIXED_SETTINGS)
+        """Starts with the runs' start values and waits for the connection sequence and heartbeats."""
+        self.write_private_data()
         self.start()
         self.wait_for_sequence(CONNECTION_SEQUENCE, seconds)
         self.wait_for(lambda: self.writes().count(HEARTBEAT) >= 3, 15, "heartbeats")

@@ -160,8 +160,7 @@ class WaylandRealBackendRun(RealBackendRun):
 
 def pick_fixed_resolution(run):
     # Flexible at 1600x1200; then the fixed mode is picked over D-Bus.
-    run.write_private_data([0, 1, 0, 120, 600, 0, 2, 1, 1, 200, 2, 262144, 32, 262144, 7,
-                            262144, 2])
+    run.write_private_data(ShowMode=2, ResCommMode=1)
     run.start()
     run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 3, 40, "the link")
     subprocess.run(["dbus-send", "--session", "--print-reply",

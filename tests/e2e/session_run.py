@@ -6,6 +6,7 @@ bytes, the log lines and the saved private data file; a second start
 changes nothing but the first's window."""
 
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -32,15 +33,22 @@ class SessionRun(Run):
                                *arguments], env=self.env, capture_output=True, text=True,
                               timeout=30)
 
-    def saved(self):
-        with open(os.path.join(self.home, ".QuillMark")) as data:
-            return [int(line) for line in data]
+    def introspect(self):
+        return subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=" + self.service,
+                               NAME_PATH_INTERFACE[1], "org.freedesktop.DBus.Introspectable.Introspect"],
+                              env=self.env, capture_output=True, text=True, timeout=30).stdout
+
+    def sent_since(self, mark, predicate):
+        """The frames written since mark that predicate picks, after two more heartbeats."""
+        beats = len([w for w in self.writes(mark) if w == HEARTBEAT])
+        self.wait_for(lambda: len([w for w in self.writes(mark) if w == HEARTBEAT])
+                      >= beats + 2, 15, "two more passes")
+        return [w for w in self.writes(mark) if predicate(w)]
 
 
 def check(run):
     # ShowMode 5 (A2, fixed), ResCommMode 2, hotkeys off (the actions need no hotkey), Threshold 200.
-    run.write_private_data([0, 0, 0, 120, 600, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7,
-                            262144, 2])
+    run.write_private_data(FreshHandSoftEnable=0)
     result = run.cli("--refresh")
     assert result.returncode == 1 and "not running" in result.stderr, result
     print("an action without a running program fails: ok")
@@ -77,15 +85,33 @@ def check(run):
     assert "Presss refresh hotkey." in run.output()
     print("contrast and refresh over D-Bus and the command line: ok")
 
+    # The mode and the resolution mode in force, chosen from every surface but
+    # the panel: nothing is sent and the user's threshold stays.
+    mark = run.now_ms()
+    assert run.cli("--mode", "a2").returncode == 0
+    assert run.dbus_send("SetShowMode", "uint32:5").returncode == 0
+    assert run.dbus_send("SetResolutionMode", "uint32:2").returncode == 0
+    mode_or_threshold = run.sent_since(mark, lambda w: w.split()[4] in ("04", "05", "07", "08", "09", "0a", "0b"))
+    assert mode_or_threshold == [], mode_or_threshold
+    status = run.cli("--status").stdout
+    assert "mode: A2 (5)" in status and "threshold: 210" in status, status
+    print("the mode in force is a no-op: ok")
+
     # A mode as the panel's button chooses it, saved as the panel saves it.
     mark = run.now_ms()
     result = run.cli("--mode", "a16")
     assert result.returncode == 0, result
     run.wait_for_sequence([frame(7, 6)], 10, mark)
-    run.wait_for(lambda: run.saved()[6] == 6, 5, "ShowMode 6 to be saved")
+    run.wait_for(lambda: run.saved()["ShowMode"] == 6, 5, "ShowMode 6 to be saved")
+    assert "Switch to A16 mode." in run.output()
     result = run.cli("--resolution", "flexible")
     assert result.returncode == 0, result
-    run.wait_for(lambda: run.saved()[8] == 1 and run.saved()[6] == 3, 5, "ResCommMode 1 saved")
+    run.wait_for(lambda: run.saved()["ResCommMode"] == 1 and run.saved()["ShowMode"] == 3, 5,
+                 "ResCommMode 1 saved")
+    # Into the fixed family on A2: the mode's default threshold, sent on the next pass.
+    mark = run.now_ms()
+    assert run.dbus_send("SetShowMode", "uint32:2").returncode == 0
+    run.wait_for_sequence([frame(7, 2), frame(9, 190)], 10, mark)
     print("mode and resolution mode: ok")
 
     # Bad arguments change nothing and name the valid values.
@@ -120,9 +146,29 @@ def check(run):
         assert '"%s"' % name in signals, "no PropertiesChanged for " + name
     print("PropertiesChanged: ok")
 
-    assert run.dbus_send("Quit").returncode == 0
-    assert run.app.wait(5) == 0
-    print("Quit: ok")
+    # Properties come from one adaptor: the interface is listed once.
+    xml = run.introspect()
+    assert xml.count('interface name="org.freedesktop.DBus.Properties"') == 1, xml
+    for member in ("ContrastUp", "SetShowMode", "SetResolutionMode", "Quit"):
+        assert 'method name="%s"' % member in xml, xml
+    for name in ("Online", "ShowMode", "Threshold", "ResCommMode", "Model"):
+        assert 'property name="%s"' % name in xml, xml
+    print("introspection: ok")
+
+    # Ten mode changes queued on the bus, then SIGTERM: none of them holds off
+    # the end, which comes with the closing line.
+    callers = [subprocess.Popen(["dbus-send", "--session", "--dest=" + run.service,
+                                 "--print-reply", NAME_PATH_INTERFACE[1],
+                                 NAME_PATH_INTERFACE[2] + ".SetShowMode",
+                                 "uint32:%d" % (1 + i % 3)], env=run.env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+               for i in range(10)]
+    run.app.send_signal(signal.SIGTERM)
+    assert run.app.wait(10) == 0
+    assert run.output().count("--------- ...") == 1
+    for caller in callers:
+        caller.wait(30)
+    print("queued calls and SIGTERM: ok")
 
 
 if __name__ == "__main__":

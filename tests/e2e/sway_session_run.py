@@ -11,7 +11,7 @@ import subprocess
 import sys
 import time
 
-from e2e_run import HEARTBEAT, Run, frame
+from e2e_run import HEARTBEAT, Run, frame, private_data
 from headless_sway import HeadlessSway
 
 SCREEN_SAVE_ON, SCREEN_SAVE_OFF = frame(2, 1), frame(2, 0)
@@ -43,9 +43,8 @@ def main(build, model):
     try:
         env = dict(sway.env, QT_QPA_PLATFORM="offscreen")
         # ScreenSaveTime 3 s, A2 in the fixed mode.
-        data = [0, 1, 0, 120, 3, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7, 262144, 2]
         with open(os.path.join(sway.home, ".QuillMark"), "w") as out:
-            out.write("".join("%d\n" % value for value in data))
+            out.write(private_data(ScreenSaveTime=3))
         if os.geteuid() == 0:
             os.chown(os.path.join(sway.home, ".QuillMark"), sway.account.pw_uid,
                      sway.account.pw_gid)

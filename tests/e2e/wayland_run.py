@@ -36,8 +36,7 @@ class WaylandRun(Run):
 
     def start_connected(self):
         # ScreenSaveTime 3 s, contrast hotkeys enabled, A2 in the fixed mode, threshold 200.
-        self.write_private_data([0, 1, 0, 120, 3, 0, 5, 1, 2, 200, 2, 262144, 32, 262144, 7,
-                                 262144, 2])
+        self.write_private_data(ScreenSaveTime=3)
         self.start()
         self.wait_for(lambda: self.writes().count(HEARTBEAT) >= 3, 30, "the link")
         # The launch's 5 s wait (the count runs only after it) is over by now.

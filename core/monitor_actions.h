@@ -1,0 +1,57 @@
+#pragma once
+// The program's actions on the monitor, shared by every way to act: the main
+// panel, the hotkeys, the desktop's shortcuts, the tray, D-Bus and the command
+// line. Each keeps the limits, flags and log lines in one place and returns at
+// once; the worker carries the request out on its next pass. Only the panel
+// adds pauses around them, as its buttons always did.
+
+#include <atomic>
+#include <cstdint>
+
+#include "core/parameters.h"
+
+enum class ActionResult {
+  kDone,
+  kUnchanged,  // what was asked is already in force: nothing is sent
+  kOffline,    // no monitor is connected
+  kInvalid,    // not a ShowMode of the resolution mode in force, or no resolution mode
+};
+
+// ShowMode, WorkMode 1, then the flag the worker acts on.
+void requestShowMode(uint8_t showMode);
+// From anywhere but the panel's buttons: checked, a no-op on the mode in
+// force, traced and saved as the panel's button is; the panel follows.
+ActionResult chooseShowMode(unsigned showMode);
+
+// The computer's display mode, ResCommMode, the ShowMode of the same button
+// in the new family with its default threshold, then the flag.
+void requestResolutionMode(uint8_t resolutionMode);
+ActionResult chooseResolutionMode(unsigned resolutionMode);
+// Set when the last resolution mode was recorded in a session that does not
+// let the program change the monitor's display mode: nothing changed on screen.
+extern std::atomic<bool> resolutionChangeRefused;
+
+// A threshold shown on the monitor before it is kept: value first, then flag,
+// and only when it differs from the kept one.
+void previewThreshold(uint16_t threshold);
+
+struct HotkeyChoice {
+  uint32_t keyCode = 0;
+  uint32_t modifierFlags = 0;
+};
+
+// What the settings dialog's OK keeps.
+struct SettingsChoice {
+  uint8_t workMode = 1;
+  uint8_t showMode = 0;  // 0: unchanged
+  uint16_t threshold = 0;
+  bool contrastHotkeysOn = false;
+  bool refreshHotkeyOn = false;
+  bool autoRefresh = false;
+  uint32_t refreshInterval = kShortestRefreshInterval;
+  HotkeyChoice contrastUp, contrastDown, refresh;
+};
+void commitSettings(const SettingsChoice& choice);
+
+// Ends the program as the panel's Exit does: nothing saved, nothing sent.
+void quitProgram();

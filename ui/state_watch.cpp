@@ -1,0 +1,37 @@
+#include "ui/state_watch.h"
+
+#include <QCoreApplication>
+
+#include "core/monitor_actions.h"
+#include "core/parameters.h"
+#include "core/runtime_flags.h"
+#include "link/detection_report.h"
+
+namespace {
+// Often enough that a change looks immediate, rarely enough to cost nothing.
+constexpr int kLookIntervalMs = 250;
+}  // namespace
+
+MonitorState MonitorState::now() {
+  const DetectionProblem problem = lastDetectionProblem();
+  return {MonitorOnline.load() == 1,        ShowMode.load(), Threshold.load(), ResCommMode.load(),
+          ::resolutionChangeRefused.load(), problem.cause,   problem.bus};
+}
+
+StateWatch::StateWatch(QObject* parent) : QObject(parent), state_(MonitorState::now()) {
+  connect(&timer_, &QTimer::timeout, this, [this] { look(); });
+  timer_.start(kLookIntervalMs);
+}
+
+void StateWatch::look() {
+  MonitorState now = MonitorState::now();
+  if (now == state_) return;
+  std::swap(now, state_);
+  emit changed(now, state_);
+}
+
+// Owned by the application, so it ends with the event loop it runs on.
+StateWatch& stateWatch() {
+  static StateWatch* watch = new StateWatch(QCoreApplication::instance());
+  return *watch;
+}

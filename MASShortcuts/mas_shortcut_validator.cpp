@@ -1,8 +1,8 @@
 #include "MASShortcuts/mas_shortcut_validator.h"
 
 #include "MASShortcuts/mas_localized_string.h"
+#include "base/model_profile.h"
 #include "core/parameters.h"
-#include "link/model_profile.h"
 #include "platform/key_codes.h"
 #include "platform/platform.h"
 

@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "platform/key_table.h"
+#include "platform/input/key_table.h"
 
 namespace {
 

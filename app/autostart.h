@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "link/model_profile.h"
+#include "base/model_profile.h"
 
 // $XDG_CONFIG_HOME/autostart/<program>.desktop (~/.config by default).
 QString autostartPath(const ModelProfile& model);

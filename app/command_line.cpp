@@ -15,8 +15,8 @@
 
 namespace {
 
-// A D-Bus call to the running instance may wait out a mode change (about 1.5 s).
-constexpr int kCallTimeoutMs = 10000;
+// The running instance answers at once; one that does not within this is stalled.
+constexpr int kCallTimeoutMs = 1000;
 constexpr const char* kProbeConnection = "quillmark-command-line";
 
 [[noreturn]] void fail(const ModelProfile& model, const QString& text, int status) {
@@ -53,7 +53,12 @@ class RunningInstance {
     message.setArguments(arguments);
     const QDBusMessage reply = bus_.call(message, QDBus::Block, kCallTimeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage) return reply;
-    error = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+    if (reply.errorName() == "org.freedesktop.DBus.Error.NoReply" ||
+        reply.errorName() == "org.freedesktop.DBus.Error.Timeout") {
+      error = QString("%1 runs but does not answer").arg(model_.programName);
+    } else {
+      error = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+    }
     return std::nullopt;
   }
   // The running instance's properties; ends this start when they cannot be read.

@@ -7,7 +7,7 @@
 #include <QString>
 #include <optional>
 
-#include "link/model_profile.h"
+#include "base/model_profile.h"
 
 class QCoreApplication;
 

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "link/model_profile.h"
+#include "base/model_profile.h"
 
 inline constexpr const char* kControlObjectPath = "/com/talvex/QuillmarkControl";
 inline constexpr const char* kControlInterface = "com.talvex.QuillmarkControl";

@@ -2,6 +2,6 @@
 // The program entry shared by AltoControl and TenorControl: the Qt
 // application, the platform backends, the main window and the launch.
 
-#include "link/model_profile.h"
+#include "base/model_profile.h"
 
 int runControlProgram(const ModelProfile& model, int argc, char** argv);

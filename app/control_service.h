@@ -9,8 +9,8 @@
 #include <QDBusMessage>
 #include <QObject>
 
+#include "base/model_profile.h"
 #include "core/monitor_actions.h"
-#include "link/model_profile.h"
 
 class AppDelegate;
 class MainWindow;

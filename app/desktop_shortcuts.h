@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <memory>
 
-#include "link/model_profile.h"
-#include "platform/session/global_shortcuts_portal.h"
+#include "base/model_profile.h"
+#include "platform/input/global_shortcuts_portal.h"
 #include "platform/session/session_type.h"
 
 class AppDelegate;

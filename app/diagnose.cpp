@@ -12,9 +12,10 @@
 #include "link/ddc_transport.h"
 #include "link/display_discovery.h"
 #include "link/monitor_commands.h"
+#include "platform/input/global_shortcuts_portal.h"
+#include "platform/input/idle_source.h"
+#include "platform/modes/display_mode_owners.h"
 #include "platform/platform.h"
-#include "platform/session/global_shortcuts_portal.h"
-#include "platform/session/idle_source.h"
 #include "platform/version.h"
 
 namespace {
@@ -24,6 +25,7 @@ namespace fs = std::filesystem;
 void printSession() {
   const platform::session::SessionType session = platform::session::detectSession();
   std::printf("session: %s\n", session.describe().c_str());
+  std::printf("display modes: %s\n", platform::DisplayModeOwners::describe(session).c_str());
   if (!session.wayland) {
     std::printf("idle time: %s\n", session.x11 ? "X11 input events" : "none");
     return;

@@ -2,7 +2,7 @@
 
 #include <QMenuBar>
 
-#include "link/model_profile.h"
+#include "base/model_profile.h"
 #include "ui/language_text.h"
 #include "ui/view_controller.h"
 

@@ -7,7 +7,7 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-#include "link/model_profile.h"
+#include "base/model_profile.h"
 
 class AppDelegate;
 class MainWindow;

@@ -10,11 +10,11 @@
 #include <memory>
 #include <vector>
 
+#include "base/model_profile.h"
 #include "emulator/emulator_server.h"
 #include "link/display_discovery.h"
-#include "link/model_profile.h"
 #include "link/monitor_commands.h"
-#include "platform/emulated/emulated_displays.h"
+#include "platform/buses/emulated_displays.h"
 #include "tests/support/test_platform.h"
 
 int main() {

@@ -1,12 +1,12 @@
 // The activity and hotkey handler: every key press, mouse movement or scroll
 // restarts the idle count; the three hotkeys raise requests for the worker.
 
+#include "base/model_profile.h"
+#include "base/tl_log.h"
 #include "core/app_delegate.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/ui_posts.h"
-#include "link/model_profile.h"
-#include "link/tl_log.h"
 #include "platform/key_codes.h"
 
 namespace {

@@ -1,10 +1,10 @@
 #include "core/app_delegate.h"
 
+#include "base/tl_log.h"
 #include "core/parameter_store.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "link/monitor_commands.h"
-#include "link/tl_log.h"
 #include "platform/platform.h"
 
 AppDelegate* appInstance = nullptr;

@@ -2,7 +2,7 @@
 
 #include <strings.h>
 
-#include "link/model_profile.h"
+#include "base/model_profile.h"
 #include "link/monitor_commands.h"
 
 namespace {

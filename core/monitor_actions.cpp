@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
+#include "base/model_profile.h"
+#include "base/tl_log.h"
 #include "core/app_delegate.h"
 #include "core/mode_table.h"
 #include "core/parameter_store.h"
 #include "core/runtime_flags.h"
 #include "core/ui_posts.h"
-#include "link/model_profile.h"
 #include "link/monitor_commands.h"
-#include "link/tl_log.h"
 #include "platform/platform.h"
 
 std::atomic<bool> resolutionChangeRefused{false};

@@ -2,6 +2,8 @@
 // the only code that talks to the monitor; everything else raises Runtime
 // flags that a working pass carries out.
 
+#include "base/model_profile.h"
+#include "base/tl_log.h"
 #include "core/app_delegate.h"
 #include "core/mode_table.h"
 #include "core/parameters.h"
@@ -11,9 +13,7 @@
 #include "core/ui_posts.h"
 #include "link/ddc_transport.h"
 #include "link/display_discovery.h"
-#include "link/model_profile.h"
 #include "link/monitor_commands.h"
-#include "link/tl_log.h"
 #include "platform/platform.h"
 
 namespace {

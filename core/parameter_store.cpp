@@ -9,12 +9,13 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
+#include "base/regular_file.h"
+#include "base/tl_log.h"
 #include "core/app_delegate.h"
 #include "core/parameters.h"
-#include "link/tl_log.h"
 #include "platform/platform.h"
-#include "platform/regular_file.h"
 
 std::FILE* file = nullptr;
 
@@ -133,17 +134,42 @@ bool writeParameters(int descriptor) {
   return ftruncate(descriptor, static_cast<off_t>(content.size())) == 0 && fsync(descriptor) == 0;
 }
 
+std::string& saveProblem() {
+  static std::string problem;
+  return problem;
+}
+
+// A save that left the file as it was says why, in the log and on stderr.
+void saveFailed(const std::string& target, const std::string& cause) {
+  saveProblem() = cause;
+  tl_log("Cannot save %s: %s.\n", target.c_str(), cause.c_str());
+  platform::app().standardError("Cannot save " + target + ": " + cause + ".\n");
+}
+
+std::string errnoText() {
+  return std::strerror(errno);
+}
+
 // Where no temporary file can be made beside the target (a read-only home
-// folder with a writable file in it), the file is rewritten in place.
+// folder with a writable file in it), or where the file has other names
+// (hard links) that a replacement would cut off, the file is rewritten in place.
 void saveInPlace(const std::string& target, mode_t mode) {
   const platform::OpenedFile opened = platform::openRegularFile(target, O_WRONLY | O_CREAT, mode);
   if (opened.outcome == platform::OpenOutcome::kNotRegular) reportNotRegular(target);
-  if (opened.descriptor < 0) return;
-  writeParameters(opened.descriptor);
+  if (opened.descriptor < 0) {
+    saveFailed(target, opened.outcome == platform::OpenOutcome::kFailed ? errnoText()
+                                                                        : "not a regular file");
+    return;
+  }
+  if (!writeParameters(opened.descriptor)) saveFailed(target, errnoText());
   close(opened.descriptor);
 }
 
 }  // namespace
+
+std::string lastSaveProblem() {
+  return saveProblem();
+}
 
 std::string privateDataFilePath() {
   return platform::app().homeDirectory() + "/.QuillMark";
@@ -181,14 +207,30 @@ void AppDelegate::restoreParameters() {
 // disk, and only then replaces the old file: a crash or a full disk at any
 // moment leaves either the old or the new file, never a cut one.
 void AppDelegate::saveParameters() {
-  const std::string target = resolveLinks(logPathLines());
+  saveProblem().clear();
+  const std::string path = logPathLines();
+  if (const std::string foreign = platform::foreignPart(path); !foreign.empty()) {
+    saveFailed(path, foreign + " belongs to another user");
+    return;
+  }
+  const std::string target = resolveLinks(path);
   struct stat existing {};
   const bool exists = stat(target.c_str(), &existing) == 0;
   if (exists && !S_ISREG(existing.st_mode)) {
     reportNotRegular(target);
+    saveFailed(target, "not a regular file");
+    return;
+  }
+  // A file its owner made read-only stays as it is, root's saves included.
+  if (exists && (access(target.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0)) {
+    saveFailed(target, "the file is write-protected");
     return;
   }
   const mode_t mode = modeForSave(exists ? &existing : nullptr);
+  if (exists && existing.st_nlink > 1) {
+    saveInPlace(target, mode);
+    return;
+  }
   std::string temporary = target + ".XXXXXX";
   const int descriptor = mkstemp(temporary.data());
   if (descriptor < 0) {
@@ -196,9 +238,13 @@ void AppDelegate::saveParameters() {
     return;
   }
   const bool written = fchmod(descriptor, mode) == 0 && writeParameters(descriptor);
+  const std::string cause = written ? std::string() : errnoText();
   close(descriptor);
   if (written && saveInterruption() && saveInterruption()()) return;
-  if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) unlink(temporary.c_str());
+  if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
+    saveFailed(target, written ? errnoText() : cause);
+    unlink(temporary.c_str());
+  }
 }
 
 bool AppDelegate::globalSaveParameters() {

@@ -10,6 +10,9 @@ extern std::FILE* file;
 
 std::string privateDataFilePath();
 
+// Why the last save left the file as it was; empty after a save that worked.
+std::string lastSaveProblem();
+
 // Called after the new content is safely on disk and before it replaces the old
 // file; returning true abandons the save there, as a crash at that moment would
 // (tests).

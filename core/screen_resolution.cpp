@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <string>
 
+#include "base/model_profile.h"
+#include "base/tl_log.h"
 #include "core/app_delegate.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/ui_posts.h"
-#include "link/model_profile.h"
 #include "link/monitor_commands.h"
-#include "link/tl_log.h"
 #include "platform/platform.h"
 
 Resolution currentRes;

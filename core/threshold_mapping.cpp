@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "base/model_profile.h"
+#include "base/tl_log.h"
 #include "core/mode_table.h"
 #include "core/parameters.h"
-#include "link/model_profile.h"
-#include "link/tl_log.h"
 
 namespace {
 

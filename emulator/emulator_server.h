@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "emulator/quillmark_monitor.h"
-#include "platform/emulated/socket_protocol.h"
+#include "platform/buses/socket_protocol.h"
 
 namespace emulator {
 

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
+#include "base/model_profile.h"
+#include "base/tl_log.h"
 #include "link/detection_report.h"
-#include "link/model_profile.h"
 #include "link/monitor_commands.h"
-#include "link/tl_log.h"
 #include "platform/platform.h"
 
 namespace {

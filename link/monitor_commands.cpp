@@ -1,7 +1,7 @@
 #include "link/monitor_commands.h"
 
+#include "base/tl_log.h"
 #include "link/ddc_transport.h"
-#include "link/tl_log.h"
 #include "platform/platform.h"
 
 std::atomic<uint32_t> TLMonitorID{0};

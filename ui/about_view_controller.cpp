@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "link/model_profile.h"
+#include "base/model_profile.h"
 #include "platform/version.h"
 
 AboutViewController::AboutViewController(QWidget* parent) : QDialog(parent) {

@@ -10,13 +10,13 @@
 #include <climits>
 #include <cstdlib>
 
+#include "base/model_profile.h"
+#include "base/tl_log.h"
 #include "core/app_delegate.h"
 #include "core/mode_table.h"
 #include "core/monitor_actions.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
-#include "link/model_profile.h"
-#include "link/tl_log.h"
 #include "platform/platform.h"
 #include "ui/console.h"
 #include "ui/state_watch.h"

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "core/monitor_actions.h"
+#include "core/parameter_store.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "link/detection_report.h"
@@ -15,7 +16,7 @@ constexpr int kLookIntervalMs = 250;
 MonitorState MonitorState::now() {
   const DetectionProblem problem = lastDetectionProblem();
   return {MonitorOnline.load() == 1,        ShowMode.load(), Threshold.load(), ResCommMode.load(),
-          ::resolutionChangeRefused.load(), problem.cause,   problem.bus};
+          ::resolutionChangeRefused.load(), problem.cause,   problem.bus,      lastSaveProblem()};
 }
 
 StateWatch::StateWatch(QObject* parent) : QObject(parent), state_(MonitorState::now()) {

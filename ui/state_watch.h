@@ -18,6 +18,7 @@ struct MonitorState {
   bool resolutionChangeRefused = false;
   platform::BusCause problem = platform::BusCause::kNone;
   std::string problemBus;
+  std::string saveProblem;  // why the last save left the private data file as it was
 
   static MonitorState now();
   bool operator==(const MonitorState&) const = default;

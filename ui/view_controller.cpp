@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "base/model_profile.h"
+#include "base/tl_log.h"
 #include "core/app_delegate.h"
 #include "core/mode_table.h"
 #include "core/monitor_actions.h"
@@ -13,9 +15,7 @@
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "link/detection_report.h"
-#include "link/model_profile.h"
 #include "link/monitor_commands.h"
-#include "link/tl_log.h"
 #include "platform/platform.h"
 #include "ui/console.h"
 #include "ui/current_settings_view_controller.h"
@@ -113,8 +113,20 @@ void ViewController::UIButtonTextAutoChange() {
   if (captionsChanged) captionsChanged();
 }
 
-// Offline, the line says what the last detection found wrong and what to do.
+// Offline, the line says what the last detection found wrong and what to do;
+// a save that failed is said below it until a save works again.
 void ViewController::showLinkState() {
+  showMonitorState();
+  const std::string problem = lastSaveProblem();
+  if (problem.empty()) return;
+  const bool chinese = Language.load() == kLanguageChinese;
+  StatusLine->setText(
+      StatusLine->text() + "\n" +
+      (chinese ? text("设置未保存：%1").arg(QString::fromStdString(problem))
+               : QString("Settings not saved: %1").arg(QString::fromStdString(problem))));
+}
+
+void ViewController::showMonitorState() {
   const bool chinese = Language.load() == kLanguageChinese;
   if (MonitorOnline.load() == 1) {
     if (resolutionChangeRefused.load()) {

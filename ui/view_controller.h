@@ -56,6 +56,7 @@ class ViewController : public QWidget, public MainPanel {
   void switchMode(ModeButton pressed);
   QPushButton* buttonFor(ModeButton button) const;
   void showLinkState();
+  void showMonitorState();
   void setModeCaptions(uint8_t resolutionMode);
 
   QPointer<QDialog> settings_;

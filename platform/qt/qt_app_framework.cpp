@@ -1,5 +1,6 @@
 #include "platform/qt/qt_app_framework.h"
 
+#include <poll.h>
 #include <syslog.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -17,8 +19,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/input/key_table.h"
 #include "platform/key_codes.h"
-#include "platform/key_table.h"
 
 namespace platform {
 namespace {
@@ -108,7 +110,27 @@ void QtAppFramework::startDetachedThread(std::function<void()> body) {
 }
 
 void QtAppFramework::sleepFor(double seconds) {
-  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  const bool mainThread = QThread::currentThread() == thread();
+  if (!mainThread || sleepInterruption_ < 0) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    return;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return;
+    pollfd watched{sleepInterruption_, POLLIN, 0};
+    if (poll(&watched, 1, static_cast<int>(left.count())) > 0) {
+      onSleepInterrupted_();
+      return;
+    }
+  }
+}
+
+void QtAppFramework::interruptMainThreadSleepsOn(int descriptor, std::function<void()> onReadable) {
+  sleepInterruption_ = descriptor;
+  onSleepInterrupted_ = std::move(onReadable);
 }
 
 TimerId QtAppFramework::scheduleRepeatingTimer(double intervalSeconds,

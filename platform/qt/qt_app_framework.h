@@ -25,6 +25,9 @@ class QtAppFramework : public QObject, public AppFramework {
   void postToMainThread(std::function<void()> task) override;
   void startDetachedThread(std::function<void()> body) override;
   void sleepFor(double seconds) override;
+  // A sleep on the main thread ends early when descriptor becomes readable,
+  // and then runs onReadable (the program's termination).
+  void interruptMainThreadSleepsOn(int descriptor, std::function<void()> onReadable);
   TimerId scheduleRepeatingTimer(double intervalSeconds, std::function<void()> action) override;
   void invalidateTimer(TimerId timer) override;
   MonitorId addGlobalEventMonitor(uint64_t mask, EventHandler handler) override;
@@ -64,6 +67,8 @@ class QtAppFramework : public QObject, public AppFramework {
   std::map<ObserverId, std::function<void()>> resignObservers_;
   QPointer<QWindow> focusWindow_;
   bool hidesToTray_ = false;
+  int sleepInterruption_ = -1;
+  std::function<void()> onSleepInterrupted_;
 };
 
 // Translates a Qt key event into this program's key code and modifier word;

@@ -1,9 +1,9 @@
 #include "core/app_delegate.h"
 
+#include "base/tl_log.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "link/monitor_commands.h"
-#include "link/tl_log.h"
 #include "tests/support/fixture.h"
 
 namespace {

@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
+#include "base/tl_log.h"
 #include "core/app_delegate.h"
 #include "core/parameters.h"
-#include "link/tl_log.h"
 #include "tests/support/fixture.h"
 
 namespace {

@@ -29,7 +29,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/emulated/socket_protocol.h"
+#include "platform/buses/socket_protocol.h"
 
 namespace {
 

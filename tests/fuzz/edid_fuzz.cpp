@@ -3,8 +3,8 @@
 
 #include <cstring>
 
+#include "base/model_profile.h"
 #include "link/display_discovery.h"
-#include "link/model_profile.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/fuzz_platform.h"
 

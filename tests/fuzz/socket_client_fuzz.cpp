@@ -10,7 +10,7 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/emulated/socket_protocol.h"
+#include "platform/buses/socket_protocol.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

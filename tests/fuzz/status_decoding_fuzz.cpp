@@ -1,10 +1,10 @@
 // The worker's decoding of status replies: any reply of a sound frame leaves
 // the display mode and the flags within what the worker may set.
 
+#include "base/model_profile.h"
 #include "core/app_delegate.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
-#include "link/model_profile.h"
 #include "link/monitor_commands.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/fuzz_platform.h"

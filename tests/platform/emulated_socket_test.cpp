@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "emulator/emulator_server.h"
-#include "platform/emulated/emulated_displays.h"
+#include "platform/buses/emulated_displays.h"
 #include "tests/support/fixture.h"
 
 namespace {

@@ -10,18 +10,18 @@
 #include <numeric>
 #include <set>
 
+#include "base/model_profile.h"
+#include "base/tl_log.h"
 #include "emulator/quillmark_monitor.h"
 #include "link/ddc_transport.h"
 #include "link/detection_report.h"
 #include "link/display_discovery.h"
-#include "link/model_profile.h"
-#include "link/tl_log.h"
-#include "platform/bus_pacing.h"
+#include "platform/buses/bus_pacing.h"
+#include "platform/buses/linux_display_services.h"
+#include "platform/input/key_table.h"
+#include "platform/input/xinput_global_events.h"
 #include "platform/key_codes.h"
-#include "platform/key_table.h"
-#include "platform/linux/linux_display_services.h"
-#include "platform/linux/xinput_global_events.h"
-#include "platform/linux/xrandr_screen.h"
+#include "platform/modes/xrandr_screen.h"
 #include "tests/support/test_platform.h"
 
 namespace {

@@ -9,10 +9,10 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/input/global_shortcuts_portal.h"
 #include "platform/key_codes.h"
-#include "platform/session/global_shortcuts_portal.h"
-#include "platform/session/mutter_display_config.h"
-#include "platform/session/output_tool.h"
+#include "platform/modes/mutter_display_config.h"
+#include "platform/modes/output_tool.h"
 #include "platform/session/session_type.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/session/wayland_idle.h"
+#include "platform/input/wayland_idle.h"
 
 int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);

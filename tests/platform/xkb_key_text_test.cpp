@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <xkbcommon/xkbcommon.h>
 
-#include "platform/linux/xkb_keyboard_services.h"
+#include "platform/input/xkb_keyboard_services.h"
 
 namespace {
 

@@ -33,7 +33,9 @@ TEST_P(ConcurrencyTest, WorkerCounterAndHotkeysTogether) {
   });
   // Until both sides have done plenty: the worker may start late.
   for (int i = 0; i < 3000 || monitor.state().heartbeats < 500; ++i) {
-    const uint16_t key = i % 3 == 0 ? platform::kKeyU : i % 3 == 1 ? platform::kKeyD : platform::kKeyX;
+    const uint16_t key = i % 3 == 0   ? platform::kKeyU
+                         : i % 3 == 1 ? platform::kKeyD
+                                      : platform::kKeyX;
     delegate.handleActivityEvent({platform::kEventKeyDown, platform::kModifierControl, key, true});
     if (i % 100 == 0) {
       ShowMode = static_cast<uint8_t>(1 + i % 3);

@@ -26,8 +26,8 @@ std::set<int> allowedThresholds() {
   std::set<int> allowed;
   for (int t = 0; t <= 255; ++t) allowed.insert(t);
   for (int level = 0; level <= 15; ++level) {
-    for (int reported : {level * 28, (level - 1) * 15 + 130, (level - 1) * 15 + 80,
-                         (level - 1) * 23 + 50}) {
+    for (int reported :
+         {level * 28, (level - 1) * 15 + 130, (level - 1) * 15 + 80, (level - 1) * 23 + 50}) {
       for (int lowered = reported; lowered >= 0; lowered -= 10) allowed.insert(lowered);
     }
   }
@@ -91,10 +91,9 @@ class SoakTest : public ModelTest {
         ClearBlurFlag = 2;
         break;
       default:
-        delegate.handleActivityEvent({platform::kEventKeyDown, platform::kModifierControl,
-                                      static_cast<uint16_t>(random() % 2 ? platform::kKeyU
-                                                                         : platform::kKeyD),
-                                      true});
+        delegate.handleActivityEvent(
+            {platform::kEventKeyDown, platform::kModifierControl,
+             static_cast<uint16_t>(random() % 2 ? platform::kKeyU : platform::kKeyD), true});
     }
   }
 
@@ -134,9 +133,9 @@ TEST_P(SoakTest, ADayOfFaultsEventsAndRequests) {
   int passesSinceFaultEnded = 0;
   int faults = 0, events = 0, requests = 0, recoveries = 0;
   std::array<int, 3> raisedAt = {-1, -1, -1};  // mode, resolution, threshold requests
-  std::array<std::atomic<uint8_t>*, 3> flags = {
-      &ViewControllerModeChangeFlag, &ViewControllerResChangeFlag,
-      &SettingViewControllerThresholdFlag};
+  std::array<std::atomic<uint8_t>*, 3> flags = {&ViewControllerModeChangeFlag,
+                                                &ViewControllerResChangeFlag,
+                                                &SettingViewControllerThresholdFlag};
   bool linkSteady = false;
 
   for (int pass = 0; pass < kPasses; ++pass) {

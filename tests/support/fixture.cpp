@@ -5,10 +5,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/tl_log.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/screen_resolution.h"
-#include "link/tl_log.h"
 
 void ModelTest::SetUp() {
   selectProfile(*GetParam());

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "base/model_profile.h"
 #include "emulator/quillmark_monitor.h"
-#include "link/model_profile.h"
 #include "tests/support/test_platform.h"
 
 class ModelTest : public ::testing::TestWithParam<const ModelProfile*> {

@@ -2,12 +2,12 @@
 
 #include <QLabel>
 
+#include "base/tl_log.h"
 #include "core/app_delegate.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "link/detection_report.h"
 #include "link/monitor_commands.h"
-#include "link/tl_log.h"
 #include "tests/support/fixture.h"
 
 namespace {

@@ -1,0 +1,11 @@
+#pragma once
+// One instance per user, with or without a session bus: a lock on a file in
+// the user's runtime folder (XDG_RUNTIME_DIR, else a 0700 folder of the
+// user's in /tmp), held for the life of the process and taken before anything
+// touches the monitor, ~/tl.log or ~/.QuillMark.
+
+#include "base/model_profile.h"
+
+enum class InstanceLock { kTaken, kHeldByAnother, kUnavailable };
+
+InstanceLock takeInstanceLock(const ModelProfile& model);

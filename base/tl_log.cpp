@@ -1,0 +1,95 @@
+#include "base/tl_log.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "base/model_profile.h"
+#include "base/regular_file.h"
+#include "platform/platform.h"
+
+namespace {
+
+// One message holds at most 255 characters; longer ones are cut.
+constexpr size_t kMessageBufferSize = 256;
+
+std::mutex gLogMutex;
+std::FILE* tl_log_file = nullptr;
+bool gClosedByTermination = false;
+// Something other than a regular file sits at the log's path: log to standard output only.
+bool gFileRefused = false;
+
+std::string formatLine(const char* format, const std::string& value) {
+  const int length = std::snprintf(nullptr, 0, format, value.c_str());
+  std::string line(static_cast<size_t>(length > 0 ? length : 0), '\0');
+  std::snprintf(line.data(), line.size() + 1, format, value.c_str());
+  return line;
+}
+
+// Caller holds gLogMutex.
+bool openLogFile() {
+  auto& app = platform::app();
+  const std::string home = app.homeDirectory();
+  app.standardOutput(formatLine("local user path is %s.\n", home));
+  const std::string path = home + "/tl.log";
+  app.standardOutput(formatLine("local user log file is %s.\n", path));
+  const platform::OpenedFile opened =
+      platform::openRegularFile(path, O_RDWR | O_CREAT | O_TRUNC, 0666);
+  if (opened.outcome == platform::OpenOutcome::kForeign) {
+    app.standardError(
+        formatLine("%s belongs to another user; the log goes to standard output only.\n", path));
+    gFileRefused = true;
+    return true;
+  }
+  if (opened.outcome == platform::OpenOutcome::kNotRegular) {
+    app.standardError(
+        formatLine("%s is not a regular file; the log goes to standard output only.\n", path));
+    gFileRefused = true;
+    return true;
+  }
+  if (opened.descriptor >= 0) tl_log_file = fdopen(opened.descriptor, "w+");
+  if (tl_log_file == nullptr && opened.descriptor >= 0) close(opened.descriptor);
+  return tl_log_file != nullptr;
+}
+
+}  // namespace
+
+void tl_log(const char* format, ...) {
+  char message[kMessageBufferSize];
+  va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(message, sizeof message, format, arguments);
+  va_end(arguments);
+
+  std::lock_guard<std::mutex> lock(gLogMutex);
+  if (tl_log_file == nullptr && !gClosedByTermination && !gFileRefused && !openLogFile()) return;
+  if (tl_log_file != nullptr && profile().logWritesFile) {
+    std::fputs(message, tl_log_file);
+    std::fflush(tl_log_file);
+  }
+  platform::app().standardOutput(message);
+}
+
+bool tl_log_is_open() {
+  std::lock_guard<std::mutex> lock(gLogMutex);
+  return tl_log_file != nullptr;
+}
+
+void tl_log_close() {
+  std::lock_guard<std::mutex> lock(gLogMutex);
+  if (tl_log_file != nullptr) std::fclose(tl_log_file);
+  tl_log_file = nullptr;
+  gClosedByTermination = true;
+}
+
+void tl_log_reset() {
+  std::lock_guard<std::mutex> lock(gLogMutex);
+  if (tl_log_file != nullptr) std::fclose(tl_log_file);
+  tl_log_file = nullptr;
+  gClosedByTermination = false;
+  gFileRefused = false;
+}

@@ -1,0 +1,56 @@
+#include "platform/input/mutter_idle_monitor.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+
+namespace platform::session {
+namespace {
+
+constexpr const char* kService = "org.gnome.Mutter.IdleMonitor";
+constexpr const char* kPath = "/org/gnome/Mutter/IdleMonitor/Core";
+constexpr int kPollMs = 1000;
+constexpr int kCallTimeoutMs = 900;
+
+QDBusMessage idleTimeCall() {
+  return QDBusMessage::createMethodCall(kService, kPath, kService, "GetIdletime");
+}
+
+}  // namespace
+
+bool MutterIdleMonitor::start(std::function<void()> onActivity) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected() || bus.interface() == nullptr ||
+      !bus.interface()->isServiceRegistered(kService).value()) {
+    return false;
+  }
+  const QDBusMessage reply = bus.call(idleTimeCall(), QDBus::Block, kCallTimeoutMs);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1) return false;
+  lastIdleMs_ = reply.arguments()[0].toULongLong();
+  onActivity_ = std::move(onActivity);
+  QObject::connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
+  timer_.start(kPollMs);
+  return true;
+}
+
+void MutterIdleMonitor::poll() {
+  if (waiting_) return;  // a slow answer is not asked for twice
+  waiting_ = true;
+  auto* watcher = new QDBusPendingCallWatcher(
+      QDBusConnection::sessionBus().asyncCall(idleTimeCall(), kCallTimeoutMs), this);
+  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                   [this](QDBusPendingCallWatcher* call) {
+                     waiting_ = false;
+                     call->deleteLater();
+                     const QDBusPendingReply<quint64> reply = *call;
+                     if (reply.isError()) return;
+                     const quint64 idleMs = reply.value();
+                     // Input since the last look: the idle time started again.
+                     if (idleMs < lastIdleMs_ || idleMs < kPollMs) onActivity_();
+                     lastIdleMs_ = idleMs;
+                   });
+}
+
+}  // namespace platform::session

@@ -1,0 +1,54 @@
+#pragma once
+// Keyboard services from the X server's current keymap (xkbcommon), with the
+// key table's US text where there is no X server. The keymap and the active
+// layout group are read again when they may have changed, so a layout
+// switched while the program runs names keys as the user now types them.
+
+#include <chrono>
+#include <mutex>
+#include <string>
+
+#include "platform/input/key_table_keyboard.h"
+#include "platform/keyboard_services.h"
+
+struct xkb_context;
+struct xkb_keymap;
+struct xcb_connection_t;
+
+namespace platform::linux_backend {
+
+// The text of a key with no modifiers in one layout of a keymap. A dead key
+// gives the spacing character it stands for (^ for the circumflex) and, when
+// deadKeySym is given, its keysym there.
+std::u16string keyTextInLayout(xkb_keymap* keymap, uint32_t layout, uint32_t x11Keycode,
+                               uint32_t* deadKeySym = nullptr);
+// The layout the user types in, or the first ASCII-capable one when the
+// active layout is not (a Cyrillic or Greek layout, say).
+uint32_t asciiCapableLayout(xkb_keymap* keymap, uint32_t activeLayout);
+
+class XkbKeyboardServices : public KeyboardServices {
+ public:
+  XkbKeyboardServices();
+  ~XkbKeyboardServices() override;
+
+  bool hasKeyLayout() override { return true; }
+  KeyTranslation translateKey(uint16_t keyCode, uint32_t deadKeyState, bool noDeadKeys) override;
+  // No list of the desktop's own shortcuts is available on X11.
+  std::optional<std::vector<SystemHotKey>> copySymbolicHotKeys() override {
+    return std::vector<SystemHotKey>{};
+  }
+
+ private:
+  bool refreshKeymap();
+  uint32_t activeLayout();
+
+  std::mutex mutex_;
+  xcb_connection_t* connection_ = nullptr;
+  int32_t device_ = -1;
+  xkb_context* context_ = nullptr;
+  xkb_keymap* keymap_ = nullptr;
+  std::chrono::steady_clock::time_point keymapRead_;
+  KeyTableKeyboard fallback_;
+};
+
+}  // namespace platform::linux_backend

@@ -1,0 +1,52 @@
+#include "platform/modes/display_mode_owners.h"
+
+namespace platform {
+
+namespace {
+
+enum class Owner { kNone, kXRandR, kMutter, kKScreen, kWlroots };
+
+Owner ownerFor(const session::SessionType& session) {
+  using namespace session;
+  if (!session.wayland) return Owner::kXRandR;
+  if (MutterDisplayConfig::available()) return Owner::kMutter;
+  if (session.isKde() && KScreenDoctor::available()) return Owner::kKScreen;
+  if (!session.isGnome() && !session.isKde() && WlrRandr::available()) return Owner::kWlroots;
+  return Owner::kNone;
+}
+
+}  // namespace
+
+ScreenModes* DisplayModeOwners::forSession(const session::SessionType& session) {
+  switch (ownerFor(session)) {
+    case Owner::kXRandR:
+      return &xrandr_;
+    case Owner::kMutter:
+      return &mutter_;
+    case Owner::kKScreen:
+      return &kscreen_;
+    case Owner::kWlroots:
+      return &wlroots_;
+    case Owner::kNone:
+      break;
+  }
+  return nullptr;
+}
+
+std::string DisplayModeOwners::describe(const session::SessionType& session) {
+  switch (ownerFor(session)) {
+    case Owner::kXRandR:
+      return "XRandR";
+    case Owner::kMutter:
+      return "org.gnome.Mutter.DisplayConfig";
+    case Owner::kKScreen:
+      return "kscreen-doctor";
+    case Owner::kWlroots:
+      return "wlr-randr";
+    case Owner::kNone:
+      break;
+  }
+  return "none (this session does not let the program change the resolution)";
+}
+
+}  // namespace platform

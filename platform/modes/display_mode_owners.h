@@ -1,0 +1,31 @@
+#pragma once
+// The one place that picks who owns the monitor's display modes in this
+// session. The X server does in an X11 session; in a Wayland session the
+// compositor does: GNOME's over D-Bus, KDE's through kscreen-doctor,
+// wlroots' through wlr-randr.
+
+#include <string>
+
+#include "platform/modes/kscreen_doctor.h"
+#include "platform/modes/mutter_display_config.h"
+#include "platform/modes/wlr_randr.h"
+#include "platform/modes/xrandr_screen.h"
+#include "platform/session/session_type.h"
+
+namespace platform {
+
+class DisplayModeOwners {
+ public:
+  // nullptr: nobody this program can ask.
+  ScreenModes* forSession(const session::SessionType& session);
+  // What forSession picks, for --diagnose and the log.
+  static std::string describe(const session::SessionType& session);
+
+ private:
+  linux_backend::XRandRScreen xrandr_;
+  session::MutterDisplayConfig mutter_;
+  session::KScreenDoctor kscreen_;
+  session::WlrRandr wlroots_;
+};
+
+}  // namespace platform

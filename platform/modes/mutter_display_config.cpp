@@ -1,0 +1,238 @@
+#include "platform/modes/mutter_display_config.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+
+namespace {
+
+constexpr const char* kService = "org.gnome.Mutter.DisplayConfig";
+constexpr const char* kPath = "/org/gnome/Mutter/DisplayConfig";
+constexpr int kCallTimeoutMs = 5000;
+constexpr uint32_t kPersistent = 2;
+
+struct Mode {
+  QString id;
+  int width = 0;
+  int height = 0;
+  double refresh = 0;
+  bool current = false;
+};
+
+struct Monitor {
+  QString connector;
+  std::vector<Mode> modes;
+};
+
+// What ApplyMonitorsConfig takes: (iiduba(ssa{sv})).
+struct MonitorConfig {
+  QString connector;
+  QString modeId;
+  QVariantMap properties;
+};
+struct LogicalMonitor {
+  int x = 0;
+  int y = 0;
+  double scale = 1;
+  uint transform = 0;
+  bool primary = false;
+  QList<MonitorConfig> monitors;
+};
+
+QDBusArgument& operator<<(QDBusArgument& out, const MonitorConfig& config) {
+  out.beginStructure();
+  out << config.connector << config.modeId << config.properties;
+  out.endStructure();
+  return out;
+}
+const QDBusArgument& operator>>(const QDBusArgument& in, MonitorConfig& config) {
+  in.beginStructure();
+  in >> config.connector >> config.modeId >> config.properties;
+  in.endStructure();
+  return in;
+}
+QDBusArgument& operator<<(QDBusArgument& out, const LogicalMonitor& logical) {
+  out.beginStructure();
+  out << logical.x << logical.y << logical.scale << logical.transform << logical.primary
+      << logical.monitors;
+  out.endStructure();
+  return out;
+}
+const QDBusArgument& operator>>(const QDBusArgument& in, LogicalMonitor& logical) {
+  in.beginStructure();
+  in >> logical.x >> logical.y >> logical.scale >> logical.transform >> logical.primary >>
+      logical.monitors;
+  in.endStructure();
+  return in;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(MonitorConfig)
+Q_DECLARE_METATYPE(LogicalMonitor)
+
+namespace platform::session {
+namespace {
+
+struct State {
+  uint serial = 0;
+  std::vector<Monitor> monitors;
+  // (x, y, scale, transform, primary, connectors) of each logical monitor.
+  std::vector<std::tuple<LogicalMonitor, QStringList>> logical;
+};
+
+std::optional<State> currentState() {
+  qDBusRegisterMetaType<MonitorConfig>();
+  qDBusRegisterMetaType<QList<MonitorConfig>>();
+  qDBusRegisterMetaType<LogicalMonitor>();
+  qDBusRegisterMetaType<QList<LogicalMonitor>>();
+  const QDBusMessage reply = QDBusConnection::sessionBus().call(
+      QDBusMessage::createMethodCall(kService, kPath, kService, "GetCurrentState"), QDBus::Block,
+      kCallTimeoutMs);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 4) {
+    return std::nullopt;
+  }
+  State state;
+  state.serial = reply.arguments()[0].toUInt();
+  const QDBusArgument monitors = reply.arguments()[1].value<QDBusArgument>();
+  monitors.beginArray();
+  while (!monitors.atEnd()) {
+    Monitor monitor;
+    QString vendor, product, serial;
+    monitors.beginStructure();
+    monitors.beginStructure();
+    monitors >> monitor.connector >> vendor >> product >> serial;
+    monitors.endStructure();
+    monitors.beginArray();
+    while (!monitors.atEnd()) {
+      Mode mode;
+      double preferredScale = 1;
+      QList<double> scales;
+      QVariantMap properties;
+      monitors.beginStructure();
+      monitors >> mode.id >> mode.width >> mode.height >> mode.refresh >> preferredScale >>
+          scales >> properties;
+      monitors.endStructure();
+      mode.current = properties.value("is-current").toBool();
+      monitor.modes.push_back(mode);
+    }
+    monitors.endArray();
+    QVariantMap properties;
+    monitors >> properties;
+    monitors.endStructure();
+    state.monitors.push_back(monitor);
+  }
+  monitors.endArray();
+  const QDBusArgument logicalMonitors = reply.arguments()[2].value<QDBusArgument>();
+  logicalMonitors.beginArray();
+  while (!logicalMonitors.atEnd()) {
+    LogicalMonitor logical;
+    QStringList connectors;
+    QVariantMap properties;
+    logicalMonitors.beginStructure();
+    logicalMonitors >> logical.x >> logical.y >> logical.scale >> logical.transform >>
+        logical.primary;
+    logicalMonitors.beginArray();
+    while (!logicalMonitors.atEnd()) {
+      QString connector, vendor, product, serial;
+      logicalMonitors.beginStructure();
+      logicalMonitors >> connector >> vendor >> product >> serial;
+      logicalMonitors.endStructure();
+      connectors << connector;
+    }
+    logicalMonitors.endArray();
+    logicalMonitors >> properties;
+    logicalMonitors.endStructure();
+    state.logical.emplace_back(logical, connectors);
+  }
+  logicalMonitors.endArray();
+  return state;
+}
+
+const Monitor* find(const State& state, const MonitorName& name) {
+  const QString connector = QString::fromStdString(mutterConnectorName(name.connector));
+  for (const Monitor& monitor : state.monitors) {
+    if (monitor.connector == connector) return &monitor;
+  }
+  return nullptr;
+}
+
+const Mode* currentMode(const Monitor& monitor) {
+  for (const Mode& mode : monitor.modes) {
+    if (mode.current) return &mode;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string mutterConnectorName(const std::string& drmConnector) {
+  std::string name = drmConnector;
+  if (name.rfind("card", 0) == 0 && name.find('-') != std::string::npos) {
+    name = name.substr(name.find('-') + 1);
+  }
+  if (name.rfind("HDMI-A-", 0) == 0) name = "HDMI-" + name.substr(7);
+  return name;
+}
+
+bool MutterDisplayConfig::available() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  return bus.isConnected() && bus.interface() != nullptr &&
+         bus.interface()->isServiceRegistered(kService).value();
+}
+
+std::optional<DisplaySize> MutterDisplayConfig::bounds(const MonitorName& name) {
+  const auto state = currentState();
+  const Monitor* monitor = state ? find(*state, name) : nullptr;
+  const Mode* mode = monitor != nullptr ? currentMode(*monitor) : nullptr;
+  if (mode == nullptr) return std::nullopt;
+  return DisplaySize{double(mode->width), double(mode->height)};
+}
+
+std::optional<std::vector<DisplayMode>> MutterDisplayConfig::modes(const MonitorName& name) {
+  const auto state = currentState();
+  const Monitor* monitor = state ? find(*state, name) : nullptr;
+  if (monitor == nullptr) return std::nullopt;
+  std::vector<DisplayMode> list;
+  for (const Mode& mode : monitor->modes) {
+    list.push_back({uint64_t(mode.width), uint64_t(mode.height), 0});
+  }
+  return list;
+}
+
+bool MutterDisplayConfig::apply(const MonitorName& name, uint64_t width, uint64_t height) {
+  const auto state = currentState();
+  const Monitor* target = state ? find(*state, name) : nullptr;
+  if (target == nullptr) return false;
+  // The new mode: the size asked for, at the refresh rate shown now if it has it.
+  const Mode* now = currentMode(*target);
+  const Mode* chosen = nullptr;
+  for (const Mode& mode : target->modes) {
+    if (uint64_t(mode.width) != width || uint64_t(mode.height) != height) continue;
+    if (chosen == nullptr || (now != nullptr && mode.refresh == now->refresh)) chosen = &mode;
+  }
+  if (chosen == nullptr) return false;
+  // The whole layout goes back, every other monitor as it is now: a monitor
+  // left out would be switched off.
+  QList<LogicalMonitor> layout;
+  for (const auto& [logical, connectors] : state->logical) {
+    LogicalMonitor copy = logical;
+    for (const QString& connector : connectors) {
+      for (const Monitor& monitor : state->monitors) {
+        if (monitor.connector != connector) continue;
+        const Mode* mode = &monitor == target ? chosen : currentMode(monitor);
+        if (mode != nullptr) copy.monitors.append({connector, mode->id, {}});
+      }
+    }
+    layout.append(copy);
+  }
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(kService, kPath, kService, "ApplyMonitorsConfig");
+  call << state->serial << kPersistent << QVariant::fromValue(layout) << QVariantMap();
+  const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
+  return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+}  // namespace platform::session

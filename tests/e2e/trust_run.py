@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""The program among files and processes it must not trust, end to end: the
+real program under Xvfb against the real emulator. A second start without a
+session bus, SIGTERM in the launch wait, a write-protected and a hard-linked
+private data file, and links planted by another user (run as root, with
+"nobody" as the other user)."""
+
+import os
+import pwd
+import signal
+import subprocess
+import sys
+
+from e2e_run import CONNECTION_SEQUENCE, HEARTBEAT, Run, run_checks
+
+
+def without_bus(run):
+    env = dict(run.env)
+    env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+    return env
+
+
+def second_start_without_bus(run):
+    run.env = without_bus(run)
+    run.start_connected(40)
+    log = os.path.join(run.home, "tl.log")
+    log_size = os.path.getsize(log)
+    second = subprocess.run([os.path.join(run.build, "app", run.program)], env=run.env,
+                            capture_output=True, text=True, timeout=30)
+    assert second.returncode == 0 and "runs already" in second.stderr, second
+    assert os.path.getsize(log) >= log_size, "the second start emptied tl.log"
+    assert run.writes().count(CONNECTION_SEQUENCE[0]) == 1, "the connection went out twice"
+    print("second start without a session bus: ok")
+
+
+def sigterm_in_launch_wait(run):
+    run.write_private_data()
+    run.start()
+    run.wait_for(lambda: "local user private data file" in run.output(), 20, "the launch wait")
+    run.app.send_signal(signal.SIGTERM)
+    assert run.app.wait(10) == 0
+    assert run.output().count("--------- ...") == 1, run.output()
+    print("SIGTERM in the launch wait: ok")
+
+
+def protected_and_linked_files(run):
+    data = os.path.join(run.home, ".QuillMark")
+    run.write_private_data(ResCommMode=2)
+    os.chmod(data, 0o444)
+    other_name = os.path.join(run.home, "other-name")
+    before = os.stat(data)
+    run.start()
+    run.wait_for_sequence(CONNECTION_SEQUENCE, 40)
+    run.app_dbus("SetShowMode", "uint32:6")
+    run.wait_for(lambda: "Cannot save" in run.output(), 10, "the failed save to be told")
+    after = os.stat(data)
+    assert (after.st_ino, after.st_mtime_ns) == (before.st_ino, before.st_mtime_ns), \
+        "the protected file was changed"
+    assert "write-protected" in run.output()
+    print("a write-protected file stays as it is, and the user is told: ok")
+
+    os.chmod(data, 0o644)
+    os.link(data, other_name)
+    run.app_dbus("SetShowMode", "uint32:5")
+    run.wait_for(lambda: run.saved()["ShowMode"] == 5, 10, "the save")
+    assert os.stat(data).st_ino == before.st_ino and os.stat(other_name).st_nlink == 2, \
+        "the link was cut"
+    with open(other_name) as other:
+        assert other.read() == open(data).read()
+    print("a hard-linked file keeps its links: ok")
+
+
+def links_of_another_user(run):
+    nobody = pwd.getpwnam("nobody")
+    victim = os.path.join(run.root, "root-owned")
+    with open(victim, "w") as out:
+        out.write("precious\n")
+    for name in ("tl.log", ".QuillMark"):
+        os.symlink(victim, os.path.join(run.home, name))
+        os.lchown(os.path.join(run.home, name), nobody.pw_uid, nobody.pw_gid)
+    run.start()
+    run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 2, 40, "the link")
+    run.app_dbus("SetShowMode", "uint32:1")
+    run.wait_for(lambda: "Cannot save" in run.output(), 10, "the refused save")
+    with open(victim) as kept:
+        assert kept.read() == "precious\n"
+    assert "belongs to another user" in run.output()
+    print("links planted by another user are not followed: ok")
+
+
+class TrustRun(Run):
+    def app_dbus(self, method, *arguments):
+        return subprocess.run(["dbus-send", "--session", "--print-reply",
+                               "--dest=com.talvex." + self.program, "/com/talvex/QuillmarkControl",
+                               "com.talvex.QuillmarkControl." + method, *arguments],
+                              env=self.env, capture_output=True, text=True, timeout=30)
+
+
+if __name__ == "__main__":
+    scenarios = [second_start_without_bus, sigterm_in_launch_wait, protected_and_linked_files]
+    if os.geteuid() == 0:
+        scenarios.append(links_of_another_user)
+    sys.exit(run_checks([(lambda arguments: TrustRun(arguments.build, arguments.model), check)
+                         for check in scenarios]))

@@ -23,6 +23,8 @@ bool setAutostart(const ModelProfile& model, bool enabled) {
   // The program's own path, so that the entry works from wherever it was installed.
   QString program = QCoreApplication::applicationFilePath();
   if (program.isEmpty()) program = model.programName;
+  // TryExec: an entry whose program was uninstalled starts nothing.
+  const QString tryExec = program;
   if (program.contains(' ')) program = '"' + program + '"';
   QSaveFile entry(path);
   if (!entry.open(QIODevice::WriteOnly)) return false;
@@ -30,11 +32,12 @@ bool setAutostart(const ModelProfile& model, bool enabled) {
                       "Type=Application\n"
                       "Name=%1\n"
                       "Comment=Keeps the Talvex Quillmark %2 in step all session\n"
+                      "TryExec=%4\n"
                       "Exec=%3 --hidden\n"
                       "Icon=quillmark-control\n"
                       "Terminal=false\n"
                       "X-GNOME-Autostart-enabled=true\n")
-                  .arg(model.programName, model.modelName, program)
+                  .arg(model.programName, model.modelName, program, tryExec)
                   .toUtf8());
   return entry.commit();
 }

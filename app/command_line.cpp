@@ -2,13 +2,14 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/autostart.h"
 #include "app/control_names.h"
 #include "core/mode_table.h"
 #include "platform/version.h"
@@ -41,6 +42,16 @@ QString modeNames(unsigned resolution) {
   return names.join(", ");
 }
 
+// Whether the program's name has an owner on the bus, asked with the same bound as every call.
+bool nameHasOwner(QDBusConnection& bus, const QString& name) {
+  QDBusMessage message = QDBusMessage::createMethodCall(
+      "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner");
+  message << name;
+  const QDBusMessage reply = bus.call(message, QDBus::Block, kCallTimeoutMs);
+  return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 1 &&
+         reply.arguments()[0].toBool();
+}
+
 class RunningInstance {
  public:
   RunningInstance(const ModelProfile& model, QDBusConnection bus) : model_(model), bus_(bus) {}
@@ -61,15 +72,19 @@ class RunningInstance {
     }
     return std::nullopt;
   }
+  // The running instance's properties, or the error's text in error.
+  std::optional<QVariantMap> readProperties(QString& error) {
+    const auto reply =
+        call("org.freedesktop.DBus.Properties", "GetAll", {QString(kControlInterface)}, error);
+    if (!reply || reply->arguments().size() != 1) return std::nullopt;
+    return qdbus_cast<QVariantMap>(reply->arguments()[0]);
+  }
   // The running instance's properties; ends this start when they cannot be read.
   QVariantMap properties() {
     QString error;
-    const auto reply =
-        call("org.freedesktop.DBus.Properties", "GetAll", {QString(kControlInterface)}, error);
-    if (!reply || reply->arguments().size() != 1) {
-      fail(model_, "cannot read the running instance's state: " + error, 1);
-    }
-    return qdbus_cast<QVariantMap>(reply->arguments()[0]);
+    const auto values = readProperties(error);
+    if (!values) fail(model_, "cannot read the running instance's state: " + error, 1);
+    return *values;
   }
 
  private:
@@ -113,6 +128,8 @@ int carryOut(RunningInstance& instance, const ModelProfile& model, const Command
       break;
     case Command::kStatus:
       return printStatus(instance);
+    case Command::kAutostart:
+      return setAutostartFromCommandLine(model, command);
     case Command::kResolution:
       method = "SetResolutionMode";
       arguments = {uint(command.argument == "flexible" ? 1 : 2)};
@@ -159,12 +176,13 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
                                       "flexible|fixed");
   const QCommandLineOption status("status", "Print online, mode, threshold and resolution mode.");
   const QCommandLineOption hidden("hidden", "Start without showing the window.");
+  const QCommandLineOption autostart("autostart", "Start at login, or not.", "on|off");
   const QCommandLineOption diagnose(
       "diagnose",
       "Report the session, i2c-dev, each display's buses with their access, the EDID names "
       "read, and one status exchange with the monitor; exit 0 when it answered.");
   parser.addOptions(
-      {contrastUp, contrastDown, refresh, mode, resolution, status, hidden, diagnose});
+      {contrastUp, contrastDown, refresh, mode, resolution, status, hidden, diagnose, autostart});
   if (!parser.parse(application.arguments())) fail(model, parser.errorText(), 2);
   if (parser.isSet(help) || parser.isSet("help-all")) parser.showHelp(0);
   if (parser.isSet(version)) parser.showVersion();
@@ -187,12 +205,17 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
   take(mode, Command::kMode);
   take(resolution, Command::kResolution);
   take(status, Command::kStatus);
+  take(autostart, Command::kAutostart);
   if (actions + (command.diagnose ? 1 : 0) > 1) {
     fail(model, "give one action at a time; see --help", 2);
   }
   if (command.action == Command::kMode && showModeFor(command.argument, 1) == 0 &&
       showModeFor(command.argument, 2) == 0) {
     fail(model, "unknown mode " + command.argument + "; the modes are " + modeNames(0), 2);
+  }
+  if (command.action == Command::kAutostart && command.argument != "on" &&
+      command.argument != "off") {
+    fail(model, "--autostart takes on or off", 2);
   }
   if (command.action == Command::kResolution && command.argument != "flexible" &&
       command.argument != "fixed") {
@@ -201,13 +224,25 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
   return command;
 }
 
+int setAutostartFromCommandLine(const ModelProfile& model, const Command& command) {
+  const bool on = command.argument == "on";
+  if (!setAutostart(model, on)) {
+    std::fprintf(stderr, "%s: cannot %s %s\n", model.programName, on ? "write" : "remove",
+                 qPrintable(autostartPath(model)));
+    return 1;
+  }
+  std::printf("%s %s at login (%s)\n", model.programName, on ? "starts" : "does not start",
+              qPrintable(autostartPath(model)));
+  return 0;
+}
+
 std::optional<int> handOver(const ModelProfile& model, const Command& command) {
+  if (command.action == Command::kAutostart) return setAutostartFromCommandLine(model, command);
   std::optional<int> status;
   {
     QDBusConnection bus =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, kProbeConnection);
-    const bool running = bus.isConnected() && bus.interface() != nullptr &&
-                         bus.interface()->isServiceRegistered(controlServiceName(model)).value();
+    const bool running = bus.isConnected() && nameHasOwner(bus, controlServiceName(model));
     if (running) {
       RunningInstance instance(model, bus);
       status = carryOut(instance, model, command);
@@ -219,6 +254,21 @@ std::optional<int> handOver(const ModelProfile& model, const Command& command) {
   }
   QDBusConnection::disconnectFromBus(kProbeConnection);
   return status;
+}
+
+std::optional<QVariantMap> runningInstanceState(const ModelProfile& model, QString& error) {
+  std::optional<QVariantMap> state;
+  {
+    QDBusConnection bus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, kProbeConnection);
+    if (bus.isConnected() && nameHasOwner(bus, controlServiceName(model))) {
+      RunningInstance instance(model, bus);
+      state = instance.readProperties(error);
+      if (!state) state = QVariantMap{};
+    }
+  }
+  QDBusConnection::disconnectFromBus(kProbeConnection);
+  return state;
 }
 
 void showRunningInstance(const ModelProfile& model) {

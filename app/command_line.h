@@ -5,6 +5,7 @@
 // acts on the running program and ends.
 
 #include <QString>
+#include <QVariantMap>
 #include <optional>
 
 #include "base/model_profile.h"
@@ -12,9 +13,18 @@
 class QCoreApplication;
 
 struct Command {
-  enum Action { kNone, kContrastUp, kContrastDown, kRefresh, kMode, kResolution, kStatus };
+  enum Action {
+    kNone,
+    kContrastUp,
+    kContrastDown,
+    kRefresh,
+    kMode,
+    kResolution,
+    kStatus,
+    kAutostart
+  };
   Action action = kNone;
-  QString argument;  // the mode's or resolution mode's name
+  QString argument;  // the mode's or resolution mode's name, or on/off
   bool hidden = false;
   bool diagnose = false;  // report on the buses and the monitor, then end
 };
@@ -24,11 +34,19 @@ struct Command {
 // own single-dash options (-platform, -display ...) are left to Qt.
 Command parseCommandLine(const ModelProfile& model, const QCoreApplication& application);
 
+// --autostart on|off: the entry in ~/.config/autostart, with or without a
+// running instance. The exit status: 0 when the entry is as asked.
+int setAutostartFromCommandLine(const ModelProfile& model, const Command& command);
+
 // With an instance of this program running on the session bus, hands the
 // command to it (no action: bring its window to the front) and returns this
 // start's exit status: 0 when the action was carried out. Without one, an
 // action ends with status 1 ("not running"); nullopt: start the program.
 std::optional<int> handOver(const ModelProfile& model, const Command& command);
+
+// The state of an instance of this program on the session bus (empty when it
+// did not answer, with the reason in error); nullopt when none runs there.
+std::optional<QVariantMap> runningInstanceState(const ModelProfile& model, QString& error);
 
 // Brings the running instance's window to the front (a start that lost the
 // race for the bus name).

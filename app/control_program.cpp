@@ -29,6 +29,7 @@
 #include "platform/qt/program_icon.h"
 #include "platform/qt/qt_app_framework.h"
 #include "platform/version.h"
+#include "ui/view_controller.h"
 
 namespace {
 
@@ -127,7 +128,13 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   desktopShortcuts.start(session);
   Tray tray(model, window, delegate);
   framework.setHidesToTray(tray.show());
-  if (!command.hidden) showPainted(window);
+  delegate.beforeLaunchWait = [&window, &command] {
+    ViewController* panel = window.panel();
+    panel->UIButtonTextAutoChange();
+    panel->ChangeResModeRadio();
+    panel->ChangeModeButton();
+    if (!command.hidden) showPainted(window);
+  };
   QTimer::singleShot(0, [&delegate] { delegate.applicationDidFinishLaunching(); });
   return application.exec();
 }

@@ -9,6 +9,9 @@
 #include <filesystem>
 #include <string>
 
+#include "app/command_line.h"
+#include "app/single_instance.h"
+#include "core/mode_table.h"
 #include "link/ddc_transport.h"
 #include "link/display_discovery.h"
 #include "link/monitor_commands.h"
@@ -64,10 +67,22 @@ std::string printableName(const uint8_t* edid) {
   return name;
 }
 
+// What the buses showed, for the report's last line.
+struct Findings {
+  bool found = false;
+  bool answered = false;
+  std::string noAccess;                      // the first bus the user may not open
+  const ModelProfile* otherModel = nullptr;  // a Quillmark of the other model
+};
+
+const ModelProfile& otherModelThan(const ModelProfile& model) {
+  return &model == &altoProfile() ? tenorProfile() : altoProfile();
+}
+
 // One bus: its access, the EDID name read there and, on the monitor's bus,
-// one status exchange. True when the monitor answered.
-bool diagnoseBus(const ModelProfile& model, platform::DisplayID display, uint32_t bus,
-                 bool& found) {
+// one status exchange.
+void diagnoseBus(const ModelProfile& model, platform::DisplayID display, uint32_t bus,
+                 Findings& findings) {
   auto& displays = platform::displays();
   const platform::I2CInterface interface { display, bus };
   std::string name = displays.busName(interface);
@@ -75,26 +90,71 @@ bool diagnoseBus(const ModelProfile& model, platform::DisplayID display, uint32_
   std::printf("  %s: access %s", label.c_str(), accessOf(name).c_str());
   auto connection = displays.i2cInterfaceOpen(interface);
   if (!connection) {
-    std::printf("; cannot open: %s\n", platform::busCauseText(displays.lastBusCause(interface)));
-    return false;
+    const platform::BusCause cause = displays.lastBusCause(interface);
+    if (cause == platform::BusCause::kNoAccess && findings.noAccess.empty()) {
+      findings.noAccess = label;
+    }
+    std::printf("; cannot open: %s\n", platform::busCauseText(cause));
+    return;
   }
   uint8_t edid[kEDIDBlockSize];
   if (!EDIDRead(connection.get(), edid)) {
     std::printf("; EDID: %s\n", platform::busCauseText(displays.lastBusCause(interface)));
-    return false;
+    return;
   }
   std::printf("; EDID name \"%s\"", printableName(edid).c_str());
   if (!EDIDNamesThisModel(edid)) {
+    if (EDIDNamesModel(edid, otherModelThan(model))) findings.otherModel = &otherModelThan(model);
     std::printf("\n");
-    return false;
+    return;
   }
-  found = true;
+  findings.found = true;
   uint8_t reply[kStatusReplyLength] = {};
   const bool answered =
       DDCRead(connection.get(), kStatusRequestData, 2, reply, kStatusReplyLength, kVendorVCPCode);
   std::printf("; the Quillmark %s: status exchange %s\n", model.modelName,
               answered ? "answered" : platform::busCauseText(displays.lastBusCause(interface)));
-  return answered;
+  findings.answered = findings.answered || answered;
+}
+
+// The last line names the first real cause, in the order a user would fix them.
+void printVerdict(const ModelProfile& model, const Findings& findings, bool i2cDevLoaded) {
+  if (findings.found) {
+    std::printf("monitor: %s\n", findings.answered ? "answered" : "found but did not answer");
+  } else if (findings.otherModel != nullptr) {
+    std::printf("monitor: this is a Quillmark %s, not a %s: run %s\n",
+                findings.otherModel->modelName, model.modelName, findings.otherModel->programName);
+  } else if (!findings.noAccess.empty()) {
+    std::printf(
+        "monitor: not found: no access to %s (install the udev rule, then log out and "
+        "in)\n",
+        findings.noAccess.c_str());
+  } else if (!i2cDevLoaded) {
+    std::printf("monitor: not found: i2c-dev is not loaded (sudo modprobe i2c-dev)\n");
+  } else {
+    std::printf("monitor: no Quillmark %s found (is it connected, on, with DDC/CI on?)\n",
+                model.modelName);
+  }
+}
+
+// A running instance holds the monitor: it is asked, and the buses are left to it.
+int reportRunningInstance(const ModelProfile& model, const QVariantMap& state,
+                          const QString& error) {
+  if (state.isEmpty()) {
+    std::printf("instance: %s runs but does not answer (%s); the monitor is left to it\n",
+                model.programName, qPrintable(error));
+    return 1;
+  }
+  const bool online = state.value("Online").toBool();
+  const ModeRow* row = modeRow(state.value("ShowMode").toUInt());
+  std::printf("instance: %s runs and holds the monitor; its buses are left to it\n",
+              model.programName);
+  std::printf("instance state: online %s, mode %s, threshold %u, resolution mode %u\n",
+              online ? "yes" : "no", row != nullptr ? row->name : "unknown",
+              state.value("Threshold").toUInt(), state.value("ResCommMode").toUInt());
+  std::printf("monitor: %s\n", online ? "answered (through the running instance)"
+                                      : "not connected to the running instance");
+  return online ? 0 : 1;
 }
 
 }  // namespace
@@ -102,26 +162,30 @@ bool diagnoseBus(const ModelProfile& model, platform::DisplayID display, uint32_
 int diagnose(const ModelProfile& model) {
   std::printf("%s %s\n", model.programName, QUILLMARK_VERSION);
   printSession();
-  printI2CDev();
+  const bool i2cDevLoaded = printI2CDev();
+  QString error;
+  if (const auto state = runningInstanceState(model, error)) {
+    const int status = reportRunningInstance(model, *state, error);
+    std::fflush(stdout);
+    return status;
+  }
+  if (takeInstanceLock(model) == InstanceLock::kHeldByAnother) {
+    std::printf("instance: %s runs (no session bus to ask it); its buses are left to it\n",
+                model.programName);
+    std::fflush(stdout);
+    return 1;
+  }
   auto& displays = platform::displays();
   const auto online = displays.onlineDisplayList();
   if (!online || online->empty()) std::printf("displays: none connected\n");
-  bool found = false;
-  bool answered = false;
+  Findings findings;
   for (const platform::DisplayID display : online.value_or(std::vector<platform::DisplayID>{})) {
     const auto service = displays.displayIOServicePort(display);
     const uint32_t buses = service ? displays.i2cInterfaceCount(*service).value_or(0) : 0;
     std::printf("display %u: %u bus%s\n", display, buses, buses == 1 ? "" : "es");
-    for (uint32_t bus = 0; bus < buses; ++bus) {
-      answered = diagnoseBus(model, display, bus, found) || answered;
-    }
+    for (uint32_t bus = 0; bus < buses; ++bus) diagnoseBus(model, display, bus, findings);
   }
-  if (!found) {
-    std::printf("monitor: no Quillmark %s found (is it connected, on, with DDC/CI on?)\n",
-                model.modelName);
-  } else {
-    std::printf("monitor: %s\n", answered ? "answered" : "found but did not answer");
-  }
+  printVerdict(model, findings, i2cDevLoaded);
   std::fflush(stdout);
-  return answered ? 0 : 1;
+  return findings.answered ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include <QMenuBar>
 
+#include "app/autostart.h"
 #include "base/model_profile.h"
 #include "ui/language_text.h"
 #include "ui/view_controller.h"
@@ -17,6 +18,14 @@ MainWindow::MainWindow() {
                                  [this] { panel_->presentSettings(); });
   currentSettings_ = program->addAction({}, QKeySequence(Qt::CTRL | Qt::Key_I),
                                         [this] { panel_->presentCurrentSettings(); });
+  // The tray has the same box; a desktop without a tray has only this one.
+  startAtLogin_ = program->addAction({}, [this](bool on) {
+    setAutostart(profile(), on);
+    startAtLogin_->setChecked(autostartEnabled(profile()));
+  });
+  startAtLogin_->setCheckable(true);
+  connect(program, &QMenu::aboutToShow, this,
+          [this] { startAtLogin_->setChecked(autostartEnabled(profile())); });
   program->addSeparator();
   hide_ =
       program->addAction({}, QKeySequence(Qt::CTRL | Qt::Key_H), [this] { panel_->HideAction(); });
@@ -38,6 +47,7 @@ void MainWindow::bringToFront() {
 void MainWindow::retitleMenus() {
   settings_->setText(languageText("Settings...", "设置..."));
   currentSettings_->setText(languageText("Current settings", "当前设置"));
+  startAtLogin_->setText(languageText("Start at login", "登录时启动"));
   hide_->setText(languageText("Hide", "隐藏"));
   quit_->setText(languageText("Quit", "退出"));
   helpMenu_->setTitle(languageText("Help", "帮助"));

@@ -22,6 +22,7 @@ class MainWindow : public QMainWindow {
   QMenu* helpMenu_;
   QAction* settings_;
   QAction* currentSettings_;
+  QAction* startAtLogin_;
   QAction* hide_;
   QAction* quit_;
   QAction* helpAndLanguage_;

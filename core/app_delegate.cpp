@@ -18,6 +18,7 @@ void AppDelegate::applicationDidFinishLaunching() {
   auto& app = platform::app();
   app.startDetachedThread([this] { backgroundOperationHeart(nullptr); });
   app.startDetachedThread([this] { backgroundOperationScreenSaver(nullptr); });
+  if (beforeLaunchWait) beforeLaunchWait();
   app.sleepFor(5);
   app.addGlobalEventMonitor(kActivityEventMask,
                             [this](const platform::Event& event) { handleActivityEvent(event); });

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "platform/app_framework.h"
@@ -16,6 +17,10 @@ class AppDelegate {
  public:
   // Launch and termination.
   void applicationDidFinishLaunching();
+  // Runs on the main thread once the Parameters are loaded and the worker
+  // runs, before the launch waits: the window is shown with the user's
+  // language and modes instead of the defaults.
+  std::function<void()> beforeLaunchWait;
   void applicationWillTerminate();
   void fini_release();
 

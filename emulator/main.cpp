@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "emulator/commands_text.h"
 #include "emulator/emulator_server.h"
 #include "emulator/emulator_window.h"
 #include "emulator/wire_log.h"
@@ -36,10 +37,11 @@ void usage(std::FILE* stream = stderr) {
       "usage: quillmark-emulator [--model alto|tenor] [--size WxH] [--modes WxH,...]\n"
       "                          [--wire-log FILE] [--strict-timing] [--headless] [--help]\n"
       "                          [--version]\n"
+      "--modes: the display modes offered (default %s)\n"
       "--strict-timing: like a real monitor, refuse a message that comes less than\n"
       "  50 ms after a write\n"
-      "commands on standard input: mode N, wake, threshold TYPE LEVEL, unplug, plug,\n"
-      "  size WxH, fault none|no-answer|bad-checksum|wrong-code|nak|no-bus, quit\n");
+      "commands on standard input:\n%s",
+      kEmulatorDefaultModes, kEmulatorCommandsHelp);
 }
 
 bool parseModes(const std::string& list, std::vector<emulated::DisplayMode>& modes) {
@@ -55,7 +57,7 @@ bool parseModes(const std::string& list, std::vector<emulated::DisplayMode>& mod
 }
 
 bool parseOptions(int argc, char** argv, Options& options) {
-  parseModes("1600x1200,1440x900,1280x800,1100x825,825x1100", options.display.modes);
+  parseModes(kEmulatorDefaultModes, options.display.modes);
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
     const bool hasValue = i + 1 < argc;

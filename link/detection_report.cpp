@@ -42,9 +42,16 @@ void noteBusProblem(platform::BusCause cause, const std::string& bus) {
 void finishDetectionReport(bool found) {
   std::lock_guard<std::mutex> lock(gMutex);
   gLast = found ? DetectionProblem{} : gCollecting;
+  gLast.finished = true;
 }
 
 DetectionProblem lastDetectionProblem() {
   std::lock_guard<std::mutex> lock(gMutex);
   return gLast;
+}
+
+void resetDetectionReport() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gCollecting = {};
+  gLast = {};
 }

@@ -9,7 +9,8 @@
 
 struct DetectionProblem {
   platform::BusCause cause = platform::BusCause::kNone;
-  std::string bus;  // "/dev/i2c-5"
+  std::string bus;        // "/dev/i2c-5"
+  bool finished = false;  // false until the first detection of the run ends
 };
 
 void startDetectionReport();
@@ -17,3 +18,5 @@ void noteBusProblem(platform::BusCause cause, const std::string& bus);
 // Publishes the pass's problems (none when the monitor was found).
 void finishDetectionReport(bool found);
 DetectionProblem lastDetectionProblem();
+// As at process start: no detection has ended yet (tests).
+void resetDetectionReport();

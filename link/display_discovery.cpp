@@ -49,7 +49,10 @@ char printableEDIDByte(uint8_t byte) {
 }
 
 bool EDIDNamesThisModel(const uint8_t* edid) {
-  const ModelProfile& model = profile();
+  return EDIDNamesModel(edid, profile());
+}
+
+bool EDIDNamesModel(const uint8_t* edid, const ModelProfile& model) {
   return std::strncmp(reinterpret_cast<const char*>(edid + kEDIDNameOffset), model.edidName,
                       model.edidNameLength) == 0;
 }

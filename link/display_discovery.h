@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/model_profile.h"
 #include "platform/display_services.h"
 
 constexpr size_t kEDIDBlockSize = 128;
@@ -17,6 +18,8 @@ void EDIDDump(const uint8_t* bytes, size_t count);
 bool ValidationEDID(uint32_t displayID);
 // True when the EDID's monitor name is this model's.
 bool EDIDNamesThisModel(const uint8_t* edid);
+// Whether the EDID names the given model's monitor.
+bool EDIDNamesModel(const uint8_t* edid, const ModelProfile& model);
 // An EDID name byte as the log shows it: '.' for a byte that is not printable.
 char printableEDIDByte(uint8_t byte);
 bool DetectMonitor();

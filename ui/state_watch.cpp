@@ -15,8 +15,17 @@ constexpr int kLookIntervalMs = 250;
 
 MonitorState MonitorState::now() {
   const DetectionProblem problem = lastDetectionProblem();
-  return {MonitorOnline.load() == 1,        ShowMode.load(), Threshold.load(), ResCommMode.load(),
-          ::resolutionChangeRefused.load(), problem.cause,   problem.bus,      lastSaveProblem()};
+  MonitorState state;
+  state.online = MonitorOnline.load() == 1;
+  state.showMode = ShowMode.load();
+  state.threshold = Threshold.load();
+  state.resolutionMode = ResCommMode.load();
+  state.resolutionChangeRefused = ::resolutionChangeRefused.load();
+  state.problem = problem.cause;
+  state.problemBus = problem.bus;
+  state.detectionFinished = problem.finished;
+  state.saveProblem = lastSaveProblem();
+  return state;
 }
 
 StateWatch::StateWatch(QObject* parent) : QObject(parent), state_(MonitorState::now()) {

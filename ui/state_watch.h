@@ -18,6 +18,7 @@ struct MonitorState {
   bool resolutionChangeRefused = false;
   platform::BusCause problem = platform::BusCause::kNone;
   std::string problemBus;
+  bool detectionFinished = false;
   std::string saveProblem;  // why the last save left the private data file as it was
 
   static MonitorState now();

@@ -139,6 +139,11 @@ void ViewController::showMonitorState() {
     return;
   }
   const DetectionProblem problem = lastDetectionProblem();
+  if (!problem.finished) {
+    StatusLine->setText(chinese ? text("正在查找 Talvex 显示器…")
+                                : "Looking for the Talvex monitor…");
+    return;
+  }
   const QString bus = QString::fromStdString(problem.bus);
   using platform::BusCause;
   switch (problem.cause) {

@@ -9,11 +9,13 @@
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/screen_resolution.h"
+#include "link/detection_report.h"
 
 void ModelTest::SetUp() {
   selectProfile(*GetParam());
   resetParameters();
   resetRuntimeFlags();
+  resetDetectionReport();
   currentRes.set(0, 0);
   mainDefaultRes.set(0, 0);
   tl_log_reset();

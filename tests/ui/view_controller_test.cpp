@@ -51,7 +51,12 @@ TEST_P(ViewControllerTest, LoadSetsVCInstanceAndCaptions) {
   }
 }
 
+// Until the first detection ends, the line says the program is looking.
 TEST_P(ViewControllerTest, StatusLineShowsTheLink) {
+  panel->UIButtonTextAutoChange();
+  EXPECT_EQ(panel->StatusLine->text(), QString::fromUtf8("正在查找 Talvex 显示器…"));
+  startDetectionReport();
+  finishDetectionReport(false);
   panel->UIButtonTextAutoChange();
   EXPECT_EQ(panel->StatusLine->text(), QString::fromUtf8("未检测到 Talvex 显示器"));
   MonitorOnline = 1;

@@ -1,0 +1,11 @@
+# Removes every file that the last `cmake --install` of this build listed.
+if(NOT EXISTS install_manifest.txt)
+  message(FATAL_ERROR "nothing to uninstall: no install_manifest.txt in this build")
+endif()
+file(STRINGS install_manifest.txt installed)
+foreach(path IN LISTS installed)
+  if(EXISTS "$ENV{DESTDIR}${path}" OR IS_SYMLINK "$ENV{DESTDIR}${path}")
+    message(STATUS "Removing $ENV{DESTDIR}${path}")
+    file(REMOVE "$ENV{DESTDIR}${path}")
+  endif()
+endforeach()

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/buses/display_bus_rule.h"
+
 namespace platform::linux_backend {
 namespace {
 
@@ -65,16 +67,7 @@ SysfsDisplays::SysfsDisplays(std::string drmRoot, std::string devRoot, I2CSyscal
       syscalls_(syscalls) {}
 
 bool SysfsDisplays::isDisplayAdapterBus(long number) const {
-  const std::string bus = "i2c-" + std::to_string(number);
-  std::error_code error;
-  const fs::path adapter = fs::canonical(fs::path(i2cRoot_) / bus / "device", error);
-  if (!error && readText(adapter.parent_path() / "class").rfind("0x03", 0) == 0) return true;
-  for (const auto& name : sortedEntries(drmRoot_)) {
-    const fs::path connector = fs::path(drmRoot_) / name;
-    const fs::path ddc = fs::canonical(connector / "ddc", error);
-    if ((!error && ddc.filename() == bus) || fs::exists(connector / bus)) return true;
-  }
-  return false;
+  return isDisplayBus(i2cRoot_, drmRoot_, "i2c-" + std::to_string(number));
 }
 
 uint32_t SysfsDisplays::idFor(const std::string& name) {

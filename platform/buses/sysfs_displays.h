@@ -26,8 +26,7 @@ class SysfsDisplays {
   // Connected connectors in name order.
   std::vector<Connector> connectedConnectors();
   bool stillConnected(const Connector& connector) const;
-  // True when /dev/i2c-N belongs to a display adapter: its adapter's parent
-  // is a display controller (PCI class 0x03xxxx), or a DRM connector links it.
+  // True when /dev/i2c-N is a display's bus (display_bus_rule.h).
   bool isDisplayAdapterBus(long number) const;
 
  private:

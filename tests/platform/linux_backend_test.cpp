@@ -199,10 +199,21 @@ TEST_F(LinuxBackendTest, ConnectorWithoutBusesMatchedByEDIDOnDisplayAdaptersOnly
         fs::path(root) / "i2c-dev" / ("i2c-" + std::to_string(bus)) / "device");
     write(fs::path(root) / "dev" / ("i2c-" + std::to_string(bus)), "");
   };
+  // Connectors live below their card, as in sysfs; these cards link none of
+  // their buses (as NVIDIA's driver), so each of their buses may be a display's.
+  const auto belowCard = [&](const fs::path& connectorPath, int bus) {
+    const fs::path inside = fs::path(root) / "devices" / ("pci-" + std::to_string(bus)) /
+                            "drm/card0" / connectorPath.filename();
+    fs::create_directories(inside.parent_path());
+    fs::rename(connectorPath, inside);
+    fs::create_directory_symlink(inside, connectorPath);
+  };
   adapter(2, "0x030000");   // a graphics card's bus with another monitor
   adapter(11, "0x038000");  // the monitor's, on a display controller
-  adapter(3, "0x0c0500");   // SMBus: memory EEPROMs
-  adapter(4, "0x058000");   // a PMIC/SMU bus
+  belowCard(dvi, 11);
+  belowCard(connector("card1-HDMI-A-1", "disconnected", 91, -1), 2);
+  adapter(3, "0x0c0500");  // SMBus: memory EEPROMs
+  adapter(4, "0x058000");  // a PMIC/SMU bus
   calls.devices[root + "/dev/i2c-2"] = &other;
   calls.devices[root + "/dev/i2c-11"] = &monitor;
   calls.devices[root + "/dev/i2c-3"] = &other;

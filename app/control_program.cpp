@@ -6,7 +6,9 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QWindow>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 #include "MASShortcuts/qt_menu.h"
 #include "app/command_line.h"
@@ -14,6 +16,7 @@
 #include "app/desktop_shortcuts.h"
 #include "app/diagnose.h"
 #include "app/main_window.h"
+#include "app/session_bus_probe.h"
 #include "app/single_instance.h"
 #include "app/termination.h"
 #include "app/tray.h"
@@ -34,6 +37,7 @@
 namespace {
 
 constexpr int kExposeWaitMs = 1000;
+constexpr std::chrono::milliseconds kSessionBusDeadline{1000};
 
 // The launch waits 5 s on the main thread before it installs the event
 // monitors; the window is drawn before that, so the user sees it at once.
@@ -74,11 +78,21 @@ std::unique_ptr<platform::session::IdleSource> watchSessionIdle(
 int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   catchTerminationSignals();
   selectProfile(model);
+  // A wedged bus would hold every D-Bus call; the program then runs without it.
+  const bool busAnswers = sessionBusAnswers(kSessionBusDeadline);
+  if (!busAnswers) unsetenv("DBUS_SESSION_BUS_ADDRESS");
   Command command;
   {
     // Without a display: the command line may act on the running instance and end here.
     QCoreApplication probe(argc, argv);
     command = parseCommandLine(model, probe);
+    if (!busAnswers) {
+      std::fprintf(stderr, "%s: the session bus does not answer; %s\n", model.programName,
+                   command.action == Command::kNone || command.action == Command::kAutostart
+                       ? "going on without D-Bus."
+                       : "the running program cannot be reached.");
+      if (command.action != Command::kNone && command.action != Command::kAutostart) return 1;
+    }
     if (command.diagnose) {
       // A report on the console, wherever it runs: no window is shown.
       qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -2,8 +2,8 @@
 """The program among files and processes it must not trust, end to end: the
 real program under Xvfb against the real emulator. A second start without a
 session bus, SIGTERM in the launch wait, a write-protected and a hard-linked
-private data file, and links planted by another user (run as root, with
-"nobody" as the other user)."""
+private data file, a stopped bus daemon, and links planted by another user
+(run as root, with "nobody" as the other user)."""
 
 import os
 import pwd
@@ -88,6 +88,21 @@ def links_of_another_user(run):
     print("links planted by another user are not followed: ok")
 
 
+def stopped_bus_daemon(run):
+    run.bus.send_signal(signal.SIGSTOP)
+    try:
+        run.start_connected(40)
+        status = subprocess.run([os.path.join(run.build, "app", run.program), "--status"],
+                                env=run.env, capture_output=True, text=True, timeout=30)
+        assert status.returncode == 1 and "does not answer" in status.stderr, status
+        run.app.send_signal(signal.SIGTERM)
+        assert run.app.wait(10) == 0
+        assert run.output().count("--------- ...") == 1
+    finally:
+        run.bus.send_signal(signal.SIGCONT)
+    print("a stopped bus daemon: the program runs without D-Bus and ends on SIGTERM: ok")
+
+
 class TrustRun(Run):
     def app_dbus(self, method, *arguments):
         return subprocess.run(["dbus-send", "--session", "--print-reply",
@@ -97,7 +112,8 @@ class TrustRun(Run):
 
 
 if __name__ == "__main__":
-    scenarios = [second_start_without_bus, sigterm_in_launch_wait, protected_and_linked_files]
+    scenarios = [second_start_without_bus, sigterm_in_launch_wait, protected_and_linked_files,
+                 stopped_bus_daemon]
     if os.geteuid() == 0:
         scenarios.append(links_of_another_user)
     sys.exit(run_checks([(lambda arguments: TrustRun(arguments.build, arguments.model), check)

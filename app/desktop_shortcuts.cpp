@@ -32,25 +32,21 @@ std::vector<platform::session::PortalShortcut> DesktopShortcuts::shortcuts() con
 bool DesktopShortcuts::start(const platform::session::SessionType& session) {
   if (!session.wayland) return false;
   const auto list = shortcuts();
+  const auto activated = [this](const QString& id) {
+    using Hotkey = AppDelegate::Hotkey;
+    if (id == "contrast-up") delegate_.hotkeyPressed(Hotkey::kContrastUp);
+    if (id == "contrast-down") delegate_.hotkeyPressed(Hotkey::kContrastDown);
+    if (id == "refresh") delegate_.hotkeyPressed(Hotkey::kRefresh);
+  };
+  const auto registered = [this](uint code) { reportRegistration(code); };
   const bool started = portal_.start(QString("quillmark_%1").arg(model_.programName).toLower(),
-                                     list, [this](const QString& id) {
-                                       using Hotkey = AppDelegate::Hotkey;
-                                       if (id == "contrast-up")
-                                         delegate_.hotkeyPressed(Hotkey::kContrastUp);
-                                       if (id == "contrast-down")
-                                         delegate_.hotkeyPressed(Hotkey::kContrastDown);
-                                       if (id == "refresh")
-                                         delegate_.hotkeyPressed(Hotkey::kRefresh);
-                                     });
-  auto& app = platform::app();
+                                     list, activated, registered);
   if (!started) {
-    app.systemLog(std::string("No global shortcuts portal in this session: bind ") +
-                  model_.programName +
-                  " --contrast-up, --contrast-down and --refresh in the "
-                  "desktop's keyboard settings.\n");
+    delegate_.globalHotkeysUnavailable = true;
+    platform::app().systemLog(std::string("No global shortcuts portal in this session: ") +
+                              bindAdvice());
     return false;
   }
-  app.systemLog("Hotkeys registered with the desktop's global shortcuts portal.\n");
   registered_ = triggers(list);
   QObject::connect(&watch_, &QTimer::timeout, [this] {
     const auto now = shortcuts();
@@ -60,4 +56,22 @@ bool DesktopShortcuts::start(const platform::session::SessionType& session) {
   });
   watch_.start(kWatchIntervalMs);
   return true;
+}
+
+std::string DesktopShortcuts::bindAdvice() const {
+  return std::string("bind ") + model_.programName +
+         " --contrast-up, --contrast-down and --refresh in the desktop's keyboard settings.\n";
+}
+
+// Only the portal's answer tells whether the desktop took the hotkeys.
+void DesktopShortcuts::reportRegistration(uint code) {
+  auto& app = platform::app();
+  if (code == 0) {
+    delegate_.globalHotkeysUnavailable = false;
+    app.systemLog("Hotkeys registered with the desktop's global shortcuts portal.\n");
+    return;
+  }
+  delegate_.globalHotkeysUnavailable = true;
+  app.systemLog("The desktop's global shortcuts portal did not take the hotkeys (response " +
+                std::to_string(code) + "): " + bindAdvice());
 }

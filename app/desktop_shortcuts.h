@@ -5,6 +5,7 @@
 
 #include <QTimer>
 #include <memory>
+#include <string>
 
 #include "base/model_profile.h"
 #include "platform/input/global_shortcuts_portal.h"
@@ -21,6 +22,8 @@ class DesktopShortcuts {
 
  private:
   std::vector<platform::session::PortalShortcut> shortcuts() const;
+  std::string bindAdvice() const;
+  void reportRegistration(uint code);
 
   const ModelProfile& model_;
   AppDelegate& delegate_;

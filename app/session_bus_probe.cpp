@@ -30,8 +30,8 @@ std::optional<sockaddr_un> unixSocketOf(const std::string& addresses, socklen_t&
       return std::nullopt;
     }
     std::memcpy(socket.sun_path + (abstract ? 1 : 0), value.data(), value.size());
-    length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + value.size() +
-                                    (abstract ? 1 : 0));
+    length =
+        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + value.size() + (abstract ? 1 : 0));
     return socket;
   }
   return std::nullopt;

@@ -49,6 +49,9 @@ class AppDelegate {
   // False in a session whose compositor keeps display modes to itself
   // (Wayland: Xwayland's outputs carry no EDID and are not the monitor).
   std::atomic<bool> displayModesChangeable{true};
+  // True in a Wayland session whose desktop did not take the hotkeys as
+  // global shortcuts: they act only in the program's own window.
+  std::atomic<bool> globalHotkeysUnavailable{false};
 
   // The hotkeys' actions, with the model's limits, flags and log lines.
   void contrastStep(bool up);

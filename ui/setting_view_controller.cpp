@@ -254,13 +254,31 @@ void SettingViewController::viewDidLoad() {
   selectPreset(Threshold.load());
   ResolutionSelectRadio->hide();
   ResolutionNoteText->setText("Not supported this feature!");
-  // Where the session gives no idle time, screen save never starts on its own.
+  // Where the session gives no idle time, screen save never starts on its own;
+  // where the desktop keeps global keys, the hotkeys act in this window only.
+  const bool english = Language.load() == kLanguageEnglish;
   const bool idleTimeUnknown = appInstance != nullptr && !appInstance->idleTimeKnown.load();
-  ScreenSaveNoteText->setVisible(idleTimeUnknown);
-  ScreenSaveNoteText->setText(
-      Language.load() == kLanguageEnglish
-          ? "This session does not tell idle time, so screen save does not start on its own."
-          : QString::fromUtf8("此会话不提供空闲时间，屏幕保护不会自动启动。"));
+  const bool hotkeysLocal = appInstance != nullptr && appInstance->globalHotkeysUnavailable.load();
+  QStringList notes;
+  if (idleTimeUnknown) {
+    notes
+        << (english
+                ? "This session does not tell idle time, so screen save does not start on its own."
+                : QString::fromUtf8("此会话不提供空闲时间，屏幕保护不会自动启动。"));
+  }
+  if (hotkeysLocal) {
+    const QString program = profile().programName;
+    notes << (english ? QString("The desktop does not take global hotkeys: they work in this "
+                                "window only. Bind %1 --contrast-up, --contrast-down and "
+                                "--refresh in the desktop's keyboard settings.")
+                            .arg(program)
+                      : QString::fromUtf8("桌面不接受全局快捷键：快捷键仅在本窗口中有效。请在桌面的"
+                                          "键盘设置中绑定 %1 --contrast-up、--contrast-down 和 "
+                                          "--refresh。")
+                            .arg(program));
+  }
+  ScreenSaveNoteText->setVisible(!notes.isEmpty());
+  ScreenSaveNoteText->setText(notes.join("\n"));
   if (workMode >= 1 && workMode <= 4) WorkModeRadio->selectCellAtRow(0, workMode - 1);
   WorkModeRadio->hide();
   consoleLine("ShowMode is %d\n", ShowMode.load());

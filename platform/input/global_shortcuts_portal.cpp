@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <algorithm>
 
 #include "platform/input/key_table.h"
 #include "platform/key_codes.h"
@@ -87,13 +88,15 @@ bool GlobalShortcutsPortal::available() {
 
 bool GlobalShortcutsPortal::start(const QString& sessionToken,
                                   const std::vector<PortalShortcut>& shortcuts,
-                                  std::function<void(const QString&)> activated) {
+                                  std::function<void(const QString&)> activated,
+                                  std::function<void(uint)> registered) {
   qDBusRegisterMetaType<PortalShortcutEntry>();
   qDBusRegisterMetaType<PortalShortcutList>();
   qRegisterMetaType<QDBusObjectPath>();
   if (!available()) return false;
   QDBusConnection bus = QDBusConnection::sessionBus();
   activated_ = std::move(activated);
+  registered_ = std::move(registered);
   shortcuts_ = shortcuts;
   sessionToken_ = sessionToken;
   bus.connect(kService, kPath, kInterface, "Activated", this, SLOT(onActivated(QDBusMessage)));
@@ -104,26 +107,70 @@ bool GlobalShortcutsPortal::start(const QString& sessionToken,
 }
 
 void GlobalShortcutsPortal::onCreateSessionResponse(uint code, const QVariantMap& results) {
-  if (code != 0) return;
   // 1.16 answers with a string, later versions with an object path.
   const QVariant handle = results.value("session_handle");
-  sessionPath_ = handle.userType() == qMetaTypeId<QDBusObjectPath>()
-                     ? handle.value<QDBusObjectPath>().path()
-                     : handle.toString();
-  rebind(shortcuts_);
+  if (code == 0) {
+    sessionPath_ = handle.userType() == qMetaTypeId<QDBusObjectPath>()
+                       ? handle.value<QDBusObjectPath>().path()
+                       : handle.toString();
+  }
+  if (code != 0 || sessionPath_.isEmpty()) {
+    registered_(code != 0 ? code : 2);
+    return;
+  }
+  const QVariantMap options{{"handle_token", nextToken()}};
+  if (!request("ListShortcuts", {QVariant::fromValue(QDBusObjectPath(sessionPath_)), options},
+               SLOT(onListResponse(uint, QVariantMap)))) {
+    bind(shortcuts_);
+  }
+}
+
+// What the session holds already is not bound again: on Plasma 5.27,
+// CreateSession registered every shortcut, and binding would only open
+// System Settings.
+void GlobalShortcutsPortal::onListResponse(uint code, const QVariantMap& results) {
+  QStringList listed;
+  if (code == 0) {
+    PortalShortcutList known;
+    results.value("shortcuts").value<QDBusArgument>() >> known;
+    for (const PortalShortcutEntry& entry : known) listed << entry.first;
+  }
+  std::vector<PortalShortcut> missing;
+  for (const PortalShortcut& shortcut : shortcuts_) {
+    if (!listed.contains(shortcut.id)) missing.push_back(shortcut);
+  }
+  if (missing.empty()) {
+    registered_(0);
+  } else {
+    bind(missing);
+  }
 }
 
 void GlobalShortcutsPortal::rebind(const std::vector<PortalShortcut>& shortcuts) {
+  std::vector<PortalShortcut> changed;
+  for (const PortalShortcut& shortcut : shortcuts) {
+    const auto before = std::find_if(shortcuts_.begin(), shortcuts_.end(),
+                                     [&](const PortalShortcut& s) { return s.id == shortcut.id; });
+    if (before == shortcuts_.end() || before->preferredTrigger != shortcut.preferredTrigger) {
+      changed.push_back(shortcut);
+    }
+  }
   shortcuts_ = shortcuts;
-  if (sessionPath_.isEmpty()) return;
+  if (sessionPath_.isEmpty() || changed.empty()) return;
+  bind(changed);
+}
+
+void GlobalShortcutsPortal::bind(const std::vector<PortalShortcut>& shortcuts) {
   request(
       "BindShortcuts",
-      {QVariant::fromValue(QDBusObjectPath(sessionPath_)), QVariant::fromValue(entries(shortcuts_)),
+      {QVariant::fromValue(QDBusObjectPath(sessionPath_)), QVariant::fromValue(entries(shortcuts)),
        QString(), QVariantMap{{"handle_token", nextToken()}}},
       SLOT(onBindResponse(uint, QVariantMap)));
 }
 
-void GlobalShortcutsPortal::onBindResponse(uint, const QVariantMap&) {}
+void GlobalShortcutsPortal::onBindResponse(uint code, const QVariantMap&) {
+  if (registered_) registered_(code);
+}
 
 void GlobalShortcutsPortal::onActivated(const QDBusMessage& message) {
   const QVariantList arguments = message.arguments();

@@ -1,9 +1,11 @@
 #pragma once
 // Global shortcuts through the desktop portal (org.freedesktop.portal.
 // GlobalShortcuts), for Wayland sessions, where no program may watch the
-// keyboard. The shortcuts go both in CreateSession's options (Plasma 5.27's
-// portal registers them from there) and in BindShortcuts (the documented
-// way); a stable session token keeps the user's own bindings across runs.
+// keyboard. The shortcuts go in CreateSession's options (Plasma 5.27's portal
+// registers them from there); BindShortcuts (the documented way, which on
+// Plasma 5.27 opens System Settings) is called only for what ListShortcuts
+// does not list yet. A stable session token keeps the user's own bindings
+// across runs. Every Response code but 0 means the hotkeys are not registered.
 
 #include <QDBusMessage>
 #include <QObject>
@@ -26,14 +28,18 @@ class GlobalShortcutsPortal : public QObject {
   // True when a portal on the session bus offers global shortcuts.
   static bool available();
   // Opens a portal session with the shortcuts; false when no portal on the
-  // session bus offers global shortcuts.
+  // session bus offers global shortcuts. registered is called once the
+  // portal answered: with 0 when the shortcuts are the desktop's, else with
+  // the portal's response code.
   bool start(const QString& sessionToken, const std::vector<PortalShortcut>& shortcuts,
-             std::function<void(const QString& id)> activated);
-  // Registers changed combinations with the desktop again.
+             std::function<void(const QString& id)> activated,
+             std::function<void(uint code)> registered);
+  // Registers the combinations that changed with the desktop again.
   void rebind(const std::vector<PortalShortcut>& shortcuts);
 
  private slots:
   void onCreateSessionResponse(uint code, const QVariantMap& results);
+  void onListResponse(uint code, const QVariantMap& results);
   void onBindResponse(uint code, const QVariantMap& results);
   void onActivated(const QDBusMessage& message);
 
@@ -41,8 +47,10 @@ class GlobalShortcutsPortal : public QObject {
   // Calls a portal method whose answer comes as a Request's Response signal.
   bool request(const QString& method, const QVariantList& arguments, const char* responseSlot);
   QString nextToken();
+  void bind(const std::vector<PortalShortcut>& shortcuts);
 
   std::function<void(const QString&)> activated_;
+  std::function<void(uint)> registered_;
   std::vector<PortalShortcut> shortcuts_;
   QString sessionPath_;
   QString sessionToken_;

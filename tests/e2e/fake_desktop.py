@@ -51,22 +51,31 @@ class Request(dbus.service.Object):
 
 
 class Portal(dbus.service.Object):
-    def __init__(self, bus):
+    """As Plasma 5.27's portal behaves: CreateSession's "shortcuts" option
+    registers the shortcuts, ListShortcuts lists them, BindShortcuts (which
+    there opens System Settings) is reported. With refuses, every request is
+    answered with code 2, as the KDE backend answers outside KDE."""
+
+    def __init__(self, bus, refuses=False):
         super().__init__(bus, PORTAL_PATH)
         self.bus = bus
         self.session = None
+        self.refuses = refuses
+        self.registered = {}
 
     def respond(self, sender, token, results):
         path = "%s/request/%s/%s" % (PORTAL_PATH, sender[1:].replace(".", "_"), token)
         request = Request(self.bus, path)
+        code = dbus.UInt32(2 if self.refuses else 0)
         # After the method's reply, as the real frontend answers.
-        GLib.timeout_add(50, lambda: (request.Response(dbus.UInt32(0), results), False)[1])
+        GLib.timeout_add(50, lambda: (request.Response(code, {} if self.refuses else results),
+                                      False)[1])
         return dbus.ObjectPath(path)
 
-    @staticmethod
-    def report(shortcuts):
+    def report(self, verb, shortcuts):
         for shortcut_id, properties in shortcuts:
-            say("bound %s %s" % (shortcut_id, properties.get("preferred_trigger", "")))
+            self.registered[str(shortcut_id)] = properties
+            say("%s %s %s" % (verb, shortcut_id, properties.get("preferred_trigger", "")))
 
     @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="ss", out_signature="v")
     def Get(self, interface, name):
@@ -78,7 +87,8 @@ class Portal(dbus.service.Object):
     @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o",
                          sender_keyword="sender")
     def CreateSession(self, options, sender=None):
-        self.report(options.get("shortcuts", []))
+        if not self.refuses:
+            self.report("registered", options.get("shortcuts", []))
         self.session = "%s/session/%s/%s" % (PORTAL_PATH, sender[1:].replace(".", "_"),
                                              options["session_handle_token"])
         # Debian 12's frontend answers with a string.
@@ -88,8 +98,16 @@ class Portal(dbus.service.Object):
     @dbus.service.method(SHORTCUTS, in_signature="oa(sa{sv})sa{sv}", out_signature="o",
                          sender_keyword="sender")
     def BindShortcuts(self, session, shortcuts, parent, options, sender=None):
-        self.report(shortcuts)
+        self.report("bound", shortcuts)
         return self.respond(sender, options["handle_token"], {"shortcuts": shortcuts})
+
+    @dbus.service.method(SHORTCUTS, in_signature="oa{sv}", out_signature="o",
+                         sender_keyword="sender")
+    def ListShortcuts(self, session, options, sender=None):
+        listed = dbus.Array([dbus.Struct((name, dbus.Dictionary(properties, signature="sv")))
+                             for name, properties in self.registered.items()],
+                            signature="(sa{sv})")
+        return self.respond(sender, options["handle_token"], {"shortcuts": listed})
 
     @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
     def Activated(self, session, shortcut_id, timestamp, options):
@@ -144,7 +162,7 @@ def main():
         idle = IdleMonitor(bus)
         idle.name = dbus.service.BusName("org.gnome.Mutter.IdleMonitor", bus)
     if "--no-portal" not in sys.argv:
-        portal = Portal(bus)
+        portal = Portal(bus, refuses="--portal-refuses" in sys.argv)
         portal.name = dbus.service.BusName(PORTAL, bus)
     if "--no-display-config" not in sys.argv:
         display_config = DisplayConfig(bus)

@@ -8,6 +8,7 @@ activation sends the hotkey's bytes. Without an idle source, screen save
 never comes by itself."""
 
 import os
+import select
 import subprocess
 import sys
 import time
@@ -28,7 +29,16 @@ class WaylandRun(Run):
                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         env=self.env, text=True)
         assert self.desktop.stdout.readline().strip() == "ready"
-        self.desktop_lines = []
+
+    def desktop_lines(self, seconds=1.0):
+        """The lines the fake desktop printed within the next seconds."""
+        lines = []
+        while select.select([self.desktop.stdout], [], [], seconds)[0]:
+            line = self.desktop.stdout.readline()
+            if not line:
+                break
+            lines.append(line.strip())
+        return " ".join(lines)
 
     def tell(self, line):
         self.desktop.stdin.write(line + "\n")
@@ -74,21 +84,34 @@ def check_with_desktop(run):
     run.wait_for_sequence([SCREEN_SAVE_OFF], 5, mark)
     print("screen save after the idle time, off on input: ok")
 
-    # The hotkeys are the desktop's global shortcuts: given at CreateSession
-    # (as Plasma 5.27 takes them) and bound once the session is open.
-    bound = []
-    while len(bound) < 6:
+    # The hotkeys are the desktop's global shortcuts, registered at
+    # CreateSession (as Plasma 5.27 takes them) and, being listed then, never
+    # bound again: binding would open System Settings at every start.
+    registered = []
+    while len(registered) < 3:
         line = run.desktop.stdout.readline().split()
-        if line and line[0] == "bound":
-            bound.append(line[1:])
-    assert ["contrast-up", "CTRL+U"] in bound, bound
-    assert ["refresh", "CTRL+X"] in bound, bound
+        if line and line[0] in ("registered", "bound"):
+            registered.append(line)
+    assert ["registered", "contrast-up", "CTRL+U"] in registered, registered
+    assert ["registered", "refresh", "CTRL+X"] in registered, registered
+    run.wait_for(lambda: "Hotkeys registered with the desktop's global shortcuts portal."
+                 in run.output(), 10, "the portal's answer")
     mark = run.now_ms()
     run.tell("activate contrast-up")
     run.wait_for(lambda: "Press Contrast up hotkey." in run.output(), 10, "the activation")
     run.wait_for_sequence([frame(10, 210)], 10, mark)
     assert run.output().count("Press Contrast up hotkey.") == 1
-    print("portal activation sends the hotkey's bytes: ok")
+    assert "bound" not in run.desktop_lines(), "BindShortcuts though the shortcuts were listed"
+    print("portal activation sends the hotkey's bytes, nothing bound twice: ok")
+
+
+def check_refusing_portal(run):
+    run.start_connected()
+    run.wait_for(lambda: "did not take the hotkeys (response 2)" in run.output(), 10,
+                 "the refusal to be told")
+    assert "Hotkeys registered" not in run.output()
+    assert "--contrast-up, --contrast-down and --refresh" in run.output()
+    print("a portal answering code 2: the hotkeys are said to be unavailable: ok")
 
 
 def check_without_sources(run):
@@ -106,4 +129,6 @@ if __name__ == "__main__":
         (lambda arguments: WaylandRun(arguments.build, arguments.model, []), check_with_desktop),
         (lambda arguments: WaylandRun(arguments.build, arguments.model,
                                       ["--no-idle-monitor", "--no-portal"]),
-         check_without_sources)]))
+         check_without_sources),
+        (lambda arguments: WaylandRun(arguments.build, arguments.model, ["--portal-refuses"]),
+         check_refusing_portal)]))

@@ -8,6 +8,8 @@
 inline constexpr const char* kControlObjectPath = "/com/talvex/QuillmarkControl";
 inline constexpr const char* kControlInterface = "com.talvex.QuillmarkControl";
 inline constexpr const char* kOfflineError = "com.talvex.QuillmarkControl.Error.Offline";
+inline constexpr const char* kResolutionRefusedError =
+    "com.talvex.QuillmarkControl.Error.ResolutionRefused";
 
 // com.talvex.AltoControl or com.talvex.TenorControl: one instance per program.
 inline QString controlServiceName(const ModelProfile& model) {

@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <chrono>
@@ -51,6 +52,20 @@ void showPainted(QWidget& window) {
   }
   window.repaint();
   QCoreApplication::processEvents();
+}
+
+// The display tools' answers are kept until Qt sees the outputs change.
+void watchOutputs(platform::DisplayModeOwners& owners) {
+  const auto changed = [&owners] { owners.outputsChanged(); };
+  const auto watchScreen = [changed](QScreen* screen) {
+    QObject::connect(screen, &QScreen::geometryChanged, qApp, changed);
+  };
+  for (QScreen* screen : QGuiApplication::screens()) watchScreen(screen);
+  QObject::connect(qApp, &QGuiApplication::screenAdded, qApp, [changed, watchScreen](QScreen* s) {
+    watchScreen(s);
+    changed();
+  });
+  QObject::connect(qApp, &QGuiApplication::screenRemoved, qApp, changed);
 }
 
 // X11 input events see the whole of an X11 session; in a Wayland session the
@@ -116,6 +131,7 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   const platform::session::SessionType session = platform::session::detectSession();
   platform::DisplayModeOwners owners;
   platform::ScreenModes* const modesOwner = owners.forSession(session);
+  watchOutputs(owners);
   platform::linux_backend::LinuxDisplayServices realDisplays(
       "/sys/class/drm", "/dev", platform::linux_backend::realI2CSyscalls(), modesOwner);
   emulated::EmulatedDisplays emulatedDisplays;

@@ -107,6 +107,11 @@ void ControlAdaptor::answer(ActionResult result, const QDBusMessage& message,
       name = kInvalidArgs;
       text = invalidText;
       break;
+    case ActionResult::kRefused:
+      name = kResolutionRefusedError;
+      text = QString("The resolution was not changed: %1")
+                 .arg(QString::fromStdString(resolutionFailure()));
+      break;
   }
   message.setDelayedReply(true);
   service_.bus().send(message.createErrorReply(name, text));

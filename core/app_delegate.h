@@ -66,7 +66,7 @@ class AppDelegate {
   // Screen resolution.
   void SaveDefaultScreenResolution();
   bool SetDefaultScreenResolution();
-  void RestoreDefaultScreenResolution();
+  bool RestoreDefaultScreenResolution();
 
  private:
   void connectMonitor();

@@ -1,6 +1,7 @@
 #include "core/monitor_actions.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "base/model_profile.h"
 #include "base/tl_log.h"
@@ -10,11 +11,20 @@
 #include "core/runtime_flags.h"
 #include "core/ui_posts.h"
 #include "link/monitor_commands.h"
+#include "platform/mode_failure.h"
 #include "platform/platform.h"
 
 std::atomic<bool> resolutionChangeRefused{false};
 
 namespace {
+
+std::mutex gFailureMutex;
+std::string gFailure;
+
+void setFailure(const std::string& reason) {
+  std::lock_guard<std::mutex> lock(gFailureMutex);
+  gFailure = reason;
+}
 
 void save() {
   if (appInstance != nullptr) appInstance->globalSaveParameters();
@@ -61,22 +71,36 @@ ActionResult chooseShowMode(unsigned showMode) {
   return ActionResult::kDone;
 }
 
-void requestResolutionMode(uint8_t resolutionMode) {
-  if (profile().usesResManualChangeFlag) ResManualChangeFlag = 1;
+bool requestResolutionMode(uint8_t resolutionMode) {
+  const bool manualFlag = profile().usesResManualChangeFlag;
+  if (manualFlag) ResManualChangeFlag = 1;
+  bool switched = false;
   if (appInstance != nullptr) {
-    if (resolutionMode == 1) {
-      appInstance->RestoreDefaultScreenResolution();
-    } else {
-      appInstance->SetDefaultScreenResolution();
-    }
+    switched = resolutionMode == 1 ? appInstance->RestoreDefaultScreenResolution()
+                                   : appInstance->SetDefaultScreenResolution();
   }
+  const auto modes = platform::displays().copyAllDisplayModes(TLMonitorID.load());
+  const bool modesKnown = modes && !modes->empty();
+  if (!switched && modesKnown) {
+    if (manualFlag) ResManualChangeFlag = 0;
+    const std::string reason = platform::lastModeFailure();
+    setFailure(reason.empty() ? "the desktop kept the monitor's display mode" : reason);
+    return false;
+  }
+  setFailure("");
   ResCommMode = resolutionMode;
   moveToFamily(resolutionMode);
   ViewControllerResChangeFlag = 1;
-  // Recorded as always; where the session gives the program no display modes
-  // of the monitor, nothing changed on screen.
-  resolutionChangeRefused = appInstance != nullptr && !appInstance->displayModesChangeable.load() &&
-                            !platform::displays().copyAllDisplayModes(TLMonitorID.load());
+  // Recorded as always where the session gives the program no display modes
+  // of the monitor: nothing changed on screen, and the status line says so.
+  resolutionChangeRefused =
+      appInstance != nullptr && !appInstance->displayModesChangeable.load() && !modesKnown;
+  return true;
+}
+
+std::string resolutionFailure() {
+  std::lock_guard<std::mutex> lock(gFailureMutex);
+  return gFailure;
 }
 
 ActionResult chooseResolutionMode(unsigned resolutionMode) {
@@ -84,7 +108,7 @@ ActionResult chooseResolutionMode(unsigned resolutionMode) {
   if (resolutionMode != 1 && resolutionMode != 2) return ActionResult::kInvalid;
   if (ResCommMode.load() == resolutionMode) return ActionResult::kUnchanged;
   platform::app().standardOutput(resolutionMode == 1 ? "selected row 0.\n" : "selected row 1. \n");
-  requestResolutionMode(static_cast<uint8_t>(resolutionMode));
+  if (!requestResolutionMode(static_cast<uint8_t>(resolutionMode))) return ActionResult::kRefused;
   save();
   postChangeResModeRadio();
   postChangeModeButton();

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "core/parameters.h"
 
@@ -15,6 +16,7 @@ enum class ActionResult {
   kUnchanged,  // what was asked is already in force: nothing is sent
   kOffline,    // no monitor is connected
   kInvalid,    // not a ShowMode of the resolution mode in force, or no resolution mode
+  kRefused,    // the desktop kept the monitor's display mode (resolutionFailure says why)
 };
 
 // ShowMode, WorkMode 1, then the flag the worker acts on.
@@ -24,8 +26,13 @@ void requestShowMode(uint8_t showMode);
 ActionResult chooseShowMode(unsigned showMode);
 
 // The computer's display mode, ResCommMode, the ShowMode of the same button
-// in the new family with its default threshold, then the flag.
-void requestResolutionMode(uint8_t resolutionMode);
+// in the new family with its default threshold, then the flag. Where the
+// desktop lists the monitor's modes but keeps its size (it refused, failed,
+// or has no mode of that size), nothing is recorded or sent and the result
+// is false: the monitor must never expect a size it does not receive.
+bool requestResolutionMode(uint8_t resolutionMode);
+// Why the last resolution mode was not taken; empty after one that was.
+std::string resolutionFailure();
 ActionResult chooseResolutionMode(unsigned resolutionMode);
 // Set when the last resolution mode was recorded in a session that does not
 // let the program change the monitor's display mode: nothing changed on screen.

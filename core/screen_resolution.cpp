@@ -10,6 +10,7 @@
 #include "core/runtime_flags.h"
 #include "core/ui_posts.h"
 #include "link/monitor_commands.h"
+#include "platform/mode_failure.h"
 #include "platform/platform.h"
 
 Resolution currentRes;
@@ -30,10 +31,24 @@ void reportResolutionMode(uint8_t mode, const char* logLine) {
 
 }  // namespace
 
+namespace {
+bool applySize(uint32_t display, uint64_t width, uint64_t height, bool* modeFound);
+}  // namespace
+
 bool setDisplayResolution(uint32_t display, uint64_t width, uint64_t height) {
+  return applySize(display, width, height, nullptr);
+}
+
+namespace {
+
+bool applySize(uint32_t display, uint64_t width, uint64_t height, bool* modeFound) {
   auto& displays = platform::displays();
+  platform::noteModeFailure("");
   const auto modes = displays.copyAllDisplayModes(display);
-  if (!modes || modes->empty()) return false;
+  if (!modes || modes->empty()) {
+    platform::noteModeFailure("the desktop lists no display modes for the monitor");
+    return false;
+  }
   const platform::DisplayMode* match = nullptr;
   for (const auto& mode : *modes) {
     char line[160];
@@ -47,18 +62,29 @@ bool setDisplayResolution(uint32_t display, uint64_t width, uint64_t height) {
       break;
     }
   }
-  if (match == nullptr) return false;
+  if (modeFound != nullptr) *modeFound = match != nullptr;
+  if (match == nullptr) {
+    platform::noteModeFailure("the monitor has no " + std::to_string(width) + "x" +
+                              std::to_string(height) + " mode");
+    return false;
+  }
   auto configuration = displays.beginDisplayConfiguration();
-  if (!configuration) return false;
+  if (!configuration) {
+    platform::noteModeFailure("the display configuration could not be begun");
+    return false;
+  }
   configuration->configureDisplayWithDisplayMode(display, *match);
   if (!configuration->complete()) {
     configuration->cancel();
     systemLog("Cancel resolution setting .xxxxxxxx.\n");
+    if (platform::lastModeFailure().empty()) platform::noteModeFailure("the desktop refused it");
     return false;
   }
   systemLog("Success setting new resolution.\n");
   return true;
 }
+
+}  // namespace
 
 void ResChangeDetect() {
   // A monitor whose size cannot be read (it went away) is not a resolution change.
@@ -89,12 +115,24 @@ void AppDelegate::SaveDefaultScreenResolution() {
   if (width * height == kFixedModeArea) mainDefaultRes.set(1600, 1200);
 }
 
+// Landscape first, then portrait; a failure names the landscape attempt's
+// reason when that mode exists, since the desktop refused that one.
 bool AppDelegate::SetDefaultScreenResolution() {
   const uint32_t monitor = TLMonitorID.load();
-  return setDisplayResolution(monitor, 1100, 825) || setDisplayResolution(monitor, 825, 1100);
+  bool landscapeFound = false;
+  if (applySize(monitor, 1100, 825, &landscapeFound)) return true;
+  const std::string landscapeReason = platform::lastModeFailure();
+  bool portraitFound = false;
+  if (applySize(monitor, 825, 1100, &portraitFound)) return true;
+  if (landscapeFound) {
+    platform::noteModeFailure(landscapeReason);
+  } else if (!portraitFound) {
+    platform::noteModeFailure("the monitor has no 1100x825 or 825x1100 mode");
+  }
+  return false;
 }
 
-void AppDelegate::RestoreDefaultScreenResolution() {
-  setDisplayResolution(TLMonitorID.load(), mainDefaultRes.width.load(),
-                       mainDefaultRes.height.load());
+bool AppDelegate::RestoreDefaultScreenResolution() {
+  return setDisplayResolution(TLMonitorID.load(), mainDefaultRes.width.load(),
+                              mainDefaultRes.height.load());
 }

@@ -25,6 +25,7 @@ MonitorState MonitorState::now() {
   state.problemBus = problem.bus;
   state.detectionFinished = problem.finished;
   state.saveProblem = lastSaveProblem();
+  state.resolutionFailure = ::resolutionFailure();
   return state;
 }
 

@@ -19,7 +19,8 @@ struct MonitorState {
   platform::BusCause problem = platform::BusCause::kNone;
   std::string problemBus;
   bool detectionFinished = false;
-  std::string saveProblem;  // why the last save left the private data file as it was
+  std::string saveProblem;        // why the last save left the private data file as it was
+  std::string resolutionFailure;  // why the last resolution mode was not taken
 
   static MonitorState now();
   bool operator==(const MonitorState&) const = default;

@@ -129,7 +129,14 @@ void ViewController::showLinkState() {
 void ViewController::showMonitorState() {
   const bool chinese = Language.load() == kLanguageChinese;
   if (MonitorOnline.load() == 1) {
-    if (resolutionChangeRefused.load()) {
+    const std::string failure = resolutionFailure();
+    if (!failure.empty()) {
+      const QString reason = QString::fromStdString(failure);
+      StatusLine->setText(chinese ? text("显示器已连接。分辨率未更改：%1").arg(reason)
+                                  : QString("Monitor connected. The resolution was not "
+                                            "changed: %1")
+                                        .arg(reason));
+    } else if (resolutionChangeRefused.load()) {
       StatusLine->setText(chinese ? text("显示器已连接。此会话不允许本程序更改分辨率。")
                                   : "Monitor connected. This session does not let the program "
                                     "change the resolution.");
@@ -256,7 +263,13 @@ void ViewController::WorkModeRadioAction() {
   if (row == 1) consoleLine("selected row 1. \n");
   if (row == 0 || row == 1) {
     setModeCaptions(static_cast<uint8_t>(row + 1));
-    requestResolutionMode(static_cast<uint8_t>(row + 1));
+    if (!requestResolutionMode(static_cast<uint8_t>(row + 1))) {
+      // The desktop kept the display mode: the row and captions go back.
+      ChangeResModeRadio();
+      setModeCaptions(ResCommMode.load());
+      showLinkState();
+      return;
+    }
   } else {
     ViewControllerResChangeFlag = 1;
   }

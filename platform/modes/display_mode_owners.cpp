@@ -33,6 +33,11 @@ ScreenModes* DisplayModeOwners::forSession(const session::SessionType& session) 
   return nullptr;
 }
 
+void DisplayModeOwners::outputsChanged() {
+  kscreen_.outputsChanged();
+  wlroots_.outputsChanged();
+}
+
 std::string DisplayModeOwners::describe(const session::SessionType& session) {
   switch (ownerFor(session)) {
     case Owner::kXRandR:

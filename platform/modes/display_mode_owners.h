@@ -20,6 +20,9 @@ class DisplayModeOwners {
   ScreenModes* forSession(const session::SessionType& session);
   // What forSession picks, for --diagnose and the log.
   static std::string describe(const session::SessionType& session);
+  // The outputs changed (a screen came, went or changed its size): the
+  // display tools are asked again.
+  void outputsChanged();
 
  private:
   linux_backend::XRandRScreen xrandr_;

@@ -6,6 +6,8 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 
+#include "platform/mode_failure.h"
+
 namespace {
 
 constexpr const char* kService = "org.gnome.Mutter.DisplayConfig";
@@ -232,7 +234,9 @@ bool MutterDisplayConfig::apply(const MonitorName& name, uint64_t width, uint64_
       QDBusMessage::createMethodCall(kService, kPath, kService, "ApplyMonitorsConfig");
   call << state->serial << kPersistent << QVariant::fromValue(layout) << QVariantMap();
   const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
-  return reply.type() == QDBusMessage::ReplyMessage;
+  if (reply.type() == QDBusMessage::ReplyMessage) return true;
+  noteModeFailure("GNOME: " + reply.errorMessage().toStdString());
+  return false;
 }
 
 }  // namespace platform::session

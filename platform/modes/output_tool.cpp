@@ -1,7 +1,10 @@
 #include "platform/modes/output_tool.h"
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
+
+#include "platform/mode_failure.h"
 
 namespace platform::session {
 namespace {
@@ -20,6 +23,11 @@ std::string kwinConnectorName(const std::string& drmConnector) {
 
 std::optional<QByteArray> runOutputTool(const char* program, const QStringList& arguments) {
   QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const QString& name : environment.keys()) {
+    if (name.startsWith("QT_") || name.startsWith("QML")) environment.remove(name);
+  }
+  process.setProcessEnvironment(environment);
   process.start(program, arguments);
   if (!process.waitForFinished(kRunTimeoutMs)) {
     process.kill();
@@ -45,21 +53,45 @@ std::optional<double> refreshFor(const ToolOutput& output, uint64_t width, uint6
   return refresh;
 }
 
+std::optional<ToolOutput> OutputToolScreenModes::cachedFind(const MonitorName& monitor) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (const auto known = known_.find(monitor.connector); known != known_.end()) {
+      return known->second;
+    }
+  }
+  std::optional<ToolOutput> output = find(monitor);
+  std::lock_guard<std::mutex> lock(mutex_);
+  known_[monitor.connector] = output;
+  return output;
+}
+
+void OutputToolScreenModes::outputsChanged() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  known_.clear();
+}
+
 std::optional<DisplaySize> OutputToolScreenModes::bounds(const MonitorName& monitor) {
-  const auto output = find(monitor);
+  const auto output = cachedFind(monitor);
   return output ? output->current : std::nullopt;
 }
 
 std::optional<std::vector<DisplayMode>> OutputToolScreenModes::modes(const MonitorName& monitor) {
-  const auto output = find(monitor);
+  const auto output = cachedFind(monitor);
   if (!output) return std::nullopt;
   return output->modes;
 }
 
 bool OutputToolScreenModes::apply(const MonitorName& monitor, uint64_t width, uint64_t height) {
-  const auto output = find(monitor);
+  const auto output = cachedFind(monitor);
   const std::optional<double> refresh = output ? refreshFor(*output, width, height) : std::nullopt;
-  return refresh && setMode(monitor, width, height, *refresh);
+  const bool applied = refresh && setMode(monitor, width, height, *refresh);
+  if (!applied) {
+    noteModeFailure(refresh ? "the display tool refused the change"
+                            : "the desktop lists no such mode for the monitor");
+  }
+  outputsChanged();
+  return applied;
 }
 
 }  // namespace platform::session

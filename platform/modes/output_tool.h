@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +16,8 @@
 namespace platform::session {
 
 // The tool's standard output when it ran and exited 0; nullopt otherwise.
+// It runs without the program's Qt variables (a QT_QPA_PLATFORM of xcb makes
+// kscreen-doctor fail under KWin).
 std::optional<QByteArray> runOutputTool(const char* program, const QStringList& arguments);
 bool outputToolInstalled(const char* program);
 
@@ -33,17 +37,27 @@ std::optional<double> refreshFor(const ToolOutput& output, uint64_t width, uint6
 std::string kwinConnectorName(const std::string& drmConnector);
 
 // A compositor reached through its display tool: the tool lists the
-// monitor's output, and sets one output's mode.
+// monitor's output, and sets one output's mode. What it listed is kept until
+// the outputs change (outputsChanged) or a mode is applied, so that the
+// worker's pass, which asks for the size every time, runs no tool.
 class OutputToolScreenModes : public ScreenModes {
  public:
   std::optional<DisplaySize> bounds(const MonitorName& monitor) override;
   std::optional<std::vector<DisplayMode>> modes(const MonitorName& monitor) override;
   bool apply(const MonitorName& monitor, uint64_t width, uint64_t height) override;
+  // From any thread: the next question runs the tool again.
+  void outputsChanged();
 
  protected:
   virtual std::optional<ToolOutput> find(const MonitorName& monitor) = 0;
   virtual bool setMode(const MonitorName& monitor, uint64_t width, uint64_t height,
                        double refresh) = 0;
+
+ private:
+  std::optional<ToolOutput> cachedFind(const MonitorName& monitor);
+
+  std::mutex mutex_;
+  std::map<std::string, std::optional<ToolOutput>> known_;  // by connector
 };
 
 }  // namespace platform::session

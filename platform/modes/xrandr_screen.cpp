@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
+
+#include "platform/mode_failure.h"
 
 namespace platform::linux_backend {
 namespace {
@@ -167,6 +170,9 @@ bool XRandRScreen::apply(const MonitorName& monitor, uint64_t width, uint64_t he
                        crtc->y, mode, crtc->rotation, &found->outputId, 1);
   if (status == RRSetConfigSuccess) resize(wantedWidth, wantedHeight);
   XSync(display, False);
+  if (status != RRSetConfigSuccess) {
+    noteModeFailure("the X server refused the mode (RandR status " + std::to_string(status) + ")");
+  }
   return status == RRSetConfigSuccess;
 }
 

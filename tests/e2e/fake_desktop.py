@@ -145,6 +145,10 @@ class DisplayConfig(dbus.service.Object):
         if serial != self.serial:
             raise dbus.exceptions.DBusException("stale information",
                                                 name="org.freedesktop.DBus.Error.AccessDenied")
+        if self.refuses:
+            # What mutter 43 answers for a layout with a gap.
+            raise dbus.exceptions.DBusException("Logical monitors not adjacent",
+                                                name="org.freedesktop.DBus.Error.InvalidArgs")
         applied = []
         for x, y, scale, transform, primary, monitors in logical_monitors:
             for connector, mode_id, _ in monitors:
@@ -166,6 +170,7 @@ def main():
         portal.name = dbus.service.BusName(PORTAL, bus)
     if "--no-display-config" not in sys.argv:
         display_config = DisplayConfig(bus)
+        display_config.refuses = "--display-config-refuses" in sys.argv
         display_config.name = dbus.service.BusName("org.gnome.Mutter.DisplayConfig", bus)
     loop = GLib.MainLoop()
 

@@ -178,6 +178,28 @@ def check_wayland_display_modes(run):
     print("fixed resolution through Mutter's DisplayConfig, the other monitor kept: ok")
 
 
+def check_refused_display_modes(run):
+    """A desktop that refuses the layout: a failure, not a fixed mode."""
+    run.write_private_data(ShowMode=2, ResCommMode=1)
+    run.start()
+    run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 3, 40, "the link")
+    mark = run.now_ms()
+    refused = subprocess.run(["dbus-send", "--session", "--print-reply",
+                              "--dest=com.talvex." + run.program, "/com/talvex/QuillmarkControl",
+                              "com.talvex.QuillmarkControl.SetResolutionMode", "uint32:2"],
+                             env=run.env, capture_output=True, text=True, timeout=30)
+    assert refused.returncode != 0, refused
+    assert "ResolutionRefused" in refused.stderr, refused.stderr
+    assert "Logical monitors not adjacent" in refused.stderr, refused.stderr
+    assert "Cancel resolution setting .xxxxxxxx." in run.output()
+    passes = run.writes().count(HEARTBEAT)
+    run.wait_for(lambda: run.writes().count(HEARTBEAT) >= passes + 3, 20, "three passes")
+    assert frame(4, 2) not in run.writes(mark), "the monitor was told of a fixed mode"
+    with open(os.path.join(run.home, ".QuillMark")) as data:
+        assert data.read().split()[8] == "1", "the refused mode was recorded"
+    print("a refused fixed mode is a failure: nothing recorded, nothing sent, the reason told: ok")
+
+
 def tool_run(desktop):
     """A session whose compositor is reached through its display tool (the
     stand-ins in fake-bin), with no DisplayConfig on the bus."""
@@ -200,6 +222,14 @@ def tool_check(expected, tool):
         with open(log) as changes:
             assert changes.read().split("\n")[0] == expected, "asked: " + open(log).read()
         print("fixed resolution through %s, the monitor's output only: ok" % tool)
+        if tool == "kscreen-doctor":
+            # Read at the start and again after the change, never once per pass.
+            passes = run.writes().count(HEARTBEAT)
+            run.wait_for(lambda: run.writes().count(HEARTBEAT) >= passes + 10, 30, "ten passes")
+            with open(log + ".runs") as runs:
+                listings = len(runs.read().split())
+            assert listings <= 3, "kscreen-doctor -j ran %d times" % listings
+            print("kscreen-doctor read once, not per pass, without the program's Qt variables: ok")
     return check_run
 
 
@@ -210,6 +240,10 @@ if __name__ == "__main__":
          (lambda arguments: WaylandRealBackendRun(arguments.build, arguments.shim,
                                                   arguments.model),
           check_wayland_display_modes),
+         (lambda arguments: WaylandRealBackendRun(arguments.build, arguments.shim,
+                                                  arguments.model,
+                                                  services=["--display-config-refuses"]),
+          check_refused_display_modes),
          (tool_run("KDE"), tool_check("output.HDMI-A-1.mode.1100x825@60", "kscreen-doctor")),
          (tool_run("sway"),
           tool_check("--output HDMI-A-1 --mode 1100x825@59.940000Hz", "wlr-randr"))],

@@ -4,8 +4,10 @@
 
 #include "base/tl_log.h"
 #include "core/app_delegate.h"
+#include "core/monitor_actions.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
+#include "core/screen_resolution.h"
 #include "link/detection_report.h"
 #include "link/monitor_commands.h"
 #include "tests/support/fixture.h"
@@ -216,6 +218,7 @@ TEST_P(ViewControllerTest, ResolutionPickedWhereTheSessionRefusesSaysSo) {
 
 TEST_P(ViewControllerTest, FlexibleResolutionPickedFromA16) {
   MonitorOnline = 1;
+  mainDefaultRes.set(1600, 1200);  // as recorded at connection
   ResCommMode = 2;
   ShowMode = 6;
   Threshold = 123;
@@ -226,6 +229,51 @@ TEST_P(ViewControllerTest, FlexibleResolutionPickedFromA16) {
   EXPECT_EQ(panel->A5ButtonRef->text(), "Floyd");
   EXPECT_EQ(panel->A16ButtonRef->text(), tenor() ? "A16" : "16");
   EXPECT_NE(takeStdout().find("selected row 0.\n"), std::string::npos);
+}
+
+// A desktop that keeps the display mode (it refused, or lacks the size): the
+// resolution mode is not recorded, nothing is asked of the worker, the row
+// goes back and the status line says why, in the program's language.
+TEST_P(ViewControllerTest, ResolutionRefusedByTheDesktopIsNotRecorded) {
+  struct Case {
+    const char* what;
+    bool completes;
+    std::vector<platform::DisplayMode> modes;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"refused", false, {{1600, 1200, 0}, {1100, 825, 0}}, "the desktop refused it"},
+      {"no such mode", true, {{1600, 1200, 0}}, "the monitor has no 1100x825 or 825x1100 mode"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MonitorOnline = 1;
+    ResCommMode = 1;
+    ShowMode = 2;
+    platform.configurationCompletes = c.completes;
+    platform.displayList[0].modes = c.modes;
+    panel->ChangeResModeRadio();
+    panel->ResCommModeRadioRef->cells()[1]->click();
+    EXPECT_EQ(ResCommMode.load(), 1);
+    EXPECT_EQ(ShowMode.load(), 2);
+    EXPECT_EQ(ViewControllerResChangeFlag.load(), 0);
+    EXPECT_EQ(ResManualChangeFlag.load(), 0);
+    EXPECT_EQ(panel->ResCommModeRadioRef->selectedRow(), 0);
+    EXPECT_EQ(panel->A5ButtonRef->text(), "Floyd");
+    Language = kLanguageEnglish;
+    panel->UIButtonTextAutoChange();
+    EXPECT_EQ(panel->StatusLine->text(),
+              QString("Monitor connected. The resolution was not changed: %1").arg(c.reason));
+    Language = kLanguageChinese;
+    panel->UIButtonTextAutoChange();
+    EXPECT_TRUE(panel->StatusLine->text().contains(QString::fromUtf8("分辨率未更改")));
+  }
+  // The next switch that happens clears the line.
+  platform.configurationCompletes = true;
+  platform.displayList[0].modes = std::vector<platform::DisplayMode>{{1100, 825, 0}};
+  panel->ResCommModeRadioRef->cells()[1]->click();
+  EXPECT_EQ(ResCommMode.load(), 2);
+  EXPECT_EQ(resolutionFailure(), "");
 }
 
 TEST_P(ViewControllerTest, ResolutionPickedOfflineKeepsTheClickedRow) {

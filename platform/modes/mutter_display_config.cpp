@@ -5,6 +5,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <cmath>
 
 #include "platform/mode_failure.h"
 
@@ -21,6 +22,7 @@ struct Mode {
   int height = 0;
   double refresh = 0;
   bool current = false;
+  QList<double> scales;  // the scales Mutter accepts with this mode
 };
 
 struct Monitor {
@@ -78,8 +80,11 @@ Q_DECLARE_METATYPE(LogicalMonitor)
 namespace platform::session {
 namespace {
 
+constexpr uint kLogicalLayout = 1;  // layout-mode: sizes divided by the scale
+
 struct State {
   uint serial = 0;
+  uint layoutMode = 2;
   std::vector<Monitor> monitors;
   // (x, y, scale, transform, primary, connectors) of each logical monitor.
   std::vector<std::tuple<LogicalMonitor, QStringList>> logical;
@@ -118,6 +123,7 @@ std::optional<State> currentState() {
           scales >> properties;
       monitors.endStructure();
       mode.current = properties.value("is-current").toBool();
+      mode.scales = scales;
       monitor.modes.push_back(mode);
     }
     monitors.endArray();
@@ -150,6 +156,9 @@ std::optional<State> currentState() {
     state.logical.emplace_back(logical, connectors);
   }
   logicalMonitors.endArray();
+  QVariantMap properties;
+  reply.arguments()[3].value<QDBusArgument>() >> properties;
+  state.layoutMode = properties.value("layout-mode", 2).toUInt();
   return state;
 }
 
@@ -166,6 +175,57 @@ const Mode* currentMode(const Monitor& monitor) {
     if (mode.current) return &mode;
   }
   return nullptr;
+}
+
+// The scale a logical monitor keeps with a mode: its own where the mode
+// lists it, else 1 (Mutter refuses a scale the mode does not list).
+double scaleFor(const Mode& mode, double scale) {
+  for (double listed : mode.scales) {
+    if (std::abs(listed - scale) < 0.001) return scale;
+  }
+  return 1;
+}
+
+// A logical monitor's extent in the layout's coordinates.
+int extent(const State& state, int pixels, double scale) {
+  return state.layoutMode == kLogicalLayout ? int(std::lround(pixels / scale)) : pixels;
+}
+
+// The whole layout goes back, every other monitor at its mode (a monitor left
+// out would be switched off). The monitors right of or below the target move
+// by the change in its size, so the layout stays adjacent and without
+// overlap, as Mutter requires; the primary stays primary.
+QList<LogicalMonitor> layoutWith(const State& state, const Monitor& target, const Mode& chosen) {
+  const Mode* old = currentMode(target);
+  int right = 0, bottom = 0, dx = 0, dy = 0;
+  for (const auto& [logical, connectors] : state.logical) {
+    if (!connectors.contains(target.connector) || old == nullptr) continue;
+    const double newScale = scaleFor(chosen, logical.scale);
+    right = logical.x + extent(state, old->width, logical.scale);
+    bottom = logical.y + extent(state, old->height, logical.scale);
+    dx = extent(state, chosen.width, newScale) - extent(state, old->width, logical.scale);
+    dy = extent(state, chosen.height, newScale) - extent(state, old->height, logical.scale);
+  }
+  QList<LogicalMonitor> layout;
+  for (const auto& [logical, connectors] : state.logical) {
+    LogicalMonitor copy = logical;
+    const bool holdsTarget = connectors.contains(target.connector);
+    if (!holdsTarget && old != nullptr) {
+      if (logical.x >= right) copy.x += dx;
+      if (logical.y >= bottom) copy.y += dy;
+    }
+    for (const QString& connector : connectors) {
+      for (const Monitor& monitor : state.monitors) {
+        if (monitor.connector != connector) continue;
+        const Mode* mode = &monitor == &target ? &chosen : currentMode(monitor);
+        if (mode == nullptr) continue;
+        copy.monitors.append({connector, mode->id, {}});
+        copy.scale = scaleFor(*mode, copy.scale);
+      }
+    }
+    layout.append(copy);
+  }
+  return layout;
 }
 
 }  // namespace
@@ -216,27 +276,25 @@ bool MutterDisplayConfig::apply(const MonitorName& name, uint64_t width, uint64_
     if (chosen == nullptr || (now != nullptr && mode.refresh == now->refresh)) chosen = &mode;
   }
   if (chosen == nullptr) return false;
-  // The whole layout goes back, every other monitor as it is now: a monitor
-  // left out would be switched off.
-  QList<LogicalMonitor> layout;
-  for (const auto& [logical, connectors] : state->logical) {
-    LogicalMonitor copy = logical;
-    for (const QString& connector : connectors) {
-      for (const Monitor& monitor : state->monitors) {
-        if (monitor.connector != connector) continue;
-        const Mode* mode = &monitor == target ? chosen : currentMode(monitor);
-        if (mode != nullptr) copy.monitors.append({connector, mode->id, {}});
-      }
-    }
-    layout.append(copy);
-  }
+  QList<LogicalMonitor> layout = layoutWith(*state, *target, *chosen);
   QDBusMessage call =
       QDBusMessage::createMethodCall(kService, kPath, kService, "ApplyMonitorsConfig");
   call << state->serial << kPersistent << QVariant::fromValue(layout) << QVariantMap();
   const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
-  if (reply.type() == QDBusMessage::ReplyMessage) return true;
-  noteModeFailure("GNOME: " + reply.errorMessage().toStdString());
-  return false;
+  if (reply.type() != QDBusMessage::ReplyMessage) {
+    noteModeFailure("GNOME: " + reply.errorMessage().toStdString());
+    return false;
+  }
+  // Success is what the monitor runs now, not that the call returned.
+  const auto after = currentState();
+  const Monitor* monitor = after ? find(*after, name) : nullptr;
+  const Mode* running = monitor != nullptr ? currentMode(*monitor) : nullptr;
+  if (running == nullptr || uint64_t(running->width) != width ||
+      uint64_t(running->height) != height) {
+    noteModeFailure("GNOME kept the monitor's mode");
+    return false;
+  }
+  return true;
 }
 
 }  // namespace platform::session

@@ -115,30 +115,65 @@ class Portal(dbus.service.Object):
 
 
 class DisplayConfig(dbus.service.Object):
+    """Mutter 43's DisplayConfig as it was measured: a laptop panel (eDP-1) and
+    the monitor (HDMI-1), the monitor right of, left of or above the panel,
+    at scale 1 or 2. ApplyMonitorsConfig refuses what mutter refuses: a scale
+    the mode does not list, overlapping monitors, and a monitor that touches
+    no other ("Logical monitors not adjacent")."""
     MODES = {"eDP-1": [(1920, 1080)], "HDMI-1": [(1600, 1200), (1100, 825), (1280, 800)]}
+    SCALES = {(1920, 1080): [1.0, 2.0], (1600, 1200): [1.0, 2.0], (1100, 825): [1.0],
+              (1280, 800): [1.0]}
+    LAYOUTS = {"right": {"eDP-1": (0, 0), "HDMI-1": (1920, 0)},
+               "left": {"HDMI-1": (0, 0), "eDP-1": (1600, 0)},
+               "above": {"HDMI-1": (0, 0), "eDP-1": (0, 1200)}}
 
-    def __init__(self, bus):
+    def __init__(self, bus, layout="right", monitor_scale=1.0, refuses=False):
         super().__init__(bus, "/org/gnome/Mutter/DisplayConfig")
         self.current = {"eDP-1": "1920x1080@60.000", "HDMI-1": "1600x1200@60.000"}
+        self.places = {name: [x, y, monitor_scale if name == "HDMI-1" else 1.0]
+                       for name, (x, y) in self.LAYOUTS[layout].items()}
+        self.refuses = refuses
         self.serial = 7
+
+    def size(self, connector, mode_id=None):
+        width, height = (mode_id or self.current[connector]).split("@")[0].split("x")
+        return int(width), int(height)
 
     @dbus.service.method("org.gnome.Mutter.DisplayConfig",
                          out_signature="ua((ssss)a(siiddada{sv})a{sv})a(iiduba(ssss)a{sv})a{sv}")
     def GetCurrentState(self):
         monitors, logical = [], []
-        for x, connector in ((0, "eDP-1"), (1920, "HDMI-1")):
+        for connector in ("eDP-1", "HDMI-1"):
             monitor_key = (connector, "TAL", "monitor", "0x1")
             modes = []
             for width, height in self.MODES[connector]:
                 mode_id = "%dx%d@60.000" % (width, height)
                 properties = {"is-current": dbus.Boolean(True)} if mode_id == self.current[
                     connector] else dbus.Dictionary({}, signature="sv")
-                modes.append((mode_id, width, height, 60.0, 1.0, dbus.Array([1.0], "d"),
+                modes.append((mode_id, width, height, 60.0, 1.0,
+                              dbus.Array(self.SCALES[(width, height)], "d"),
                               dbus.Dictionary(properties, signature="sv")))
             monitors.append((monitor_key, modes, dbus.Dictionary({}, signature="sv")))
-            logical.append((x, 0, 1.0, dbus.UInt32(0), connector == "eDP-1", [monitor_key],
+            x, y, scale = self.places[connector]
+            logical.append((x, y, scale, dbus.UInt32(0), connector == "eDP-1", [monitor_key],
                             dbus.Dictionary({}, signature="sv")))
         return (dbus.UInt32(self.serial), monitors, logical, dbus.Dictionary({}, signature="sv"))
+
+    @staticmethod
+    def invalid(text):
+        return dbus.exceptions.DBusException(text, name="org.freedesktop.DBus.Error.InvalidArgs")
+
+    def check_layout(self, rectangles):
+        for name, (x, y, width, height) in rectangles.items():
+            others = [r for other, r in rectangles.items() if other != name]
+            for ox, oy, ow, oh in others:
+                if x < ox + ow and ox < x + width and y < oy + oh and oy < y + height:
+                    raise self.invalid("Logical monitors overlap")
+            touches = any((x + width == ox or ox + ow == x) and y < oy + oh and oy < y + height
+                          or (y + height == oy or oy + oh == y) and x < ox + ow and ox < x + width
+                          for ox, oy, ow, oh in others)
+            if others and not touches:
+                raise self.invalid("Logical monitors not adjacent")
 
     @dbus.service.method("org.gnome.Mutter.DisplayConfig", in_signature="uua(iiduba(ssa{sv}))a{sv}")
     def ApplyMonitorsConfig(self, serial, method, logical_monitors, properties):
@@ -146,14 +181,21 @@ class DisplayConfig(dbus.service.Object):
             raise dbus.exceptions.DBusException("stale information",
                                                 name="org.freedesktop.DBus.Error.AccessDenied")
         if self.refuses:
-            # What mutter 43 answers for a layout with a gap.
-            raise dbus.exceptions.DBusException("Logical monitors not adjacent",
-                                                name="org.freedesktop.DBus.Error.InvalidArgs")
-        applied = []
+            raise self.invalid("Logical monitors not adjacent")
+        rectangles, applied = {}, []
+        for x, y, scale, transform, primary, monitors in logical_monitors:
+            for connector, mode_id, _ in monitors:
+                width, height = self.size(str(connector), str(mode_id))
+                if float(scale) not in self.SCALES[(width, height)]:
+                    raise self.invalid("Scale %g not valid for resolution %dx%d"
+                                       % (scale, width, height))
+                rectangles[str(connector)] = (int(x), int(y), width, height)
+                applied.append("%s:%s@%d,%d" % (connector, mode_id, x, y))
+        self.check_layout(rectangles)
         for x, y, scale, transform, primary, monitors in logical_monitors:
             for connector, mode_id, _ in monitors:
                 self.current[str(connector)] = str(mode_id)
-                applied.append("%s:%s@%d,%d" % (connector, mode_id, x, y))
+                self.places[str(connector)] = [int(x), int(y), float(scale)]
         self.serial += 1
         say("applied %d %s" % (method, " ".join(sorted(applied))))
 
@@ -169,8 +211,9 @@ def main():
         portal = Portal(bus, refuses="--portal-refuses" in sys.argv)
         portal.name = dbus.service.BusName(PORTAL, bus)
     if "--no-display-config" not in sys.argv:
-        display_config = DisplayConfig(bus)
-        display_config.refuses = "--display-config-refuses" in sys.argv
+        layout = next((a.split("=")[1] for a in sys.argv if a.startswith("--layout=")), "right")
+        display_config = DisplayConfig(bus, layout, 2.0 if "--monitor-scale-2" in sys.argv else 1.0,
+                                       "--display-config-refuses" in sys.argv)
         display_config.name = dbus.service.BusName("org.gnome.Mutter.DisplayConfig", bus)
     loop = GLib.MainLoop()
 

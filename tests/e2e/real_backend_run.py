@@ -178,6 +178,29 @@ def check_wayland_display_modes(run):
     print("fixed resolution through Mutter's DisplayConfig, the other monitor kept: ok")
 
 
+def set_resolution_mode(run, mode):
+    return subprocess.run(["dbus-send", "--session", "--print-reply",
+                           "--dest=com.talvex." + run.program, "/com/talvex/QuillmarkControl",
+                           "com.talvex.QuillmarkControl.SetResolutionMode", "uint32:%d" % mode],
+                          env=run.env, capture_output=True, text=True, timeout=30)
+
+
+def check_gnome_layout(expected_fixed, expected_back):
+    """The monitor left of or above the panel, or at scale 2: the switch and the
+    way back give layouts Mutter accepts (neighbours moved, scales it lists)."""
+    def check_run(run):
+        pick_fixed_resolution(run)
+        fixed = run.applied()[2:]
+        assert fixed == expected_fixed, "fixed: %s" % fixed
+        run.wait_for(lambda: frame(4, 2) in run.writes(), 10, "the monitor told of fixed")
+        back = set_resolution_mode(run, 1)
+        assert back.returncode == 0, back.stderr
+        restored = run.applied()[2:]
+        assert restored == expected_back, "back: %s" % restored
+        print("GNOME layout %s, both ways: ok" % " ".join(expected_fixed))
+    return check_run
+
+
 def check_refused_display_modes(run):
     """A desktop that refuses the layout: a failure, not a fixed mode."""
     run.write_private_data(ShowMode=2, ResCommMode=1)
@@ -244,6 +267,19 @@ if __name__ == "__main__":
                                                   arguments.model,
                                                   services=["--display-config-refuses"]),
           check_refused_display_modes),
+         (lambda arguments: WaylandRealBackendRun(arguments.build, arguments.shim,
+                                                  arguments.model, services=["--layout=left"]),
+          check_gnome_layout(["HDMI-1:1100x825@60.000@0,0", "eDP-1:1920x1080@60.000@1100,0"],
+                             ["HDMI-1:1600x1200@60.000@0,0", "eDP-1:1920x1080@60.000@1600,0"])),
+         (lambda arguments: WaylandRealBackendRun(arguments.build, arguments.shim,
+                                                  arguments.model, services=["--layout=above"]),
+          check_gnome_layout(["HDMI-1:1100x825@60.000@0,0", "eDP-1:1920x1080@60.000@0,825"],
+                             ["HDMI-1:1600x1200@60.000@0,0", "eDP-1:1920x1080@60.000@0,1200"])),
+         (lambda arguments: WaylandRealBackendRun(arguments.build, arguments.shim,
+                                                  arguments.model,
+                                                  services=["--monitor-scale-2"]),
+          check_gnome_layout(["HDMI-1:1100x825@60.000@1920,0", "eDP-1:1920x1080@60.000@0,0"],
+                             ["HDMI-1:1600x1200@60.000@1920,0", "eDP-1:1920x1080@60.000@0,0"])),
          (tool_run("KDE"), tool_check("output.HDMI-A-1.mode.1100x825@60", "kscreen-doctor")),
          (tool_run("sway"),
           tool_check("--output HDMI-A-1 --mode 1100x825@59.940000Hz", "wlr-randr"))],

@@ -22,7 +22,7 @@ constexpr const char* kService = "org.freedesktop.portal.Desktop";
 constexpr const char* kPath = "/org/freedesktop/portal/desktop";
 constexpr const char* kInterface = "org.freedesktop.portal.GlobalShortcuts";
 constexpr const char* kRequestInterface = "org.freedesktop.portal.Request";
-constexpr int kCallTimeoutMs = 5000;
+constexpr int kCallTimeoutMs = 1000;
 
 PortalShortcutList entries(const std::vector<PortalShortcut>& shortcuts) {
   PortalShortcutList list;

@@ -13,7 +13,9 @@ namespace {
 
 constexpr const char* kService = "org.gnome.Mutter.DisplayConfig";
 constexpr const char* kPath = "/org/gnome/Mutter/DisplayConfig";
-constexpr int kCallTimeoutMs = 5000;
+constexpr int kCallTimeoutMs = 1000;
+// Setting a mode on real outputs (a modeset, a link training) takes longer.
+constexpr int kApplyTimeoutMs = 5000;
 constexpr uint32_t kPersistent = 2;
 
 struct Mode {
@@ -280,7 +282,8 @@ bool MutterDisplayConfig::apply(const MonitorName& name, uint64_t width, uint64_
   QDBusMessage call =
       QDBusMessage::createMethodCall(kService, kPath, kService, "ApplyMonitorsConfig");
   call << state->serial << kPersistent << QVariant::fromValue(layout) << QVariantMap();
-  const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
+  const QDBusMessage reply =
+      QDBusConnection::sessionBus().call(call, QDBus::Block, kApplyTimeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage) {
     noteModeFailure("GNOME: " + reply.errorMessage().toStdString());
     return false;

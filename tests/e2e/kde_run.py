@@ -1,0 +1,124 @@
+#!/usr/bin/env python3
+"""The hotkeys through the real KDE portal of Debian 12: KWin 5.27 (virtual
+outputs; kglobalaccel runs inside it), xdg-desktop-portal 1.16 and
+xdg-desktop-portal-kde on the run's private bus, the real program drawn on
+the Xvfb display, and the real emulator. The program is started twice: its
+CreateSession registers the hotkeys, so BindShortcuts (which opens System
+Settings on Plasma 5.27) is never called; kglobalaccel's invokeShortcut
+reaches the wire as the contrast-up hotkey. Under GNOME with only the KDE
+backend, the portal answers code 2 and the program says so."""
+
+import os
+import shutil
+import subprocess
+import sys
+
+from e2e_run import Run, frame, run_checks
+
+WAYLAND = "wl-quillmark-kwin"
+
+
+class KdeRun(Run):
+    def __init__(self, build, model, desktop):
+        super().__init__(build, model)
+        # The packaged binary carries a file capability that exec refuses in
+        # a container; a copy has none.
+        self.kwin_binary = os.path.join(self.root, "kwin_wayland")
+        shutil.copy("/usr/bin/kwin_wayland", self.kwin_binary)
+        kde_env = dict(self.env, XDG_CURRENT_DESKTOP=desktop, KDE_FULL_SESSION="true")
+        self.services = [subprocess.Popen(
+            [self.kwin_binary, "--virtual", "--output-count", "2", "--width", "1600",
+             "--height", "1200", "--socket", WAYLAND, "--no-lockscreen"],
+            env=kde_env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
+        self.wait_for(lambda: os.path.exists(os.path.join(self.runtime, WAYLAND)), 30, "KWin")
+        self.services.append(subprocess.Popen(
+            ["/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde"],
+            env=dict(kde_env, QT_QPA_PLATFORM="xcb"),
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        self.wait_for(lambda: self.has_name("org.freedesktop.impl.portal.desktop.kde"), 30,
+                      "the KDE portal backend")
+        self.services.append(subprocess.Popen(
+            ["/usr/libexec/xdg-desktop-portal", "-r"], env=kde_env,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        self.wait_for(lambda: self.has_name("org.freedesktop.portal.Desktop"), 30, "the portal")
+        self.calls_log = os.path.join(self.root, "portal-calls.txt")
+        self.monitor = subprocess.Popen(
+            ["dbus-monitor", "--session",
+             "type='method_call',interface='org.freedesktop.portal.GlobalShortcuts'"],
+            env=self.env, stdout=open(self.calls_log, "w"), stderr=subprocess.DEVNULL)
+        self.env.update(WAYLAND_DISPLAY=WAYLAND, XDG_CURRENT_DESKTOP=desktop,
+                        QT_QPA_PLATFORM="xcb")
+
+    def has_name(self, name):
+        names = subprocess.run(["dbus-send", "--session", "--print-reply",
+                                "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                "org.freedesktop.DBus.ListNames"], env=self.env,
+                               capture_output=True, text=True).stdout
+        return '"%s"' % name in names
+
+    def portal_calls(self, member):
+        with open(self.calls_log) as log:
+            return log.read().count("member=" + member)
+
+    def kglobalaccel(self, path, method, *arguments):
+        return subprocess.run(["dbus-send", "--session", "--print-reply",
+                               "--dest=org.kde.kglobalaccel", path, method, *arguments],
+                              env=self.env, capture_output=True, text=True, timeout=30)
+
+    def component(self):
+        """kglobalaccel's component that holds the program's hotkeys."""
+        listed = self.kglobalaccel("/kglobalaccel", "org.kde.KGlobalAccel.allComponents").stdout
+        paths = [word.strip('"') for word in listed.split() if "/component/" in word]
+        return next((p for p in paths if "altocontrol" in p.lower() or
+                     "tenorcontrol" in p.lower() or "quillmark" in p.lower()), None)
+
+    def stop(self):
+        for process in [self.monitor, *reversed(self.services)]:
+            if process.poll() is None:
+                process.terminate()
+                process.wait(10)
+        super().stop()
+
+
+def check_kde(run):
+    run.start_connected(40)
+    run.wait_for(lambda: "Hotkeys registered with the desktop's global shortcuts portal."
+                 in run.output(), 20, "the portal's answer")
+    component = run.component()
+    assert component, "no kglobalaccel component for the program"
+    mark = run.now_ms()
+    invoked = run.kglobalaccel(component, "org.kde.kglobalaccel.Component.invokeShortcut",
+                               "string:contrast-up")
+    assert invoked.returncode == 0, invoked.stderr
+    run.wait_for_sequence([frame(10, 210)], 15, mark)
+    print("kglobalaccel's activation reaches the wire: ok")
+
+    run.app.terminate()
+    run.app.wait(10)
+    first = run.portal_calls("CreateSession")
+    with open(run.program_output, "w") as out:
+        run.app = subprocess.Popen([os.path.join(run.build, "app", run.program)], stdout=out,
+                                   stderr=subprocess.STDOUT, env=run.env)
+    run.wait_for(lambda: run.portal_calls("CreateSession") > first, 40, "the second session")
+    run.wait_for(lambda: run.output().count("Hotkeys registered") >= 1, 20, "the second answer")
+    assert run.portal_calls("ListShortcuts") >= 2, "ListShortcuts not asked"
+    assert run.portal_calls("BindShortcuts") == 0, "BindShortcuts opened System Settings"
+    print("started twice on KDE Plasma 5.27: registered, never bound: ok")
+
+
+def check_gnome_with_kde_backend(run):
+    run.start_connected(40)
+    run.wait_for(lambda: "did not take the hotkeys (response 2)" in run.output(), 20,
+                 "the portal's refusal to be told")
+    assert "Hotkeys registered" not in run.output()
+    print("GNOME with only the KDE portal backend: the hotkeys are said unavailable: ok")
+
+
+if __name__ == "__main__":
+    if shutil.which("kwin_wayland") is None:
+        print("KWin is not installed (scripts/install-deps installs it)")
+        sys.exit(1)
+    sys.exit(run_checks([
+        (lambda arguments: KdeRun(arguments.build, arguments.model, "KDE"), check_kde),
+        (lambda arguments: KdeRun(arguments.build, arguments.model, "GNOME"),
+         check_gnome_with_kde_backend)]))

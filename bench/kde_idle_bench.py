@@ -1,0 +1,87 @@
+#!/usr/bin/env python3
+"""AltoControl's idle cost in a KDE Plasma session, children counted: the
+real KWin 5.27 (virtual outputs) and kscreen-doctor, the program's real
+backend through the i2c stand-in with the monitor on KWin's output. Prints
+a Markdown table: CPU seconds per minute of the program and its child
+processes (kscreen-doctor), and how often kscreen-doctor ran.
+usage: kde_idle_bench.py BUILD SHIM (under xvfb-run)"""
+
+import os
+import shutil
+import stat
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from e2e_run import HEARTBEAT  # noqa: E402
+from real_backend_run import MONITOR_BUS, PANEL_BUS, RealBackendRun  # noqa: E402
+
+IDLE_SECONDS = int(os.environ.get("IDLE_SECONDS", "60"))
+TICKS = os.sysconf("SC_CLK_TCK")
+WAYLAND = "wl-quillmark-bench"
+
+
+def cpu_with_children(pid):
+    with open("/proc/%d/stat" % pid) as status:
+        fields = status.read().rsplit(")", 1)[1].split()
+    return sum(int(field) for field in fields[11:15]) / TICKS
+
+
+class KdeBenchRun(RealBackendRun):
+    def build_sysfs(self):
+        panel = self.adapter("0000:00:02.0", "0x030000", PANEL_BUS)
+        monitor = self.adapter("0000:01:00.0", "0x030000", MONITOR_BUS)
+        os.makedirs(os.path.join(self.sys, "sys/module/i2c_dev"))
+        self.connector("card0-eDP-1", 95, panel)
+        # KWin's virtual output is called "screen".
+        self.connector("card1-screen", 96, monitor)
+
+
+def main():
+    build, shim = sys.argv[1], sys.argv[2]
+    run = KdeBenchRun(build, shim, "alto")
+    kwin_binary = os.path.join(run.root, "kwin_wayland")
+    shutil.copy("/usr/bin/kwin_wayland", kwin_binary)  # without its file capability
+    kde_env = dict(run.env, XDG_CURRENT_DESKTOP="KDE", KDE_FULL_SESSION="true")
+    kwin = subprocess.Popen([kwin_binary, "--virtual", "--width", "1600", "--height", "1200",
+                             "--socket", WAYLAND, "--no-lockscreen"], env=kde_env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # kscreen-doctor itself, counted.
+    tools = os.path.join(run.root, "bin")
+    os.makedirs(tools)
+    counter = os.path.join(run.root, "kscreen-doctor-runs")
+    wrapper = os.path.join(tools, "kscreen-doctor")
+    with open(wrapper, "w") as out:
+        out.write("#!/bin/sh\necho run >> %s\nexec /usr/bin/kscreen-doctor \"$@\"\n" % counter)
+    os.chmod(wrapper, stat.S_IRWXU)
+    try:
+        run.wait_for(lambda: os.path.exists(os.path.join(run.runtime, WAYLAND)), 30, "KWin")
+        run.env.update(kde_env, WAYLAND_DISPLAY=WAYLAND, QT_QPA_PLATFORM="xcb",
+                       PATH=tools + os.pathsep + run.env["PATH"])
+        run.write_private_data(ShowMode=2, ResCommMode=1, ScreenSaveTime=3600)
+        run.start()
+        run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 3, 60, "the link")
+        time.sleep(2)
+        runs_before = open(counter).read().count("run") if os.path.exists(counter) else 0
+        start = cpu_with_children(run.app.pid)
+        passes = run.writes().count(HEARTBEAT)
+        time.sleep(IDLE_SECONDS)
+        per_minute = (cpu_with_children(run.app.pid) - start) * 60 / IDLE_SECONDS
+        passes = run.writes().count(HEARTBEAT) - passes
+        total = open(counter).read().count("run") if os.path.exists(counter) else 0
+        runs = total - runs_before
+        print("| AltoControl in KDE Plasma 5.27 (real KWin, kscreen-doctor) | CPU s per minute"
+              " idle, children counted | CPU % of one core | worker passes |"
+              " kscreen-doctor runs while idle | in all, start included |")
+        print("|---|---:|---:|---:|---:|---:|")
+        print("| connected, idle, %d s | %.3f | %.2f%% | %d | %d | %d |" % (
+            IDLE_SECONDS, per_minute, per_minute / 60 * 100, passes, runs, total))
+    finally:
+        run.stop()
+        kwin.terminate()
+        kwin.wait(10)
+
+
+if __name__ == "__main__":
+    main()

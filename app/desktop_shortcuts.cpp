@@ -1,5 +1,7 @@
 #include "app/desktop_shortcuts.h"
 
+#include <QEventLoop>
+
 #include "core/app_delegate.h"
 #include "core/parameters.h"
 #include "platform/platform.h"
@@ -8,6 +10,8 @@ namespace {
 
 // Settings saves the hotkeys into the Parameters; they are looked at this often.
 constexpr int kWatchIntervalMs = 2000;
+// How long --diagnose waits for the portal's answer.
+constexpr int kProbeWaitMs = 3000;
 
 QString triggers(const std::vector<platform::session::PortalShortcut>& list) {
   QStringList all;
@@ -15,12 +19,17 @@ QString triggers(const std::vector<platform::session::PortalShortcut>& list) {
   return all.join(',');
 }
 
+// The same token at every start keeps the user's own bindings in the desktop.
+QString sessionToken(const ModelProfile& model) {
+  return QString("quillmark_%1").arg(model.programName).toLower();
+}
+
 }  // namespace
 
 DesktopShortcuts::DesktopShortcuts(const ModelProfile& model, AppDelegate& delegate)
     : model_(model), delegate_(delegate) {}
 
-std::vector<platform::session::PortalShortcut> DesktopShortcuts::shortcuts() const {
+std::vector<platform::session::PortalShortcut> DesktopShortcuts::shortcuts() {
   using platform::session::portalTrigger;
   return {{"contrast-up", "Contrast up",
            portalTrigger(ContrastHotkeyKeyCode, ContrastHotkeyModifierFlags)},
@@ -39,8 +48,7 @@ bool DesktopShortcuts::start(const platform::session::SessionType& session) {
     if (id == "refresh") delegate_.hotkeyPressed(Hotkey::kRefresh);
   };
   const auto registered = [this](uint code) { reportRegistration(code); };
-  const bool started = portal_.start(QString("quillmark_%1").arg(model_.programName).toLower(),
-                                     list, activated, registered);
+  const bool started = portal_.start(sessionToken(model_), list, activated, registered);
   if (!started) {
     delegate_.globalHotkeysUnavailable = true;
     platform::app().systemLog(std::string("No global shortcuts portal in this session: ") +
@@ -74,4 +82,21 @@ void DesktopShortcuts::reportRegistration(uint code) {
   delegate_.globalHotkeysUnavailable = true;
   app.systemLog("The desktop's global shortcuts portal did not take the hotkeys (response " +
                 std::to_string(code) + "): " + bindAdvice());
+}
+
+std::optional<uint> DesktopShortcuts::probe(const ModelProfile& model) {
+  platform::session::GlobalShortcutsPortal portal;
+  std::optional<uint> answer;
+  QEventLoop loop;
+  if (!portal.start(
+          sessionToken(model), shortcuts(), [](const QString&) {},
+          [&](uint code) {
+            answer = code;
+            loop.quit();
+          })) {
+    return std::nullopt;
+  }
+  QTimer::singleShot(kProbeWaitMs, &loop, &QEventLoop::quit);
+  if (!answer) loop.exec();
+  return answer;
 }

@@ -5,6 +5,7 @@
 
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/model_profile.h"
@@ -19,9 +20,13 @@ class DesktopShortcuts {
   // Registers the hotkeys with the portal; false (and says so once in the
   // system log) where no portal offers global shortcuts.
   bool start(const platform::session::SessionType& session);
+  // For --diagnose: asks the portal to take the hotkeys, as a start does, and
+  // waits for its answer: 0 when the desktop took them, else the portal's
+  // code; nullopt without a portal or an answer.
+  static std::optional<uint> probe(const ModelProfile& model);
 
  private:
-  std::vector<platform::session::PortalShortcut> shortcuts() const;
+  static std::vector<platform::session::PortalShortcut> shortcuts();
   std::string bindAdvice() const;
   void reportRegistration(uint code);
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/desktop_shortcuts.h"
 #include "app/single_instance.h"
 #include "core/mode_table.h"
 #include "link/ddc_transport.h"
@@ -157,6 +158,26 @@ int reportRunningInstance(const ModelProfile& model, const QVariantMap& state,
   return online ? 0 : 1;
 }
 
+// In a Wayland session without a running instance, whether the desktop takes
+// the hotkeys is asked as a start asks it.
+void printHotkeyRegistration(const ModelProfile& model) {
+  if (!platform::session::detectSession().wayland ||
+      !platform::session::GlobalShortcutsPortal::available()) {
+    return;
+  }
+  const std::optional<uint> code = DesktopShortcuts::probe(model);
+  if (code && *code == 0) {
+    std::printf("hotkeys: the desktop took them as global shortcuts\n");
+  } else {
+    std::printf(
+        "hotkeys: not available through the desktop (%s); bind %s --contrast-up, "
+        "--contrast-down and --refresh in its keyboard settings\n",
+        code ? qPrintable(QString("the portal answered %1").arg(*code))
+             : "the portal did not answer",
+        model.programName);
+  }
+}
+
 }  // namespace
 
 int diagnose(const ModelProfile& model) {
@@ -175,6 +196,7 @@ int diagnose(const ModelProfile& model) {
     std::fflush(stdout);
     return 1;
   }
+  printHotkeyRegistration(model);
   auto& displays = platform::displays();
   const auto online = displays.onlineDisplayList();
   if (!online || online->empty()) std::printf("displays: none connected\n");

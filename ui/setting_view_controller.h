@@ -68,7 +68,7 @@ class SettingViewController : public QDialog, public ThresholdView {
   QLineEdit* ScreenSaveTimeEdit;
   RadioMatrix* ResolutionSelectRadio;
   QLabel* ResolutionNoteText;
-  QLabel* ScreenSaveNoteText;  // shown where the session gives no idle time
+  QLabel* ScreenSaveNoteText;  // the session's limits: no idle time, no global hotkeys
   QPushButton* OKButtonRef;
   QPushButton* CancelButtonRef;
 

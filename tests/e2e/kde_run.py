@@ -80,7 +80,15 @@ class KdeRun(Run):
         super().stop()
 
 
+    def diagnose(self):
+        return subprocess.run([os.path.join(self.build, "app", self.program), "--diagnose"],
+                              env=self.env, capture_output=True, text=True, timeout=60).stdout
+
+
 def check_kde(run):
+    report = run.diagnose()
+    assert "hotkeys: the desktop took them as global shortcuts" in report, report
+    print("--diagnose: the desktop takes the hotkeys: ok")
     run.start_connected(40)
     run.wait_for(lambda: "Hotkeys registered with the desktop's global shortcuts portal."
                  in run.output(), 20, "the portal's answer")
@@ -107,6 +115,10 @@ def check_kde(run):
 
 
 def check_gnome_with_kde_backend(run):
+    report = run.diagnose()
+    assert "hotkeys: not available through the desktop (the portal answered 2)" in report, report
+    assert "--contrast-up, --contrast-down and --refresh" in report, report
+    print("--diagnose: the hotkeys are not available through the desktop: ok")
     run.start_connected(40)
     run.wait_for(lambda: "did not take the hotkeys (response 2)" in run.output(), 20,
                  "the portal's refusal to be told")

@@ -111,6 +111,22 @@ TEST_P(SettingViewControllerTest, ScreenSaveNoteWithoutIdleTime) {
   }
 }
 
+// Where the desktop did not take the hotkeys, the note says they act in this
+// window only and names the command-line actions to bind.
+TEST_P(SettingViewControllerTest, NoteWhenTheDesktopDidNotTakeTheHotkeys) {
+  delegate.globalHotkeysUnavailable = true;
+  for (uint8_t language : {kLanguageEnglish, kLanguageChinese}) {
+    Language = language;
+    SettingViewController& dialog = open();
+    EXPECT_FALSE(dialog.ScreenSaveNoteText->isHidden());
+    const QString note = dialog.ScreenSaveNoteText->text();
+    EXPECT_TRUE(note.contains(QString(profile().programName) + " --contrast-up"))
+        << note.toStdString();
+    EXPECT_TRUE(note.contains("--refresh"));
+    EXPECT_EQ(note.contains("window only"), language == kLanguageEnglish);
+  }
+}
+
 TEST_P(SettingViewControllerTest, PresetsInFloydAndLowA5) {
   for (uint8_t mode : {1, 4}) {
     ShowMode = mode;

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/mode_table.h"
 #include "core/parameters.h"
 
 namespace {
@@ -16,8 +17,8 @@ QString text(const char* utf8) {
 const char* kNotEnabled = " 未启用";
 
 QString modeName(uint8_t mode) {
-  static const char* kNames[] = {"A2", "Floyd", "A2", "A16", "A5", "A2", "A61"};
-  return mode >= 1 && mode <= 6 ? kNames[mode] : "UNKNOWN";
+  const ModeRow* row = modeRow(mode);
+  return row != nullptr ? row->currentSettingsCaption : "UNKNOWN";
 }
 
 }  // namespace

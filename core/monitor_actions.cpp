@@ -98,6 +98,10 @@ bool requestResolutionMode(uint8_t resolutionMode) {
   return true;
 }
 
+const char* resolutionRowTrace(uint8_t resolutionMode) {
+  return resolutionMode == 1 ? "selected row 0.\n" : "selected row 1. \n";
+}
+
 std::string resolutionFailure() {
   std::lock_guard<std::mutex> lock(gFailureMutex);
   return gFailure;
@@ -107,7 +111,7 @@ ActionResult chooseResolutionMode(unsigned resolutionMode) {
   if (MonitorOnline.load() == 0) return ActionResult::kOffline;
   if (resolutionMode != 1 && resolutionMode != 2) return ActionResult::kInvalid;
   if (ResCommMode.load() == resolutionMode) return ActionResult::kUnchanged;
-  platform::app().standardOutput(resolutionMode == 1 ? "selected row 0.\n" : "selected row 1. \n");
+  platform::app().standardOutput(resolutionRowTrace(static_cast<uint8_t>(resolutionMode)));
   if (!requestResolutionMode(static_cast<uint8_t>(resolutionMode))) return ActionResult::kRefused;
   save();
   postChangeResModeRadio();

@@ -31,6 +31,8 @@ ActionResult chooseShowMode(unsigned showMode);
 // or has no mode of that size), nothing is recorded or sent and the result
 // is false: the monitor must never expect a size it does not receive.
 bool requestResolutionMode(uint8_t resolutionMode);
+// The panel's console line for the resolution row of a resolution mode.
+const char* resolutionRowTrace(uint8_t resolutionMode);
 // Why the last resolution mode was not taken; empty after one that was.
 std::string resolutionFailure();
 ActionResult chooseResolutionMode(unsigned resolutionMode);

@@ -29,18 +29,8 @@ void reportResolutionMode(uint8_t mode, const char* logLine) {
   tl_log("%s", logLine);
 }
 
-}  // namespace
-
-namespace {
-bool applySize(uint32_t display, uint64_t width, uint64_t height, bool* modeFound);
-}  // namespace
-
-bool setDisplayResolution(uint32_t display, uint64_t width, uint64_t height) {
-  return applySize(display, width, height, nullptr);
-}
-
-namespace {
-
+// The monitor's mode of that size, applied; modeFound says whether the
+// monitor lists the size at all. A failure leaves its reason with the platform.
 bool applySize(uint32_t display, uint64_t width, uint64_t height, bool* modeFound) {
   auto& displays = platform::displays();
   platform::noteModeFailure("");
@@ -85,6 +75,10 @@ bool applySize(uint32_t display, uint64_t width, uint64_t height, bool* modeFoun
 }
 
 }  // namespace
+
+bool setDisplayResolution(uint32_t display, uint64_t width, uint64_t height) {
+  return applySize(display, width, height, nullptr);
+}
 
 void ResChangeDetect() {
   // A monitor whose size cannot be read (it went away) is not a resolution change.

@@ -259,9 +259,8 @@ void ViewController::WorkModeRadioAction() {
     return;
   }
   const int row = ResCommModeRadioRef->selectedRow();
-  if (row == 0) consoleLine("selected row 0.\n");
-  if (row == 1) consoleLine("selected row 1. \n");
   if (row == 0 || row == 1) {
+    consoleLine("%s", resolutionRowTrace(static_cast<uint8_t>(row + 1)));
     setModeCaptions(static_cast<uint8_t>(row + 1));
     if (!requestResolutionMode(static_cast<uint8_t>(row + 1))) {
       // The desktop kept the display mode: the row and captions go back.

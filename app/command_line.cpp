@@ -92,6 +92,24 @@ class RunningInstance {
   QDBusConnection bus_;
 };
 
+// Calls use with the instance of this program that owns its name on the
+// session bus, over a connection of its own; false when none does.
+template <typename Use>
+bool withRunningInstance(const ModelProfile& model, Use use) {
+  bool running = false;
+  {
+    QDBusConnection bus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, kProbeConnection);
+    running = bus.isConnected() && nameHasOwner(bus, controlServiceName(model));
+    if (running) {
+      RunningInstance instance(model, bus);
+      use(instance);
+    }
+  }
+  QDBusConnection::disconnectFromBus(kProbeConnection);
+  return running;
+}
+
 int printStatus(RunningInstance& instance) {
   const QVariantMap values = instance.properties();
   const unsigned mode = values.value("ShowMode").toUInt();
@@ -239,35 +257,21 @@ int setAutostartFromCommandLine(const ModelProfile& model, const Command& comman
 std::optional<int> handOver(const ModelProfile& model, const Command& command) {
   if (command.action == Command::kAutostart) return setAutostartFromCommandLine(model, command);
   std::optional<int> status;
-  {
-    QDBusConnection bus =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, kProbeConnection);
-    const bool running = bus.isConnected() && nameHasOwner(bus, controlServiceName(model));
-    if (running) {
-      RunningInstance instance(model, bus);
-      status = carryOut(instance, model, command);
-    } else if (command.action != Command::kNone) {
-      std::fprintf(stderr, "%s is not running; start it first (the action goes to it).\n",
-                   model.programName);
-      status = 1;
-    }
+  const bool running = withRunningInstance(
+      model, [&](RunningInstance& instance) { status = carryOut(instance, model, command); });
+  if (!running && command.action != Command::kNone) {
+    std::fprintf(stderr, "%s is not running; start it first (the action goes to it).\n",
+                 model.programName);
+    status = 1;
   }
-  QDBusConnection::disconnectFromBus(kProbeConnection);
   return status;
 }
 
 std::optional<QVariantMap> runningInstanceState(const ModelProfile& model, QString& error) {
   std::optional<QVariantMap> state;
-  {
-    QDBusConnection bus =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, kProbeConnection);
-    if (bus.isConnected() && nameHasOwner(bus, controlServiceName(model))) {
-      RunningInstance instance(model, bus);
-      state = instance.readProperties(error);
-      if (!state) state = QVariantMap{};
-    }
-  }
-  QDBusConnection::disconnectFromBus(kProbeConnection);
+  withRunningInstance(model, [&](RunningInstance& instance) {
+    state = instance.readProperties(error).value_or(QVariantMap{});
+  });
   return state;
 }
 

@@ -102,11 +102,12 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
     QCoreApplication probe(argc, argv);
     command = parseCommandLine(model, probe);
     if (!busAnswers) {
-      std::fprintf(stderr, "%s: the session bus does not answer; %s\n", model.programName,
-                   command.action == Command::kNone || command.action == Command::kAutostart
-                       ? "going on without D-Bus."
-                       : "the running program cannot be reached.");
-      if (command.action != Command::kNone && command.action != Command::kAutostart) return 1;
+      const bool needsInstance =
+          command.action != Command::kNone && command.action != Command::kAutostart;
+      std::fprintf(
+          stderr, "%s: the session bus does not answer; %s\n", model.programName,
+          needsInstance ? "the running program cannot be reached." : "going on without D-Bus.");
+      if (needsInstance) return 1;
     }
     if (command.diagnose) {
       // A report on the console, wherever it runs: no window is shown.

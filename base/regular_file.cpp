@@ -9,6 +9,15 @@
 
 namespace platform {
 
+std::optional<std::string> linkTarget(const std::string& path) {
+  std::string target(PATH_MAX, '\0');
+  const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+  if (length <= 0 || static_cast<size_t>(length) >= target.size()) return std::nullopt;
+  target.resize(static_cast<size_t>(length));
+  if (target.front() == '/') return target;
+  return path.substr(0, path.rfind('/') + 1) + target;
+}
+
 std::string foreignPart(const std::string& path) {
   const uid_t user = geteuid();
   std::string current = path;
@@ -21,11 +30,9 @@ std::string foreignPart(const std::string& path) {
     if (lstat(current.c_str(), &status) != 0) return {};
     if (status.st_uid != user) return (S_ISLNK(status.st_mode) ? "the link " : "") + current;
     if (!S_ISLNK(status.st_mode)) return {};
-    std::string target(PATH_MAX, '\0');
-    const ssize_t length = readlink(current.c_str(), target.data(), target.size());
-    if (length <= 0 || static_cast<size_t>(length) >= target.size()) return {};
-    target.resize(static_cast<size_t>(length));
-    current = target.front() == '/' ? target : folder + target;
+    const std::optional<std::string> target = linkTarget(current);
+    if (!target) return {};
+    current = *target;
   }
   return "the links at " + path;
 }

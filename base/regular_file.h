@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -21,6 +22,10 @@ struct OpenedFile {
 // A link is followed only when its owner is ours, the rule the kernel applies
 // in shared folders, so that nobody can point the program's writes elsewhere.
 std::string foreignPart(const std::string& path);
+
+// What the symbolic link at path names, a relative target taken from the
+// link's folder; nullopt when path is no link or cannot be read.
+std::optional<std::string> linkTarget(const std::string& path);
 
 // Opens path with flags (O_TRUNC is applied only once the file is known to be
 // regular) and, when created, the given mode. For writing, a path with a

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -99,14 +98,9 @@ void reportNotRegular(const std::string& path) {
 // the target and keeps the link. A dangling link names the file to create.
 std::string resolveLinks(std::string path) {
   for (int depth = 0; depth < 40; ++depth) {
-    struct stat status {};
-    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-    std::string target(PATH_MAX, '\0');
-    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
-    if (length <= 0 || static_cast<size_t>(length) >= target.size()) return path;
-    target.resize(static_cast<size_t>(length));
-    if (target.front() != '/') target = path.substr(0, path.rfind('/') + 1) + target;
-    path = target;
+    const std::optional<std::string> target = platform::linkTarget(path);
+    if (!target) return path;
+    path = *target;
   }
   return path;
 }

@@ -52,7 +52,7 @@ bool DesktopShortcuts::start(const platform::session::SessionType& session) {
   if (!started) {
     delegate_.globalHotkeysUnavailable = true;
     platform::app().systemLog(std::string("No global shortcuts portal in this session: ") +
-                              bindAdvice());
+                              bindAdvice(model_));
     return false;
   }
   registered_ = triggers(list);
@@ -66,8 +66,8 @@ bool DesktopShortcuts::start(const platform::session::SessionType& session) {
   return true;
 }
 
-std::string DesktopShortcuts::bindAdvice() const {
-  return std::string("bind ") + model_.programName +
+std::string DesktopShortcuts::bindAdvice(const ModelProfile& model) {
+  return std::string("bind ") + model.programName +
          " --contrast-up, --contrast-down and --refresh in the desktop's keyboard settings.\n";
 }
 
@@ -81,7 +81,7 @@ void DesktopShortcuts::reportRegistration(uint code) {
   }
   delegate_.globalHotkeysUnavailable = true;
   app.systemLog("The desktop's global shortcuts portal did not take the hotkeys (response " +
-                std::to_string(code) + "): " + bindAdvice());
+                std::to_string(code) + "): " + bindAdvice(model_));
 }
 
 std::optional<uint> DesktopShortcuts::probe(const ModelProfile& model) {

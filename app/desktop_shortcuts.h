@@ -24,10 +24,11 @@ class DesktopShortcuts {
   // waits for its answer: 0 when the desktop took them, else the portal's
   // code; nullopt without a portal or an answer.
   static std::optional<uint> probe(const ModelProfile& model);
+  // "bind AltoControl --contrast-up, ... in the desktop's keyboard settings.\n"
+  static std::string bindAdvice(const ModelProfile& model);
 
  private:
   static std::vector<platform::session::PortalShortcut> shortcuts();
-  std::string bindAdvice() const;
   void reportRegistration(uint code);
 
   const ModelProfile& model_;

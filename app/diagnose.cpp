@@ -169,12 +169,10 @@ void printHotkeyRegistration(const ModelProfile& model) {
   if (code && *code == 0) {
     std::printf("hotkeys: the desktop took them as global shortcuts\n");
   } else {
-    std::printf(
-        "hotkeys: not available through the desktop (%s); bind %s --contrast-up, "
-        "--contrast-down and --refresh in its keyboard settings\n",
-        code ? qPrintable(QString("the portal answered %1").arg(*code))
-             : "the portal did not answer",
-        model.programName);
+    std::printf("hotkeys: not available through the desktop (%s); %s",
+                code ? qPrintable(QString("the portal answered %1").arg(*code))
+                     : "the portal did not answer",
+                DesktopShortcuts::bindAdvice(model).c_str());
   }
 }
 

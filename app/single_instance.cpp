@@ -8,33 +8,35 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/buses/socket_protocol.h"
+
 namespace {
 
-// A folder the lock may live in: a real folder of this user's that nobody else can write to.
-bool privateFolder(const std::string& path) {
-  struct stat status {};
-  return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
-         status.st_uid == geteuid() && (status.st_mode & 077) == 0;
-}
-
-std::string lockFolder() {
+// The folder the lock may live in, open: a real folder of this user's with
+// mode 0700, checked on the opened folder as the emulated displays' is; -1
+// when there is none.
+int lockFolder() {
+  std::string why;
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-      runtime != nullptr && runtime[0] == '/' && privateFolder(runtime)) {
-    return runtime;
+      runtime != nullptr && runtime[0] == '/') {
+    const int folder = emulated::openPrivateDirectory(runtime, why);
+    if (folder >= 0) return folder;
   }
   const std::string fallback = "/tmp/quillmark-" + std::to_string(geteuid());
   mkdir(fallback.c_str(), 0700);
-  return privateFolder(fallback) ? fallback : std::string();
+  return emulated::openPrivateDirectory(fallback, why);
 }
 
 }  // namespace
 
 InstanceLock takeInstanceLock(const ModelProfile& model) {
-  const std::string folder = lockFolder();
-  if (folder.empty()) return InstanceLock::kUnavailable;
-  const std::string path = folder + "/" + model.programName + ".lock";
+  const int folder = lockFolder();
+  if (folder < 0) return InstanceLock::kUnavailable;
+  const std::string name = std::string(model.programName) + ".lock";
   // Never closed: the lock ends with the process, however it ends.
-  const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int descriptor =
+      openat(folder, name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  close(folder);
   if (descriptor < 0) return InstanceLock::kUnavailable;
   if (flock(descriptor, LOCK_EX | LOCK_NB) == 0) return InstanceLock::kTaken;
   close(descriptor);

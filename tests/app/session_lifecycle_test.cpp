@@ -1,0 +1,93 @@
+// The single-instance lock and the session bus check, on real files and sockets.
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "app/session_bus_probe.h"
+#include "app/single_instance.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class SessionLifecycleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/quillmark-lifecycle-XXXXXX";
+    root = mkdtemp(pattern);
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    savedRuntime = runtime != nullptr ? runtime : "";
+    const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    savedBus = bus != nullptr ? bus : "";
+    setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
+  }
+  void TearDown() override {
+    setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", savedBus.c_str(), 1);
+    fs::remove_all(root);
+  }
+  // A listening Unix socket at path; the bus never answers on it.
+  int listenAt(const fs::path& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(listen(fd, 4), 0);
+    return fd;
+  }
+
+  fs::path root;
+  std::string savedRuntime, savedBus;
+};
+
+// One lock per program and user: a second take fails while the first holds,
+// and a link planted at the lock's place is not followed.
+TEST_F(SessionLifecycleTest, OneInstanceLockPerProgram) {
+  EXPECT_EQ(takeInstanceLock(altoProfile()), InstanceLock::kTaken);
+  EXPECT_EQ(takeInstanceLock(altoProfile()), InstanceLock::kHeldByAnother);
+  EXPECT_EQ(takeInstanceLock(tenorProfile()), InstanceLock::kTaken);
+  fs::remove(root / "TenorControl.lock");
+  fs::create_symlink(root / "elsewhere", root / "TenorControl.lock");
+  EXPECT_EQ(takeInstanceLock(tenorProfile()), InstanceLock::kUnavailable);
+  EXPECT_FALSE(fs::exists(root / "elsewhere"));
+}
+
+// A bus that accepts and never answers is wedged; one that answers, an
+// address this check does not know, no address and nothing listening are not.
+TEST_F(SessionLifecycleTest, SessionBusHandshakeWithADeadline) {
+  const fs::path silent = root / "silent";
+  const int silentFd = listenAt(silent);
+  setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + silent.string()).c_str(), 1);
+  EXPECT_FALSE(sessionBusAnswers(200ms));
+
+  const fs::path answering = root / "answering";
+  const int answeringFd = listenAt(answering);
+  std::thread bus([answeringFd] {
+    const int peer = accept(answeringFd, nullptr, nullptr);
+    char request[128];
+    [[maybe_unused]] ssize_t got = recv(peer, request, sizeof request, 0);
+    [[maybe_unused]] ssize_t sent = send(peer, "OK 0123\r\n", 9, 0);
+    close(peer);
+  });
+  setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + answering.string() + ",guid=1").c_str(), 1);
+  EXPECT_TRUE(sessionBusAnswers(2000ms));
+  bus.join();
+
+  for (const char* address : {"", "tcp:host=localhost,port=1", "unix:path=/nonexistent/bus"}) {
+    setenv("DBUS_SESSION_BUS_ADDRESS", address, 1);
+    EXPECT_TRUE(sessionBusAnswers(200ms)) << address;
+  }
+  close(silentFd);
+  close(answeringFd);
+}
+
+}  // namespace

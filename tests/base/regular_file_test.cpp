@@ -1,0 +1,85 @@
+#include "base/regular_file.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RegularFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/quillmark-regular-XXXXXX";
+    root = mkdtemp(pattern);
+    std::ofstream(root / "file") << "x\n";
+  }
+  void TearDown() override { fs::remove_all(root); }
+  fs::path root;
+};
+
+// A relative target is taken from the link's folder, an absolute one as it is.
+TEST_F(RegularFileTest, LinkTargetsAndNonLinks) {
+  fs::create_directory(root / "sub");
+  fs::create_symlink("../file", root / "sub" / "relative");
+  fs::create_symlink(root / "file", root / "absolute");
+  EXPECT_EQ(platform::linkTarget((root / "sub" / "relative").string()),
+            (root / "sub" / "../file").string());
+  EXPECT_EQ(platform::linkTarget((root / "absolute").string()), (root / "file").string());
+  EXPECT_EQ(platform::linkTarget((root / "file").string()), std::nullopt);
+  EXPECT_EQ(platform::linkTarget((root / "missing").string()), std::nullopt);
+}
+
+// The program's own file and links are never foreign; a chain of links is
+// followed to the end, and a loop is not followed forever.
+TEST_F(RegularFileTest, OwnPathsAreNotForeignAndLoopsEnd) {
+  fs::create_symlink("file", root / "one");
+  fs::create_symlink("one", root / "two");
+  fs::create_symlink("loop-b", root / "loop-a");
+  fs::create_symlink("loop-a", root / "loop-b");
+  for (const char* name : {"file", "one", "two", "missing"}) {
+    EXPECT_EQ(platform::foreignPart((root / name).string()), "") << name;
+  }
+  EXPECT_EQ(platform::foreignPart((root / "loop-a").string()),
+            "the links at " + (root / "loop-a").string());
+  const platform::OpenedFile opened =
+      platform::openRegularFile((root / "two").string(), O_WRONLY | O_APPEND);
+  EXPECT_EQ(opened.outcome, platform::OpenOutcome::kOpened);
+  if (opened.descriptor >= 0) close(opened.descriptor);
+}
+
+// Another user's link, file or folder: named, and never opened for writing.
+TEST_F(RegularFileTest, AnotherUsersPartsAreForeign) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give files to another user";
+  const passwd* nobody = getpwnam("nobody");
+  ASSERT_NE(nobody, nullptr);
+  fs::create_symlink("file", root / "planted");
+  ASSERT_EQ(lchown((root / "planted").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  std::ofstream(root / "theirs") << "y\n";
+  ASSERT_EQ(chown((root / "theirs").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  fs::create_directory(root / "their-folder");
+  ASSERT_EQ(chown((root / "their-folder").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  const struct {
+    fs::path path;
+    std::string part;
+  } cases[] = {
+      {root / "planted", "the link " + (root / "planted").string()},
+      {root / "theirs", (root / "theirs").string()},
+      {root / "their-folder" / "x", "the folder " + (root / "their-folder").string() + "/"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::foreignPart(c.path.string()), c.part);
+    EXPECT_EQ(platform::openRegularFile(c.path.string(), O_WRONLY | O_CREAT).outcome,
+              platform::OpenOutcome::kForeign);
+  }
+  // Reading is not writing: the file is still read.
+  const platform::OpenedFile read = platform::openRegularFile((root / "theirs").string(), O_RDONLY);
+  EXPECT_EQ(read.outcome, platform::OpenOutcome::kOpened);
+  if (read.descriptor >= 0) close(read.descriptor);
+}
+
+}  // namespace

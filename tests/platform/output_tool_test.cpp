@@ -1,0 +1,67 @@
+#include "platform/modes/output_tool.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/mode_failure.h"
+
+namespace {
+
+using platform::DisplayMode;
+using platform::DisplaySize;
+using platform::MonitorName;
+using platform::session::OutputToolScreenModes;
+using platform::session::ToolOutput;
+
+// A display tool that counts how often it is run.
+class CountingTool : public OutputToolScreenModes {
+ public:
+  int listings = 0;
+  std::vector<std::pair<uint64_t, double>> set;
+  bool refuses = false;
+
+ protected:
+  std::optional<ToolOutput> find(const MonitorName&) override {
+    ++listings;
+    ToolOutput output;
+    output.modes = {DisplayMode{1600, 1200, 0}, DisplayMode{1100, 825, 0}};
+    output.refresh = {60.0, 59.94};
+    output.current = DisplaySize{1600, 1200};
+    output.currentRefresh = 60.0;
+    return output;
+  }
+  bool setMode(const MonitorName&, uint64_t width, uint64_t, double refresh) override {
+    set.emplace_back(width, refresh);
+    return !refuses;
+  }
+};
+
+// The worker asks for the size on every pass: the tool runs once, and again
+// only after the outputs changed or a mode was applied.
+TEST(OutputToolTest, ListedOnceUntilTheOutputsChange) {
+  CountingTool tool;
+  const MonitorName monitor{"card1-HDMI-A-1", {}};
+  for (int pass = 0; pass < 50; ++pass) ASSERT_TRUE(tool.bounds(monitor));
+  EXPECT_TRUE(tool.modes(monitor));
+  EXPECT_EQ(tool.listings, 1);
+  tool.outputsChanged();
+  EXPECT_TRUE(tool.bounds(monitor));
+  EXPECT_EQ(tool.listings, 2);
+  // The mode's own refresh rate; the listing is read again after the change.
+  EXPECT_TRUE(tool.apply(monitor, 1100, 825));
+  EXPECT_EQ(tool.set, (std::vector<std::pair<uint64_t, double>>{{1100, 59.94}}));
+  tool.bounds(monitor);
+  EXPECT_EQ(tool.listings, 3);
+}
+
+TEST(OutputToolTest, RefusalsAndMissingSizesAreFailuresWithAReason) {
+  CountingTool tool;
+  const MonitorName monitor{"card1-HDMI-A-1", {}};
+  EXPECT_FALSE(tool.apply(monitor, 800, 600));
+  EXPECT_EQ(platform::lastModeFailure(), "the desktop lists no such mode for the monitor");
+  EXPECT_TRUE(tool.set.empty());
+  tool.refuses = true;
+  EXPECT_FALSE(tool.apply(monitor, 1100, 825));
+  EXPECT_EQ(platform::lastModeFailure(), "the display tool refused the change");
+}
+
+}  // namespace

@@ -79,9 +79,13 @@ bool requestResolutionMode(uint8_t resolutionMode) {
     switched = resolutionMode == 1 ? appInstance->RestoreDefaultScreenResolution()
                                    : appInstance->SetDefaultScreenResolution();
   }
-  const auto modes = platform::displays().copyAllDisplayModes(TLMonitorID.load());
-  const bool modesKnown = modes && !modes->empty();
-  if (!switched && modesKnown) {
+  // Whether the desktop lists the monitor's modes at all: asked only where
+  // the answer matters, not after every switch that happened.
+  const auto modesKnown = [] {
+    const auto modes = platform::displays().copyAllDisplayModes(TLMonitorID.load());
+    return modes && !modes->empty();
+  };
+  if (!switched && modesKnown()) {
     if (manualFlag) ResManualChangeFlag = 0;
     const std::string reason = platform::lastModeFailure();
     setFailure(reason.empty() ? "the desktop kept the monitor's display mode" : reason);
@@ -93,8 +97,8 @@ bool requestResolutionMode(uint8_t resolutionMode) {
   ViewControllerResChangeFlag = 1;
   // Recorded as always where the session gives the program no display modes
   // of the monitor: nothing changed on screen, and the status line says so.
-  resolutionChangeRefused =
-      appInstance != nullptr && !appInstance->displayModesChangeable.load() && !modesKnown;
+  resolutionChangeRefused = !switched && appInstance != nullptr &&
+                            !appInstance->displayModesChangeable.load() && !modesKnown();
   return true;
 }
 

@@ -290,6 +290,11 @@ bool EmulatorServer::command(const std::string& line, std::string& error, bool& 
       return false;
     }
     monitor_.reportThreshold(static_cast<uint8_t>(type), static_cast<uint8_t>(level));
+  } else if (verb == "contrast" && (rest == "up" || rest == "down")) {
+    if (!monitor_.stepContrast(rest == "up" ? 1 : -1)) {
+      error = "the A16 modes have no contrast threshold";
+      return false;
+    }
   } else if ((verb == "unplug" || verb == "plug") && rest.empty()) {
     std::lock_guard<std::mutex> lock(mutex_);
     settings_.plugged = verb == "plug";
@@ -309,7 +314,8 @@ bool EmulatorServer::command(const std::string& line, std::string& error, bool& 
     monitor_.setFault(fault);
   } else {
     error = "unknown command: " + line +
-            " (mode N, wake, threshold T L, unplug, plug, size WxH, fault KIND, quit)";
+            " (mode N, wake, threshold T L, contrast up|down, unplug, plug, size WxH, fault KIND, "
+            "quit)";
     return false;
   }
   return true;

@@ -1,120 +1,142 @@
 #include "emulator/emulator_window.h"
 
-#include <QFormLayout>
-#include <QFrame>
-#include <QGridLayout>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
+
+#include "emulator/preview_widget.h"
+#include "emulator/test_picture.h"
 
 namespace emulator {
 namespace {
 
-const char* modeName(uint8_t mode) {
-  static const char* kNames[] = {"?",          "Floyd",      "A2",         "A16",
-                                 "A5 (fixed)", "A2 (fixed)", "A16 (fixed)"};
-  return mode <= 6 ? kNames[mode] : "?";
+QString lookName(uint8_t showMode) {
+  static const char* kNames[] = {"Floyd", "A2", "A16", "A5", "A2", "A16"};
+  return showMode >= 1 && showMode <= 6 ? kNames[showMode - 1]
+                                        : QString("mode %1 (drawn as A16)").arg(showMode);
 }
 
-// The monitor's threshold register that the current mode uses.
-int thresholdTypeForMode(uint8_t mode) {
-  switch (mode) {
-    case 1:
-      return 8;
-    case 2:
-      return 9;
-    case 4:
-      return 11;
-    case 5:
-      return 10;
-    default:
-      return 0;
+QString statusText(Model model, const MonitorState& state, const DisplaySettings& display) {
+  const Drawing drawing = drawingFor(model, state);
+  QStringList parts{lookName(state.showMode)};
+  if (drawing.look == Look::Floyd) {
+    parts << QString("level %1").arg(drawing.threshold);
+  } else if (drawing.look != Look::SixteenGreys) {
+    parts << QString("threshold %1 (%2 to %3), level %4")
+                 .arg(drawing.threshold)
+                 .arg(drawing.windowLow)
+                 .arg(drawing.windowHigh)
+                 .arg(levelOf(thresholdWindow(model, state.showMode), drawing.threshold));
   }
+  parts << (state.resolutionMode == 2
+                ? QString("fixed 1100 × 825")
+                : QString("flexible %1 × %2").arg(display.width).arg(display.height));
+  parts << (!display.plugged ? "unplugged" : state.screenSaved ? "screen saved" : "on");
+  return parts.join("  ·  ");
 }
 
 }  // namespace
 
-EmulatorWindow::EmulatorWindow(QuillmarkMonitor& monitor, EmulatorServer& server)
+EmulatorWindow::EmulatorWindow(QuillmarkMonitor& monitor, EmulatorServer& server,
+                               const QImage& picture)
     : monitor_(monitor), server_(server) {
   setWindowTitle(monitor.model() == Model::Alto ? "Quillmark Alto emulator"
                                                 : "Quillmark Tenor emulator");
   auto* layout = new QVBoxLayout(this);
-  panel_ = new QFrame;
-  panel_->setFrameShape(QFrame::Box);
-  panel_->setAutoFillBackground(true);
-  panel_->setMinimumSize(320, 160);
-  auto* status = new QFormLayout(panel_);
-  mode_ = new QLabel;
-  threshold_ = new QLabel;
-  resolution_ = new QLabel;
-  screen_ = new QLabel;
-  heartbeat_ = new QLabel;
-  status->addRow("E-ink mode:", mode_);
-  status->addRow("Threshold:", threshold_);
-  status->addRow("Resolution:", resolution_);
-  status->addRow("Screen:", screen_);
-  status->addRow("Link:", heartbeat_);
-  layout->addWidget(panel_);
+  preview_ = new PreviewWidget([picture](QSize size) {
+    return picture.isNull() ? makeTestPicture(size) : fitted(picture, size);
+  });
+  layout->addWidget(preview_, 1);
+  status_ = new QLabel;
+  QFont bold = status_->font();
+  bold.setBold(true);
+  status_->setFont(bold);
+  layout->addWidget(status_);
+  auto* note = new QLabel(
+      "An illustration of what each update mode does to a picture, not a measurement of the "
+      "panel.");
+  note->setWordWrap(true);
+  note->setForegroundRole(QPalette::PlaceholderText);
+  layout->addWidget(note);
 
-  auto* buttons = new QGridLayout;
-  for (int data = 1; data <= 6; ++data) {
-    auto* button = new QPushButton(QString("Mode %1").arg(data));
-    connect(button, &QPushButton::clicked, this,
-            [this, data] { runCommand("mode " + std::to_string(data)); });
-    buttons->addWidget(button, (data - 1) / 3, (data - 1) % 3);
+  auto* keys = new QHBoxLayout;
+  keys->addWidget(new QLabel("The monitor's keys:"));
+  for (int key = 0; key < 3; ++key) {
+    modeKeys_[key] = new QPushButton;
+    connect(modeKeys_[key], &QPushButton::clicked, this,
+            [this, key] { runCommand("mode " + std::to_string(key + 1)); });
+    keys->addWidget(modeKeys_[key]);
   }
+  contrastDown_ = new QPushButton("Contrast −");
+  contrastUp_ = new QPushButton("Contrast +");
+  connect(contrastDown_, &QPushButton::clicked, this, [this] { runCommand("contrast down"); });
+  connect(contrastUp_, &QPushButton::clicked, this, [this] { runCommand("contrast up"); });
+  keys->addWidget(contrastDown_);
+  keys->addWidget(contrastUp_);
   auto* wake = new QPushButton("Wake");
   connect(wake, &QPushButton::clicked, this, [this] { runCommand("wake"); });
-  buttons->addWidget(wake, 2, 0);
-  auto* unplug = new QPushButton("Unplug");
-  unplug->setCheckable(true);
-  connect(unplug, &QPushButton::toggled, this,
-          [this](bool on) { runCommand(on ? "unplug" : "plug"); });
-  buttons->addWidget(unplug, 2, 1);
-  layout->addLayout(buttons);
+  keys->addWidget(wake);
+  unplug_ = new QPushButton("Unplug");
+  connect(unplug_, &QPushButton::clicked, this,
+          [this] { runCommand(server_.settings().plugged ? "unplug" : "plug"); });
+  keys->addWidget(unplug_);
+  keys->addStretch();
+  layout->addLayout(keys);
 
-  auto* timer = new QTimer(this);
-  connect(timer, &QTimer::timeout, this, [this] { refresh(); });
-  timer->start(100);
-  refresh();
+  layout->addWidget(new QLabel("On the wire, newest last:"));
+  wire_ = new QLabel;
+  wire_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  wire_->setTextFormat(Qt::PlainText);
+  wire_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  wire_->setMinimumHeight(wire_->fontMetrics().lineSpacing() * 6);
+  layout->addWidget(wire_);
+  sync();
+}
+
+void EmulatorWindow::noteMessage(const WireRecord& record) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, text = describe(record)] {
+        if (messages_.add(text)) {
+          QStringList lines;
+          for (const std::string& line : messages_.lines()) lines << QString::fromStdString(line);
+          wire_->setText(lines.join('\n'));
+        }
+        sync();
+      },
+      Qt::QueuedConnection);
+}
+
+void EmulatorWindow::noteChange() {
+  QMetaObject::invokeMethod(
+      this, [this] { sync(); }, Qt::QueuedConnection);
 }
 
 void EmulatorWindow::runCommand(const std::string& command) {
   std::string error;
   bool quit = false;
   server_.command(command, error, quit);
+  sync();
 }
 
-void EmulatorWindow::refresh() {
+void EmulatorWindow::sync() {
   const MonitorState state = monitor_.state();
   const DisplaySettings display = server_.settings();
-  mode_->setText(modeName(state.showMode));
-  const int type = thresholdTypeForMode(state.showMode);
-  threshold_->setText(type == 0                     ? "none in this mode"
-                      : state.thresholds[type] == 0 ? "not sent yet"
-                                                    : QString::number(state.thresholds[type]));
-  resolution_->setText(QString("%1 (%2 x %3)")
-                           .arg(state.resolutionMode == 2 ? "fixed 1100x825" : "flexible")
-                           .arg(display.width)
-                           .arg(display.height));
-  screen_->setText(!display.plugged ? "unplugged" : state.screenSaved ? "screen saved" : "on");
-  if (state.heartbeats != lastHeartbeats_) {
-    lastHeartbeats_ = state.heartbeats;
-    heartbeat_->setText(QString("heartbeat %1").arg(state.heartbeats));
-  }
-  if (state.clears != lastClears_) {
-    lastClears_ = state.clears;
-    flashTicks_ = 3;  // a clean-blur refresh flashes the panel
-  }
-  QPalette palette = panel_->palette();
-  palette.setColor(QPalette::Window, flashTicks_ > 0     ? Qt::black
-                                     : state.screenSaved ? QColor(90, 90, 90)
-                                                         : QColor(236, 234, 226));
-  palette.setColor(QPalette::WindowText, flashTicks_ > 0 ? Qt::white : Qt::black);
-  panel_->setPalette(palette);
-  if (flashTicks_ > 0) --flashTicks_;
+  const PanelInput input = panelInputFor(monitor_.model(), state, display);
+  if (everShown_ && input == shown_) return;
+  everShown_ = true;
+  shown_ = input;
+  preview_->show(input);
+  status_->setText(statusText(monitor_.model(), state, display));
+  const bool fixed = state.resolutionMode == 2;
+  const char* names[] = {fixed ? "A5" : "Floyd", "A2", "A16"};
+  for (int key = 0; key < 3; ++key) modeKeys_[key]->setText(names[key]);
+  const bool hasThreshold = input.drawing.look != Look::SixteenGreys;
+  contrastDown_->setEnabled(hasThreshold);
+  contrastUp_->setEnabled(hasThreshold);
+  unplug_->setText(display.plugged ? "Unplug" : "Plug");
 }
 
 }  // namespace emulator

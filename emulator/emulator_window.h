@@ -1,35 +1,46 @@
 #pragma once
-// The emulator's window: the simulated monitor as its user would see it, and
-// the monitor's own buttons.
+// The emulator's window: the monitor's panel as each mode would draw the
+// picture, the monitor's own keys, and its last messages in words.
 
 #include <QWidget>
 
+#include "emulator/eink_panel.h"
 #include "emulator/emulator_server.h"
+#include "emulator/wire_text.h"
 
 class QLabel;
-class QFrame;
+class QPushButton;
 
 namespace emulator {
 
+class PreviewWidget;
+
 class EmulatorWindow : public QWidget {
  public:
-  EmulatorWindow(QuillmarkMonitor& monitor, EmulatorServer& server);
+  // An empty picture stands for the test picture made in code.
+  EmulatorWindow(QuillmarkMonitor& monitor, EmulatorServer& server, const QImage& picture);
+
+  // From any thread: a message went over the wire, or the monitor or its
+  // cable changed some other way.
+  void noteMessage(const WireRecord& record);
+  void noteChange();
 
  private:
-  void refresh();
+  void sync();
   void runCommand(const std::string& command);
 
   QuillmarkMonitor& monitor_;
   EmulatorServer& server_;
-  QFrame* panel_;
-  QLabel* mode_;
-  QLabel* threshold_;
-  QLabel* resolution_;
-  QLabel* screen_;
-  QLabel* heartbeat_;
-  uint32_t lastClears_ = 0;
-  uint32_t lastHeartbeats_ = 0;
-  int flashTicks_ = 0;
+  PreviewWidget* preview_;
+  QLabel* status_;
+  QLabel* wire_;
+  QPushButton* modeKeys_[3];
+  QPushButton* contrastDown_;
+  QPushButton* contrastUp_;
+  QPushButton* unplug_;
+  RecentMessages messages_{6};
+  PanelInput shown_;
+  bool everShown_ = false;
 };
 
 }  // namespace emulator

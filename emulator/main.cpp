@@ -17,6 +17,7 @@
 #include "emulator/commands_text.h"
 #include "emulator/emulator_server.h"
 #include "emulator/emulator_window.h"
+#include "emulator/test_picture.h"
 #include "emulator/wire_log.h"
 #include "platform/qt/program_icon.h"
 #include "platform/version.h"
@@ -27,21 +28,23 @@ struct Options {
   emulator::Model model = emulator::Model::Alto;
   emulator::DisplaySettings display;
   std::string wireLog;
+  std::string image;
   bool headless = false;
   bool strictTiming = false;
 };
 
 void usage(std::FILE* stream = stderr) {
-  std::fprintf(
-      stream,
-      "usage: quillmark-emulator [--model alto|tenor] [--size WxH] [--modes WxH,...]\n"
-      "                          [--wire-log FILE] [--strict-timing] [--headless] [--help]\n"
-      "                          [--version]\n"
-      "--modes: the display modes offered (default %s)\n"
-      "--strict-timing: like a real monitor, refuse a message that comes less than\n"
-      "  50 ms after a write\n"
-      "commands on standard input:\n%s",
-      kEmulatorDefaultModes, kEmulatorCommandsHelp);
+  std::fprintf(stream,
+               "usage: quillmark-emulator [--model alto|tenor] [--size WxH] [--modes WxH,...]\n"
+               "                          [--wire-log FILE] [--strict-timing] [--image FILE]\n"
+               "                          [--headless] [--help] [--version]\n"
+               "--modes: the display modes offered (default %s)\n"
+               "--image: the picture the window shows drawn by each mode (any format Qt reads;\n"
+               "  default a test picture)\n"
+               "--strict-timing: like a real monitor, refuse a message that comes less than\n"
+               "  50 ms after a write\n"
+               "commands on standard input:\n%s",
+               kEmulatorDefaultModes, kEmulatorCommandsHelp);
 }
 
 bool parseModes(const std::string& list, std::vector<emulated::DisplayMode>& modes) {
@@ -81,6 +84,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
       }
     } else if (option == "--modes" && hasValue) {
       if (!parseModes(argv[++i], options.display.modes)) return false;
+    } else if (option == "--image" && hasValue) {
+      options.image = argv[++i];
     } else if (option == "--wire-log" && hasValue) {
       options.wireLog = argv[++i];
     } else {
@@ -165,7 +170,25 @@ int main(int argc, char** argv) {
     application = std::make_unique<QApplication>(argc, argv);
     QApplication::setWindowIcon(platform::programIcon());
     QGuiApplication::setDesktopFileName("quillmark-emulator");
-    window = std::make_unique<emulator::EmulatorWindow>(monitor, server);
+    QImage picture;
+    QString why;
+    if (!options.image.empty() &&
+        !emulator::loadPicture(QString::fromStdString(options.image), picture, why)) {
+      std::fprintf(stderr, "cannot show the image %s: %s\n", options.image.c_str(),
+                   why.toLocal8Bit().constData());
+      server.stop();
+      return 1;
+    }
+    window = std::make_unique<emulator::EmulatorWindow>(monitor, server, picture);
+    emulator::EmulatorWindow* shown = window.get();
+    monitor.setObserver([&wireLog, shown](const emulator::WireRecord& record) {
+      wireLog.write(emulator::toJson(record));
+      shown->noteMessage(record);
+    });
+    server.setModeObserver([&wireLog, shown](uint32_t width, uint32_t height) {
+      wireLog.write(emulator::modeChangeJson(millisecondsSinceStart(), width, height));
+      shown->noteChange();
+    });
     window->show();
   }
   const bool headless = options.headless;
@@ -174,12 +197,13 @@ int main(int argc, char** argv) {
     sigwait(&terminationSignals, &received);
     requestQuit(headless);
   }).detach();
-  std::thread([headless, &server] {
+  std::thread([headless, &server, shown = window.get()] {
     std::string line;
     while (std::getline(std::cin, line)) {
       std::string error;
       bool quit = false;
       if (!server.command(line, error, quit)) std::fprintf(stderr, "%s\n", error.c_str());
+      if (shown) shown->noteChange();
       if (quit) {
         requestQuit(headless);
         return;

@@ -1,5 +1,6 @@
 #include "emulator/quillmark_monitor.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -44,6 +45,41 @@ bool parseFault(const std::string& name, Fault& fault) {
     }
   }
   return false;
+}
+
+ThresholdWindow thresholdWindow(Model model, uint8_t showMode) {
+  switch (showMode) {
+    case 1:
+      return {8, 8, 1, 9};
+    case 2:
+      return {9, 9, 130, 250};
+    case 4:
+      return model == Model::Tenor ? ThresholdWindow{11, 11, 50, 234}
+                                   : ThresholdWindow{11, 11, 80, 200};
+    case 5:
+      // The fixed mode's A2 keeps a register of its own but reports its level as A2's.
+      return {10, 9, 130, 250};
+    default:
+      return {};
+  }
+}
+
+int levelOf(const ThresholdWindow& window, int value) {
+  const int step = (window.high - window.low) / 8;
+  if (step <= 0) return 1;
+  const int level = (value - window.low + step / 2) / step + 1;
+  return std::clamp(level, 1, 9);
+}
+
+int valueOfLevel(const ThresholdWindow& window, int level) {
+  return window.low + (std::clamp(level, 1, 9) - 1) * ((window.high - window.low) / 8);
+}
+
+int thresholdInForce(Model model, const MonitorState& state) {
+  const ThresholdWindow window = thresholdWindow(model, state.showMode);
+  if (window.command == 0) return 0;
+  const int sent = state.thresholds[window.command];
+  return sent == 0 ? valueOfLevel(window, 5) : std::clamp(sent, window.low, window.high);
 }
 
 std::vector<uint8_t> makeEDID(Model model) {
@@ -291,6 +327,22 @@ void QuillmarkMonitor::reportThreshold(uint8_t type, uint8_t level) {
   }
   entry.bytes = {type, static_cast<uint8_t>(level & 0x0F)};
   notify(entry);
+}
+
+bool QuillmarkMonitor::stepContrast(int direction) {
+  WireRecord entry = record("event", kDDCAddress);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const ThresholdWindow window = thresholdWindow(model_, state_.showMode);
+    if (window.command == 0) return false;
+    const int level =
+        std::clamp(levelOf(window, thresholdInForce(model_, state_)) + direction, 1, 9);
+    state_.thresholds[window.command] = static_cast<uint8_t>(valueOfLevel(window, level));
+    events_.push_back({window.report, static_cast<uint8_t>(level)});
+    entry.bytes = {window.report, static_cast<uint8_t>(level)};
+  }
+  notify(entry);
+  return true;
 }
 
 void QuillmarkMonitor::setFault(Fault fault) {

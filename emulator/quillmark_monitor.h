@@ -49,6 +49,22 @@ struct MonitorState {
   bool lastCommandAccepted = true;
 };
 
+// The threshold the monitor keeps for a display mode: the command type that
+// sets it (0 for none, as in the A16 modes), the event type it reports the
+// level with, and its window, which the nine levels split evenly.
+struct ThresholdWindow {
+  uint8_t command = 0;
+  uint8_t report = 0;
+  int low = 0;
+  int high = 0;
+};
+ThresholdWindow thresholdWindow(Model model, uint8_t showMode);
+int levelOf(const ThresholdWindow& window, int value);  // 1 to 9
+int valueOfLevel(const ThresholdWindow& window, int level);
+// What the monitor draws with in a display mode: the value last sent for it,
+// or the middle level when none was.
+int thresholdInForce(Model model, const MonitorState& state);
+
 struct MonitorEvent {
   uint8_t type = 0;
   uint8_t data = 0;
@@ -68,6 +84,9 @@ class QuillmarkMonitor : public platform::I2CDevice {
   void pressModeButton(uint8_t data);
   void wake();
   void reportThreshold(uint8_t type, uint8_t level);
+  // The contrast keys: one level up or down in the mode in force, reported
+  // as the monitor's level; false in a mode without a threshold.
+  bool stepContrast(int direction);
 
   void setFault(Fault fault);
   // A real monitor's timing: a message less than kStrictPauseAfterWriteMs

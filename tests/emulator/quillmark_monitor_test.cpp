@@ -1,5 +1,8 @@
 #include "emulator/quillmark_monitor.h"
 
+#include "core/parameters.h"
+#include "core/threshold_mapping.h"
+#include "emulator/wire_text.h"
 #include "link/ddc_transport.h"
 #include "link/display_discovery.h"
 #include "link/monitor_commands.h"
@@ -128,6 +131,81 @@ TEST_P(QuillmarkMonitorTest, RecordsEveryTransactionWithItsTime) {
   EXPECT_EQ(records[2].op, "read");
   EXPECT_EQ(records[2].request, (std::vector<uint8_t>{0x51, 0x82, 0x01, 0x08, 0x01, 0x01, 0xB4}));
   EXPECT_EQ(records[2].reply.size(), 11u);
+}
+
+// The contrast keys move the threshold of the mode in force by one level and
+// report that level the way the program reads it: the threshold the program
+// derives from the report maps back to the value the monitor now holds.
+TEST_P(QuillmarkMonitorTest, ContrastKeysStepTheLevelAndReportItAsTheProgramReadsIt) {
+  struct Case {
+    uint8_t showMode, reportType, reg;
+  };
+  const Case cases[] = {{1, 8, 8}, {2, 9, 9}, {4, 11, 11}, {5, 9, 10}};
+  uint8_t reply[11];
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.showMode);
+    SendModeSelect(c.showMode);
+    ShowMode = c.showMode;
+    int expected = 5;  // none sent: the middle level
+    for (int step : {1, 1, -1, 9, -20}) {
+      const int direction = step > 0 ? 1 : -1;
+      for (int i = 0; i < std::abs(step); ++i) {
+        ASSERT_TRUE(monitor->stepContrast(direction));
+        ASSERT_TRUE(poll(reply));
+      }
+      expected = std::clamp(expected + step, 1, 9);
+      EXPECT_EQ(reply[7], c.reportType);
+      EXPECT_EQ(reply[9], expected);
+      const uint16_t userThreshold = convert_to_threshold(reply[9]);
+      EXPECT_EQ(threshold_calculate(userThreshold), monitor->state().thresholds[c.reg]);
+    }
+  }
+  SendModeSelect(3);
+  EXPECT_FALSE(monitor->stepContrast(1));
+  ASSERT_TRUE(poll(reply));
+  EXPECT_EQ(reply[7], 1);  // no report from an A16 mode
+}
+
+TEST(WireText, MessagesInWords) {
+  const auto write = [](std::vector<uint8_t> bytes) {
+    emulator::WireRecord record;
+    record.op = "write";
+    record.address = 0x37;
+    record.bytes = std::move(bytes);
+    return emulator::describe(record);
+  };
+  const auto reported = [](uint8_t type, uint8_t data, uint8_t requestCode = 0x08) {
+    emulator::WireRecord record;
+    record.op = "read";
+    record.address = 0x37;
+    record.request = {0x51, 0x82, 0x01, requestCode, 0x01, 0x01, 0};
+    record.reply.assign(11, 0);
+    record.reply[7] = type;
+    record.reply[9] = data;
+    return emulator::describe(record);
+  };
+  EXPECT_EQ(write(commandFrame(9, 190)), "threshold A2 190");
+  EXPECT_EQ(write(commandFrame(10, 175)), "threshold A2 fixed 175");
+  EXPECT_EQ(write(commandFrame(8, 4)), "threshold Floyd 4");
+  EXPECT_EQ(write(commandFrame(6, 2)), "clear");
+  EXPECT_EQ(write(commandFrame(1, 1)), "heartbeat");
+  EXPECT_EQ(write(commandFrame(7, 0x14)), "mode A5 fixed");
+  EXPECT_EQ(write(commandFrame(4, 2)), "resolution fixed 1100x825");
+  EXPECT_EQ(write(commandFrame(2, 1)), "screen save on");
+  EXPECT_EQ(write({0x51, 0x82, 0x01, 0x08, 0x01, 0x01, 0xB4}), "");  // a poll's request
+  EXPECT_EQ(write({0x51, 0x84}), "malformed message");
+  EXPECT_EQ(reported(1, 2), "");
+  EXPECT_EQ(reported(7, 2), "reported mode key 2");
+  EXPECT_EQ(reported(7, 8), "reported woke");
+  EXPECT_EQ(reported(11, 3), "reported contrast A5 level 3");
+  EXPECT_EQ(reported(0, 0, 0x04), "command not accepted");
+
+  emulator::RecentMessages recent(3);
+  for (const char* text :
+       {"mode A2", "threshold A2 190", "heartbeat", "", "heartbeat", "clear", "heartbeat"}) {
+    recent.add(text);
+  }
+  EXPECT_EQ(recent.lines(), (std::vector<std::string>{"heartbeat ×2", "clear", "heartbeat"}));
 }
 
 TEST(FaultNames, ParseEveryKind) {

@@ -1,0 +1,122 @@
+#include "emulator/eink_panel.h"
+
+#include <QFont>
+#include <QPainter>
+#include <algorithm>
+
+namespace emulator {
+namespace {
+
+constexpr QSize kFixedSize(1100, 825);
+constexpr int kMaxSide = 2200;
+
+QImage captioned(QSize size, int ground, int ink, const QString& caption, Qt::Alignment where) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(QColor(ground, ground, ground));
+  QPainter painter(&image);
+  QFont font("DejaVu Sans");
+  font.setPixelSize(std::max(10, size.height() / 24));
+  painter.setFont(font);
+  painter.setPen(QColor(ink, ink, ink));
+  const int margin = size.height() / 20;
+  painter.drawText(QRect(QPoint(0, 0), size).adjusted(margin, margin, -margin, -margin), where,
+                   caption);
+  painter.end();
+  return image.convertToFormat(QImage::Format_Grayscale8);
+}
+
+// a x (100 - percent) + b x percent, pixel by pixel, for images of one size.
+QImage blended(const QImage& a, const QImage& b, int percent) {
+  QImage out(a.size(), QImage::Format_Grayscale8);
+  for (int y = 0; y < a.height(); ++y) {
+    const uchar* rowA = a.constScanLine(y);
+    const uchar* rowB = b.constScanLine(y);
+    uchar* row = out.scanLine(y);
+    for (int x = 0; x < a.width(); ++x) {
+      row[x] = static_cast<uchar>((rowA[x] * (100 - percent) + rowB[x] * percent + 50) / 100);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+PanelInput panelInputFor(Model model, const MonitorState& state, const DisplaySettings& display) {
+  PanelInput input;
+  input.drawing = drawingFor(model, state);
+  QSize size = state.resolutionMode == 2
+                   ? kFixedSize
+                   : QSize(static_cast<int>(display.width), static_cast<int>(display.height));
+  if (size.width() > kMaxSide || size.height() > kMaxSide) {
+    size = size.scaled(kMaxSide, kMaxSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+  }
+  input.size = size;
+  input.screenSaved = state.screenSaved;
+  input.plugged = display.plugged;
+  input.clears = state.clears;
+  return input;
+}
+
+EinkPanel::EinkPanel(std::function<QImage(QSize)> picture) : picture_(std::move(picture)) {}
+
+QImage EinkPanel::render(const PanelInput& input) {
+  if (!input.plugged) {
+    return captioned(input.size, 40, 220, "no signal", Qt::AlignCenter);
+  }
+  if (input.screenSaved) {
+    return captioned(input.size, 255, 150, "saving", Qt::AlignRight | Qt::AlignBottom);
+  }
+  if (input.size != pictureSize_) {
+    source_ = picture_(input.size);
+    pictureSize_ = input.size;
+  }
+  return drawAs(source_, input.drawing);
+}
+
+void EinkPanel::show(const PanelInput& input, uint64_t nowMs) {
+  PanelInput drawn = input;
+  drawn.clears = input_.clears;
+  if (!shown_ || !(drawn == input_)) {
+    // A partial update: the new picture comes in over the old one and leaves its ghost.
+    QImage before = shown_ ? frame(nowMs) : QImage();
+    target_ = render(input);
+    if (!before.isNull() && before.size() != target_.size()) {
+      before = before.scaled(target_.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    ghost_ = before;
+    updateStartMs_ = nowMs;
+    clearing_ = false;
+    settled_ = QImage();
+  }
+  if (shown_ && input.clears != input_.clears) {
+    ghost_ = QImage();
+    clearing_ = true;
+    clearStartMs_ = nowMs;
+    settled_ = QImage();
+  }
+  input_ = input;
+  shown_ = true;
+}
+
+QImage EinkPanel::frame(uint64_t nowMs) const {
+  if (clearing_ && nowMs - clearStartMs_ < kClearMs) {
+    QImage flash(target_.size(), QImage::Format_Grayscale8);
+    flash.fill(nowMs - clearStartMs_ < kClearMs / 2 ? Qt::black : Qt::white);
+    return flash;
+  }
+  if (ghost_.isNull()) return target_;
+  const uint64_t elapsed = nowMs - updateStartMs_;
+  if (elapsed >= kUpdateMs) {
+    if (settled_.isNull()) settled_ = blended(target_, ghost_, kGhostPercent);
+    return settled_;
+  }
+  const int percent = 100 - static_cast<int>((100 - kGhostPercent) * elapsed / kUpdateMs);
+  return blended(target_, ghost_, percent);
+}
+
+bool EinkPanel::changing(uint64_t nowMs) const {
+  return (clearing_ && nowMs - clearStartMs_ < kClearMs) ||
+         (!ghost_.isNull() && nowMs - updateStartMs_ < kUpdateMs);
+}
+
+}  // namespace emulator

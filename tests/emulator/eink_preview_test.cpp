@@ -1,0 +1,167 @@
+#include <QSet>
+
+#include "emulator/eink_panel.h"
+#include "emulator/test_picture.h"
+#include "link/monitor_commands.h"
+#include "tests/support/fixture.h"
+
+namespace {
+
+using emulator::EinkPanel;
+using emulator::PanelInput;
+
+QSet<int> greysIn(const QImage& image) {
+  QSet<int> greys;
+  for (int y = 0; y < image.height(); ++y) {
+    const uchar* row = image.constScanLine(y);
+    for (int x = 0; x < image.width(); ++x) greys.insert(row[x]);
+  }
+  return greys;
+}
+
+double meanGrey(const QImage& image) {
+  double sum = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    const uchar* row = image.constScanLine(y);
+    for (int x = 0; x < image.width(); ++x) sum += row[x];
+  }
+  return sum / (image.width() * image.height());
+}
+
+// The monitor is driven by the program's own commands; the preview is read
+// from the state they leave.
+class EinkPreviewTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    ModelTest::SetUp();
+    monitor = &attachMonitor(1);
+    TLMonitorID = 1;
+  }
+  PanelInput input() const { return emulator::panelInputFor(model(), monitor->state(), display); }
+  QImage drawn() const { return emulator::drawAs(picture, input().drawing); }
+  void sendThreshold(uint8_t showMode, uint8_t value) {
+    switch (showMode) {
+      case 1:
+        SendMonitorFloydThreshold(value);
+        break;
+      case 2:
+        SendMonitorA2Threshold(value);
+        break;
+      case 4:
+        SendMonitorLowA5Threshold(value);
+        break;
+      default:
+        SendMonitorLowA2Threshold(value);  // also what A16 would be sent, were it sent any
+    }
+  }
+
+  emulator::QuillmarkMonitor* monitor = nullptr;
+  emulator::DisplaySettings display;
+  QImage picture = emulator::makeTestPicture({440, 330});
+};
+
+// Each mode's greys, and whether moving its threshold inside the window
+// changes the pixels: A2, A5 and Floyd do, the A16 modes do not.
+TEST_P(EinkPreviewTest, EachModeDrawsItsGreysAndFollowsItsThreshold) {
+  struct Case {
+    uint8_t showMode;
+    uint8_t low, high;  // two thresholds inside the mode's window
+    int maxGreys;
+    bool followsThreshold;
+  };
+  const uint8_t a5Low = tenor() ? 60 : 90, a5High = tenor() ? 190 : 160;
+  const Case cases[] = {{1, 2, 8, 2, true},       {2, 140, 230, 2, true},
+                        {3, 140, 230, 16, false}, {4, a5Low, a5High, 5, true},
+                        {5, 140, 230, 2, true},   {6, 140, 230, 16, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.showMode);
+    SendMonitorRes(c.showMode > 3 ? 2 : 1);
+    SendModeSelect(c.showMode);
+    sendThreshold(c.showMode, c.low);
+    const QImage light = drawn();
+    sendThreshold(c.showMode, c.high);
+    const QImage dark = drawn();
+    EXPECT_LE(greysIn(dark).size(), c.maxGreys);
+    EXPECT_GE(greysIn(dark).size(), c.maxGreys == 16 ? 12 : c.maxGreys);
+    EXPECT_EQ(light != dark, c.followsThreshold);
+    // A higher threshold makes a darker picture.
+    if (c.followsThreshold) {
+      EXPECT_LT(meanGrey(dark), meanGrey(light));
+    }
+    EXPECT_EQ(input().size, c.showMode > 3 ? QSize(1100, 825) : QSize(1600, 1200));
+  }
+}
+
+// The A5 window is the model's own: a Tenor draws with 60, an Alto holds it at 80.
+TEST_P(EinkPreviewTest, TheFixedA5WindowIsTheModels) {
+  SendMonitorRes(2);
+  SendModeSelect(4);
+  SendMonitorLowA5Threshold(60);
+  EXPECT_EQ(input().drawing.threshold, tenor() ? 60 : 80);
+  SendMonitorLowA5Threshold(250);
+  EXPECT_EQ(input().drawing.threshold, tenor() ? 234 : 200);
+}
+
+// A mode or threshold change leaves a ghost of the picture before; only a
+// clear takes it away, after a black and a white flash.
+TEST_P(EinkPreviewTest, AClearRemovesTheGhostOfThePictureBefore) {
+  EinkPanel panel([this](QSize size) { return emulator::fitted(picture, size); });
+  display.width = 440;
+  display.height = 330;
+  SendModeSelect(3);
+  panel.show(input(), 0);
+  EXPECT_FALSE(panel.changing(0));
+  EXPECT_EQ(panel.frame(0), drawn());
+
+  SendModeSelect(2);
+  SendMonitorA2Threshold(200);
+  panel.show(input(), 1000);
+  EXPECT_TRUE(panel.changing(1000 + EinkPanel::kUpdateMs / 2));
+  const uint64_t settled = 1000 + EinkPanel::kUpdateMs;
+  EXPECT_FALSE(panel.changing(settled));
+  EXPECT_EQ(panel.target(), drawn());
+  EXPECT_NE(panel.frame(settled), drawn());
+  EXPECT_GT(greysIn(panel.frame(settled)).size(), 2);  // the A16 picture shows through the A2 one
+  EXPECT_EQ(panel.frame(settled + 60000), panel.frame(settled));  // and stays
+
+  SendClearMonitor(false);
+  const uint64_t cleared = settled + 5000;
+  panel.show(input(), cleared);
+  EXPECT_EQ(greysIn(panel.frame(cleared)), QSet<int>{0});
+  EXPECT_EQ(greysIn(panel.frame(cleared + EinkPanel::kClearMs * 3 / 4)), QSet<int>{255});
+  EXPECT_EQ(panel.frame(cleared + EinkPanel::kClearMs), drawn());
+  EXPECT_FALSE(panel.changing(cleared + EinkPanel::kClearMs));
+}
+
+// A screen save blanks the picture, an unplugged cable leaves no signal, and
+// the picture takes the size of the resolution mode.
+TEST_P(EinkPreviewTest, SaveUnplugAndResolutionShowOnThePanel) {
+  EinkPanel panel([](QSize size) { return emulator::makeTestPicture(size); });
+  panel.show(input(), 0);
+  const QImage picture = panel.frame(0);
+  EXPECT_EQ(picture.size(), QSize(1600, 1200));
+
+  SendScreenSave(true);
+  panel.show(input(), 10000);
+  const QImage saving = panel.target();
+  EXPECT_GT(meanGrey(saving), 250);  // blank but for its mark
+  EXPECT_LT(meanGrey(saving), 255);
+  SendScreenSave(false);
+  display.plugged = false;
+  panel.show(input(), 20000);
+  EXPECT_LT(meanGrey(panel.target()), 60);
+
+  display.plugged = true;
+  SendMonitorRes(2);
+  panel.show(input(), 30000);
+  EXPECT_EQ(panel.frame(30000).size(), QSize(1100, 825));
+
+  SendMonitorRes(1);
+  display.width = 16000;
+  display.height = 4000;
+  EXPECT_EQ(input().size, QSize(2200, 550));
+}
+
+INSTANTIATE_FOR_BOTH_MODELS(EinkPreviewTest);
+
+}  // namespace

@@ -90,7 +90,9 @@ EmulatorWindow::EmulatorWindow(QuillmarkMonitor& monitor, EmulatorServer& server
   wire_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   wire_->setTextFormat(Qt::PlainText);
   wire_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  wire_->setMinimumHeight(wire_->fontMetrics().lineSpacing() * 6);
+  // A new message must not lay the window out again, nor repaint the panel.
+  wire_->setFixedHeight(wire_->fontMetrics().lineSpacing() * 6 + 4);
+  wire_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   layout->addWidget(wire_);
   sync();
 }

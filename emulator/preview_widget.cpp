@@ -7,9 +7,10 @@ namespace emulator {
 PreviewWidget::PreviewWidget(std::function<QImage(QSize)> picture, QWidget* parent)
     : QWidget(parent), panel_(std::move(picture)) {
   clock_.start();
-  tick_.setInterval(33);
+  tick_.setInterval(100);  // e-ink moves in steps; ten a second is plenty
   connect(&tick_, &QTimer::timeout, this, [this] {
     if (!panel_.changing(nowMs())) tick_.stop();
+    stale_ = true;
     update();
   });
   setMinimumSize(330, 248);
@@ -18,6 +19,7 @@ PreviewWidget::PreviewWidget(std::function<QImage(QSize)> picture, QWidget* pare
 
 void PreviewWidget::show(const PanelInput& input) {
   panel_.show(input, nowMs());
+  stale_ = true;
   if (panel_.changing(nowMs())) tick_.start();
   update();
 }
@@ -29,13 +31,16 @@ QSize PreviewWidget::sizeHint() const {
 void PreviewWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), QColor(52, 52, 56));  // the bezel
-  const QImage frame = panel_.frame(nowMs());
-  if (frame.isNull()) return;
-  const QSize fitted = frame.size().scaled(rect().size() - QSize(16, 16), Qt::KeepAspectRatio);
-  const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2),
-                     fitted);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(target, frame);
+  const QSize room = (rect().size() - QSize(16, 16)).expandedTo(QSize(1, 1));
+  if (stale_ || (painted_.size() != painted_.size().scaled(room, Qt::KeepAspectRatio))) {
+    const QImage frame = panel_.frame(nowMs());
+    if (frame.isNull()) return;
+    painted_ = frame.scaled(frame.size().scaled(room, Qt::KeepAspectRatio), Qt::IgnoreAspectRatio,
+                            Qt::SmoothTransformation);
+    stale_ = false;
+  }
+  painter.drawImage(QPoint((width() - painted_.width()) / 2, (height() - painted_.height()) / 2),
+                    painted_);
 }
 
 }  // namespace emulator

@@ -25,6 +25,10 @@ class PreviewWidget : public QWidget {
   EinkPanel panel_;
   QElapsedTimer clock_;
   QTimer tick_;
+  // The last frame as painted, kept while the panel is still: the window
+  // repaints for its other widgets far more often than the panel changes.
+  QImage painted_;
+  bool stale_ = true;
 };
 
 }  // namespace emulator

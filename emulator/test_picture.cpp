@@ -64,9 +64,9 @@ void paintLandscape(QImage& image, const QRect& area) {
       const double near = 0.50 + 0.12 * fractal(su * 5.0 + 11.0, 3.7, 6);
       double value;
       if (mirrorV > near) {
-        value = 95 + 75 * fractal(su * 60, mirrorV * 60, 3);  // forest: fine texture
+        value = 115 + 95 * fractal(su * 60, mirrorV * 60, 3);  // forest: fine texture
       } else if (mirrorV > far) {
-        value = 165 + 45 * fractal(su * 12, mirrorV * 12, 4) - (mirrorV - far) * 100;
+        value = 185 + 50 * fractal(su * 12, mirrorV * 12, 4) - (mirrorV - far) * 100;
       } else {
         const double cloud = std::max(0.0, fractal(su * 4, mirrorV * 9, 5) - 0.45) * 2.2;
         value = 200 + 30 * mirrorV / far + 45 * cloud;

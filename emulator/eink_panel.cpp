@@ -52,6 +52,7 @@ PanelInput panelInputFor(Model model, const MonitorState& state, const DisplaySe
   }
   input.size = size;
   input.screenSaved = state.screenSaved;
+  input.turnedOff = state.turnedOff;
   input.plugged = display.plugged;
   input.clears = state.clears;
   return input;
@@ -62,6 +63,9 @@ EinkPanel::EinkPanel(std::function<QImage(QSize)> picture) : picture_(std::move(
 QImage EinkPanel::render(const PanelInput& input) {
   if (!input.plugged) {
     return captioned(input.size, 40, 220, "no signal", Qt::AlignCenter);
+  }
+  if (input.turnedOff) {
+    return captioned(input.size, 40, 160, "turned off", Qt::AlignCenter);
   }
   if (input.screenSaved) {
     return captioned(input.size, 255, 150, "saving", Qt::AlignRight | Qt::AlignBottom);

@@ -1,8 +1,8 @@
 #pragma once
 // The emulated monitor's panel over time: the picture drawn by the mode in
 // force, the ghost a partial update leaves of what was shown before, the
-// flash of a clear that removes it, the blank of a screen save and the
-// panel without a signal. Time is passed in, so the window runs it on the
+// flash of a clear that removes it, the blank of a screen save, and the
+// panel turned off or without a signal. Time is passed in, so the window runs it on the
 // real clock and the tests on their own.
 
 #include <QImage>
@@ -18,6 +18,7 @@ struct PanelInput {
   Drawing drawing;
   QSize size;
   bool screenSaved = false;
+  bool turnedOff = false;
   bool plugged = true;
   uint32_t clears = 0;
   bool operator==(const PanelInput&) const = default;

@@ -33,7 +33,10 @@ QString statusText(Model model, const MonitorState& state, const DisplaySettings
   parts << (state.resolutionMode == 2
                 ? QString("fixed 1100 × 825")
                 : QString("flexible %1 × %2").arg(display.width).arg(display.height));
-  parts << (!display.plugged ? "unplugged" : state.screenSaved ? "screen saved" : "on");
+  parts << (!display.plugged    ? "unplugged"
+            : state.turnedOff   ? "turned off"
+            : state.screenSaved ? "screen saved"
+                                : "on");
   return parts.join("  ·  ");
 }
 

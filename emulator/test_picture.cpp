@@ -48,7 +48,9 @@ uchar grey(double value) {
 }
 
 // Sky with clouds, two mountain ranges and a lake that mirrors them, pixel by pixel.
-void paintLandscape(QImage& image, const QRect& area) {
+void paintLandscape(QImage& image, const QRect& room) {
+  const QRect area = room.intersected(image.rect());
+  if (area.isEmpty()) return;
   const double scale = area.height();
   const int horizon = area.top() + area.height() * 62 / 100;
   for (int y = area.top(); y <= area.bottom(); ++y) {
@@ -101,7 +103,9 @@ void paintText(QPainter& painter, const QRect& area, double unit) {
 }
 
 // A zone plate: rings ever finer toward the edge, where every mode shows its limits.
-void paintZonePlate(QImage& image, const QRect& area) {
+void paintZonePlate(QImage& image, const QRect& room) {
+  const QRect area = room.intersected(image.rect());
+  if (area.isEmpty()) return;
   const double cx = area.center().x(), cy = area.center().y();
   const double radius = std::min(area.width(), area.height()) / 2.0;
   for (int y = area.top(); y <= area.bottom(); ++y) {

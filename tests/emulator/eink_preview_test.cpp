@@ -147,6 +147,10 @@ TEST_P(EinkPreviewTest, SaveUnplugAndResolutionShowOnThePanel) {
   EXPECT_GT(meanGrey(saving), 250);  // blank but for its mark
   EXPECT_LT(meanGrey(saving), 255);
   SendScreenSave(false);
+  SendTurnOffMonitor(true);
+  panel.show(input(), 15000);
+  EXPECT_LT(meanGrey(panel.target()), 60);
+  SendTurnOffMonitor(false);
   display.plugged = false;
   panel.show(input(), 20000);
   EXPECT_LT(meanGrey(panel.target()), 60);
@@ -160,6 +164,10 @@ TEST_P(EinkPreviewTest, SaveUnplugAndResolutionShowOnThePanel) {
   display.width = 16000;
   display.height = 4000;
   EXPECT_EQ(input().size, QSize(2200, 550));
+  // Any size the computer may set draws, down to a single pixel.
+  for (const QSize size : {QSize(1, 1), QSize(3, 2), QSize(2200, 1), QSize(7, 900)}) {
+    EXPECT_EQ(emulator::makeTestPicture(size).size(), size);
+  }
 }
 
 INSTANTIATE_FOR_BOTH_MODELS(EinkPreviewTest);

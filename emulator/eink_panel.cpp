@@ -70,11 +70,20 @@ QImage EinkPanel::render(const PanelInput& input) {
   if (input.screenSaved) {
     return captioned(input.size, 255, 150, "saving", Qt::AlignRight | Qt::AlignBottom);
   }
-  if (input.size != pictureSize_) {
-    source_ = picture_(input.size);
-    pictureSize_ = input.size;
+  return drawAs(pictureAt(input.size), input.drawing);
+}
+
+const QImage& EinkPanel::pictureAt(QSize size) {
+  constexpr size_t kKept = 3;
+  const auto kept = std::find_if(pictures_.begin(), pictures_.end(),
+                                 [size](const auto& picture) { return picture.first == size; });
+  if (kept != pictures_.end()) {
+    std::rotate(pictures_.begin(), kept, kept + 1);
+  } else {
+    pictures_.emplace_front(size, picture_(size));
+    if (pictures_.size() > kKept) pictures_.pop_back();
   }
-  return drawAs(source_, input.drawing);
+  return pictures_.front().second;
 }
 
 void EinkPanel::show(const PanelInput& input, uint64_t nowMs) {

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <cstdint>
+#include <deque>
 #include <functional>
 
 #include "emulator/eink_render.h"
@@ -34,7 +35,8 @@ class EinkPanel {
   static constexpr uint64_t kClearMs = 400;    // a clear's black and white flash
   static constexpr int kGhostPercent = 20;     // what a settled update leaves of the picture before
 
-  // The picture to draw at a size, asked again only when the size changes.
+  // The picture to draw at a size; the last few sizes' are kept, as the
+  // resolution modes go back and forth.
   explicit EinkPanel(std::function<QImage(QSize)> picture);
 
   void show(const PanelInput& input, uint64_t nowMs);
@@ -47,10 +49,10 @@ class EinkPanel {
 
  private:
   QImage render(const PanelInput& input);
+  const QImage& pictureAt(QSize size);
 
   std::function<QImage(QSize)> picture_;
-  QSize pictureSize_;
-  QImage source_;
+  std::deque<std::pair<QSize, QImage>> pictures_;  // the most recent first
   PanelInput input_;
   bool shown_ = false;
   QImage target_;

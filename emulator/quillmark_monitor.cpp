@@ -323,6 +323,11 @@ void QuillmarkMonitor::reportThreshold(uint8_t type, uint8_t level) {
   WireRecord entry = record("event", kDDCAddress);
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    // Turned on the monitor, the contrast of the mode in force is what it draws with.
+    const ThresholdWindow window = thresholdWindow(model_, state_.showMode);
+    if (window.command != 0 && window.report == type) {
+      state_.thresholds[window.command] = static_cast<uint8_t>(valueOfLevel(window, level & 0x0F));
+    }
     events_.push_back({type, static_cast<uint8_t>(level & 0x0F)});
   }
   entry.bytes = {type, static_cast<uint8_t>(level & 0x0F)};

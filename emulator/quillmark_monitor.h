@@ -83,6 +83,7 @@ class QuillmarkMonitor : public platform::I2CDevice {
   // The monitor's own buttons.
   void pressModeButton(uint8_t data);
   void wake();
+  // Reports a threshold level; one of the mode in force is also drawn with.
   void reportThreshold(uint8_t type, uint8_t level);
   // The contrast keys: one level up or down in the mode in force, reported
   // as the monitor's level; false in a mode without a threshold.

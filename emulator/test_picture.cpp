@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace emulator {
 namespace {
@@ -53,6 +54,13 @@ void paintLandscape(QImage& image, const QRect& room) {
   if (area.isEmpty()) return;
   const double scale = area.height();
   const int horizon = area.top() + area.height() * 62 / 100;
+  // The ridges' heights, once per column.
+  std::vector<double> farRidge(area.width()), nearRidge(area.width());
+  for (int column = 0; column < area.width(); ++column) {
+    const double u = column / scale;
+    farRidge[column] = 0.38 + 0.16 * fractal(u * 3.0, 7.1, 5);
+    nearRidge[column] = 0.50 + 0.12 * fractal(u * 5.0 + 11.0, 3.7, 6);
+  }
   for (int y = area.top(); y <= area.bottom(); ++y) {
     uchar* row = image.scanLine(y);
     for (int x = area.left(); x <= area.right(); ++x) {
@@ -62,8 +70,8 @@ void paintLandscape(QImage& image, const QRect& room) {
       const double mirrorV = water ? (2.0 * (horizon - area.top()) - (y - area.top())) / scale : v;
       const double ripple = water ? (noise(u * 40, v * 260) - 0.5) * 0.012 : 0;
       const double su = u + ripple;
-      const double far = 0.38 + 0.16 * fractal(su * 3.0, 7.1, 5);
-      const double near = 0.50 + 0.12 * fractal(su * 5.0 + 11.0, 3.7, 6);
+      const int column = std::clamp(static_cast<int>(su * scale), 0, area.width() - 1);
+      const double far = farRidge[column], near = nearRidge[column];
       double value;
       if (mirrorV > near) {
         value = 115 + 95 * fractal(su * 60, mirrorV * 60, 3);  // forest: fine texture

@@ -160,7 +160,17 @@ TEST_P(QuillmarkMonitorTest, ContrastKeysStepTheLevelAndReportItAsTheProgramRead
       EXPECT_EQ(threshold_calculate(userThreshold), monitor->state().thresholds[c.reg]);
     }
   }
+  // A level turned on the monitor is drawn with when it is the mode in force's.
+  SendModeSelect(2);
+  monitor->reportThreshold(9, 7);
+  monitor->reportThreshold(11, 2);
+  EXPECT_EQ(monitor->state().thresholds[9], 220);
+  EXPECT_EQ(monitor->state().thresholds[11],
+            emulator::valueOfLevel(emulator::thresholdWindow(model(), 4), 1));
+
   SendModeSelect(3);
+  while (poll(reply) && reply[7] != 1) {
+  }
   EXPECT_FALSE(monitor->stepContrast(1));
   ASSERT_TRUE(poll(reply));
   EXPECT_EQ(reply[7], 1);  // no report from an A16 mode

@@ -139,8 +139,18 @@ void EmulatorServer::serve() {
   while (running_) {
     std::vector<pollfd> waiting = {{listener_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
     for (const Client& client : clients) waiting.push_back({client.socket, POLLIN, 0});
-    constexpr int kIdleCheckMs = 500;
-    if (poll(waiting.data(), waiting.size(), kIdleCheckMs) < 0 && errno != EINTR) break;
+    // Without clients nothing is due, so the emulator sleeps until a message.
+    int timeoutMs = -1;
+    if (!clients.empty()) {
+      const auto quietest = std::min_element(
+          clients.begin(), clients.end(),
+          [](const Client& a, const Client& b) { return a.lastHeard < b.lastHeard; });
+      const auto due = quietest->lastHeard + kIdleClientLimit - std::chrono::steady_clock::now();
+      timeoutMs = static_cast<int>(std::clamp<int64_t>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(due).count() + 1, 0,
+          std::chrono::duration_cast<std::chrono::milliseconds>(kIdleClientLimit).count()));
+    }
+    if (poll(waiting.data(), waiting.size(), timeoutMs) < 0 && errno != EINTR) break;
     if ((waiting[1].revents & POLLIN) != 0) continue;
     const auto now = std::chrono::steady_clock::now();
     for (size_t i = 0; i < clients.size(); ++i) {

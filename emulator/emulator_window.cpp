@@ -12,15 +12,9 @@
 namespace emulator {
 namespace {
 
-QString lookName(uint8_t showMode) {
-  static const char* kNames[] = {"Floyd", "A2", "A16", "A5", "A2", "A16"};
-  return showMode >= 1 && showMode <= 6 ? kNames[showMode - 1]
-                                        : QString("mode %1 (drawn as A16)").arg(showMode);
-}
-
 QString statusText(Model model, const MonitorState& state, const DisplaySettings& display) {
   const Drawing drawing = drawingFor(model, state);
-  QStringList parts{lookName(state.showMode)};
+  QStringList parts{QString::fromStdString(modeName(state.showMode))};
   if (drawing.look == Look::Floyd) {
     parts << QString("level %1").arg(drawing.threshold);
   } else if (drawing.look != Look::SixteenGreys) {
@@ -31,7 +25,7 @@ QString statusText(Model model, const MonitorState& state, const DisplaySettings
                  .arg(levelOf(thresholdWindow(model, state.showMode), drawing.threshold));
   }
   parts << (state.resolutionMode == 2
-                ? QString("fixed 1100 × 825")
+                ? QString("1100 × 825")
                 : QString("flexible %1 × %2").arg(display.width).arg(display.height));
   parts << (!display.plugged    ? "unplugged"
             : state.turnedOff   ? "turned off"

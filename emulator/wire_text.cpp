@@ -5,11 +5,6 @@ namespace {
 
 constexpr uint8_t kVendorCode = 0x08;
 
-std::string modeName(unsigned mode) {
-  static const char* kNames[] = {"Floyd", "A2", "A16", "A5 fixed", "A2 fixed", "A16 fixed"};
-  return mode >= 1 && mode <= 6 ? kNames[mode - 1] : "unknown " + std::to_string(mode);
-}
-
 std::string onOff(uint8_t value) {
   return (value & 1) != 0 ? "on" : "off";
 }
@@ -81,6 +76,12 @@ std::string read(const WireRecord& record) {
 }
 
 }  // namespace
+
+std::string modeName(unsigned showMode) {
+  static const char* kNames[] = {"Floyd", "A2", "A16", "A5 fixed", "A2 fixed", "A16 fixed"};
+  return showMode >= 1 && showMode <= 6 ? kNames[showMode - 1]
+                                        : "unknown " + std::to_string(showMode);
+}
 
 std::string describe(const WireRecord& record) {
   std::string text;

@@ -11,6 +11,9 @@
 
 namespace emulator {
 
+// "Floyd", "A2", "A16", "A5 fixed", "A2 fixed", "A16 fixed".
+std::string modeName(unsigned showMode);
+
 // Empty for what says nothing new: a status poll without an event, an EDID
 // offset, the request half of an exchange.
 std::string describe(const WireRecord& record);

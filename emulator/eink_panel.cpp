@@ -86,21 +86,29 @@ const QImage& EinkPanel::pictureAt(QSize size) {
   return pictures_.front().second;
 }
 
+// A partial update: the new picture comes in over the old one and leaves its ghost.
+void EinkPanel::update(const PanelInput& input, uint64_t nowMs) {
+  QImage before = shown_ ? frame(nowMs) : QImage();
+  target_ = render(input);
+  if (!before.isNull() && before.size() != target_.size()) {
+    before = before.scaled(target_.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  }
+  ghost_ = before;
+  updateStartMs_ = nowMs;
+  clearing_ = false;
+  settled_ = QImage();
+}
+
+void EinkPanel::setPicture(std::function<QImage(QSize)> picture, uint64_t nowMs) {
+  picture_ = std::move(picture);
+  pictures_.clear();
+  if (shown_) update(input_, nowMs);
+}
+
 void EinkPanel::show(const PanelInput& input, uint64_t nowMs) {
   PanelInput drawn = input;
   drawn.clears = input_.clears;
-  if (!shown_ || !(drawn == input_)) {
-    // A partial update: the new picture comes in over the old one and leaves its ghost.
-    QImage before = shown_ ? frame(nowMs) : QImage();
-    target_ = render(input);
-    if (!before.isNull() && before.size() != target_.size()) {
-      before = before.scaled(target_.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
-    ghost_ = before;
-    updateStartMs_ = nowMs;
-    clearing_ = false;
-    settled_ = QImage();
-  }
+  if (!shown_ || !(drawn == input_)) update(input, nowMs);
   if (shown_ && input.clears != input_.clears) {
     ghost_ = QImage();
     clearing_ = true;

@@ -40,6 +40,8 @@ class EinkPanel {
   explicit EinkPanel(std::function<QImage(QSize)> picture);
 
   void show(const PanelInput& input, uint64_t nowMs);
+  // Another picture, coming in as a partial update does.
+  void setPicture(std::function<QImage(QSize)> picture, uint64_t nowMs);
   // What the panel shows at that moment, in Grayscale8.
   QImage frame(uint64_t nowMs) const;
   // True while an update or a clear is still moving on the panel.
@@ -48,6 +50,7 @@ class EinkPanel {
   const QImage& target() const { return target_; }
 
  private:
+  void update(const PanelInput& input, uint64_t nowMs);
   QImage render(const PanelInput& input);
   const QImage& pictureAt(QSize size);
 

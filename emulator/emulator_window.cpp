@@ -1,8 +1,11 @@
 #include "emulator/emulator_window.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -34,6 +37,17 @@ QString statusText(Model model, const MonitorState& state, const DisplaySettings
   return parts.join("  ·  ");
 }
 
+// The picture drawn at each size: the test picture, or the given one fitted.
+std::function<QImage(QSize)> pictureSource(const QImage& picture) {
+  return [picture](QSize size) {
+    return picture.isNull() ? makeTestPicture(size) : fitted(picture, size);
+  };
+}
+
+const char* const kIllustration =
+    "An illustration of what each update mode does to a picture, not a measurement of the panel. "
+    "Drop a picture here to see it instead.";
+
 }  // namespace
 
 EmulatorWindow::EmulatorWindow(QuillmarkMonitor& monitor, EmulatorServer& server,
@@ -42,21 +56,18 @@ EmulatorWindow::EmulatorWindow(QuillmarkMonitor& monitor, EmulatorServer& server
   setWindowTitle(monitor.model() == Model::Alto ? "Quillmark Alto emulator"
                                                 : "Quillmark Tenor emulator");
   auto* layout = new QVBoxLayout(this);
-  preview_ = new PreviewWidget([picture](QSize size) {
-    return picture.isNull() ? makeTestPicture(size) : fitted(picture, size);
-  });
+  setAcceptDrops(true);
+  preview_ = new PreviewWidget(pictureSource(picture));
   layout->addWidget(preview_, 1);
   status_ = new QLabel;
   QFont bold = status_->font();
   bold.setBold(true);
   status_->setFont(bold);
   layout->addWidget(status_);
-  auto* note = new QLabel(
-      "An illustration of what each update mode does to a picture, not a measurement of the "
-      "panel.");
-  note->setWordWrap(true);
-  note->setForegroundRole(QPalette::PlaceholderText);
-  layout->addWidget(note);
+  note_ = new QLabel(kIllustration);
+  note_->setWordWrap(true);
+  note_->setForegroundRole(QPalette::PlaceholderText);
+  layout->addWidget(note_);
 
   auto* keys = new QHBoxLayout;
   keys->addWidget(new QLabel("The monitor's keys:"));
@@ -64,18 +75,28 @@ EmulatorWindow::EmulatorWindow(QuillmarkMonitor& monitor, EmulatorServer& server
     modeKeys_[key] = new QPushButton;
     connect(modeKeys_[key], &QPushButton::clicked, this,
             [this, key] { runCommand("mode " + std::to_string(key + 1)); });
+    modeKeys_[key]->setToolTip(QString("The monitor's mode key %1: it switches and tells the "
+                                       "program, which follows")
+                                   .arg(key + 1));
     keys->addWidget(modeKeys_[key]);
   }
   contrastDown_ = new QPushButton("Contrast −");
   contrastUp_ = new QPushButton("Contrast +");
   connect(contrastDown_, &QPushButton::clicked, this, [this] { runCommand("contrast down"); });
   connect(contrastUp_, &QPushButton::clicked, this, [this] { runCommand("contrast up"); });
+  contrastDown_->setToolTip(
+      "One of the monitor's nine contrast levels down, reported to the program as the monitor "
+      "does");
+  contrastUp_->setToolTip(
+      "One of the monitor's nine contrast levels up, reported to the program as the monitor does");
   keys->addWidget(contrastDown_);
   keys->addWidget(contrastUp_);
   auto* wake = new QPushButton("Wake");
+  wake->setToolTip("A key pressed while the screen is saved: the monitor wakes and says so");
   connect(wake, &QPushButton::clicked, this, [this] { runCommand("wake"); });
   keys->addWidget(wake);
   unplug_ = new QPushButton("Unplug");
+  unplug_->setToolTip("Pull the cable, or put it back: the display goes away and comes back");
   connect(unplug_, &QPushButton::clicked, this,
           [this] { runCommand(server_.settings().plugged ? "unplug" : "plug"); });
   keys->addWidget(unplug_);
@@ -92,6 +113,26 @@ EmulatorWindow::EmulatorWindow(QuillmarkMonitor& monitor, EmulatorServer& server
   wire_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   layout->addWidget(wire_);
   sync();
+}
+
+void EmulatorWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() == 1 && urls.first().isLocalFile()) event->acceptProposedAction();
+}
+
+void EmulatorWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() != 1 || !urls.first().isLocalFile()) return;
+  const QString path = urls.first().toLocalFile();
+  QImage picture;
+  QString why;
+  if (!loadPicture(path, picture, why)) {
+    note_->setText(QString("Cannot show %1: %2. %3").arg(path, why, kIllustration));
+    return;
+  }
+  note_->setText(kIllustration);
+  preview_->setPicture(pictureSource(picture));
+  event->acceptProposedAction();
 }
 
 void EmulatorWindow::noteMessage(const WireRecord& record) {

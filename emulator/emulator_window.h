@@ -25,6 +25,11 @@ class EmulatorWindow : public QWidget {
   void noteMessage(const WireRecord& record);
   void noteChange();
 
+ protected:
+  // A picture file dropped on the window is drawn in its place.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
  private:
   void sync();
   void runCommand(const std::string& command);
@@ -33,6 +38,7 @@ class EmulatorWindow : public QWidget {
   EmulatorServer& server_;
   PreviewWidget* preview_;
   QLabel* status_;
+  QLabel* note_;
   QLabel* wire_;
   QPushButton* modeKeys_[3];
   QPushButton* contrastDown_;

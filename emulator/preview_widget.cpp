@@ -19,6 +19,15 @@ PreviewWidget::PreviewWidget(std::function<QImage(QSize)> picture, QWidget* pare
 
 void PreviewWidget::show(const PanelInput& input) {
   panel_.show(input, nowMs());
+  moved();
+}
+
+void PreviewWidget::setPicture(std::function<QImage(QSize)> picture) {
+  panel_.setPicture(std::move(picture), nowMs());
+  moved();
+}
+
+void PreviewWidget::moved() {
   stale_ = true;
   if (panel_.changing(nowMs())) tick_.start();
   update();

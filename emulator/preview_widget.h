@@ -14,6 +14,7 @@ class PreviewWidget : public QWidget {
  public:
   PreviewWidget(std::function<QImage(QSize)> picture, QWidget* parent = nullptr);
   void show(const PanelInput& input);
+  void setPicture(std::function<QImage(QSize)> picture);
   QSize sizeHint() const override;
 
  protected:
@@ -21,6 +22,7 @@ class PreviewWidget : public QWidget {
 
  private:
   uint64_t nowMs() const { return static_cast<uint64_t>(clock_.elapsed()); }
+  void moved();
 
   EinkPanel panel_;
   QElapsedTimer clock_;

@@ -93,6 +93,13 @@ def bad_images(run):
         sockets = os.path.join(run.runtime, "quillmark-displays")
         assert not os.path.isdir(sockets) or not os.listdir(sockets), os.listdir(sockets)
     print("pictures that cannot be shown are refused with the reason: ok")
+    picture = os.path.join(run.root, "gradient.png")
+    subprocess.run(["convert", "-size", "320x200", "gradient:", picture], check=True)
+    shown = subprocess.run([os.path.join(run.build, "emulator/quillmark-emulator"), "--image",
+                            picture], env=run.env, input="quit\n", capture_output=True, text=True,
+                           timeout=30)
+    assert shown.returncode == 0 and "serving" in shown.stdout, shown
+    print("a picture of the user's is shown: ok")
 
 
 def check(run):

@@ -131,6 +131,13 @@ TEST_P(EinkPreviewTest, AClearRemovesTheGhostOfThePictureBefore) {
   EXPECT_EQ(greysIn(panel.frame(cleared + EinkPanel::kClearMs * 3 / 4)), QSet<int>{255});
   EXPECT_EQ(panel.frame(cleared + EinkPanel::kClearMs), drawn());
   EXPECT_FALSE(panel.changing(cleared + EinkPanel::kClearMs));
+
+  // Another picture comes in as an update does, over the ghost of this one.
+  QImage other(440, 330, QImage::Format_Grayscale8);
+  other.fill(90);
+  panel.setPicture([other](QSize size) { return emulator::fitted(other, size); }, 20000);
+  EXPECT_EQ(panel.target(), emulator::drawAs(other, input().drawing));
+  EXPECT_TRUE(panel.changing(20000));
 }
 
 // A screen save blanks the picture, an unplugged cable leaves no signal, and

@@ -91,7 +91,8 @@ void EinkPanel::update(const PanelInput& input, uint64_t nowMs) {
   QImage before = shown_ ? frame(nowMs) : QImage();
   target_ = render(input);
   if (!before.isNull() && before.size() != target_.size()) {
-    before = before.scaled(target_.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    before = before.scaled(target_.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                 .convertToFormat(QImage::Format_Grayscale8);
   }
   ghost_ = before;
   updateStartMs_ = nowMs;

@@ -1,4 +1,5 @@
 #include <QSet>
+#include <random>
 
 #include "emulator/eink_panel.h"
 #include "emulator/test_picture.h"
@@ -174,6 +175,41 @@ TEST_P(EinkPreviewTest, SaveUnplugAndResolutionShowOnThePanel) {
   // Any size the computer may set draws, down to a single pixel.
   for (const QSize size : {QSize(1, 1), QSize(3, 2), QSize(2200, 1), QSize(7, 900)}) {
     EXPECT_EQ(emulator::makeTestPicture(size).size(), size);
+  }
+}
+
+// Whatever the monitor and the computer do in whatever order, every frame has
+// the picture's size and greys only, mid-update, mid-clear and settled.
+TEST_P(EinkPreviewTest, AnySequenceOfStatesGivesWholeFrames) {
+  EinkPanel panel([](QSize size) {
+    QImage ramp(size, QImage::Format_Grayscale8);
+    for (int y = 0; y < size.height(); ++y) {
+      for (int x = 0; x < size.width(); ++x)
+        ramp.scanLine(y)[x] = static_cast<uchar>((x + y) % 256);
+    }
+    return ramp;
+  });
+  const QSize sizes[] = {{1, 1}, {3, 2}, {640, 480}, {2200, 1}, {1, 900}};
+  std::mt19937 random(GetParam() == &tenorProfile() ? 2 : 1);
+  emulator::MonitorState state;
+  uint64_t now = 0;
+  for (int step = 0; step < 300; ++step) {
+    const QSize size = sizes[random() % 5];
+    display.width = static_cast<uint32_t>(size.width());
+    display.height = static_cast<uint32_t>(size.height());
+    display.plugged = random() % 8 != 0;
+    state.showMode = static_cast<uint8_t>(random() % 8);
+    state.resolutionMode = random() % 6 == 0 ? 2 : 1;
+    state.thresholds[random() % 12] = static_cast<uint8_t>(random());
+    state.screenSaved = random() % 6 == 0;
+    state.turnedOff = random() % 10 == 0;
+    state.clears += random() % 4 == 0;
+    const PanelInput shown = emulator::panelInputFor(model(), state, display);
+    panel.show(shown, now);
+    now += random() % 2000;
+    const QImage frame = panel.frame(now);
+    ASSERT_EQ(frame.size(), shown.size) << step;
+    ASSERT_EQ(frame.format(), QImage::Format_Grayscale8) << step;
   }
 }
 

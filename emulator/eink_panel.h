@@ -2,8 +2,11 @@
 // The emulated monitor's panel over time: the picture drawn by the mode in
 // force, the ghost a partial update leaves of what was shown before, the
 // flash of a clear that removes it, the blank of a screen save, and the
-// panel turned off or without a signal. Time is passed in, so the window runs it on the
-// real clock and the tests on their own.
+// panel turned off or without a signal. Time is passed in, so the window
+// runs it on the real clock and the tests on their own.
+//
+// The emulator's preview library (eink_render, eink_panel, test_picture):
+// depends on the device model and Qt's image types, never on widgets.
 
 #include <QImage>
 #include <cstdint>

@@ -51,6 +51,8 @@ class EinkPanel {
   bool changing(uint64_t nowMs) const;
   // The picture as the mode draws it, without a ghost.
   const QImage& target() const { return target_; }
+  // Whether what was shown before still shows through: until the next clear.
+  bool ghosted() const { return !ghost_.isNull(); }
 
  private:
   void update(const PanelInput& input, uint64_t nowMs);

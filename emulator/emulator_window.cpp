@@ -133,6 +133,8 @@ void EmulatorWindow::dropEvent(QDropEvent* event) {
   note_->setText(kIllustration);
   preview_->setPicture(pictureSource(picture));
   event->acceptProposedAction();
+  everShown_ = false;  // the status line tells of the ghost the new picture came in over
+  sync();
 }
 
 void EmulatorWindow::noteMessage(const WireRecord& record) {
@@ -169,7 +171,8 @@ void EmulatorWindow::sync() {
   everShown_ = true;
   shown_ = input;
   preview_->show(input);
-  status_->setText(statusText(monitor_.model(), state, display));
+  status_->setText(statusText(monitor_.model(), state, display) +
+                   (preview_->ghosted() ? "  ·  a ghost of the picture before: refresh" : ""));
   const bool fixed = state.resolutionMode == 2;
   const char* names[] = {fixed ? "A5" : "Floyd", "A2", "A16"};
   for (int key = 0; key < 3; ++key) modeKeys_[key]->setText(names[key]);

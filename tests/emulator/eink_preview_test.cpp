@@ -124,6 +124,7 @@ TEST_P(EinkPreviewTest, AClearRemovesTheGhostOfThePictureBefore) {
   EXPECT_NE(panel.frame(settled), drawn());
   EXPECT_GT(greysIn(panel.frame(settled)).size(), 2);  // the A16 picture shows through the A2 one
   EXPECT_EQ(panel.frame(settled + 60000), panel.frame(settled));  // and stays
+  EXPECT_TRUE(panel.ghosted());
 
   SendClearMonitor(false);
   const uint64_t cleared = settled + 5000;
@@ -132,6 +133,7 @@ TEST_P(EinkPreviewTest, AClearRemovesTheGhostOfThePictureBefore) {
   EXPECT_EQ(greysIn(panel.frame(cleared + EinkPanel::kClearMs * 3 / 4)), QSet<int>{255});
   EXPECT_EQ(panel.frame(cleared + EinkPanel::kClearMs), drawn());
   EXPECT_FALSE(panel.changing(cleared + EinkPanel::kClearMs));
+  EXPECT_FALSE(panel.ghosted());
 
   // Another picture comes in as an update does, over the ghost of this one.
   QImage other(440, 330, QImage::Format_Grayscale8);

@@ -128,6 +128,9 @@ int main(int argc, char** argv) {
     usage();
     return 2;
   }
+  if (options.headless && !options.image.empty()) {
+    std::fprintf(stderr, "--image is shown in the window: without one (--headless) it is unused\n");
+  }
   // SIGINT, SIGTERM and SIGHUP are taken by one thread so that the socket is always removed.
   sigset_t terminationSignals;
   sigemptyset(&terminationSignals);

@@ -88,7 +88,7 @@ const QImage& EinkPanel::pictureAt(QSize size) {
 
 // A partial update: the new picture comes in over the old one and leaves its ghost.
 void EinkPanel::update(const PanelInput& input, uint64_t nowMs) {
-  QImage before = shown_ ? frame(nowMs) : QImage();
+  QImage before = input_ ? frame(nowMs) : QImage();
   target_ = render(input);
   if (!before.isNull() && before.size() != target_.size()) {
     before = before.scaled(target_.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -103,21 +103,20 @@ void EinkPanel::update(const PanelInput& input, uint64_t nowMs) {
 void EinkPanel::setPicture(std::function<QImage(QSize)> picture, uint64_t nowMs) {
   picture_ = std::move(picture);
   pictures_.clear();
-  if (shown_) update(input_, nowMs);
+  if (input_) update(*input_, nowMs);
 }
 
 void EinkPanel::show(const PanelInput& input, uint64_t nowMs) {
   PanelInput drawn = input;
-  drawn.clears = input_.clears;
-  if (!shown_ || !(drawn == input_)) update(input, nowMs);
-  if (shown_ && input.clears != input_.clears) {
+  if (input_) drawn.clears = input_->clears;
+  if (drawn != input_) update(input, nowMs);
+  if (input_ && input.clears != input_->clears) {
     ghost_ = QImage();
     clearing_ = true;
     clearStartMs_ = nowMs;
     settled_ = QImage();
   }
   input_ = input;
-  shown_ = true;
 }
 
 QImage EinkPanel::frame(uint64_t nowMs) const {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 
 #include "emulator/eink_render.h"
 #include "emulator/emulator_server.h"
@@ -61,8 +62,7 @@ class EinkPanel {
 
   std::function<QImage(QSize)> picture_;
   std::deque<std::pair<QSize, QImage>> pictures_;  // the most recent first
-  PanelInput input_;
-  bool shown_ = false;
+  std::optional<PanelInput> input_;                // none before the first show
   QImage target_;
   QImage ghost_;
   uint64_t updateStartMs_ = 0;

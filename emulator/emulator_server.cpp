@@ -145,10 +145,9 @@ void EmulatorServer::serve() {
       const auto quietest = std::min_element(
           clients.begin(), clients.end(),
           [](const Client& a, const Client& b) { return a.lastHeard < b.lastHeard; });
-      const auto due = quietest->lastHeard + kIdleClientLimit - std::chrono::steady_clock::now();
-      timeoutMs = static_cast<int>(std::clamp<int64_t>(
-          std::chrono::duration_cast<std::chrono::milliseconds>(due).count() + 1, 0,
-          std::chrono::duration_cast<std::chrono::milliseconds>(kIdleClientLimit).count()));
+      const auto due = std::chrono::duration_cast<std::chrono::milliseconds>(
+          quietest->lastHeard + kIdleClientLimit - std::chrono::steady_clock::now());
+      timeoutMs = static_cast<int>(std::max<int64_t>(due.count() + 1, 0));
     }
     if (poll(waiting.data(), waiting.size(), timeoutMs) < 0 && errno != EINTR) break;
     if ((waiting[1].revents & POLLIN) != 0) continue;

@@ -133,7 +133,7 @@ void EmulatorWindow::dropEvent(QDropEvent* event) {
   note_->setText(kIllustration);
   preview_->setPicture(pictureSource(picture));
   event->acceptProposedAction();
-  everShown_ = false;  // the status line tells of the ghost the new picture came in over
+  shown_.reset();  // so that the status line tells of the ghost the picture came in over
   sync();
 }
 
@@ -167,8 +167,7 @@ void EmulatorWindow::sync() {
   const MonitorState state = monitor_.state();
   const DisplaySettings display = server_.settings();
   const PanelInput input = panelInputFor(monitor_.model(), state, display);
-  if (everShown_ && input == shown_) return;
-  everShown_ = true;
+  if (shown_ == input) return;
   shown_ = input;
   preview_->show(input);
   status_->setText(statusText(monitor_.model(), state, display) +

@@ -3,6 +3,7 @@
 // picture, the monitor's own keys, and its last messages in words.
 
 #include <QWidget>
+#include <optional>
 
 #include "emulator/eink_panel.h"
 #include "emulator/emulator_server.h"
@@ -45,8 +46,7 @@ class EmulatorWindow : public QWidget {
   QPushButton* contrastUp_;
   QPushButton* unplug_;
   RecentMessages messages_{6};
-  PanelInput shown_;
-  bool everShown_ = false;
+  std::optional<PanelInput> shown_;  // what the panel was last given
 };
 
 }  // namespace emulator

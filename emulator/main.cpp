@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -147,11 +148,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot write the wire log %s\n", options.wireLog.c_str());
     return 1;
   }
-  monitor.setObserver(
-      [&wireLog](const emulator::WireRecord& record) { wireLog.write(emulator::toJson(record)); });
+  // The window, once there is one, hears of every message and change too.
+  std::atomic<emulator::EmulatorWindow*> shown{nullptr};
+  monitor.setObserver([&wireLog, &shown](const emulator::WireRecord& record) {
+    wireLog.write(emulator::toJson(record));
+    if (emulator::EmulatorWindow* window = shown.load()) window->noteMessage(record);
+  });
   emulator::EmulatorServer server(monitor, options.display);
-  server.setModeObserver([&wireLog](uint32_t width, uint32_t height) {
+  server.setModeObserver([&wireLog, &shown](uint32_t width, uint32_t height) {
     wireLog.write(emulator::modeChangeJson(millisecondsSinceStart(), width, height));
+    if (emulator::EmulatorWindow* window = shown.load()) window->noteChange();
   });
   std::string why;
   if (!server.start(emulated::socketDirectory(), why)) {
@@ -183,15 +189,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     window = std::make_unique<emulator::EmulatorWindow>(monitor, server, picture);
-    emulator::EmulatorWindow* shown = window.get();
-    monitor.setObserver([&wireLog, shown](const emulator::WireRecord& record) {
-      wireLog.write(emulator::toJson(record));
-      shown->noteMessage(record);
-    });
-    server.setModeObserver([&wireLog, shown](uint32_t width, uint32_t height) {
-      wireLog.write(emulator::modeChangeJson(millisecondsSinceStart(), width, height));
-      shown->noteChange();
-    });
+    shown = window.get();
     window->show();
   }
   const bool headless = options.headless;
@@ -200,13 +198,13 @@ int main(int argc, char** argv) {
     sigwait(&terminationSignals, &received);
     requestQuit(headless);
   }).detach();
-  std::thread([headless, &server, shown = window.get()] {
+  std::thread([headless, &server, &shown] {
     std::string line;
     while (std::getline(std::cin, line)) {
       std::string error;
       bool quit = false;
       if (!server.command(line, error, quit)) std::fprintf(stderr, "%s\n", error.c_str());
-      if (shown) shown->noteChange();
+      if (emulator::EmulatorWindow* window = shown.load()) window->noteChange();
       if (quit) {
         requestQuit(headless);
         return;

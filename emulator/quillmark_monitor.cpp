@@ -323,15 +323,19 @@ void QuillmarkMonitor::reportThreshold(uint8_t type, uint8_t level) {
   WireRecord entry = record("event", kDDCAddress);
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    // Turned on the monitor, the contrast of the mode in force is what it draws with.
-    const ThresholdWindow window = thresholdWindow(model_, state_.showMode);
-    if (window.command != 0 && window.report == type) {
-      state_.thresholds[window.command] = static_cast<uint8_t>(valueOfLevel(window, level & 0x0F));
-    }
-    events_.push_back({type, static_cast<uint8_t>(level & 0x0F)});
+    entry.bytes = reportLevel(type, level & 0x0F);
   }
-  entry.bytes = {type, static_cast<uint8_t>(level & 0x0F)};
   notify(entry);
+}
+
+std::vector<uint8_t> QuillmarkMonitor::reportLevel(uint8_t type, int level) {
+  // A level of the mode in force is also what the monitor draws with from now on.
+  const ThresholdWindow window = thresholdWindow(model_, state_.showMode);
+  if (window.command != 0 && window.report == type) {
+    state_.thresholds[window.command] = static_cast<uint8_t>(valueOfLevel(window, level));
+  }
+  events_.push_back({type, static_cast<uint8_t>(level)});
+  return {type, static_cast<uint8_t>(level)};
 }
 
 bool QuillmarkMonitor::stepContrast(int direction) {
@@ -342,9 +346,7 @@ bool QuillmarkMonitor::stepContrast(int direction) {
     if (window.command == 0) return false;
     const int level =
         std::clamp(levelOf(window, thresholdInForce(model_, state_)) + direction, 1, 9);
-    state_.thresholds[window.command] = static_cast<uint8_t>(valueOfLevel(window, level));
-    events_.push_back({window.report, static_cast<uint8_t>(level)});
-    entry.bytes = {window.report, static_cast<uint8_t>(level)};
+    entry.bytes = reportLevel(window.report, level);
   }
   notify(entry);
   return true;

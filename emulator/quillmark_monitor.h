@@ -110,6 +110,9 @@ class QuillmarkMonitor : public platform::I2CDevice {
   void handleDDCWrite(const uint8_t* data, uint32_t count);
   void handleCommand(uint8_t type, uint8_t value);
   std::vector<uint8_t> statusReply();
+  // Under mutex_: queues a threshold report, and keeps the level when it is
+  // the mode in force's; the event's bytes for the record.
+  std::vector<uint8_t> reportLevel(uint8_t type, int level);
   WireRecord record(const char* op, uint8_t address);
   void notify(const WireRecord& entry);
 

@@ -259,7 +259,7 @@ def check(run):
     print("emulator's socket removed on SIGHUP: ok")
 
 
-def run_checks(scenarios, extra_arguments=()):
+def run_checks(scenarios, extra_arguments=(), optional_arguments=()):
     """Runs each (make_run, check) scenario with --build and --model from the
     command line; make_run(arguments) gives the Run. 0 when every check held."""
     parser = argparse.ArgumentParser()
@@ -267,6 +267,8 @@ def run_checks(scenarios, extra_arguments=()):
     parser.add_argument("--model", choices=["alto", "tenor"], required=True)
     for name in extra_arguments:
         parser.add_argument(name, required=True)
+    for name in optional_arguments:
+        parser.add_argument(name)
     arguments = parser.parse_args()
     for make_run, check_run in scenarios:
         run = make_run(arguments)

@@ -6,13 +6,12 @@ and a refresh takes the ghost of the picture before away. With --shots DIR
 the photographs of each mode are kept there, with the program's main window
 beside the emulator's for the README."""
 
-import argparse
 import os
 import subprocess
 import sys
 import time
 
-from e2e_run import Run, frame
+from e2e_run import Run, frame, run_checks
 
 
 class PreviewRun(Run):
@@ -151,25 +150,8 @@ def check(run):
     run.check_pacing()
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--model", choices=["alto", "tenor"], required=True)
-    parser.add_argument("--shots", help="keep the photographs in this folder")
-    arguments = parser.parse_args()
-    run = PreviewRun(arguments.build, arguments.model,
-                     arguments.shots and os.path.abspath(arguments.shots))
-    try:
-        check(run)
-    except (AssertionError, subprocess.TimeoutExpired) as failure:
-        print("FAILED:", failure)
-        print("--- program output (tail) ---")
-        print(run.output()[-3000:])
-        return 1
-    finally:
-        run.stop()
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    # --shots DIR keeps the photographs there.
+    sys.exit(run_checks([(lambda arguments: PreviewRun(
+        arguments.build, arguments.model, arguments.shots and os.path.abspath(arguments.shots)),
+        check)], optional_arguments=("--shots",)))

@@ -10,12 +10,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "MASShortcuts/qt_menu.h"
 #include "app/command_line.h"
 #include "app/control_service.h"
 #include "app/desktop_shortcuts.h"
 #include "app/diagnose.h"
+#include "app/graphical_session.h"
 #include "app/main_window.h"
 #include "app/session_bus_probe.h"
 #include "app/single_instance.h"
@@ -121,7 +123,9 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
       return 0;
     }
   }
+  std::optional<GraphicalSessionGuard> noWindowGuard{std::in_place, model.programName};
   QApplication application(argc, argv);
+  noWindowGuard.reset();
   QApplication::setApplicationName(model.programName);
   QApplication::setApplicationVersion(QUILLMARK_VERSION);
   QApplication::setWindowIcon(platform::programIcon());

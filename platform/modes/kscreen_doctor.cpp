@@ -46,12 +46,13 @@ bool KScreenDoctor::available() {
 }
 
 bool KScreenDoctor::setMode(const MonitorName& monitor, uint64_t width, uint64_t height,
-                            double refresh) {
+                            std::optional<double> refresh) {
+  if (!refresh) return false;  // KScreen sets listed modes only
   const QString setting = QString("output.%1.mode.%2x%3@%4")
                               .arg(QString::fromStdString(kwinConnectorName(monitor.connector)))
                               .arg(width)
                               .arg(height)
-                              .arg(std::lround(refresh));
+                              .arg(std::lround(*refresh));
   return runOutputTool(kProgram, {setting}).has_value();
 }
 

@@ -84,14 +84,28 @@ std::optional<std::vector<DisplayMode>> OutputToolScreenModes::modes(const Monit
 
 bool OutputToolScreenModes::apply(const MonitorName& monitor, uint64_t width, uint64_t height) {
   const auto output = cachedFind(monitor);
-  const std::optional<double> refresh = output ? refreshFor(*output, width, height) : std::nullopt;
-  const bool applied = refresh && setMode(monitor, width, height, *refresh);
-  if (!applied) {
-    noteModeFailure(refresh ? "the display tool refused the change"
-                            : "the desktop lists no such mode for the monitor");
+  if (!output) {
+    noteModeFailure("the display tool does not list the monitor's output");
+    return false;
   }
+  // An output that lists no modes (a virtual one) takes any size as its own.
+  const std::optional<double> refresh = refreshFor(*output, width, height);
+  if (!refresh && !output->modes.empty()) {
+    noteModeFailure("the desktop lists no such mode for the monitor");
+    return false;
+  }
+  const bool ran = setMode(monitor, width, height, refresh);
   outputsChanged();
-  return applied;
+  // kscreen-doctor 6 exits 0 for a mode it does not know: only a fresh
+  // listing says whether the display runs the new size.
+  const auto after = ran ? cachedFind(monitor) : std::nullopt;
+  if (!after || !after->current || after->current->width != double(width) ||
+      after->current->height != double(height)) {
+    noteModeFailure(ran ? "the display kept its mode after the display tool's change"
+                        : "the display tool refused the change");
+    return false;
+  }
+  return true;
 }
 
 }  // namespace platform::session

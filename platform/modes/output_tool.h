@@ -50,8 +50,9 @@ class OutputToolScreenModes : public ScreenModes {
 
  protected:
   virtual std::optional<ToolOutput> find(const MonitorName& monitor) = 0;
+  // refresh is nullopt for an output that lists no modes of its own.
   virtual bool setMode(const MonitorName& monitor, uint64_t width, uint64_t height,
-                       double refresh) = 0;
+                       std::optional<double> refresh) = 0;
 
  private:
   std::optional<ToolOutput> cachedFind(const MonitorName& monitor);

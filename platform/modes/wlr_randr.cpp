@@ -47,11 +47,16 @@ bool WlrRandr::available() {
 }
 
 bool WlrRandr::setMode(const MonitorName& monitor, uint64_t width, uint64_t height,
-                       double refresh) {
-  return runOutputTool(
-             kProgram,
-             {"--output", QString::fromStdString(kwinConnectorName(monitor.connector)), "--mode",
-              QString("%1x%2@%3Hz").arg(width).arg(height).arg(refresh, 0, 'f', 6)})
+                       std::optional<double> refresh) {
+  const QString output = QString::fromStdString(kwinConnectorName(monitor.connector));
+  if (!refresh) {
+    return runOutputTool(kProgram, {"--output", output, "--custom-mode",
+                                    QString("%1x%2@60Hz").arg(width).arg(height)})
+        .has_value();
+  }
+  return runOutputTool(kProgram, {"--output", output, "--mode",
+                                  QString("%1x%2@%3Hz").arg(width).arg(height).arg(*refresh, 0,
+                                                                                 'f', 6)})
       .has_value();
 }
 

@@ -14,7 +14,7 @@ class WlrRandr : public OutputToolScreenModes {
  protected:
   std::optional<ToolOutput> find(const MonitorName& monitor) override;
   bool setMode(const MonitorName& monitor, uint64_t width, uint64_t height,
-               double refresh) override;
+               std::optional<double> refresh) override;
 };
 
 }  // namespace platform::session

@@ -1,5 +1,6 @@
 #include "base/tl_log.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 #include <thread>

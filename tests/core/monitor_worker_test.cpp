@@ -5,6 +5,8 @@
 #include "link/monitor_commands.h"
 #include "tests/support/fixture.h"
 
+#include <algorithm>
+
 namespace {
 
 using Commands = std::vector<std::pair<uint8_t, uint8_t>>;

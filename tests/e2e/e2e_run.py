@@ -171,6 +171,21 @@ class Run:
         self.wait_for_sequence(CONNECTION_SEQUENCE, seconds)
         self.wait_for(lambda: self.writes().count(HEARTBEAT) >= 3, 15, "heartbeats")
 
+    def wayland_client_of(self, socket):
+        """True when the program holds a connection to the compositor's socket
+        (a native Wayland client), as the sockets' peers in `ss` say."""
+        listing = subprocess.run(["ss", "-xapnH"], capture_output=True, text=True).stdout
+        compositor_ends, program_peers = set(), set()
+        for line in listing.splitlines():
+            fields = line.split()
+            if len(fields) < 8:
+                continue
+            if fields[4] == socket:
+                compositor_ends.add(fields[5])
+            if "pid=%d," % self.app.pid in line:
+                program_peers.add(fields[7])
+        return bool(compositor_ends & program_peers)
+
     def window_named(self, name):
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
                                env=self.env, capture_output=True, text=True).stdout.split()

@@ -1,9 +1,12 @@
-"""A headless sway 1.7 (Debian 12) for the tests: its Wayland socket, its IPC
-for moving the cursor (input, as far as the idle protocols go), and folders
-of its user. Sway refuses root, so under root it and everything that talks
-to it run as an unprivileged user; otherwise as the user running the tests."""
+"""A headless sway (1.7 on Debian 12, 1.10 on Debian 13) for the tests: its
+Wayland socket, its IPC for moving the cursor (input, as far as the idle
+protocols go) and for its window tree, and folders of its user. Sway 1.7
+refuses root, so under root it and everything that talks to it run as an
+unprivileged user; otherwise as the user running the tests."""
 
+import json
 import os
+import re
 import pwd
 import shutil
 import subprocess
@@ -59,6 +62,29 @@ class HeadlessSway:
     def move_cursor(self, x, y):
         subprocess.run(self.as_user(["swaymsg", "seat", "-", "cursor", "move", str(x), str(y)]),
                        env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    @staticmethod
+    def version():
+        found = re.search(r"(\d+)\.(\d+)", subprocess.run(["sway", "--version"],
+                                                            capture_output=True,
+                                                            text=True).stdout)
+        return (int(found.group(1)), int(found.group(2))) if found else (0, 0)
+
+    def idle_protocol(self):
+        """Sway 1.8 brought ext_idle_notifier_v1, 1.9 dropped org_kde_kwin_idle."""
+        return "ext_idle_notifier_v1" if self.version() >= (1, 9) else "org_kde_kwin_idle"
+
+    def app_ids(self):
+        """The app ids of the windows on sway's outputs."""
+        tree = subprocess.run(self.as_user(["swaymsg", "-t", "get_tree", "-r"]), env=self.env,
+                              capture_output=True, text=True).stdout
+        found, nodes = [], [json.loads(tree)] if tree.strip() else []
+        while nodes:
+            node = nodes.pop()
+            if node.get("app_id"):
+                found.append(node["app_id"])
+            nodes += node.get("nodes", []) + node.get("floating_nodes", [])
+        return found
 
     def stop(self):
         self.process.terminate()

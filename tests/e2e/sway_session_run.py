@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """The real program in a real Wayland session: headless sway (run as an
 unprivileged user, as the program and the emulator are) and the emulator.
-The program takes the session's idle time from sway's org_kde_kwin_idle:
+The program is a native Wayland client of sway: its window is in sway's
+tree. It takes the session's idle time from sway's idle protocol
+(org_kde_kwin_idle on sway 1.7, ext_idle_notifier_v1 on 1.10):
 screen save does not come while input goes on (the cursor moved through
 sway's IPC) and comes after the idle time once it stops."""
 
@@ -41,7 +43,7 @@ def main(build, model):
             return out.read()
 
     try:
-        env = dict(sway.env, QT_QPA_PLATFORM="offscreen")
+        env = dict(sway.env, XDG_SESSION_TYPE="wayland")
         # ScreenSaveTime 3 s, A2 in the fixed mode.
         with open(os.path.join(sway.home, ".QuillMark"), "w") as out:
             out.write(private_data(ScreenSaveTime=3))
@@ -61,7 +63,9 @@ def main(build, model):
                 env=env, stdout=out, stderr=subprocess.STDOUT)
         Run.wait_for(lambda: writes().count(HEARTBEAT) >= 3, 30, "the link")
         assert "Running in a Wayland session" in output(), output()[-2000:]
-        assert "Idle time from org_kde_kwin_idle." in output(), output()[-2000:]
+        assert "Idle time from %s." % sway.idle_protocol() in output(), output()[-2000:]
+        Run.wait_for(lambda: program in sway.app_ids(), 10, "the window on sway")
+        print("a native Wayland window on sway %d.%d: ok" % sway.version())
         time.sleep(6)  # the launch's wait, before which the count does not run
 
         mark = now_ms()

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The Wayland idle client against a real compositor from Debian: sway,
-headless, run as an unprivileged user. With no input the seat goes idle
+headless, run as an unprivileged user; org_kde_kwin_idle on sway 1.7,
+ext_idle_notifier_v1 on sway 1.10. With no input the seat goes idle
 after a second and activity stops being reported; input (the cursor moved
 through sway's IPC) brings the reports back."""
 
@@ -26,7 +27,8 @@ def main():
     finally:
         sway.stop()
     print("\n".join(output))
-    assert output[0] == "source org_kde_kwin_idle", "sway 1.7 offers org_kde_kwin_idle"
+    expected = "source " + sway.idle_protocol()
+    assert output[0] == expected, "sway %d.%d: %s expected" % (*sway.version(), expected)
     times = [int(line.split()[1]) for line in output if line.startswith("activity")]
     quiet = [t for t in times if 2200 <= t < 3900]
     assert not quiet, "activity reported while the seat was idle: %s" % quiet

@@ -8,6 +8,8 @@
 #include "link/monitor_commands.h"
 #include "tests/support/fixture.h"
 
+#include <algorithm>
+
 namespace {
 
 class QuillmarkMonitorTest : public ModelTest {

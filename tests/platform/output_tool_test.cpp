@@ -12,25 +12,33 @@ using platform::MonitorName;
 using platform::session::OutputToolScreenModes;
 using platform::session::ToolOutput;
 
-// A display tool that counts how often it is run.
+// A display tool that counts how often it is run. Like kscreen-doctor 6, it
+// may report success for a change the display never makes.
 class CountingTool : public OutputToolScreenModes {
  public:
   int listings = 0;
-  std::vector<std::pair<uint64_t, double>> set;
+  std::vector<std::pair<uint64_t, std::optional<double>>> set;
   bool refuses = false;
+  bool ignores = false;
+  bool listsModes = true;
+  DisplaySize current{1600, 1200};
 
  protected:
   std::optional<ToolOutput> find(const MonitorName&) override {
     ++listings;
     ToolOutput output;
-    output.modes = {DisplayMode{1600, 1200, 0}, DisplayMode{1100, 825, 0}};
-    output.refresh = {60.0, 59.94};
-    output.current = DisplaySize{1600, 1200};
+    if (listsModes) {
+      output.modes = {DisplayMode{1600, 1200, 0}, DisplayMode{1100, 825, 0}};
+      output.refresh = {60.0, 59.94};
+    }
+    output.current = current;
     output.currentRefresh = 60.0;
     return output;
   }
-  bool setMode(const MonitorName&, uint64_t width, uint64_t, double refresh) override {
+  bool setMode(const MonitorName&, uint64_t width, uint64_t height,
+               std::optional<double> refresh) override {
     set.emplace_back(width, refresh);
+    if (!refuses && !ignores) current = DisplaySize{double(width), double(height)};
     return !refuses;
   }
 };
@@ -48,8 +56,9 @@ TEST(OutputToolTest, ListedOnceUntilTheOutputsChange) {
   EXPECT_EQ(tool.listings, 2);
   // The mode's own refresh rate; the listing is read again after the change.
   EXPECT_TRUE(tool.apply(monitor, 1100, 825));
-  EXPECT_EQ(tool.set, (std::vector<std::pair<uint64_t, double>>{{1100, 59.94}}));
-  tool.bounds(monitor);
+  EXPECT_EQ(tool.set, (std::vector<std::pair<uint64_t, std::optional<double>>>{{1100, 59.94}}));
+  EXPECT_EQ(tool.listings, 3);
+  EXPECT_EQ(tool.bounds(monitor)->width, 1100);
   EXPECT_EQ(tool.listings, 3);
 }
 
@@ -62,6 +71,21 @@ TEST(OutputToolTest, RefusalsAndMissingSizesAreFailuresWithAReason) {
   tool.refuses = true;
   EXPECT_FALSE(tool.apply(monitor, 1100, 825));
   EXPECT_EQ(platform::lastModeFailure(), "the display tool refused the change");
+  // The tool said yes and the display runs what it ran before: read back, a failure.
+  tool.refuses = false;
+  tool.ignores = true;
+  EXPECT_FALSE(tool.apply(monitor, 1100, 825));
+  EXPECT_EQ(platform::lastModeFailure(), "the display kept its mode after the display tool's change");
+  EXPECT_EQ(tool.bounds(monitor)->width, 1600);
+}
+
+// A virtual output lists no modes: any size is asked for as its own.
+TEST(OutputToolTest, AnOutputWithoutModesTakesTheSizeAsACustomMode) {
+  CountingTool tool;
+  tool.listsModes = false;
+  const MonitorName monitor{"card0-HEADLESS-1", {}};
+  EXPECT_TRUE(tool.apply(monitor, 1100, 825));
+  EXPECT_EQ(tool.set, (std::vector<std::pair<uint64_t, std::optional<double>>>{{1100, {}}}));
 }
 
 }  // namespace

@@ -1,0 +1,14 @@
+#pragma once
+// Qt ends a program that finds no usable platform plugin (no display, or a
+// Wayland desktop without Qt's Wayland plugin and without XWayland) with an
+// abort and the advice to reinstall it. While a GraphicalSessionGuard lives,
+// that end is one line saying what is missing instead, and exit status 1.
+
+class GraphicalSessionGuard {
+ public:
+  explicit GraphicalSessionGuard(const char* programName);
+  ~GraphicalSessionGuard();
+  GraphicalSessionGuard(const GraphicalSessionGuard&) = delete;
+  GraphicalSessionGuard& operator=(const GraphicalSessionGuard&) = delete;
+};
+

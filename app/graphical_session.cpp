@@ -1,5 +1,7 @@
 #include "app/graphical_session.h"
 
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QString>
 #include <QtGlobal>
 #include <cstdio>
@@ -16,12 +18,18 @@ bool set(const char* variable) {
   return value != nullptr && *value != '\0';
 }
 
+bool waylandPluginInstalled() {
+  return QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                           "/platforms/libqwayland-generic.so");
+}
+
 // What is missing, for the session the environment describes.
 const char* noGraphicalSessionAdvice(bool waylandDisplay, bool x11Display) {
-  if (waylandDisplay) {
+  if (waylandDisplay && !waylandPluginInstalled()) {
     return "cannot open a window on this Wayland desktop: install Qt's Wayland plugin "
            "(sudo apt install qt6-wayland), or XWayland";
   }
+  if (waylandDisplay) return "cannot reach the Wayland display named by WAYLAND_DISPLAY";
   if (x11Display) return "cannot open a window on the X display named by DISPLAY";
   return "needs a graphical session (X11 or Wayland); none was found (DISPLAY and "
          "WAYLAND_DISPLAY are unset). From a text console, use --diagnose or the command-line "

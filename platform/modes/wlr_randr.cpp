@@ -12,13 +12,15 @@ constexpr const char* kProgram = "wlr-randr";
 
 }  // namespace
 
-// wlr-randr 0.2 lists each output as a line of its own name, then indented
-// details; its modes as "    1600x1200 px, 60.000000 Hz (preferred, current)".
+// wlr-randr (0.2 to 0.4) lists each output as a line of its own name, then
+// indented details; its modes as "    1600x1200 px, 60.000000 Hz (preferred,
+// current)". A size without a refresh rate ("1280x720 px (current)", a
+// virtual output's) is what the output runs, not a mode it offers.
 std::optional<ToolOutput> WlrRandr::find(const MonitorName& monitor) {
   const auto listing = runOutputTool(kProgram, {});
   if (!listing) return std::nullopt;
   const QString name = QString::fromStdString(kwinConnectorName(monitor.connector));
-  static const QRegularExpression modeLine(R"(^\s+(\d+)x(\d+) px, ([0-9.]+) Hz(.*)$)");
+  static const QRegularExpression modeLine(R"(^\s+(\d+)x(\d+) px(?:, ([0-9.]+) Hz)?(.*)$)");
   bool inside = false;
   std::optional<ToolOutput> found;
   for (const QString& line : QString::fromUtf8(*listing).split('\n')) {
@@ -32,8 +34,10 @@ std::optional<ToolOutput> WlrRandr::find(const MonitorName& monitor) {
     const uint64_t width = mode.captured(1).toULongLong();
     const uint64_t height = mode.captured(2).toULongLong();
     const double refresh = mode.captured(3).toDouble();
-    found->modes.push_back({width, height, 0});
-    found->refresh.push_back(refresh);
+    if (refresh > 0) {
+      found->modes.push_back({width, height, 0});
+      found->refresh.push_back(refresh);
+    }
     if (mode.captured(4).contains("current")) {
       found->current = DisplaySize{double(width), double(height)};
       found->currentRefresh = refresh;

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The command line on its own, end to end: --autostart without a running
-instance, and --diagnose facing the other model's monitor (the real emulator)
-and beside no monitor at all."""
+instance, --diagnose facing the other model's monitor (the real emulator),
+and a start where no window can be opened."""
 
 import os
 import subprocess
@@ -48,6 +48,23 @@ def diagnose_other_model(run):
     print("--diagnose facing the other model names the program to run: ok")
 
 
+def no_graphical_session(run):
+    """A text console, or a Wayland display that is not there: one line that
+    says what is missing and exit 1, never Qt's abort and its advice to reinstall."""
+    for variable in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"):
+        run.env.pop(variable, None)
+    for wayland, expected in ((None, "needs a graphical session (X11 or Wayland)"),
+                              ("wayland-nothing-here", "cannot reach the Wayland display")):
+        if wayland:
+            run.env["WAYLAND_DISPLAY"] = wayland
+        result = run.cli()
+        lines = result.stderr.strip().splitlines()
+        assert result.returncode == 1, result
+        assert len(lines) == 1 and lines[0].startswith(run.program + ": ") and expected in lines[0], \
+            result.stderr
+    print("no window to be had: one line and exit 1: ok")
+
+
 if __name__ == "__main__":
     sys.exit(run_checks([(lambda arguments: CommandLineRun(arguments.build, arguments.model), check)
-                         for check in (autostart, diagnose_other_model)]))
+                         for check in (autostart, diagnose_other_model, no_graphical_session)]))

@@ -6,7 +6,7 @@
 #include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -36,22 +36,23 @@ const char* noGraphicalSessionAdvice(bool waylandDisplay, bool x11Display) {
          "actions of a running instance";
 }
 
+// What Qt says while it opens the display waits here: when it finds none,
+// the one line below stands for all of it.
+struct HeldMessage {
+  QtMsgType type;
+  QString formatted;
+};
+std::vector<HeldMessage> gHeld;
+
 void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  // Qt's own account of the plugins it tried is replaced by the one line below.
-  const bool aboutPlatform = context.category != nullptr &&
-                             std::strncmp(context.category, "qt.qpa", 6) == 0;
-  if (type == QtFatalMsg) {
-    std::fprintf(stderr, "%s: %s\n", gProgramName,
-                 noGraphicalSessionAdvice(set("WAYLAND_DISPLAY"), set("DISPLAY")));
-    std::fflush(stderr);
-    std::_Exit(1);
+  if (type != QtFatalMsg) {
+    gHeld.push_back({type, qFormatLogMessage(type, context, message)});
+    return;
   }
-  if (aboutPlatform) return;
-  if (gPrevious != nullptr) {
-    gPrevious(type, context, message);
-  } else {
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
-  }
+  std::fprintf(stderr, "%s: %s\n", gProgramName,
+               noGraphicalSessionAdvice(set("WAYLAND_DISPLAY"), set("DISPLAY")));
+  std::fflush(stderr);
+  std::_Exit(1);
 }
 
 }  // namespace
@@ -63,4 +64,6 @@ GraphicalSessionGuard::GraphicalSessionGuard(const char* programName) {
 
 GraphicalSessionGuard::~GraphicalSessionGuard() {
   qInstallMessageHandler(gPrevious);
+  for (const HeldMessage& held : gHeld) qt_message_output(held.type, {}, held.formatted);
+  gHeld.clear();
 }

@@ -11,6 +11,7 @@
 
 #include "app/autostart.h"
 #include "app/control_names.h"
+#include "app/single_instance.h"
 #include "core/mode_table.h"
 #include "platform/version.h"
 
@@ -260,8 +261,15 @@ std::optional<int> handOver(const ModelProfile& model, const Command& command) {
   const bool running = withRunningInstance(
       model, [&](RunningInstance& instance) { status = carryOut(instance, model, command); });
   if (!running && command.action != Command::kNone) {
-    std::fprintf(stderr, "%s is not running; start it first (the action goes to it).\n",
-                 model.programName);
+    if (instanceLockHeld(model)) {
+      std::fprintf(stderr,
+                   "%s runs, but not on this session bus (or there is none here), so the "
+                   "action cannot reach it; give it in the program's own session.\n",
+                   model.programName);
+    } else {
+      std::fprintf(stderr, "%s is not running; start it first (the action goes to it).\n",
+                   model.programName);
+    }
     status = 1;
   }
   return status;

@@ -75,7 +75,9 @@ void watchOutputs(platform::DisplayModeOwners& owners) {
 std::unique_ptr<platform::session::IdleSource> watchSessionIdle(
     const platform::session::SessionType& session, AppDelegate& delegate) {
   auto& app = platform::app();
-  app.systemLog("Running in a " + session.describe() + ".\n");
+  const std::string described = session.describe();
+  app.systemLog((described.rfind("X11", 0) == 0 ? "Running in an " : "Running in a ") + described +
+                ".\n");
   auto source =
       platform::session::startIdleSource(session, [&delegate] { delegate.sessionActivity(); });
   if (source) {

@@ -79,15 +79,20 @@ QString ControlAdaptor::modelName() const {
   return service_.model().modelName;
 }
 
-void ControlAdaptor::ContrastUp() {
+// Without a monitor there is nothing to step or refresh: the caller is told
+// so, as for a mode.
+void ControlAdaptor::ContrastUp(const QDBusMessage& message) {
+  if (!online()) return answer(ActionResult::kOffline, message, {});
   service_.delegate().contrastStep(true);
 }
 
-void ControlAdaptor::ContrastDown() {
+void ControlAdaptor::ContrastDown(const QDBusMessage& message) {
+  if (!online()) return answer(ActionResult::kOffline, message, {});
   service_.delegate().contrastStep(false);
 }
 
-void ControlAdaptor::Refresh() {
+void ControlAdaptor::Refresh(const QDBusMessage& message) {
+  if (!online()) return answer(ActionResult::kOffline, message, {});
   service_.delegate().refreshRequest();
 }
 

@@ -59,9 +59,9 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   QString modelName() const;
 
  public slots:
-  void ContrastUp();
-  void ContrastDown();
-  void Refresh();
+  void ContrastUp(const QDBusMessage& message);
+  void ContrastDown(const QDBusMessage& message);
+  void Refresh(const QDBusMessage& message);
   void SetShowMode(uint mode, const QDBusMessage& message);
   void SetResolutionMode(uint mode, const QDBusMessage& message);
   void ShowWindow();

@@ -123,8 +123,9 @@ void printVerdict(const ModelProfile& model, const Findings& findings, bool i2cD
   if (findings.found) {
     std::printf("monitor: %s\n", findings.answered ? "answered" : "found but did not answer");
   } else if (findings.otherModel != nullptr) {
-    std::printf("monitor: this is a Quillmark %s, not a %s: run %s\n",
-                findings.otherModel->modelName, model.modelName, findings.otherModel->programName);
+    std::printf("monitor: this is a Quillmark %s, not %s %s: run %s\n",
+                findings.otherModel->modelName, model.modelName[0] == 'A' ? "an" : "a",
+                model.modelName, findings.otherModel->programName);
   } else if (!findings.noAccess.empty()) {
     std::printf(
         "monitor: not found: no access to %s (install the udev rule, then log out and "

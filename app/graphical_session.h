@@ -11,4 +11,3 @@ class GraphicalSessionGuard {
   GraphicalSessionGuard(const GraphicalSessionGuard&) = delete;
   GraphicalSessionGuard& operator=(const GraphicalSessionGuard&) = delete;
 };
-

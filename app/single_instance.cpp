@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 
@@ -41,4 +42,16 @@ InstanceLock takeInstanceLock(const ModelProfile& model) {
   if (flock(descriptor, LOCK_EX | LOCK_NB) == 0) return InstanceLock::kTaken;
   close(descriptor);
   return InstanceLock::kHeldByAnother;
+}
+
+bool instanceLockHeld(const ModelProfile& model) {
+  const int folder = lockFolder();
+  if (folder < 0) return false;
+  const std::string name = std::string(model.programName) + ".lock";
+  const int descriptor = openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  close(folder);
+  if (descriptor < 0) return false;
+  const bool held = flock(descriptor, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  close(descriptor);  // gives back the shared lock, if it was had
+  return held;
 }

@@ -9,3 +9,6 @@
 enum class InstanceLock { kTaken, kHeldByAnother, kUnavailable };
 
 InstanceLock takeInstanceLock(const ModelProfile& model);
+
+// True while an instance holds the lock: it runs, reachable over D-Bus or not.
+bool instanceLockHeld(const ModelProfile& model);

@@ -85,13 +85,20 @@ bool requestResolutionMode(uint8_t resolutionMode) {
     const auto modes = platform::displays().copyAllDisplayModes(TLMonitorID.load());
     return modes && !modes->empty();
   };
-  if (!switched && modesKnown()) {
+  const bool keptSize = !switched && modesKnown();
+  const std::string reason = keptSize ? platform::lastModeFailure() : "";
+  setFailure(!keptSize        ? ""
+             : reason.empty() ? "the desktop kept the monitor's display mode"
+                              : reason);
+  // Only the fixed mode needs the screen at 1100x825: the monitor must not
+  // expect it while it gets another size. Any size suits the flexible mode,
+  // so the way back is recorded and sent though the screen kept its size
+  // (the remembered size may be one the display lacks, or unknown), and the
+  // status line says why.
+  if (keptSize && resolutionMode == 2) {
     if (manualFlag) ResManualChangeFlag = 0;
-    const std::string reason = platform::lastModeFailure();
-    setFailure(reason.empty() ? "the desktop kept the monitor's display mode" : reason);
     return false;
   }
-  setFailure("");
   ResCommMode = resolutionMode;
   moveToFamily(resolutionMode);
   ViewControllerResChangeFlag = 1;

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -24,6 +25,23 @@
 #include "platform/version.h"
 
 namespace {
+
+// A terminal's commands are read only while the emulator is the terminal's
+// foreground job: started with '&' it keeps serving, where a read would have
+// the shell stop it ("Stopped (tty input)"), and reads once brought forward.
+// False at the end of the input.
+bool readCommand(std::string& line) {
+  using namespace std::chrono_literals;
+  for (;;) {
+    while (isatty(STDIN_FILENO) && tcgetpgrp(STDIN_FILENO) != getpgrp()) {
+      std::this_thread::sleep_for(200ms);
+    }
+    if (std::getline(std::cin, line)) return true;
+    // With SIGTTIN ignored, a read from the background fails with EIO instead.
+    if (std::cin.eof() || !isatty(STDIN_FILENO) || errno != EIO) return false;
+    std::cin.clear();
+  }
+}
 
 struct Options {
   emulator::Model model = emulator::Model::Alto;
@@ -139,6 +157,7 @@ int main(int argc, char** argv) {
   sigaddset(&terminationSignals, SIGTERM);
   sigaddset(&terminationSignals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &terminationSignals, nullptr);
+  signal(SIGTTIN, SIG_IGN);  // see readCommand
 
   millisecondsSinceStart();
   emulator::QuillmarkMonitor monitor(options.model, millisecondsSinceStart);
@@ -200,7 +219,7 @@ int main(int argc, char** argv) {
   }).detach();
   std::thread([headless, &server, &shown] {
     std::string line;
-    while (std::getline(std::cin, line)) {
+    while (readCommand(line)) {
       std::string error;
       bool quit = false;
       if (!server.command(line, error, quit)) std::fprintf(stderr, "%s\n", error.c_str());

@@ -393,9 +393,11 @@ void SettingViewController::SOK() {
   SettingsChoice choice;
   const int workColumn = WorkModeRadio->selectedColumn();
   choice.workMode = static_cast<uint8_t>(workColumn >= 0 && workColumn <= 3 ? workColumn + 1 : 1);
+  // Any resolution mode but 1 reads the columns as the fixed mode's, as the
+  // dialog shows them (a hand-edited file may hold another value).
+  const uint8_t columnsOf = ResCommMode.load() == 1 ? 1 : 2;
   for (const ModeRow& row : modeRows()) {
-    if (row.resolutionMode == ResCommMode.load() &&
-        row.settingsColumn == ShowModeRadio->selectedColumn()) {
+    if (row.resolutionMode == columnsOf && row.settingsColumn == ShowModeRadio->selectedColumn()) {
       choice.showMode = row.showMode;
     }
   }

@@ -103,7 +103,7 @@ std::vector<std::string> SysfsDisplays::busesOf(const std::string& connectorPath
 std::vector<std::string> SysfsDisplays::busesByEDID(const std::vector<uint8_t>& edid) {
   std::vector<std::string> buses;
   if (edid.size() < kEDIDBlock) return buses;
-  if (const auto known = probed_.find(edid); known != probed_.end()) return known->second;
+  if (const auto known = probed_.find(edidKey(edid)); known != probed_.end()) return known->second;
   std::vector<std::pair<long, std::string>> devices;
   for (const auto& name : sortedEntries(devRoot_)) {
     // Memory EEPROMs on SMBus controllers and PMIC buses are never touched.
@@ -127,7 +127,7 @@ std::vector<std::string> SysfsDisplays::busesByEDID(const std::vector<uint8_t>& 
     }
   }
   // A bus that was busy or closed to us is tried again on the next pass.
-  if (everyBusAnswered) probed_[edid] = buses;
+  if (everyBusAnswered) probed_[edidKey(edid)] = buses;
   return buses;
 }
 

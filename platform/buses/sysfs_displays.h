@@ -43,7 +43,12 @@ class SysfsDisplays {
   std::map<std::string, uint32_t> ids_;
   uint32_t nextId_ = 1;
   std::string probedFor_;  // the connectors and EDIDs the probe results belong to
-  std::map<std::vector<uint8_t>, std::vector<std::string>> probed_;
+  // Keyed by the EDID's bytes as a string: GCC's release build warns, wrongly,
+  // about the comparison of vectors of bytes.
+  static std::string edidKey(const std::vector<uint8_t>& edid) {
+    return std::string(edid.begin(), edid.end());
+  }
+  std::map<std::string, std::vector<std::string>> probed_;
 };
 
 }  // namespace platform::linux_backend

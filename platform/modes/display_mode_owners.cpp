@@ -51,6 +51,15 @@ std::string DisplayModeOwners::describe(const session::SessionType& session) {
     case Owner::kNone:
       break;
   }
+  // Where the desktop's own tool would do, the user is told which to install.
+  if (session.isKde()) {
+    return "none: KDE's display tool kscreen-doctor is not installed (package libkscreen-bin; "
+           "on Plasma 5 libkf5screen-bin)";
+  }
+  if (!session.isGnome()) {
+    return "none: wlr-randr is not installed (package wlr-randr), or this desktop is not a "
+           "wlroots one";
+  }
   return "none (this session does not let the program change the resolution)";
 }
 

@@ -58,9 +58,9 @@ bool WlrRandr::setMode(const MonitorName& monitor, uint64_t width, uint64_t heig
                                     QString("%1x%2@60Hz").arg(width).arg(height)})
         .has_value();
   }
-  return runOutputTool(kProgram, {"--output", output, "--mode",
-                                  QString("%1x%2@%3Hz").arg(width).arg(height).arg(*refresh, 0,
-                                                                                 'f', 6)})
+  return runOutputTool(kProgram,
+                       {"--output", output, "--mode",
+                        QString("%1x%2@%3Hz").arg(width).arg(height).arg(*refresh, 0, 'f', 6)})
       .has_value();
 }
 

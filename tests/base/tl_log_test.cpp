@@ -1,8 +1,8 @@
 #include "base/tl_log.h"
 
-#include <algorithm>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "tests/support/fixture.h"

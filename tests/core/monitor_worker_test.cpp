@@ -1,11 +1,11 @@
+#include <algorithm>
+
 #include "core/app_delegate.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/screen_resolution.h"
 #include "link/monitor_commands.h"
 #include "tests/support/fixture.h"
-
-#include <algorithm>
 
 namespace {
 

@@ -4,10 +4,15 @@ instance, --diagnose facing the other model's monitor (the real emulator),
 and a start where no window can be opened."""
 
 import os
+import pty
+import re
+import select
+import signal
 import subprocess
 import sys
+import time
 
-from e2e_run import Run, run_checks
+from e2e_run import HEARTBEAT, Run, run_checks
 
 OTHER = {"alto": ("tenor", "Tenor", "TenorControl"), "tenor": ("alto", "Alto", "AltoControl")}
 
@@ -43,9 +48,72 @@ def diagnose_other_model(run):
     report = run.cli("--diagnose")
     assert report.returncode == 1, report
     last = report.stdout.strip().splitlines()[-1]
-    assert last == "monitor: this is a Quillmark %s, not a %s: run %s" % (
-        other_name, run.program[:-len("Control")], other_program), report.stdout
+    own_name = run.program[:-len("Control")]
+    assert last == "monitor: this is a Quillmark %s, not %s %s: run %s" % (
+        other_name, "an" if own_name == "Alto" else "a", own_name, other_program), report.stdout
     print("--diagnose facing the other model names the program to run: ok")
+
+
+def running_without_a_bus(run):
+    """An instance that runs without a session bus: an action names that, not
+    a program that does not run."""
+    run.env.pop("DBUS_SESSION_BUS_ADDRESS")
+    run.write_private_data()
+    run.start()
+    run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 2, 30, "the link")
+    result = run.cli("--refresh")
+    assert result.returncode == 1 and "runs, but not on this session bus" in result.stderr, result
+    print("an action beside an instance without a session bus: ok")
+
+
+def emulator_in_the_background(run):
+    """`quillmark-emulator &` typed in an interactive shell keeps serving (a
+    read of the terminal would have the shell stop it), and reads its
+    commands once brought to the foreground."""
+    pid, terminal = pty.fork()
+    if pid == 0:
+        os.execvpe("bash", ["bash", "--norc", "--noprofile", "-i"], run.env)
+    typed, emulator_pid = [], None
+
+    def type_line(line):
+        os.write(terminal, (line + "\n").encode())
+
+    def read_until(pattern, seconds):
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            if select.select([terminal], [], [], 0.2)[0]:
+                typed.append(os.read(terminal, 4096).decode(errors="replace"))
+            found = re.search(pattern, "".join(typed))
+            if found:
+                return found
+        raise AssertionError("the shell did not show %r: %s" % (pattern, "".join(typed)))
+
+    try:
+        emulator = os.path.join(run.build, "emulator/quillmark-emulator")
+        type_line("%s --model %s --headless --wire-log %s & echo EMULATOR=$!" %
+                  (emulator, run.model, run.wire_log))
+        emulator_pid = int(read_until(r"EMULATOR=(\d+)", 10).group(1))
+        run.wait_for(lambda: os.path.exists(run.wire_log), 10, "the emulator to serve")
+        time.sleep(1)
+        with open("/proc/%d/stat" % emulator_pid) as stat:
+            state = stat.read().rsplit(")", 1)[1].split()[0]
+        assert state != "T", "the emulator was stopped in the background"
+        assert run.cli("--diagnose").returncode == 0, "the backgrounded emulator did not answer"
+        type_line("fg")
+        time.sleep(1)
+        type_line("quit")
+        run.wait_for(lambda: not os.path.exists("/proc/%d" % emulator_pid) or
+                     open("/proc/%d/stat" % emulator_pid).read().rsplit(")", 1)[1].split()[0]
+                     == "Z", 10, "the emulator to take 'quit' in the foreground")
+    finally:
+        for process in (emulator_pid, pid):
+            if process is not None:
+                try:
+                    os.kill(process, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
+        os.waitpid(pid, 0)
+    print("the emulator in the background of a shell serves, and reads in the foreground: ok")
 
 
 def no_graphical_session(run):
@@ -67,4 +135,5 @@ def no_graphical_session(run):
 
 if __name__ == "__main__":
     sys.exit(run_checks([(lambda arguments: CommandLineRun(arguments.build, arguments.model), check)
-                         for check in (autostart, diagnose_other_model, no_graphical_session)]))
+                         for check in (autostart, diagnose_other_model, running_without_a_bus,
+                                       emulator_in_the_background, no_graphical_session)]))

@@ -157,6 +157,15 @@ def check(run):
         assert 'property name="%s"' % name in xml, xml
     print("introspection: ok")
 
+    # Unplugged: every action that needs the monitor fails and says why.
+    run.command("unplug")
+    run.wait_for(lambda: "online: no" in run.cli("--status").stdout, 30, "the link to drop")
+    for arguments in (["--contrast-up"], ["--contrast-down"], ["--refresh"], ["--mode", "a16"]):
+        result = run.cli(*arguments)
+        assert result.returncode == 1 and "Cannot detect Talvex Display exist" in result.stderr, \
+            (arguments, result)
+    print("actions without a monitor: exit 1 with the reason: ok")
+
     # Ten mode changes queued on the bus, then SIGTERM: none of them holds off
     # the end, which comes with the closing line.
     callers = [subprocess.Popen(["dbus-send", "--session", "--dest=" + run.service,

@@ -1,5 +1,7 @@
 #include "emulator/quillmark_monitor.h"
 
+#include <algorithm>
+
 #include "core/parameters.h"
 #include "core/threshold_mapping.h"
 #include "emulator/wire_text.h"
@@ -7,8 +9,6 @@
 #include "link/display_discovery.h"
 #include "link/monitor_commands.h"
 #include "tests/support/fixture.h"
-
-#include <algorithm>
 
 namespace {
 

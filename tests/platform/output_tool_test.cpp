@@ -75,7 +75,8 @@ TEST(OutputToolTest, RefusalsAndMissingSizesAreFailuresWithAReason) {
   tool.refuses = false;
   tool.ignores = true;
   EXPECT_FALSE(tool.apply(monitor, 1100, 825));
-  EXPECT_EQ(platform::lastModeFailure(), "the display kept its mode after the display tool's change");
+  EXPECT_EQ(platform::lastModeFailure(),
+            "the display kept its mode after the display tool's change");
   EXPECT_EQ(tool.bounds(monitor)->width, 1600);
 }
 

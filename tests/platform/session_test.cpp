@@ -11,6 +11,7 @@
 
 #include "platform/input/global_shortcuts_portal.h"
 #include "platform/key_codes.h"
+#include "platform/modes/display_mode_owners.h"
 #include "platform/modes/mutter_display_config.h"
 #include "platform/modes/output_tool.h"
 #include "platform/session/session_type.h"
@@ -85,6 +86,22 @@ TEST(Session, PortalTriggersFromStoredHotkeys) {
   for (const Case& c : cases) {
     EXPECT_EQ(portalTrigger(c.keyCode, c.modifiers).toStdString(), c.trigger);
   }
+}
+
+// A Wayland desktop whose display tool is not installed: the report names the
+// tool and its package, not just that nothing can change the resolution.
+TEST(Session, AMissingDisplayToolIsNamedWithItsPackage) {
+  const std::string path = std::getenv("PATH");
+  setenv("PATH", "/nonexistent", 1);
+  const auto described = [](const char* desktop) {
+    return DisplayModeOwners::describe(SessionType{true, false, desktop});
+  };
+  const std::string kde = described("KDE");
+  const std::string sway = described("sway");
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_NE(kde.find("kscreen-doctor is not installed (package libkscreen-bin"), std::string::npos)
+      << kde;
+  EXPECT_NE(sway.find("wlr-randr is not installed (package wlr-randr)"), std::string::npos) << sway;
 }
 
 }  // namespace

@@ -15,9 +15,10 @@ namespace {
 void printNow(platform::session::WlrRandr& tool, const platform::MonitorName& monitor) {
   tool.outputsChanged();
   const auto now = tool.bounds(monitor);
-  std::printf("now %s\n", now ? (std::to_string(int(now->width)) + "x" +
-                                 std::to_string(int(now->height))).c_str()
-                              : "unknown");
+  std::printf(
+      "now %s\n",
+      now ? (std::to_string(int(now->width)) + "x" + std::to_string(int(now->height))).c_str()
+          : "unknown");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "ui/setting_view_controller.h"
 
 #include "core/app_delegate.h"
+#include "core/mode_table.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "platform/key_codes.h"
@@ -238,6 +239,17 @@ TEST_P(SettingViewControllerTest, OkAppliesTheRest) {
   EXPECT_EQ(FreshHandSoftEnable.load(), 1);
   EXPECT_EQ(FreshHandHardEnable.load(), 1);
   EXPECT_EQ(ShowMode.load(), 2);
+}
+
+// A hand-edited ResCommMode other than 1 or 2: the columns read as the fixed
+// mode's, so OK still takes the chosen mode.
+TEST_P(SettingViewControllerTest, OkReadsTheColumnsOfAnUnusualResolutionModeAsFixed) {
+  ResCommMode = 7;
+  ShowMode = 5;
+  auto& settings = open();
+  settings.ShowModeRadio->selectCellAtRow(0, modeRow(6)->settingsColumn);
+  settings.SOK();
+  EXPECT_EQ(ShowMode.load(), 6);
 }
 
 TEST_P(SettingViewControllerTest, RefreshTimer) {

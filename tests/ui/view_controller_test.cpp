@@ -276,6 +276,37 @@ TEST_P(ViewControllerTest, ResolutionRefusedByTheDesktopIsNotRecorded) {
   EXPECT_EQ(resolutionFailure(), "");
 }
 
+// The way back to the flexible mode is never refused: any size suits it, and
+// the size remembered at connection may be one the display lacks (connected
+// in the fixed mode) or unknown (0x0). It is recorded and sent; the status
+// line says the screen kept its size.
+TEST_P(ViewControllerTest, FlexibleModeIsTakenThoughTheScreenKeepsItsSize) {
+  for (const uint64_t remembered : {uint64_t{1600}, uint64_t{0}}) {
+    SCOPED_TRACE(remembered);
+    MonitorOnline = 1;
+    ResCommMode = 2;
+    ShowMode = 5;
+    ViewControllerResChangeFlag = 0;
+    mainDefaultRes.set(remembered, remembered * 3 / 4);
+    platform.displayList[0].modes =
+        std::vector<platform::DisplayMode>{{1100, 825, 0}, {1920, 1080, 0}};
+    panel->ChangeResModeRadio();
+    panel->ResCommModeRadioRef->cells()[0]->click();
+    EXPECT_EQ(ResCommMode.load(), 1);
+    EXPECT_EQ(ShowMode.load(), 2);
+    EXPECT_EQ(ViewControllerResChangeFlag.load(), 1);
+    EXPECT_EQ(panel->ResCommModeRadioRef->selectedRow(), 0);
+    Language = kLanguageEnglish;
+    panel->UIButtonTextAutoChange();
+    EXPECT_EQ(panel->StatusLine->text(),
+              QString("Monitor connected. The resolution was not changed: the monitor has no "
+                      "%1x%2 mode")
+                  .arg(remembered)
+                  .arg(remembered * 3 / 4));
+    ResManualChangeFlag = 0;
+  }
+}
+
 TEST_P(ViewControllerTest, ResolutionPickedOfflineKeepsTheClickedRow) {
   panel->ChangeResModeRadio();
   panel->ResCommModeRadioRef->cells()[1]->click();

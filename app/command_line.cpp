@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <unistd.h>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -8,6 +10,9 @@
 #include <QDBusVariant>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "app/autostart.h"
 #include "app/control_names.h"
@@ -17,8 +22,11 @@
 
 namespace {
 
-// The running instance answers at once; one that does not within this is stalled.
+// The running instance answers at once; one that does not within this is
+// stalled, unless it is still in its launch, whose wait holds its main thread
+// for 5 s (and the first paint up to 1 s more) after it took its bus name.
 constexpr int kCallTimeoutMs = 1000;
+constexpr double kLaunchSeconds = 8;
 constexpr const char* kProbeConnection = "quillmark-command-line";
 
 [[noreturn]] void fail(const ModelProfile& model, const QString& text, int status) {
@@ -53,9 +61,46 @@ bool nameHasOwner(QDBusConnection& bus, const QString& name) {
          reply.arguments()[0].toBool();
 }
 
+// What the bus daemon itself knows of a name's owner ("GetConnectionUnixUser",
+// "GetConnectionUnixProcessID"); the owner is not asked.
+std::optional<uint> ownerCredential(QDBusConnection& bus, const char* method, const QString& name) {
+  QDBusMessage message = QDBusMessage::createMethodCall(
+      "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method);
+  message << name;
+  const QDBusMessage reply = bus.call(message, QDBus::Block, kCallTimeoutMs);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1) {
+    return std::nullopt;
+  }
+  return reply.arguments()[0].toUInt();
+}
+
+// Seconds since the process started, from /proc; nullopt when unknown.
+std::optional<double> secondsSinceStart(uint pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::ifstream uptime("/proc/uptime");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  double now = 0;
+  const size_t nameEnd = text.rfind(')');
+  if (nameEnd == std::string::npos || !(uptime >> now)) return std::nullopt;
+  // After the name: state, then fields 4 to 21; the 22nd is the start time.
+  std::istringstream fields(text.substr(nameEnd + 1));
+  std::string field;
+  for (int i = 3; i <= 22 && fields >> field; ++i) {
+    if (i == 22) return now - std::strtod(field.c_str(), nullptr) / double(sysconf(_SC_CLK_TCK));
+  }
+  return std::nullopt;
+}
+
 class RunningInstance {
  public:
-  RunningInstance(const ModelProfile& model, QDBusConnection bus) : model_(model), bus_(bus) {}
+  RunningInstance(const ModelProfile& model, QDBusConnection bus) : model_(model), bus_(bus) {
+    // An instance in its launch is waited for until the launch is over.
+    const auto pid = ownerCredential(bus_, "GetConnectionUnixProcessID", controlServiceName(model));
+    const auto age = pid ? secondsSinceStart(*pid) : std::nullopt;
+    if (age && *age >= 0 && *age < kLaunchSeconds) {
+      timeoutMs_ += int((kLaunchSeconds - *age) * 1000);
+    }
+  }
 
   // The reply, or the error's text in error.
   std::optional<QDBusMessage> call(const QString& interface, const QString& method,
@@ -63,7 +108,7 @@ class RunningInstance {
     QDBusMessage message = QDBusMessage::createMethodCall(controlServiceName(model_),
                                                           kControlObjectPath, interface, method);
     message.setArguments(arguments);
-    const QDBusMessage reply = bus_.call(message, QDBus::Block, kCallTimeoutMs);
+    const QDBusMessage reply = bus_.call(message, QDBus::Block, timeoutMs_);
     if (reply.type() == QDBusMessage::ReplyMessage) return reply;
     if (reply.errorName() == "org.freedesktop.DBus.Error.NoReply" ||
         reply.errorName() == "org.freedesktop.DBus.Error.Timeout") {
@@ -91,6 +136,7 @@ class RunningInstance {
  private:
   const ModelProfile& model_;
   QDBusConnection bus_;
+  int timeoutMs_ = kCallTimeoutMs;
 };
 
 // Calls use with the instance of this program that owns its name on the
@@ -102,6 +148,18 @@ bool withRunningInstance(const ModelProfile& model, Use use) {
     QDBusConnection bus =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, kProbeConnection);
     running = bus.isConnected() && nameHasOwner(bus, controlServiceName(model));
+    // A bus that lets other users connect may hold the name for an impostor:
+    // only this user's own instance is told anything or believed.
+    const auto owner =
+        running ? ownerCredential(bus, "GetConnectionUnixUser", controlServiceName(model))
+                : std::nullopt;
+    if (running && owner != geteuid()) {
+      fail(model,
+           QString("%1 on this session bus belongs to %2, not to you: it is not trusted")
+               .arg(controlServiceName(model),
+                    owner ? QString("user %1").arg(*owner) : QString("an unknown user")),
+           1);
+    }
     if (running) {
       RunningInstance instance(model, bus);
       use(instance);

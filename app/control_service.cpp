@@ -1,5 +1,9 @@
 #include "app/control_service.h"
 
+#include <unistd.h>
+
+#include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QTimer>
 
 #include "app/control_names.h"
@@ -81,17 +85,29 @@ QString ControlAdaptor::modelName() const {
 
 // Without a monitor there is nothing to step or refresh: the caller is told
 // so, as for a mode.
+bool ControlAdaptor::fromOwnUser(const QDBusMessage& message) {
+  const QDBusReply<uint> caller = service_.bus().interface()->serviceUid(message.service());
+  if (caller.isValid() && caller.value() == geteuid()) return true;
+  message.setDelayedReply(true);
+  service_.bus().send(message.createErrorReply(
+      QDBusError::AccessDenied, "only the user who runs the program may control it"));
+  return false;
+}
+
 void ControlAdaptor::ContrastUp(const QDBusMessage& message) {
+  if (!fromOwnUser(message)) return;
   if (!online()) return answer(ActionResult::kOffline, message, {});
   service_.delegate().contrastStep(true);
 }
 
 void ControlAdaptor::ContrastDown(const QDBusMessage& message) {
+  if (!fromOwnUser(message)) return;
   if (!online()) return answer(ActionResult::kOffline, message, {});
   service_.delegate().contrastStep(false);
 }
 
 void ControlAdaptor::Refresh(const QDBusMessage& message) {
+  if (!fromOwnUser(message)) return;
   if (!online()) return answer(ActionResult::kOffline, message, {});
   service_.delegate().refreshRequest();
 }
@@ -123,19 +139,23 @@ void ControlAdaptor::answer(ActionResult result, const QDBusMessage& message,
 }
 
 void ControlAdaptor::SetShowMode(uint mode, const QDBusMessage& message) {
+  if (!fromOwnUser(message)) return;
   const unsigned resolution = ResCommMode.load() == 1 ? 1 : 2;
   answer(chooseShowMode(mode), message, "SetShowMode takes one of " + validShowModes(resolution));
 }
 
 void ControlAdaptor::SetResolutionMode(uint mode, const QDBusMessage& message) {
+  if (!fromOwnUser(message)) return;
   answer(chooseResolutionMode(mode), message,
          "SetResolutionMode takes 1 (flexible) or 2 (fixed 1100x825)");
 }
 
-void ControlAdaptor::ShowWindow() {
+void ControlAdaptor::ShowWindow(const QDBusMessage& message) {
+  if (!fromOwnUser(message)) return;
   service_.window().bringToFront();
 }
 
-void ControlAdaptor::Quit() {
+void ControlAdaptor::Quit(const QDBusMessage& message) {
+  if (!fromOwnUser(message)) return;
   QTimer::singleShot(kQuitDelayMs, [] { quitProgram(); });
 }

@@ -64,10 +64,13 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   void Refresh(const QDBusMessage& message);
   void SetShowMode(uint mode, const QDBusMessage& message);
   void SetResolutionMode(uint mode, const QDBusMessage& message);
-  void ShowWindow();
-  void Quit();
+  void ShowWindow(const QDBusMessage& message);
+  void Quit(const QDBusMessage& message);
 
  private:
+  // True for a caller that runs as this program's user; any other is
+  // answered AccessDenied (a session bus may let other users connect).
+  bool fromOwnUser(const QDBusMessage& message);
   // Answers an action's call with the error its result calls for, if any.
   void answer(ActionResult result, const QDBusMessage& message, const QString& invalidText);
 

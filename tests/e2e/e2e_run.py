@@ -71,6 +71,8 @@ CONNECTION_SEQUENCE = [frame(7, 5), frame(6, 1), frame(4, 2)]
 
 
 class Run:
+    bus_config = PRIVATE_BUS_CONFIG
+
     def __init__(self, build, model):
         self.build = build
         self.model = model
@@ -89,7 +91,7 @@ class Run:
         # where the real desktop's services are installed.
         config = os.path.join(self.root, "bus.conf")
         with open(config, "w") as out:
-            out.write(PRIVATE_BUS_CONFIG)
+            out.write(self.bus_config)
         self.bus = subprocess.Popen(["dbus-daemon", "--config-file", config, "--nofork",
                                      "--print-address"],
                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)

@@ -33,6 +33,12 @@ class SessionRun(Run):
                                *arguments], env=self.env, capture_output=True, text=True,
                               timeout=30)
 
+    def name_owned(self):
+        return "boolean true" in subprocess.run(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+             "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+             "string:" + self.service], env=self.env, capture_output=True, text=True).stdout
+
     def introspect(self):
         return subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=" + self.service,
                                NAME_PATH_INTERFACE[1], "org.freedesktop.DBus.Introspectable.Introspect"],
@@ -54,6 +60,11 @@ def check(run):
     print("an action without a running program fails: ok")
 
     run.start()
+    # In the launch (its wait holds the main thread), --status waits for it.
+    run.wait_for(run.name_owned, 20, "the bus name")
+    early = run.cli("--status")
+    assert early.returncode == 0 and "mode: A2 (5)" in early.stdout, early
+    print("--status in the launch waits for the instance: ok")
     run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 2, 30, "the link")
     monitor = subprocess.Popen(["dbus-monitor", "--session",
                                 "type='signal',interface='org.freedesktop.DBus.Properties'"],

@@ -11,7 +11,7 @@ import signal
 import subprocess
 import sys
 
-from e2e_run import CONNECTION_SEQUENCE, HEARTBEAT, Run, run_checks
+from e2e_run import CONNECTION_SEQUENCE, HEARTBEAT, PRIVATE_BUS_CONFIG, Run, run_checks
 
 
 def without_bus(run):
@@ -103,7 +103,54 @@ def stopped_bus_daemon(run):
     print("a stopped bus daemon: the program runs without D-Bus and ends on SIGTERM: ok")
 
 
+def as_nobody(command):
+    nobody = pwd.getpwnam("nobody")
+    return ["setpriv", "--reuid=%d" % nobody.pw_uid, "--regid=%d" % nobody.pw_gid,
+            "--clear-groups", *command]
+
+
+def other_user_calls(run):
+    """On a bus that lets other users connect, another user's calls are refused."""
+    run.start_connected(40)
+    before = run.saved()
+    for method, arguments in (("SetShowMode", ["uint32:6"]), ("SetResolutionMode", ["uint32:1"]),
+                              ("ContrastUp", []), ("Quit", [])):
+        call = subprocess.run(as_nobody(["dbus-send", "--session", "--print-reply",
+                                         "--dest=com.talvex." + run.program,
+                                         "/com/talvex/QuillmarkControl",
+                                         "com.talvex.QuillmarkControl." + method, *arguments]),
+                              env=run.env, capture_output=True, text=True, timeout=30)
+        assert call.returncode != 0 and "AccessDenied" in call.stderr, (method, call)
+    assert run.app.poll() is None, "another user's Quit was obeyed"
+    assert run.saved() == before
+    status = run.cli("--status")
+    assert status.returncode == 0 and "mode: A2 (5)" in status.stdout, status
+    print("another user's calls on a shared bus: AccessDenied, nothing done: ok")
+
+
+def impostor_owns_the_name(run):
+    """Another user who owns the program's name first is not believed."""
+    holder = subprocess.Popen(as_nobody([
+        "python3", "-c",
+        "import dbus, sys, time; bus = dbus.SessionBus(); "
+        "bus.request_name(sys.argv[1]); print('owned', flush=True); time.sleep(60)",
+        "com.talvex." + run.program]), env=run.env, stdout=subprocess.PIPE, text=True)
+    try:
+        assert holder.stdout.readline().strip() == "owned"
+        status = run.cli("--status")
+        assert status.returncode == 1 and "is not trusted" in status.stderr, status
+        assert "threshold" not in status.stdout, status
+    finally:
+        holder.kill()
+        holder.wait()
+    print("a name owned by another user: not trusted, nothing printed from it: ok")
+
+
 class TrustRun(Run):
+    def cli(self, *arguments):
+        return subprocess.run([os.path.join(self.build, "app", self.program), *arguments],
+                              env=self.env, capture_output=True, text=True, timeout=30)
+
     def app_dbus(self, method, *arguments):
         return subprocess.run(["dbus-send", "--session", "--print-reply",
                                "--dest=com.talvex." + self.program, "/com/talvex/QuillmarkControl",
@@ -111,10 +158,21 @@ class TrustRun(Run):
                               env=self.env, capture_output=True, text=True, timeout=30)
 
 
+class SharedBusRun(TrustRun):
+    """A session bus that lets every local user connect (misconfigured, or
+    shared on purpose)."""
+    bus_config = PRIVATE_BUS_CONFIG.replace('<allow own="*"/>',
+                                            '<allow own="*"/>\n    <allow user="*"/>')
+
+
 if __name__ == "__main__":
     scenarios = [second_start_without_bus, sigterm_in_launch_wait, protected_and_linked_files,
                  stopped_bus_daemon]
+    runs = [(lambda arguments: TrustRun(arguments.build, arguments.model), check)
+            for check in scenarios]
     if os.geteuid() == 0:
-        scenarios.append(links_of_another_user)
-    sys.exit(run_checks([(lambda arguments: TrustRun(arguments.build, arguments.model), check)
-                         for check in scenarios]))
+        runs.append((lambda arguments: TrustRun(arguments.build, arguments.model),
+                     links_of_another_user))
+        runs += [(lambda arguments: SharedBusRun(arguments.build, arguments.model), check)
+                 for check in (other_user_calls, impostor_owns_the_name)]
+    sys.exit(run_checks(runs))

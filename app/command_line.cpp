@@ -17,6 +17,7 @@
 #include "app/autostart.h"
 #include "app/control_names.h"
 #include "app/single_instance.h"
+#include "app/standard_streams.h"
 #include "core/mode_table.h"
 #include "platform/version.h"
 
@@ -29,8 +30,19 @@ constexpr int kCallTimeoutMs = 1000;
 constexpr double kLaunchSeconds = 8;
 constexpr const char* kProbeConnection = "quillmark-command-line";
 
+// A message may quote what the user typed: it is cut short and its control
+// characters (escape sequences among them) are shown as '?'.
+QString printable(const QString& text) {
+  constexpr qsizetype kLongest = 300;
+  QString shown = text.left(kLongest);
+  for (QChar& character : shown) {
+    if (!character.isPrint()) character = u'?';
+  }
+  return text.size() > kLongest ? shown + "..." : shown;
+}
+
 [[noreturn]] void fail(const ModelProfile& model, const QString& text, int status) {
-  std::fprintf(stderr, "%s: %s\n", model.programName, qPrintable(text));
+  std::fprintf(stderr, "%s: %s\n", model.programName, qPrintable(printable(text)));
   std::exit(status);
 }
 
@@ -182,7 +194,8 @@ int printStatus(RunningInstance& instance) {
               : resolution == 2 ? "fixed"
                                 : "unknown",
               resolution);
-  return 0;
+  // Nothing printed (output closed at start, or a full disk) is no status given.
+  return standardOutputWasClosed() || std::fflush(stdout) != 0 || std::ferror(stdout) ? 1 : 0;
 }
 
 int carryOut(RunningInstance& instance, const ModelProfile& model, const Command& command) {
@@ -265,6 +278,9 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
   if (parser.isSet(version)) parser.showVersion();
   for (const QString& option : parser.unknownOptionNames()) {
     if (option.size() > 1) fail(model, "unknown option --" + option + "; see --help", 2);
+  }
+  if (!parser.positionalArguments().isEmpty()) {
+    fail(model, "unexpected words: " + parser.positionalArguments().join(' ') + "; see --help", 2);
   }
   Command command;
   command.hidden = parser.isSet(hidden);

@@ -21,6 +21,7 @@
 #include "app/main_window.h"
 #include "app/session_bus_probe.h"
 #include "app/single_instance.h"
+#include "app/standard_streams.h"
 #include "app/termination.h"
 #include "app/tray.h"
 #include "core/app_delegate.h"
@@ -95,6 +96,7 @@ std::unique_ptr<platform::session::IdleSource> watchSessionIdle(
 }  // namespace
 
 int runControlProgram(const ModelProfile& model, int argc, char** argv) {
+  keepStandardStreamsSafe();
   catchTerminationSignals();
   selectProfile(model);
   // A wedged bus would hold every D-Bus call; the program then runs without it.

@@ -24,7 +24,8 @@ void forwardSignal(int) {
 }  // namespace
 
 void catchTerminationSignals() {
-  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) return;
+  // Non-blocking: a burst of signals can never hold the handler in write().
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, gSignalPipe) != 0) return;
   struct sigaction action {};
   action.sa_handler = forwardSignal;
   sigemptyset(&action.sa_mask);

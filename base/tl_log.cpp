@@ -38,7 +38,7 @@ bool openLogFile() {
   const std::string path = home + "/tl.log";
   app.standardOutput(formatLine("local user log file is %s.\n", path));
   const platform::OpenedFile opened =
-      platform::openRegularFile(path, O_RDWR | O_CREAT | O_TRUNC, 0666);
+      platform::openRegularFile(path, O_RDWR | O_CREAT | O_TRUNC, 0600);
   if (opened.outcome == platform::OpenOutcome::kForeign) {
     app.standardError(
         formatLine("%s belongs to another user; the log goes to standard output only.\n", path));
@@ -51,7 +51,12 @@ bool openLogFile() {
     gFileRefused = true;
     return true;
   }
-  if (opened.descriptor >= 0) tl_log_file = fdopen(opened.descriptor, "w+");
+  // Emptied as it is opened, then appended to: another process that empties
+  // it meanwhile (the other model's start does) leaves no hole of zeros.
+  if (opened.descriptor >= 0) {
+    fcntl(opened.descriptor, F_SETFL, fcntl(opened.descriptor, F_GETFL) | O_APPEND);
+    tl_log_file = fdopen(opened.descriptor, "a");
+  }
   if (tl_log_file == nullptr && opened.descriptor >= 0) close(opened.descriptor);
   return tl_log_file != nullptr;
 }

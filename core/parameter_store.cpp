@@ -105,12 +105,11 @@ std::string resolveLinks(std::string path) {
   return path;
 }
 
-// An existing file keeps its mode; a new one gets the user's umask, as any program's file.
+// An existing file keeps its mode; a new one is the user's alone (it says
+// how the user works, and the home may be readable by others).
 mode_t modeForSave(const struct stat* existing) {
   if (existing != nullptr) return existing->st_mode & 07777;
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
+  return 0600;
 }
 
 bool writeParameters(int descriptor) {

@@ -1,6 +1,7 @@
 #include "base/tl_log.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <thread>
@@ -22,6 +23,19 @@ TEST_P(TlLogTest, FirstMessageEmptiesTheFileAndPrintsThePathsFirst) {
   EXPECT_EQ(takeStdout(), "ShowMode (44)\n");
   // Each message reaches the file as it is written (Tenor's file stays empty).
   EXPECT_EQ(readFile(path), tenor() ? "" : "configure is null.\nShowMode (44)\n");
+}
+
+// The log is the user's alone, and another process that empties it leaves
+// no hole: the next line starts the file.
+TEST_P(TlLogTest, PrivateAndWrittenWithoutHolesAfterAnotherTruncates) {
+  const std::string path = home + "/tl.log";
+  tl_log("first line of this run\n");
+  struct stat info {};
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  ASSERT_EQ(truncate(path.c_str(), 0), 0);
+  tl_log("after\n");
+  EXPECT_EQ(readFile(path), tenor() ? "" : "after\n");
 }
 
 TEST_P(TlLogTest, UnwritableHomeDropsMessagesAndRetriesTheOpen) {

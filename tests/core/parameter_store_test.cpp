@@ -91,12 +91,13 @@ mode_t modeOf(const std::string& path) {
   return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
-TEST_P(ParameterStoreTest, SaveOfTheDefaultsFollowsTheUmask) {
-  const mode_t previous = umask(027);
+// A new file is the user's alone, whatever the umask lets through.
+TEST_P(ParameterStoreTest, SaveOfTheDefaultsIsPrivate) {
+  const mode_t previous = umask(022);
   EXPECT_TRUE(delegate.globalSaveParameters());
   umask(previous);
   EXPECT_EQ(readFile(path()), kDefaultsFile);
-  EXPECT_EQ(modeOf(path()), 0640u);
+  EXPECT_EQ(modeOf(path()), 0600u);
   EXPECT_EQ(file, nullptr);
 }
 

@@ -107,15 +107,22 @@ class Run:
         with open(os.path.join(self.home, ".QuillMark")) as data:
             return saved_fields(data.read())
 
-    def start(self):
+    def start(self, shell_redirection=None, stdout=None):
+        """The emulator, then the program; shell_redirection (">&-") starts it
+        through sh with its output so redirected, stdout takes its output
+        instead of the output file (which then has its standard error only)."""
         self.emulator = subprocess.Popen(
             [os.path.join(self.build, "emulator/quillmark-emulator"), "--model", self.model,
              "--wire-log", self.wire_log, "--strict-timing"],
             stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, env=self.env, text=True)
         self.wait_for(lambda: os.path.exists(self.wire_log), 5, "the emulator to start")
+        program = [os.path.join(self.build, "app", self.program)]
+        if shell_redirection:
+            program = ["sh", "-c", 'exec "$0" ' + shell_redirection, *program]
         with open(self.program_output, "w") as out:
-            self.app = subprocess.Popen([os.path.join(self.build, "app", self.program)],
-                                        stdout=out, stderr=subprocess.STDOUT, env=self.env)
+            self.app = subprocess.Popen(program, stdout=stdout or out,
+                                        stderr=out if stdout else subprocess.STDOUT,
+                                        env=self.env)
 
     def stop(self):
         for process in (self.app, self.emulator, self.bus):

@@ -146,6 +146,55 @@ def impostor_owns_the_name(run):
     print("a name owned by another user: not trusted, nothing printed from it: ok")
 
 
+def vanished_reader(run):
+    """`AltoControl | head -c 100`: the reader goes, the program goes on."""
+    run.write_private_data()
+    run.start(stdout=subprocess.PIPE)
+    run.app.stdout.read(100)
+    run.app.stdout.close()
+    run.wait_for_sequence(CONNECTION_SEQUENCE, 40)
+    for mode in (6, 5, 6):
+        run.app_dbus("SetShowMode", "uint32:%d" % mode)
+    assert run.app.poll() is None, "the program ended with its reader"
+    run.app.send_signal(signal.SIGTERM)
+    assert run.app.wait(10) == 0
+    assert run.output().count("--------- ...") == 1, run.output()
+    print("a vanished reader of the output: the program goes on and ends cleanly: ok")
+
+
+def closed_output(run):
+    """Started with standard output closed: its lines go nowhere, never into
+    its own signal pipe, so that it keeps answering and ends on SIGTERM."""
+    run.write_private_data()
+    run.start(shell_redirection=">&-")
+    run.wait_for_sequence(CONNECTION_SEQUENCE, 40)
+    for step in range(80):
+        run.app_dbus("ContrastUp" if step % 2 else "ContrastDown")
+    status = run.cli("--status")
+    assert status.returncode == 0 and "online: yes" in status.stdout, status
+    run.app.send_signal(signal.SIGTERM)
+    assert run.app.wait(10) == 0
+    print("standard output closed at start: 80 calls, --status and SIGTERM served: ok")
+
+
+def command_line_output_and_words(run):
+    """--status that could not print fails; extra words are a bad command
+    line; a long or escaping argument is shown cut and printable."""
+    program = os.path.join(run.build, "app", run.program)
+    run.write_private_data()
+    run.start()
+    run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 2, 40, "the link")
+    for redirection in (">&-", ">/dev/full"):
+        result = subprocess.run(["sh", "-c", 'exec "$0" --status ' + redirection, program],
+                                env=run.env, capture_output=True, text=True, timeout=30)
+        assert result.returncode == 1, (redirection, result)
+    assert run.cli("--status", "foo", "bar").returncode == 2
+    result = run.cli("--mode", "\x1b[31m" + "x" * 120000)
+    assert result.returncode == 2 and "\x1b" not in result.stderr, result.stderr[:200]
+    assert len(result.stderr) < 1000, len(result.stderr)
+    print("--status without output fails, extra words and wild arguments are refused: ok")
+
+
 class TrustRun(Run):
     def cli(self, *arguments):
         return subprocess.run([os.path.join(self.build, "app", self.program), *arguments],
@@ -167,7 +216,7 @@ class SharedBusRun(TrustRun):
 
 if __name__ == "__main__":
     scenarios = [second_start_without_bus, sigterm_in_launch_wait, protected_and_linked_files,
-                 stopped_bus_daemon]
+                 stopped_bus_daemon, vanished_reader, closed_output, command_line_output_and_words]
     runs = [(lambda arguments: TrustRun(arguments.build, arguments.model), check)
             for check in scenarios]
     if os.geteuid() == 0:

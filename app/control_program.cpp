@@ -93,6 +93,27 @@ std::unique_ptr<platform::session::IdleSource> watchSessionIdle(
   return source;
 }
 
+// The instance lock, or the exit status of a start that must not go on: one
+// whose instance runs already, or one that could lock nothing and has no
+// session bus name to keep a second worker off the monitor.
+std::optional<int> holdInstanceLock(const ModelProfile& model) {
+  std::string why;
+  const InstanceLock lock = takeInstanceLock(model, why);
+  if (lock == InstanceLock::kHeldByAnother) {
+    // Another instance that this start cannot reach over D-Bus (no session
+    // bus, or another one): it alone drives the monitor.
+    std::fprintf(stderr, "%s runs already.\n", model.programName);
+    return 0;
+  }
+  if (lock == InstanceLock::kTaken) return std::nullopt;
+  const bool busGuards = QDBusConnection::sessionBus().isConnected();
+  std::fprintf(stderr, "%s: no private folder for its instance lock (%s); %s\n", model.programName,
+               why.c_str(),
+               busGuards ? "the session bus keeps it to one instance"
+                         : "without a session bus it does not start unlocked");
+  return busGuards ? std::nullopt : std::optional<int>(1);
+}
+
 }  // namespace
 
 int runControlProgram(const ModelProfile& model, int argc, char** argv) {
@@ -120,11 +141,8 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
       qputenv("QT_QPA_PLATFORM", "offscreen");
     } else if (const std::optional<int> status = handOver(model, command)) {
       return *status;
-    } else if (takeInstanceLock(model) == InstanceLock::kHeldByAnother) {
-      // Another instance that this start cannot reach over D-Bus (no session
-      // bus, or another one): it alone drives the monitor.
-      std::fprintf(stderr, "%s runs already.\n", model.programName);
-      return 0;
+    } else if (const std::optional<int> status = holdInstanceLock(model)) {
+      return *status;
     }
   }
   std::optional<GraphicalSessionGuard> noWindowGuard{std::in_place, model.programName};

@@ -189,7 +189,7 @@ int diagnose(const ModelProfile& model) {
     std::fflush(stdout);
     return status;
   }
-  if (takeInstanceLock(model) == InstanceLock::kHeldByAnother) {
+  if (std::string why; takeInstanceLock(model, why) == InstanceLock::kHeldByAnother) {
     std::printf("instance: %s runs (no session bus to ask it); its buses are left to it\n",
                 model.programName);
     std::fflush(stdout);

@@ -7,45 +7,73 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/buses/socket_protocol.h"
 
 namespace {
 
-// The folder the lock may live in, open: a real folder of this user's with
-// mode 0700, checked on the opened folder as the emulated displays' is; -1
-// when there is none.
-int lockFolder() {
-  std::string why;
+bool ownedByThisUser(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid();
+}
+
+// The first folder the lock may live in, open: the runtime folder, else a
+// folder of this user's in /tmp, else one in the user's cache (for when
+// another user took the /tmp name first). Each must be a real folder of this
+// user's with mode 0700, checked on the opened folder as the emulated
+// displays' is; the last two are made when missing, the cache's only in a
+// home of this user's. -1, with each refusal in why, when none will do.
+int lockFolder(std::string& why) {
+  std::vector<std::string> candidates;
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
       runtime != nullptr && runtime[0] == '/') {
-    const int folder = emulated::openPrivateDirectory(runtime, why);
-    if (folder >= 0) return folder;
+    candidates.push_back(runtime);
   }
-  const std::string fallback = "/tmp/quillmark-" + std::to_string(geteuid());
-  mkdir(fallback.c_str(), 0700);
-  return emulated::openPrivateDirectory(fallback, why);
+  const std::string inTmp = "/tmp/quillmark-" + std::to_string(geteuid());
+  mkdir(inTmp.c_str(), 0700);
+  candidates.push_back(inTmp);
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+    const std::string cache = std::string(home) + "/.cache";
+    if (ownedByThisUser(home)) {
+      mkdir(cache.c_str(), 0700);
+      if (ownedByThisUser(cache)) mkdir((cache + "/quillmark").c_str(), 0700);
+    }
+    candidates.push_back(cache + "/quillmark");
+  }
+  for (const std::string& candidate : candidates) {
+    std::string refusal;
+    const int folder = emulated::openPrivateDirectory(candidate, refusal);
+    if (folder >= 0) return folder;
+    why += (why.empty() ? "" : "; ") + candidate + ": " + refusal;
+  }
+  return -1;
 }
 
 }  // namespace
 
-InstanceLock takeInstanceLock(const ModelProfile& model) {
-  const int folder = lockFolder();
+InstanceLock takeInstanceLock(const ModelProfile& model, std::string& why) {
+  const int folder = lockFolder(why);
   if (folder < 0) return InstanceLock::kUnavailable;
   const std::string name = std::string(model.programName) + ".lock";
   // Never closed: the lock ends with the process, however it ends.
   const int descriptor =
       openat(folder, name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   close(folder);
-  if (descriptor < 0) return InstanceLock::kUnavailable;
+  if (descriptor < 0) {
+    why = std::string("cannot open its lock file: ") + std::strerror(errno);
+    return InstanceLock::kUnavailable;
+  }
   if (flock(descriptor, LOCK_EX | LOCK_NB) == 0) return InstanceLock::kTaken;
   close(descriptor);
   return InstanceLock::kHeldByAnother;
 }
 
 bool instanceLockHeld(const ModelProfile& model) {
-  const int folder = lockFolder();
+  std::string why;
+  const int folder = lockFolder(why);
   if (folder < 0) return false;
   const std::string name = std::string(model.programName) + ".lock";
   const int descriptor = openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);

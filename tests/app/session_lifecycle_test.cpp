@@ -52,13 +52,47 @@ class SessionLifecycleTest : public ::testing::Test {
 // One lock per program and user: a second take fails while the first holds,
 // and a link planted at the lock's place is not followed.
 TEST_F(SessionLifecycleTest, OneInstanceLockPerProgram) {
-  EXPECT_EQ(takeInstanceLock(altoProfile()), InstanceLock::kTaken);
-  EXPECT_EQ(takeInstanceLock(altoProfile()), InstanceLock::kHeldByAnother);
-  EXPECT_EQ(takeInstanceLock(tenorProfile()), InstanceLock::kTaken);
+  std::string why;
+  EXPECT_EQ(takeInstanceLock(altoProfile(), why), InstanceLock::kTaken);
+  EXPECT_EQ(takeInstanceLock(altoProfile(), why), InstanceLock::kHeldByAnother);
+  EXPECT_EQ(takeInstanceLock(tenorProfile(), why), InstanceLock::kTaken);
   fs::remove(root / "TenorControl.lock");
   fs::create_symlink(root / "elsewhere", root / "TenorControl.lock");
-  EXPECT_EQ(takeInstanceLock(tenorProfile()), InstanceLock::kUnavailable);
+  EXPECT_EQ(takeInstanceLock(tenorProfile(), why), InstanceLock::kUnavailable);
   EXPECT_FALSE(fs::exists(root / "elsewhere"));
+}
+
+// Without a runtime folder, and with the /tmp name taken by something that
+// is no folder of this user's (another user may make it first): the lock
+// moves to the user's cache; with that refused too, the start is told why.
+TEST_F(SessionLifecycleTest, LockFallsBackToTheCacheAndSaysWhyWhenNothingWillDo) {
+  const fs::path inTmp = "/tmp/quillmark-" + std::to_string(geteuid());
+  const fs::path aside = root / "tmp-folder-aside";
+  if (fs::exists(fs::symlink_status(inTmp))) fs::rename(inTmp, aside);
+  {
+    std::FILE* planted = std::fopen(inTmp.c_str(), "w");
+    std::fclose(planted);
+  }
+  const char* home = std::getenv("HOME");
+  const std::string savedHome = home != nullptr ? home : "";
+  fs::create_directory(root / "home");
+  setenv("HOME", (root / "home").c_str(), 1);
+  unsetenv("XDG_RUNTIME_DIR");
+
+  std::string why;
+  EXPECT_EQ(takeInstanceLock(altoProfile(), why), InstanceLock::kTaken) << why;
+  EXPECT_TRUE(fs::exists(root / "home/.cache/quillmark/AltoControl.lock"));
+  fs::permissions(root / "home/.cache/quillmark", fs::perms::others_read | fs::perms::others_exec,
+                  fs::perm_options::add);
+  why.clear();
+  EXPECT_EQ(takeInstanceLock(tenorProfile(), why), InstanceLock::kUnavailable);
+  EXPECT_NE(why.find(inTmp.string() + ": it is a symbolic link or not a folder"), std::string::npos)
+      << why;
+  EXPECT_NE(why.find("quillmark: its mode is 0705, not 0700"), std::string::npos) << why;
+
+  setenv("HOME", savedHome.c_str(), 1);
+  fs::remove(inTmp);
+  if (fs::exists(fs::symlink_status(aside))) fs::rename(aside, inTmp);
 }
 
 // A bus that accepts and never answers is wedged; one that answers, an

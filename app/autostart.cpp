@@ -1,11 +1,18 @@
 #include "app/autostart.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
+
+#include "base/regular_file.h"
 
 QString autostartPath(const ModelProfile& model) {
   return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/autostart/" +
@@ -16,10 +23,58 @@ bool autostartEnabled(const ModelProfile& model) {
   return QFileInfo::exists(autostartPath(model));
 }
 
-bool setAutostart(const ModelProfile& model, bool enabled) {
+namespace {
+
+bool ownedByThisUser(const QString& folder) {
+  struct stat info {};
+  return stat(QFile::encodeName(folder).constData(), &info) == 0 && info.st_uid == geteuid();
+}
+
+// Makes the folder where missing, only inside a folder of this user's (run as
+// root with a user's HOME, the program makes nothing in that home).
+bool makeFolder(const QString& folder, QString& why) {
+  if (QFileInfo::exists(folder)) return true;
+  const QString parent = QFileInfo(folder).absolutePath();
+  if (!ownedByThisUser(parent)) {
+    why = parent + " is not yours: " + QFileInfo(folder).fileName() + " is not made there";
+    return false;
+  }
+  if (mkdir(QFile::encodeName(folder).constData(), 0700) != 0) {
+    why = folder + ": " + QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+// The private data file's rule for the entry and each folder on its way: a
+// part of another user's (a folder, a link or the file) is never written
+// through, nor removed.
+bool ownPath(const QString& path, QString& why) {
+  const std::string foreign = platform::foreignPart(QFile::encodeName(path).toStdString());
+  if (foreign.empty()) return true;
+  why = QString::fromStdString(foreign) + " belongs to another user";
+  return false;
+}
+
+}  // namespace
+
+bool setAutostart(const ModelProfile& model, bool enabled, QString* reason) {
+  QString unused;
+  QString& why = reason != nullptr ? *reason : unused;
   const QString path = autostartPath(model);
-  if (!enabled) return !QFileInfo::exists(path) || QFile::remove(path);
-  if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
+  const QString folder = QFileInfo(path).absolutePath();
+  const QString configFolder = QFileInfo(folder).absolutePath();
+  if (!enabled) {
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) return true;
+    if (!ownPath(path, why)) return false;
+    if (QFile::remove(path)) return true;
+    why = path + " cannot be removed";
+    return false;
+  }
+  if (!makeFolder(configFolder, why) || !ownPath(folder, why) || !makeFolder(folder, why) ||
+      !ownPath(path, why)) {
+    return false;
+  }
   // The program's own path, so that the entry works from wherever it was installed.
   QString program = QCoreApplication::applicationFilePath();
   if (program.isEmpty()) program = model.programName;
@@ -27,7 +82,10 @@ bool setAutostart(const ModelProfile& model, bool enabled) {
   const QString tryExec = program;
   if (program.contains(' ')) program = '"' + program + '"';
   QSaveFile entry(path);
-  if (!entry.open(QIODevice::WriteOnly)) return false;
+  if (!entry.open(QIODevice::WriteOnly)) {
+    why = path + ": " + entry.errorString();
+    return false;
+  }
   entry.write(QString("[Desktop Entry]\n"
                       "Type=Application\n"
                       "Name=%1\n"
@@ -39,5 +97,7 @@ bool setAutostart(const ModelProfile& model, bool enabled) {
                       "X-GNOME-Autostart-enabled=true\n")
                   .arg(model.programName, model.modelName, program, tryExec)
                   .toUtf8());
-  return entry.commit();
+  if (entry.commit()) return true;
+  why = path + ": " + entry.errorString();
+  return false;
 }

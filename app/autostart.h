@@ -8,5 +8,6 @@
 // $XDG_CONFIG_HOME/autostart/<program>.desktop (~/.config by default).
 QString autostartPath(const ModelProfile& model);
 bool autostartEnabled(const ModelProfile& model);
-// Writes or removes the entry; false when the file system says no.
-bool setAutostart(const ModelProfile& model, bool enabled);
+// Writes or removes the entry; false, with the reason in why, when the file
+// system says no or a part of the path belongs to another user.
+bool setAutostart(const ModelProfile& model, bool enabled, QString* why = nullptr);

@@ -319,9 +319,10 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
 
 int setAutostartFromCommandLine(const ModelProfile& model, const Command& command) {
   const bool on = command.argument == "on";
-  if (!setAutostart(model, on)) {
-    std::fprintf(stderr, "%s: cannot %s %s\n", model.programName, on ? "write" : "remove",
-                 qPrintable(autostartPath(model)));
+  QString why;
+  if (!setAutostart(model, on, &why)) {
+    std::fprintf(stderr, "%s: cannot %s %s: %s\n", model.programName, on ? "write" : "remove",
+                 qPrintable(autostartPath(model)), qPrintable(why));
     return 1;
   }
   std::printf("%s %s at login (%s)\n", model.programName, on ? "starts" : "does not start",

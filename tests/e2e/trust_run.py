@@ -7,6 +7,7 @@ private data file, a stopped bus daemon, and links planted by another user
 
 import os
 import pwd
+import shutil
 import signal
 import subprocess
 import sys
@@ -195,6 +196,35 @@ def command_line_output_and_words(run):
     print("--status without output fails, extra words and wild arguments are refused: ok")
 
 
+def autostart_through_other_users_folders(run):
+    """--autostart on never writes through another user's folder or link, and
+    makes no folder in a home that is not its user's."""
+    nobody = pwd.getpwnam("nobody")
+    config = os.path.join(run.home, ".config")
+    run.env["XDG_CONFIG_HOME"] = config
+    theirs = os.path.join(run.root, "theirs")
+    os.makedirs(theirs)
+    os.chown(theirs, nobody.pw_uid, nobody.pw_gid)
+
+    def refused(expected):
+        result = run.cli("--autostart", "on")
+        assert result.returncode == 1 and expected in result.stderr, result
+        assert not os.listdir(theirs), "written into the other user's folder"
+
+    os.makedirs(config)
+    os.symlink(theirs, os.path.join(config, "autostart"))
+    os.lchown(os.path.join(config, "autostart"), nobody.pw_uid, nobody.pw_gid)
+    refused("belongs to another user")
+    os.remove(os.path.join(config, "autostart"))
+    os.chown(config, nobody.pw_uid, nobody.pw_gid)
+    refused("belongs to another user")
+    shutil.rmtree(config)
+    os.chown(run.home, nobody.pw_uid, nobody.pw_gid)
+    refused("is not yours")
+    assert not os.path.exists(config), "a folder made in another user's home"
+    print("autostart through another user's link, folder or home: refused, nothing made: ok")
+
+
 class TrustRun(Run):
     def cli(self, *arguments):
         return subprocess.run([os.path.join(self.build, "app", self.program), *arguments],
@@ -220,8 +250,8 @@ if __name__ == "__main__":
     runs = [(lambda arguments: TrustRun(arguments.build, arguments.model), check)
             for check in scenarios]
     if os.geteuid() == 0:
-        runs.append((lambda arguments: TrustRun(arguments.build, arguments.model),
-                     links_of_another_user))
+        runs += [(lambda arguments: TrustRun(arguments.build, arguments.model), check)
+                 for check in (links_of_another_user, autostart_through_other_users_folders)]
         runs += [(lambda arguments: SharedBusRun(arguments.build, arguments.model), check)
                  for check in (other_user_calls, impostor_owns_the_name)]
     sys.exit(run_checks(runs))

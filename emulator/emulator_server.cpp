@@ -27,18 +27,19 @@ constexpr auto kAnswerBudget = std::chrono::milliseconds(100);
 
 // The folder is created private, or an existing one is used only when it is
 // a real folder of this user's; one of ours with a looser mode is tightened.
-bool makePrivateDirectory(const std::string& path, std::string& why) {
+// Open (checked on what was opened), or -1.
+int openPrivateFolder(const std::string& path, std::string& why) {
   if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
     why = std::strerror(errno);
-    return false;
+    return -1;
   }
   const int folder = emulated::openFolder(path, why);
-  if (folder < 0) return false;
+  if (folder < 0) return -1;
   struct stat info {};
   if (fstat(folder, &info) == 0 && info.st_uid == geteuid()) fchmod(folder, 0700);
-  const bool trusted = emulated::isPrivateDirectory(folder, why);
+  if (emulated::isPrivateDirectory(folder, why)) return folder;
   close(folder);
-  return trusted;
+  return -1;
 }
 
 // Sockets of this user's in the folder that nobody listens on any more
@@ -89,23 +90,35 @@ EmulatorServer::~EmulatorServer() {
 
 bool EmulatorServer::start(const std::string& directory, std::string& why,
                            const std::string& name) {
-  if (!makePrivateDirectory(directory, why)) return false;
+  const int folder = openPrivateFolder(directory, why);
+  if (folder < 0) return false;
   removeStaleSockets(directory);
-  socketPath_ =
-      directory + "/" + (name.empty() ? "quillmark-" + std::to_string(getpid()) : name) + ".sock";
+  const std::string socketName =
+      (name.empty() ? "quillmark-" + std::to_string(getpid()) : name) + ".sock";
+  socketPath_ = directory + "/" + socketName;
+  // Bound in the folder that was checked, through its descriptor, so that a
+  // folder swapped in at the path meanwhile never gets the socket; private
+  // from its first instant.
+  const std::string inCheckedFolder = "/proc/self/fd/" + std::to_string(folder) + "/" + socketName;
   sockaddr_un address;
-  if (!emulated::unixSocketAddress(socketPath_, address)) {
+  if (!emulated::unixSocketAddress(socketPath_, address) ||
+      !emulated::unixSocketAddress(inCheckedFolder, address)) {
+    close(folder);
     why = "the socket's path is too long";
     return false;
   }
   listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (listener_ < 0 || pipe2(wakePipe_, O_CLOEXEC) != 0) {
+    close(folder);
     why = std::strerror(errno);
     return false;
   }
-  unlink(socketPath_.c_str());
-  if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener_, 8) != 0) {
+  unlinkat(folder, socketName.c_str(), 0);
+  const mode_t mask = umask(0077);
+  const bool bound = bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  umask(mask);
+  close(folder);
+  if (!bound || listen(listener_, 8) != 0) {
     why = std::strerror(errno);
     return false;
   }

@@ -132,6 +132,18 @@ TEST_P(EmulatedSocketTest, EmulatorRefusesAForeignOrLinkedFolder) {
   }
 }
 
+// The socket is private from its first instant, whatever the umask.
+TEST_P(EmulatedSocketTest, EmulatorSocketIsPrivateWhateverTheUmask) {
+  const mode_t previous = umask(0);
+  ASSERT_TRUE(serve(folder, "alto"));
+  umask(previous);
+  struct stat info {};
+  ASSERT_EQ(lstat((folder + "/alto.sock").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISSOCK(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(online(folder), 1u);
+}
+
 // A socket served by another user in the folder is not a display.
 TEST_P(EmulatedSocketTest, PeerOfAnotherUserIsNotADisplay) {
   if (geteuid() != 0) GTEST_SKIP() << "a peer of another user needs root to set up";

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <utility>
 
 namespace platform {
 
@@ -18,36 +19,106 @@ std::optional<std::string> linkTarget(const std::string& path) {
   return path.substr(0, path.rfind('/') + 1) + target;
 }
 
-std::string foreignPart(const std::string& path) {
+namespace {
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+std::string nameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+FilePlace::~FilePlace() {
+  if (folder >= 0) close(folder);
+}
+
+FilePlace::FilePlace(FilePlace&& other) noexcept
+    : folder(other.folder),
+      name(std::move(other.name)),
+      path(std::move(other.path)),
+      foreign(std::move(other.foreign)) {
+  other.folder = -1;
+}
+
+FilePlace findFile(const std::string& path, FileUse use) {
   const uid_t user = geteuid();
-  std::string current = path;
-  for (int depth = 0; depth < 40; ++depth) {
-    const std::string folder = current.substr(0, current.rfind('/') + 1);
-    struct stat status {};
-    if (stat(folder.empty() ? "." : folder.c_str(), &status) == 0 && status.st_uid != user) {
-      return "the folder " + folder;
+  FilePlace place;
+  place.path = path;
+  std::string folderPath = folderOf(path);
+  place.name = nameOf(path);
+  place.folder = open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int depth = 0; depth < 40 && place.folder >= 0; ++depth) {
+    struct stat folder {};
+    struct stat entry {};
+    if (fstat(place.folder, &folder) != 0) break;
+    if (use == FileUse::kWrite && folder.st_uid != user) {
+      place.foreign = "the folder " + folderPath;
+      return place;
     }
-    if (lstat(current.c_str(), &status) != 0) return {};
-    if (status.st_uid != user) return (S_ISLNK(status.st_mode) ? "the link " : "") + current;
-    if (!S_ISLNK(status.st_mode)) return {};
-    const std::optional<std::string> target = linkTarget(current);
-    if (!target) return {};
-    current = *target;
+    if (fstatat(place.folder, place.name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
+      return place;  // missing: to be made here
+    }
+    if (use == FileUse::kWrite && entry.st_uid != user) {
+      place.foreign = (S_ISLNK(entry.st_mode) ? "the link " : "") + place.path;
+      return place;
+    }
+    if (!S_ISLNK(entry.st_mode)) return place;
+    // Only this user's links are followed, and none in a folder that others
+    // may write, where anyone could have made or swapped it (sshd's rule).
+    if (entry.st_uid != user || (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+      place.foreign = "the link " + place.path;
+      return place;
+    }
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length =
+        readlinkat(place.folder, place.name.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<size_t>(length) >= target.size()) break;
+    target.resize(static_cast<size_t>(length));
+    const std::string targetFolder = folderOf(target);
+    const int next = openat(target.front() == '/' ? AT_FDCWD : place.folder, targetFolder.c_str(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(place.folder);
+    place.folder = next;
+    folderPath = target.front() == '/' ? targetFolder : folderPath + targetFolder;
+    place.name = nameOf(target);
+    place.path = folderPath + place.name;
   }
-  return "the links at " + path;
+  if (place.folder >= 0) place.foreign = "the links at " + path;
+  return place;
+}
+
+std::string foreignPart(const std::string& path) {
+  return findFile(path, FileUse::kWrite).foreign;
 }
 
 OpenedFile openRegularFile(const std::string& path, int flags, mode_t mode) {
-  if ((flags & (O_WRONLY | O_RDWR)) != 0 && !foreignPart(path).empty()) {
-    return {-1, OpenOutcome::kForeign};
+  const bool writing = (flags & (O_WRONLY | O_RDWR)) != 0;
+  const FilePlace place = findFile(path, writing ? FileUse::kWrite : FileUse::kRead);
+  if (!place.foreign.empty()) return {-1, OpenOutcome::kForeign};
+  if (place.folder < 0) {
+    return {-1, errno == ENOENT ? OpenOutcome::kMissing : OpenOutcome::kFailed};
   }
+  return openRegularFileIn(place, flags, mode);
+}
+
+OpenedFile openRegularFileIn(const FilePlace& place, int flags, mode_t mode) {
   const bool truncate = (flags & O_TRUNC) != 0;
-  // Non-blocking, so that opening a FIFO returns at once instead of waiting for its peer.
-  const int descriptor = open(path.c_str(), (flags & ~O_TRUNC) | O_NONBLOCK | O_CLOEXEC, mode);
+  // Non-blocking, so that opening a FIFO returns at once instead of waiting
+  // for its peer; no link is followed, so that one planted since the place
+  // was found is not either.
+  const int descriptor = openat(place.folder, place.name.c_str(),
+                                (flags & ~O_TRUNC) | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW, mode);
   struct stat status {};
   if (descriptor < 0) {
     const int openError = errno;
-    const bool exists = stat(path.c_str(), &status) == 0;
+    const bool exists =
+        fstatat(place.folder, place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists && S_ISLNK(status.st_mode)) return {-1, OpenOutcome::kForeign};
     if (exists && !S_ISREG(status.st_mode)) return {-1, OpenOutcome::kNotRegular};
     return {-1, openError == ENOENT && !exists ? OpenOutcome::kMissing : OpenOutcome::kFailed};
   }

@@ -17,10 +17,30 @@ struct OpenedFile {
   OpenOutcome outcome = OpenOutcome::kFailed;
 };
 
-// What at path belongs to another user: its folder, a link on the way to the
-// file, or the file itself; empty when all of it is this program's user's.
-// A link is followed only when its owner is ours, the rule the kernel applies
-// in shared folders, so that nobody can point the program's writes elsewhere.
+enum class FileUse { kRead, kWrite };
+
+// Where one of the program's own files is: its folder, open, and its name in
+// that folder, each link on the way followed as it was checked, so that what
+// is used is what was checked. A link is followed only when its owner is this
+// program's user (the rule the kernel applies in shared folders), and none in
+// a folder that others may write. For writing, the folders and the file must
+// be this user's too. foreign names the part refused; folder is -1 when the
+// folder cannot be opened (errno says why).
+struct FilePlace {
+  FilePlace() = default;
+  FilePlace(FilePlace&& other) noexcept;
+  FilePlace& operator=(FilePlace&&) = delete;
+  ~FilePlace();
+
+  int folder = -1;
+  std::string name;
+  std::string path;     // the file's path as followed, for messages
+  std::string foreign;  // "the folder X/", "the link X", "X", "the links at X"
+};
+FilePlace findFile(const std::string& path, FileUse use);
+
+// What at path belongs to another user (findFile's foreign, for writing);
+// empty when all of it is this program's user's.
 std::string foreignPart(const std::string& path);
 
 // What the symbolic link at path names, a relative target taken from the
@@ -28,8 +48,10 @@ std::string foreignPart(const std::string& path);
 std::optional<std::string> linkTarget(const std::string& path);
 
 // Opens path with flags (O_TRUNC is applied only once the file is known to be
-// regular) and, when created, the given mode. For writing, a path with a
-// foreign part is refused (kForeign) before anything is opened.
+// regular) and, when created, the given mode. A path with a foreign part is
+// refused (kForeign) before anything is opened.
 OpenedFile openRegularFile(const std::string& path, int flags, mode_t mode = 0666);
+// The same in a place already found: no link is followed there.
+OpenedFile openRegularFileIn(const FilePlace& place, int flags, mode_t mode = 0666);
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -94,17 +95,6 @@ void reportNotRegular(const std::string& path) {
       path + " is not a regular file; it is left alone and the defaults are used.\n");
 }
 
-// The file a symlinked private data file points to, so that a save replaces
-// the target and keeps the link. A dangling link names the file to create.
-std::string resolveLinks(std::string path) {
-  for (int depth = 0; depth < 40; ++depth) {
-    const std::optional<std::string> target = platform::linkTarget(path);
-    if (!target) return path;
-    path = *target;
-  }
-  return path;
-}
-
 // An existing file keeps its mode; a new one is the user's alone (it says
 // how the user works, and the home may be readable by others).
 mode_t modeForSave(const struct stat* existing) {
@@ -146,16 +136,31 @@ std::string errnoText() {
 // Where no temporary file can be made beside the target (a read-only home
 // folder with a writable file in it), or where the file has other names
 // (hard links) that a replacement would cut off, the file is rewritten in place.
-void saveInPlace(const std::string& target, mode_t mode) {
-  const platform::OpenedFile opened = platform::openRegularFile(target, O_WRONLY | O_CREAT, mode);
-  if (opened.outcome == platform::OpenOutcome::kNotRegular) reportNotRegular(target);
+void saveInPlace(const platform::FilePlace& place, mode_t mode) {
+  const platform::OpenedFile opened = platform::openRegularFileIn(place, O_WRONLY | O_CREAT, mode);
+  if (opened.outcome == platform::OpenOutcome::kNotRegular) reportNotRegular(place.path);
   if (opened.descriptor < 0) {
-    saveFailed(target, opened.outcome == platform::OpenOutcome::kFailed ? errnoText()
-                                                                        : "not a regular file");
+    saveFailed(place.path, opened.outcome == platform::OpenOutcome::kFailed ? errnoText()
+                                                                            : "not a regular file");
     return;
   }
-  if (!writeParameters(opened.descriptor)) saveFailed(target, errnoText());
+  if (!writeParameters(opened.descriptor)) saveFailed(place.path, errnoText());
   close(opened.descriptor);
+}
+
+// A new file beside the target, its name in temporary; made exclusively,
+// so that nothing already there is ever used. -1 when none can be made there.
+int openTemporaryBeside(const platform::FilePlace& place, std::string& temporary) {
+  static std::atomic<unsigned> made{0};
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%d.%u", static_cast<int>(getpid()), made++);
+    temporary = place.name + suffix;
+    const int descriptor = openat(place.folder, temporary.c_str(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (descriptor >= 0 || errno != EEXIST) return descriptor;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -202,41 +207,50 @@ void AppDelegate::restoreParameters() {
 void AppDelegate::saveParameters() {
   saveProblem().clear();
   const std::string path = logPathLines();
-  if (const std::string foreign = platform::foreignPart(path); !foreign.empty()) {
-    saveFailed(path, foreign + " belongs to another user");
+  // Found once: the folder is held open and every step below works in it,
+  // so that a link or folder swapped meanwhile changes nothing.
+  const platform::FilePlace place = platform::findFile(path, platform::FileUse::kWrite);
+  if (!place.foreign.empty()) {
+    saveFailed(path, place.foreign + " belongs to another user");
     return;
   }
-  const std::string target = resolveLinks(path);
+  if (place.folder < 0) {
+    saveFailed(path, errnoText());
+    return;
+  }
   struct stat existing {};
-  const bool exists = stat(target.c_str(), &existing) == 0;
+  const bool exists =
+      fstatat(place.folder, place.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
   if (exists && !S_ISREG(existing.st_mode)) {
-    reportNotRegular(target);
-    saveFailed(target, "not a regular file");
+    reportNotRegular(place.path);
+    saveFailed(place.path, "not a regular file");
     return;
   }
   // A file its owner made read-only stays as it is, root's saves included.
-  if (exists && (access(target.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0)) {
-    saveFailed(target, "the file is write-protected");
+  if (exists && (faccessat(place.folder, place.name.c_str(), W_OK, 0) != 0 ||
+                 (existing.st_mode & 0222) == 0)) {
+    saveFailed(place.path, "the file is write-protected");
     return;
   }
   const mode_t mode = modeForSave(exists ? &existing : nullptr);
   if (exists && existing.st_nlink > 1) {
-    saveInPlace(target, mode);
+    saveInPlace(place, mode);
     return;
   }
-  std::string temporary = target + ".XXXXXX";
-  const int descriptor = mkstemp(temporary.data());
+  std::string temporary;
+  const int descriptor = openTemporaryBeside(place, temporary);
   if (descriptor < 0) {
-    saveInPlace(target, mode);
+    saveInPlace(place, mode);
     return;
   }
   const bool written = fchmod(descriptor, mode) == 0 && writeParameters(descriptor);
   const std::string cause = written ? std::string() : errnoText();
   close(descriptor);
   if (written && saveInterruption() && saveInterruption()()) return;
-  if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
-    saveFailed(target, written ? errnoText() : cause);
-    unlink(temporary.c_str());
+  if (!written ||
+      renameat(place.folder, temporary.c_str(), place.folder, place.name.c_str()) != 0) {
+    saveFailed(place.path, written ? errnoText() : cause);
+    unlinkat(place.folder, temporary.c_str(), 0);
   }
 }
 

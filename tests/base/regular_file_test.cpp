@@ -82,4 +82,26 @@ TEST_F(RegularFileTest, AnotherUsersPartsAreForeign) {
   if (read.descriptor >= 0) close(read.descriptor);
 }
 
+// Reads follow links by the same rule as writes: another user's link is not
+// followed, and in a folder that others may write no link is, not even one's own.
+TEST_F(RegularFileTest, ReadsFollowOnlyLinksTheRuleAllows) {
+  fs::create_symlink("file", root / "mine");
+  EXPECT_EQ(platform::openRegularFile((root / "mine").string(), O_RDONLY).outcome,
+            platform::OpenOutcome::kOpened);
+  fs::permissions(root, fs::perms::group_write, fs::perm_options::add);
+  for (const int flags : {O_RDONLY, O_WRONLY}) {
+    EXPECT_EQ(platform::openRegularFile((root / "mine").string(), flags).outcome,
+              platform::OpenOutcome::kForeign);
+  }
+  EXPECT_EQ(platform::foreignPart((root / "mine").string()),
+            "the link " + (root / "mine").string());
+  if (geteuid() != 0) return;
+  fs::permissions(root, fs::perms::group_write, fs::perm_options::remove);
+  const passwd* nobody = getpwnam("nobody");
+  ASSERT_NE(nobody, nullptr);
+  ASSERT_EQ(lchown((root / "mine").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  EXPECT_EQ(platform::openRegularFile((root / "mine").string(), O_RDONLY).outcome,
+            platform::OpenOutcome::kForeign);
+}
+
 }  // namespace

@@ -187,6 +187,26 @@ TEST_P(ParameterStoreTest, InterruptedSaveLeavesTheOldFile) {
   EXPECT_EQ(Threshold.load(), 200);
 }
 
+// The save works in the folder it found: a folder swapped at the same path
+// between the check and the replacement gets nothing, and the file found
+// gets the new content.
+TEST_P(ParameterStoreTest, SaveIsNotTurnedByAFolderSwappedMidway) {
+  std::filesystem::create_directory(home + "/dotfiles");
+  std::filesystem::create_directory(home + "/elsewhere");
+  writeFile(home + "/dotfiles/QuillMark", kDefaultsFile);
+  ASSERT_EQ(symlink("dotfiles/QuillMark", path().c_str()), 0);
+  Threshold = 99;
+  setSaveInterruptionForTesting([this] {
+    std::filesystem::rename(home + "/dotfiles", home + "/dotfiles-found");
+    std::filesystem::create_directory_symlink("elsewhere", home + "/dotfiles");
+    return false;
+  });
+  delegate.saveParameters();
+  setSaveInterruptionForTesting(nullptr);
+  EXPECT_TRUE(std::filesystem::is_empty(home + "/elsewhere"));
+  EXPECT_NE(readFile(home + "/dotfiles-found/QuillMark").find("\n99\n"), std::string::npos);
+}
+
 TEST_P(ParameterStoreTest, FailedSaveKeepsFileAndValues) {
   writeFile(path(), kDefaultsFile);
   Threshold = 42;

@@ -75,7 +75,8 @@ def links_of_another_user(run):
     nobody = pwd.getpwnam("nobody")
     victim = os.path.join(run.root, "root-owned")
     with open(victim, "w") as out:
-        out.write("precious\n")
+        out.write("precious\n" + "4242\n" * 17)
+    os.chmod(run.home, 0o775)  # a group-writable home, as some systems make them
     for name in ("tl.log", ".QuillMark"):
         os.symlink(victim, os.path.join(run.home, name))
         os.lchown(os.path.join(run.home, name), nobody.pw_uid, nobody.pw_gid)
@@ -84,7 +85,8 @@ def links_of_another_user(run):
     run.app_dbus("SetShowMode", "uint32:1")
     run.wait_for(lambda: "Cannot save" in run.output(), 10, "the refused save")
     with open(victim) as kept:
-        assert kept.read() == "precious\n"
+        assert kept.read() == "precious\n" + "4242\n" * 17
+    assert "4242" not in run.output(), "another user's link was read"
     assert "belongs to another user" in run.output()
     print("links planted by another user are not followed: ok")
 

@@ -183,6 +183,7 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   delegate.displayModesChangeable = modesOwner != nullptr;
   DesktopShortcuts desktopShortcuts(model, delegate);
   desktopShortcuts.start(session);
+  service.setHotkeyPath([&desktopShortcuts] { return desktopShortcuts.path(); });
   Tray tray(model, window, delegate);
   framework.setHidesToTray(tray.show());
   delegate.beforeLaunchWait = [&window, &command] {

@@ -82,6 +82,9 @@ uint ControlAdaptor::resCommMode() const {
 QString ControlAdaptor::modelName() const {
   return service_.model().modelName;
 }
+QString ControlAdaptor::hotkeys() const {
+  return service_.hotkeyPath();
+}
 
 // Without a monitor there is nothing to step or refresh: the caller is told
 // so, as for a mode.

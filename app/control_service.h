@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QObject>
+#include <functional>
 
 #include "base/model_profile.h"
 #include "core/monitor_actions.h"
@@ -28,6 +29,9 @@ class ControlService : public QObject {
   MainWindow& window() const { return window_; }
   AppDelegate& delegate() const { return delegate_; }
   QDBusConnection bus() const { return bus_; }
+  // What carries the hotkeys, published as the Hotkeys property.
+  void setHotkeyPath(std::function<QString()> path) { hotkeyPath_ = std::move(path); }
+  QString hotkeyPath() const { return hotkeyPath_ ? hotkeyPath_() : QString(); }
 
  private:
   void announceChanges(const MonitorState& before, const MonitorState& now);
@@ -36,6 +40,7 @@ class ControlService : public QObject {
   MainWindow& window_;
   AppDelegate& delegate_;
   QDBusConnection bus_{QString()};
+  std::function<QString()> hotkeyPath_;
 };
 
 // The interface itself: Qt's adaptor carries its methods, its properties and
@@ -48,6 +53,7 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(uint Threshold READ threshold)
   Q_PROPERTY(uint ResCommMode READ resCommMode)
   Q_PROPERTY(QString Model READ modelName)
+  Q_PROPERTY(QString Hotkeys READ hotkeys)
 
  public:
   explicit ControlAdaptor(ControlService& service);
@@ -57,6 +63,7 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   uint threshold() const;
   uint resCommMode() const;
   QString modelName() const;
+  QString hotkeys() const;
 
  public slots:
   void ContrastUp(const QDBusMessage& message);

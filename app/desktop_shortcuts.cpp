@@ -40,6 +40,7 @@ std::vector<platform::session::PortalShortcut> DesktopShortcuts::shortcuts() {
 
 bool DesktopShortcuts::start(const platform::session::SessionType& session) {
   if (!session.wayland) return false;
+  path_ = "the GlobalShortcuts portal (no answer yet)";
   const auto list = shortcuts();
   const auto activated = [this](const QString& id) {
     using Hotkey = AppDelegate::Hotkey;
@@ -50,6 +51,8 @@ bool DesktopShortcuts::start(const platform::session::SessionType& session) {
   const auto registered = [this](uint code) { reportRegistration(code); };
   const bool started = portal_.start(sessionToken(model_), list, activated, registered);
   if (!started) {
+    path_ = QString("none (no GlobalShortcuts portal); ") +
+            QString::fromStdString(bindAdvice(model_)).trimmed();
     delegate_.globalHotkeysUnavailable = true;
     platform::app().systemLog(std::string("No global shortcuts portal in this session: ") +
                               bindAdvice(model_));
@@ -75,11 +78,14 @@ std::string DesktopShortcuts::bindAdvice(const ModelProfile& model) {
 void DesktopShortcuts::reportRegistration(uint code) {
   auto& app = platform::app();
   if (code == 0) {
+    path_ = "the GlobalShortcuts portal (bound)";
     delegate_.globalHotkeysUnavailable = false;
     app.systemLog("Hotkeys registered with the desktop's global shortcuts portal.\n");
     return;
   }
   delegate_.globalHotkeysUnavailable = true;
+  path_ = QString("none (the portal answered %1); ").arg(code) +
+          QString::fromStdString(bindAdvice(model_)).trimmed();
   app.systemLog("The desktop's global shortcuts portal did not take the hotkeys (response " +
                 std::to_string(code) + "): " + bindAdvice(model_));
 }

@@ -26,6 +26,9 @@ class DesktopShortcuts {
   static std::optional<uint> probe(const ModelProfile& model);
   // "bind AltoControl --contrast-up, ... in the desktop's keyboard settings.\n"
   static std::string bindAdvice(const ModelProfile& model);
+  // What carries the hotkeys in this instance, for --diagnose beside it:
+  // "X11 key grab", "the GlobalShortcuts portal (bound)", "none (...)".
+  QString path() const { return path_; }
 
  private:
   static std::vector<platform::session::PortalShortcut> shortcuts();
@@ -36,4 +39,5 @@ class DesktopShortcuts {
   platform::session::GlobalShortcutsPortal portal_;
   QTimer watch_;
   QString registered_;  // the triggers last registered
+  QString path_ = "X11 key grab";
 };

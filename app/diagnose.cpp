@@ -26,7 +26,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void printSession() {
+// instanceHotkeys: what a running instance says carries its hotkeys, which
+// is then reported instead of what a look at the portal would say.
+void printSession(const QString& instanceHotkeys) {
   const platform::session::SessionType session = platform::session::detectSession();
   std::printf("session: %s\n", session.describe().c_str());
   std::printf("display modes: %s\n", platform::DisplayModeOwners::describe(session).c_str());
@@ -38,6 +40,10 @@ void printSession() {
   std::printf("idle time: %s\n",
               source ? source->name().c_str()
                      : "none in this session: screen save will not start on its own");
+  if (!instanceHotkeys.isEmpty()) {
+    std::printf("global hotkeys: %s (the running instance's)\n", qPrintable(instanceHotkeys));
+    return;
+  }
   std::printf("global hotkeys: %s\n",
               platform::session::GlobalShortcutsPortal::available()
                   ? "the GlobalShortcuts portal"
@@ -181,10 +187,11 @@ void printHotkeyRegistration(const ModelProfile& model) {
 
 int diagnose(const ModelProfile& model) {
   std::printf("%s %s\n", model.programName, QUILLMARK_VERSION);
-  printSession();
-  const bool i2cDevLoaded = printI2CDev();
   QString error;
-  if (const auto state = runningInstanceState(model, error)) {
+  const auto state = runningInstanceState(model, error);
+  printSession(state ? state->value("Hotkeys").toString() : QString());
+  const bool i2cDevLoaded = printI2CDev();
+  if (state) {
     const int status = reportRunningInstance(model, *state, error);
     std::fflush(stdout);
     return status;

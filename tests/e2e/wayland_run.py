@@ -112,6 +112,10 @@ def check_refusing_portal(run):
     assert "Hotkeys registered" not in run.output()
     assert "--contrast-up, --contrast-down and --refresh" in run.output()
     print("a portal answering code 2: the hotkeys are said to be unavailable: ok")
+    report = subprocess.run([os.path.join(run.build, "app", run.program), "--diagnose"],
+                            env=run.env, capture_output=True, text=True, timeout=30).stdout
+    assert "global hotkeys: none (the portal answered 2); bind" in report, report
+    print("--diagnose beside the instance names what carries its hotkeys: none: ok")
 
 
 def check_without_sources(run):

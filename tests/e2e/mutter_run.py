@@ -23,12 +23,12 @@ CONFIG = ("org.gnome.Mutter.DisplayConfig", "/org/gnome/Mutter/DisplayConfig")
 
 
 class MutterRun(RealBackendRun):
-    def __init__(self, build, shim, model, layout):
+    def __init__(self, build, shim, model, layout, mode_specs=MODE_SPECS):
         super().__init__(build, shim, model)
         self.mutter = subprocess.Popen(
             ["mutter", "--nested", "--wayland", "--no-x11", "--wayland-display", WAYLAND],
             env=dict(self.env, MUTTER_DEBUG_NUM_DUMMY_MONITORS="2",
-                     MUTTER_DEBUG_DUMMY_MODE_SPECS=MODE_SPECS),
+                     MUTTER_DEBUG_DUMMY_MODE_SPECS=mode_specs),
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.bus_connection = dbus.bus.BusConnection(self.env["DBUS_SESSION_BUS_ADDRESS"])
         self.wait_for(self.config_ready, 30, "mutter's DisplayConfig")
@@ -111,6 +111,23 @@ def both_ways(fixed, back):
     return check
 
 
+def flexible_without_the_remembered_size(run):
+    """Connected in the fixed mode on a display whose modes are 1100x825 and
+    1920x1080: the size remembered for the flexible mode (1600x1200) is not
+    one of them, and the way back is taken all the same, the monitor told,
+    the screen kept at its size and the reason on the status line."""
+    run.write_private_data(ShowMode=5, ResCommMode=2)
+    run.start()
+    run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 3, 40, "the link")
+    mark = run.now_ms()
+    result = run.set_resolution_mode(1)
+    assert result.returncode == 0, result.stderr
+    run.wait_for(lambda: frame(4, 1) in run.writes(mark), 10, "the monitor told of flexible")
+    assert run.saved()["ResCommMode"] == 1, run.saved()
+    assert ("LVDS1", "1100x825", 0, 0, 1.0) in run.layout(), run.layout()
+    print("the way back to flexible on a display without 1600x1200: taken, the size kept: ok")
+
+
 def scenario(layout, fixed, back):
     return (lambda arguments: MutterRun(arguments.build, arguments.shim, arguments.model, layout),
             both_ways(fixed, back))
@@ -133,4 +150,7 @@ if __name__ == "__main__":
         scenario(monitors(1600, 0, 2.0),
                  [("LVDS1", "1100x825", 0, 0, 1.0), ("LVDS2", "1600x1200", 1100, 0, 1.0)],
                  [("LVDS1", "1600x1200", 0, 0, 1.0), ("LVDS2", "1600x1200", 1600, 0, 1.0)]),
+        (lambda arguments: MutterRun(arguments.build, arguments.shim, arguments.model, None,
+                                     "1100x825@60:1920x1080"),
+         flexible_without_the_remembered_size),
     ], ["--shim"]))

@@ -106,6 +106,36 @@ def stopped_bus_daemon(run):
     print("a stopped bus daemon: the program runs without D-Bus and ends on SIGTERM: ok")
 
 
+def lock_folder_taken_by_another_user(run):
+    """No runtime folder and no session bus, and another user made
+    /tmp/quillmark-<uid> first: the lock moves to the user's cache, so a
+    second start still finds the first."""
+    in_tmp = "/tmp/quillmark-%d" % os.geteuid()
+    aside = os.path.join(run.root, "tmp-lock-folder")
+    if os.path.lexists(in_tmp):
+        os.rename(in_tmp, aside)
+    nobody = pwd.getpwnam("nobody")
+    os.mkdir(in_tmp, 0o777)
+    os.chmod(in_tmp, 0o777)
+    os.chown(in_tmp, nobody.pw_uid, nobody.pw_gid)
+    try:
+        run.env = without_bus(run)
+        run.env.pop("XDG_RUNTIME_DIR")
+        run.start_connected(40)
+        assert os.path.exists(os.path.join(run.home, ".cache/quillmark",
+                                           run.program + ".lock")), "no lock in the cache"
+        second = subprocess.run([os.path.join(run.build, "app", run.program)], env=run.env,
+                                capture_output=True, text=True, timeout=30)
+        assert second.returncode == 0 and "runs already" in second.stderr, second
+        assert run.writes().count(CONNECTION_SEQUENCE[0]) == 1, "the connection went out twice"
+        assert not os.listdir(in_tmp), "written into the other user's folder"
+    finally:
+        shutil.rmtree(in_tmp, ignore_errors=True)
+        if os.path.lexists(aside):
+            os.rename(aside, in_tmp)
+    print("the /tmp lock folder taken by another user: the lock in the cache holds: ok")
+
+
 def as_nobody(command):
     nobody = pwd.getpwnam("nobody")
     return ["setpriv", "--reuid=%d" % nobody.pw_uid, "--regid=%d" % nobody.pw_gid,
@@ -253,7 +283,8 @@ if __name__ == "__main__":
             for check in scenarios]
     if os.geteuid() == 0:
         runs += [(lambda arguments: TrustRun(arguments.build, arguments.model), check)
-                 for check in (links_of_another_user, autostart_through_other_users_folders)]
+                 for check in (links_of_another_user, autostart_through_other_users_folders,
+                               lock_folder_taken_by_another_user)]
         runs += [(lambda arguments: SharedBusRun(arguments.build, arguments.model), check)
                  for check in (other_user_calls, impostor_owns_the_name)]
     sys.exit(run_checks(runs))

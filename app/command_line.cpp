@@ -16,6 +16,7 @@
 
 #include "app/autostart.h"
 #include "app/control_names.h"
+#include "app/gnome_keyboard_shortcuts.h"
 #include "app/single_instance.h"
 #include "app/standard_streams.h"
 #include "core/mode_table.h"
@@ -220,6 +221,8 @@ int carryOut(RunningInstance& instance, const ModelProfile& model, const Command
       return printStatus(instance);
     case Command::kAutostart:
       return setAutostartFromCommandLine(model, command);
+    case Command::kDesktopShortcuts:
+      return setGnomeShortcutsFromCommandLine(model, command.argument == "on");
     case Command::kResolution:
       method = "SetResolutionMode";
       arguments = {uint(command.argument == "flexible" ? 1 : 2)};
@@ -267,12 +270,15 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
   const QCommandLineOption status("status", "Print online, mode, threshold and resolution mode.");
   const QCommandLineOption hidden("hidden", "Start without showing the window.");
   const QCommandLineOption autostart("autostart", "Start at login, or not.", "on|off");
+  const QCommandLineOption desktopShortcuts(
+      "desktop-shortcuts",
+      "Put the hotkeys into GNOME's own keyboard shortcuts, or take them out again.", "on|off");
   const QCommandLineOption diagnose(
       "diagnose",
       "Report the session, i2c-dev, each display's buses with their access, the EDID names "
       "read, and one status exchange with the monitor; exit 0 when it answered.");
-  parser.addOptions(
-      {contrastUp, contrastDown, refresh, mode, resolution, status, hidden, diagnose, autostart});
+  parser.addOptions({contrastUp, contrastDown, refresh, mode, resolution, status, hidden, diagnose,
+                     autostart, desktopShortcuts});
   if (!parser.parse(application.arguments())) fail(model, parser.errorText(), 2);
   if (parser.isSet(help) || parser.isSet("help-all")) parser.showHelp(0);
   if (parser.isSet(version)) parser.showVersion();
@@ -299,6 +305,7 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
   take(resolution, Command::kResolution);
   take(status, Command::kStatus);
   take(autostart, Command::kAutostart);
+  take(desktopShortcuts, Command::kDesktopShortcuts);
   if (actions + (command.diagnose ? 1 : 0) > 1) {
     fail(model, "give one action at a time; see --help", 2);
   }
@@ -306,9 +313,12 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
       showModeFor(command.argument, 2) == 0) {
     fail(model, "unknown mode " + command.argument + "; the modes are " + modeNames(0), 2);
   }
-  if (command.action == Command::kAutostart && command.argument != "on" &&
-      command.argument != "off") {
-    fail(model, "--autostart takes on or off", 2);
+  if ((command.action == Command::kAutostart || command.action == Command::kDesktopShortcuts) &&
+      command.argument != "on" && command.argument != "off") {
+    fail(model,
+         command.action == Command::kAutostart ? "--autostart takes on or off"
+                                               : "--desktop-shortcuts takes on or off",
+         2);
   }
   if (command.action == Command::kResolution && command.argument != "flexible" &&
       command.argument != "fixed") {
@@ -332,6 +342,9 @@ int setAutostartFromCommandLine(const ModelProfile& model, const Command& comman
 
 std::optional<int> handOver(const ModelProfile& model, const Command& command) {
   if (command.action == Command::kAutostart) return setAutostartFromCommandLine(model, command);
+  if (command.action == Command::kDesktopShortcuts) {
+    return setGnomeShortcutsFromCommandLine(model, command.argument == "on");
+  }
   std::optional<int> status;
   const bool running = withRunningInstance(
       model, [&](RunningInstance& instance) { status = carryOut(instance, model, command); });

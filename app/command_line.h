@@ -21,7 +21,8 @@ struct Command {
     kMode,
     kResolution,
     kStatus,
-    kAutostart
+    kAutostart,
+    kDesktopShortcuts
   };
   Action action = kNone;
   QString argument;  // the mode's or resolution mode's name, or on/off

@@ -129,8 +129,9 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
     QCoreApplication probe(argc, argv);
     command = parseCommandLine(model, probe);
     if (!busAnswers) {
-      const bool needsInstance =
-          command.action != Command::kNone && command.action != Command::kAutostart;
+      const bool needsInstance = command.action != Command::kNone &&
+                                 command.action != Command::kAutostart &&
+                                 command.action != Command::kDesktopShortcuts;
       std::fprintf(
           stderr, "%s: the session bus does not answer; %s\n", model.programName,
           needsInstance ? "the running program cannot be reached." : "going on without D-Bus.");

@@ -177,28 +177,50 @@ void setSaveInterruptionForTesting(std::function<bool()> interruption) {
   saveInterruption() = std::move(interruption);
 }
 
-void AppDelegate::restoreParameters() {
-  const std::string path = logPathLines();
+namespace {
+
+// Sets the Parameters from the file's lines in their order, telling each
+// value set (told is called with nullptr where the lines end first). False
+// when there is no file to read.
+bool readParameters(const std::string& path,
+                    const std::function<void(const ParameterSlot*, int32_t)>& told) {
   const platform::OpenedFile opened = platform::openRegularFile(path, O_RDONLY);
   if (opened.outcome == platform::OpenOutcome::kNotRegular) reportNotRegular(path);
-  if (opened.descriptor < 0) return;
+  if (opened.descriptor < 0) return false;
   file = fdopen(opened.descriptor, "r");
   if (file == nullptr) {
     close(opened.descriptor);
-    return;
+    return false;
   }
-  bool first = true;
   for (const ParameterSlot& parameter : parameterSlots()) {
     char line[kLineBufferSize] = {};
     if (std::fgets(line, sizeof line, file) == nullptr) {
       closeFile();
+      told(nullptr, 0);
+      return true;
+    }
+    told(&parameter, parameter.set(parseDecimalPrefix(line)));
+  }
+  closeFile();
+  return true;
+}
+
+}  // namespace
+
+void AppDelegate::restoreParameters() {
+  bool first = true;
+  readParameters(logPathLines(), [&first](const ParameterSlot* parameter, int32_t value) {
+    if (parameter == nullptr) {
       tl_log(first ? "configure is null.\n" : "configure file is end.\n");
       return;
     }
     first = false;
-    tl_log(parameter.logFormat, parameter.set(parseDecimalPrefix(line)));
-  }
-  closeFile();
+    tl_log(parameter->logFormat, value);
+  });
+}
+
+void loadParametersQuietly(const std::string& home) {
+  readParameters(home + "/.QuillMark", [](const ParameterSlot*, int32_t) {});
 }
 
 // The new content goes to a temporary file beside the old one, reaches the

@@ -10,6 +10,11 @@ extern std::FILE* file;
 
 std::string privateDataFilePath();
 
+// Sets the Parameters from the file in home, as a launch does but without a
+// word in the log (whose first line would empty it): for the command line's
+// own uses, before the platform is there.
+void loadParametersQuietly(const std::string& home);
+
 // Why the last save left the file as it was; empty after a save that worked.
 std::string lastSaveProblem();
 

@@ -1,0 +1,134 @@
+#include "platform/input/gnome_custom_shortcuts.h"
+
+#include <gio/gio.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "platform/input/key_table.h"
+#include "platform/key_codes.h"
+
+namespace platform::session {
+namespace {
+
+constexpr const char* kMediaKeys = "org.gnome.settings-daemon.plugins.media-keys";
+constexpr const char* kCustomEntry =
+    "org.gnome.settings-daemon.plugins.media-keys.custom-keybinding";
+constexpr const char* kListKey = "custom-keybindings";
+constexpr const char* kPathBase =
+    "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/";
+
+struct SettingsUnref {
+  void operator()(GSettings* settings) const { g_object_unref(settings); }
+};
+using Settings = std::unique_ptr<GSettings, SettingsUnref>;
+
+bool schemasInstalled() {
+  GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+  if (source == nullptr) return false;
+  for (const char* id : {kMediaKeys, kCustomEntry}) {
+    GSettingsSchema* schema = g_settings_schema_source_lookup(source, id, TRUE);
+    if (schema == nullptr) return false;
+    g_settings_schema_unref(schema);
+  }
+  return true;
+}
+
+std::vector<std::string> stringList(GSettings* settings, const char* key) {
+  std::vector<std::string> list;
+  gchar** values = g_settings_get_strv(settings, key);
+  for (gchar** value = values; value != nullptr && *value != nullptr; ++value) {
+    list.emplace_back(*value);
+  }
+  g_strfreev(values);
+  return list;
+}
+
+bool setStringList(GSettings* settings, const char* key, const std::vector<std::string>& list) {
+  std::vector<const gchar*> values;
+  for (const std::string& value : list) values.push_back(value.c_str());
+  values.push_back(nullptr);
+  return g_settings_set_strv(settings, key, values.data()) != FALSE;
+}
+
+void resetEntry(GSettings* entry) {
+  for (const char* key : {"name", "command", "binding"}) g_settings_reset(entry, key);
+}
+
+}  // namespace
+
+std::string gnomeAccelerator(uint32_t keyCode, uint32_t modifierFlags) {
+  const auto key = keyForCode(static_cast<uint16_t>(keyCode));
+  if (!key) return {};
+  char name[64] = {};
+  if (xkb_keysym_get_name(key->keysym, name, sizeof name) <= 0) return {};
+  std::string accelerator;
+  if (modifierFlags & kModifierShift) accelerator += "<Shift>";
+  if (modifierFlags & kModifierControl) accelerator += "<Control>";
+  if (modifierFlags & kModifierOption) accelerator += "<Alt>";
+  if (modifierFlags & kModifierCommand) accelerator += "<Super>";
+  return accelerator + name;
+}
+
+bool setGnomeCustomShortcuts(const std::string& owner,
+                             const std::vector<DesktopShortcut>& shortcuts, bool on,
+                             std::string& why) {
+  if (!schemasInstalled()) {
+    why = "GNOME's keyboard shortcut settings are not installed here (schema " +
+          std::string(kMediaKeys) + ", package gnome-settings-daemon-common)";
+    return false;
+  }
+  std::vector<std::string> bindings;
+  for (const DesktopShortcut& shortcut : shortcuts) {
+    bindings.push_back(on ? gnomeAccelerator(shortcut.keyCode, shortcut.modifierFlags) : "");
+    if (on && bindings.back().empty()) {
+      why = "the hotkey for " + shortcut.name + " cannot be written as a GNOME shortcut";
+      return false;
+    }
+  }
+  Settings list(g_settings_new(kMediaKeys));
+  std::vector<Settings> entries;
+  std::vector<std::string> paths;
+  for (const DesktopShortcut& shortcut : shortcuts) {
+    paths.push_back(kPathBase + owner + "-" + shortcut.id + "/");
+    entries.emplace_back(g_settings_new_with_path(kCustomEntry, paths.back().c_str()));
+  }
+  bool writable = g_settings_is_writable(list.get(), kListKey) != FALSE;
+  for (const Settings& entry : entries) {
+    for (const char* key : {"name", "command", "binding"}) {
+      writable = writable && g_settings_is_writable(entry.get(), key) != FALSE;
+    }
+  }
+  if (!writable) {
+    why = "GNOME's keyboard shortcuts cannot be changed here (their settings are read-only)";
+    return false;
+  }
+  // The user's own entries keep their order; the program's are found by path.
+  std::vector<std::string> kept = stringList(list.get(), kListKey);
+  kept.erase(std::remove_if(kept.begin(), kept.end(),
+                            [&](const std::string& path) {
+                              return std::find(paths.begin(), paths.end(), path) != paths.end();
+                            }),
+             kept.end());
+  if (on) kept.insert(kept.end(), paths.begin(), paths.end());
+  for (size_t i = 0; i < shortcuts.size() && on; ++i) {
+    GSettings* entry = entries[i].get();
+    g_settings_set_string(entry, "name", shortcuts[i].name.c_str());
+    g_settings_set_string(entry, "command", shortcuts[i].command.c_str());
+    g_settings_set_string(entry, "binding", bindings[i].c_str());
+  }
+  if (!setStringList(list.get(), kListKey, kept)) {
+    for (const Settings& entry : entries) resetEntry(entry.get());
+    g_settings_sync();
+    why = "GNOME's list of custom shortcuts could not be written";
+    return false;
+  }
+  if (!on) {
+    for (const Settings& entry : entries) resetEntry(entry.get());
+  }
+  g_settings_sync();
+  return true;
+}
+
+}  // namespace platform::session

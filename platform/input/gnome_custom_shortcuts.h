@@ -1,0 +1,35 @@
+#pragma once
+// GNOME's own custom keyboard shortcuts (the media-keys settings of
+// gnome-settings-daemon, through GSettings), for GNOME versions without a
+// GlobalShortcuts portal: each hotkey becomes an entry whose command is the
+// program's command-line action. The program's entries live at paths of its
+// own, so that the user's custom shortcuts are never changed or reordered.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform::session {
+
+struct DesktopShortcut {
+  std::string id;       // "contrast-up": the entry's path is "<owner>-<id>/"
+  std::string name;     // as GNOME Settings lists it
+  std::string command;  // what the shortcut runs
+  uint32_t keyCode = 0;
+  uint32_t modifierFlags = 0;
+};
+
+// GNOME's accelerator for a key code and modifier word as the private data
+// file stores them ("<Control>u"); "" when it has no such name.
+std::string gnomeAccelerator(uint32_t keyCode, uint32_t modifierFlags);
+
+// Puts the shortcuts into GNOME's custom shortcuts (on) or takes exactly
+// them out again (off); doing either twice changes nothing more. Nothing is
+// half-written: every check comes first, and a failed list write takes the
+// entries back. false, with the reason in why, where GNOME's settings are
+// not installed, are read-only, or a hotkey has no accelerator.
+bool setGnomeCustomShortcuts(const std::string& owner,
+                             const std::vector<DesktopShortcut>& shortcuts, bool on,
+                             std::string& why);
+
+}  // namespace platform::session

@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+"""The hotkeys as GNOME's own custom keyboard shortcuts, through the real
+dconf (dconf-service on the run's private bus, GNOME's media-keys schema
+from gnome-settings-daemon-common), the real program and emulator:
+`--desktop-shortcuts on` puts three entries beside the user's own, with the
+program's actions as commands and the hotkeys as bindings; on twice adds
+nothing; the contrast-up entry's command, run as GNOME would, reaches the
+monitor; off gives back the user's list exactly."""
+
+import ast
+import os
+import subprocess
+import sys
+
+from e2e_run import Run, frame, run_checks
+
+KEYS = "org.gnome.settings-daemon.plugins.media-keys"
+BASE = "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/"
+USERS_OWN = [BASE + "custom0/", BASE + "custom1/"]
+
+
+class GnomeShortcutsRun(Run):
+    def __init__(self, build, model):
+        super().__init__(build, model)
+        self.env.update(XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+                        GSETTINGS_BACKEND="dconf", XDG_CURRENT_DESKTOP="GNOME")
+        self.dconf = subprocess.Popen(["/usr/libexec/dconf-service"], env=self.env,
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def gsettings(self, *arguments):
+        return subprocess.run(["gsettings", *arguments], env=self.env, capture_output=True,
+                              text=True, timeout=30, check=True).stdout.strip()
+
+    def entry(self, path, key):
+        return ast.literal_eval(self.gsettings("get", KEYS + ".custom-keybinding:" + path, key))
+
+    def custom_list(self):
+        text = self.gsettings("get", KEYS, "custom-keybindings")
+        return ast.literal_eval(text.replace("@as ", ""))
+
+    def cli(self, *arguments):
+        return subprocess.run([os.path.join(self.build, "app", self.program), *arguments],
+                              env=self.env, capture_output=True, text=True, timeout=30)
+
+    def stop(self):
+        self.dconf.terminate()
+        self.dconf.wait(5)
+        super().stop()
+
+
+def check(run):
+    run.gsettings("set", KEYS, "custom-keybindings", str(USERS_OWN))
+    run.gsettings("set", KEYS + ".custom-keybinding:" + USERS_OWN[0], "name", "Terminal")
+    run.gsettings("set", KEYS + ".custom-keybinding:" + USERS_OWN[0], "binding", "<Super>t")
+    run.start_connected(40)
+
+    result = run.cli("--desktop-shortcuts", "on")
+    assert result.returncode == 0, result
+    program = os.path.realpath(os.path.join(run.build, "app", run.program))
+    ours = [BASE + run.program.lower() + "-" + name + "/"
+            for name in ("contrast-up", "contrast-down", "refresh")]
+    assert run.custom_list() == USERS_OWN + ours, run.custom_list()
+    for path, action, binding in zip(ours, ("--contrast-up", "--contrast-down", "--refresh"),
+                                     ("<Control>u", "<Control>d", "<Control>x")):
+        assert run.entry(path, "command") == program + " " + action, run.entry(path, "command")
+        assert run.entry(path, "binding") == binding, run.entry(path, "binding")
+    assert run.cli("--desktop-shortcuts", "on").returncode == 0
+    assert run.custom_list() == USERS_OWN + ours, "on twice changed the list"
+    print("three entries beside the user's own, the right commands and bindings, once: ok")
+
+    mark = run.now_ms()
+    subprocess.run(run.entry(ours[0], "command").split(), env=run.env, check=True, timeout=30)
+    run.wait_for_sequence([frame(10, 210)], 10, mark)
+    print("the contrast-up entry's command changes the threshold on the monitor: ok")
+
+    assert run.cli("--desktop-shortcuts", "off").returncode == 0
+    assert run.custom_list() == USERS_OWN, run.custom_list()
+    assert run.entry(USERS_OWN[0], "binding") == "<Super>t"
+    assert run.entry(ours[0], "command") == ""
+    print("off gives back the user's list exactly: ok")
+
+    assert run.cli("--desktop-shortcuts", "maybe").returncode == 2
+    run.env["XDG_DATA_DIRS"] = os.path.join(run.root, "no-schemas")
+    refused = run.cli("--desktop-shortcuts", "on")
+    assert refused.returncode == 1 and "gnome-settings-daemon-common" in refused.stderr, refused
+    print("without GNOME's schema: said, exit 1: ok")
+
+
+if __name__ == "__main__":
+    sys.exit(run_checks([(lambda arguments: GnomeShortcutsRun(arguments.build, arguments.model),
+                          check)]))

@@ -16,7 +16,7 @@
 
 #include "app/autostart.h"
 #include "app/control_names.h"
-#include "app/gnome_keyboard_shortcuts.h"
+#include "app/desktop_keyboard_shortcuts.h"
 #include "app/single_instance.h"
 #include "app/standard_streams.h"
 #include "core/mode_table.h"

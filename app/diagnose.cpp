@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/desktop_keyboard_shortcuts.h"
 #include "app/desktop_shortcuts.h"
 #include "app/single_instance.h"
 #include "core/mode_table.h"
@@ -40,6 +41,14 @@ void printSession(const QString& instanceHotkeys) {
   std::printf("idle time: %s\n",
               source ? source->name().c_str()
                      : "none in this session: screen save will not start on its own");
+  if (!session.isGnome() && !session.isKde()) {
+    // wlroots desktops bind keys in their own configuration: the lines to paste.
+    std::printf("hotkeys for sway (add to ~/.config/sway/config, then swaymsg reload):\n");
+    const QStringList lines = QString::fromStdString(swayBindings(profile())).split('\n');
+    for (const QString& line : lines) {
+      if (!line.isEmpty()) std::printf("  %s\n", qPrintable(line));
+    }
+  }
   if (!instanceHotkeys.isEmpty()) {
     std::printf("global hotkeys: %s (the running instance's)\n", qPrintable(instanceHotkeys));
     return;

@@ -1,13 +1,11 @@
 #include "platform/input/gnome_custom_shortcuts.h"
 
 #include <gio/gio.h>
-#include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
 #include <memory>
 
-#include "platform/input/key_table.h"
-#include "platform/key_codes.h"
+#include "platform/input/desktop_key_names.h"
 
 namespace platform::session {
 namespace {
@@ -57,19 +55,6 @@ void resetEntry(GSettings* entry) {
 }
 
 }  // namespace
-
-std::string gnomeAccelerator(uint32_t keyCode, uint32_t modifierFlags) {
-  const auto key = keyForCode(static_cast<uint16_t>(keyCode));
-  if (!key) return {};
-  char name[64] = {};
-  if (xkb_keysym_get_name(key->keysym, name, sizeof name) <= 0) return {};
-  std::string accelerator;
-  if (modifierFlags & kModifierShift) accelerator += "<Shift>";
-  if (modifierFlags & kModifierControl) accelerator += "<Control>";
-  if (modifierFlags & kModifierOption) accelerator += "<Alt>";
-  if (modifierFlags & kModifierCommand) accelerator += "<Super>";
-  return accelerator + name;
-}
 
 bool setGnomeCustomShortcuts(const std::string& owner,
                              const std::vector<DesktopShortcut>& shortcuts, bool on,

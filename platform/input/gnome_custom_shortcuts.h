@@ -19,10 +19,6 @@ struct DesktopShortcut {
   uint32_t modifierFlags = 0;
 };
 
-// GNOME's accelerator for a key code and modifier word as the private data
-// file stores them ("<Control>u"); "" when it has no such name.
-std::string gnomeAccelerator(uint32_t keyCode, uint32_t modifierFlags);
-
 // Puts the shortcuts into GNOME's custom shortcuts (on) or takes exactly
 // them out again (off); doing either twice changes nothing more. Nothing is
 // half-written: every check comes first, and a failed list write takes the

@@ -58,14 +58,20 @@ def main(build, model):
         with open(output_path, "w") as out:
             if os.geteuid() == 0:
                 os.chown(output_path, sway.account.pw_uid, sway.account.pw_gid)
-            app = subprocess.Popen(
-                sway.as_user([sway.reachable_copy(os.path.join(build, "app", program))]),
+            app_copy = sway.reachable_copy(os.path.join(build, "app", program))
+            app = subprocess.Popen(sway.as_user([app_copy]),
                 env=env, stdout=out, stderr=subprocess.STDOUT)
         Run.wait_for(lambda: writes().count(HEARTBEAT) >= 3, 30, "the link")
         assert "Running in a Wayland session" in output(), output()[-2000:]
         assert "Idle time from %s." % sway.idle_protocol() in output(), output()[-2000:]
         Run.wait_for(lambda: program in sway.app_ids(), 10, "the window on sway")
         print("a native Wayland window on sway %d.%d: ok" % sway.version())
+        report = subprocess.run(sway.as_user([app_copy, "--diagnose"]), env=env,
+                                capture_output=True, text=True, timeout=60).stdout
+        for action, keys in (("--contrast-up", "Ctrl+u"), ("--contrast-down", "Ctrl+d"),
+                             ("--refresh", "Ctrl+x")):
+            assert "  bindsym %s exec %s %s\n" % (keys, app_copy, action) in report, report
+        print("--diagnose gives sway's bindsym lines for the hotkeys as set: ok")
         time.sleep(6)  # the launch's wait, before which the count does not run
 
         mark = now_ms()

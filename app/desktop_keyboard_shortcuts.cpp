@@ -1,4 +1,4 @@
-#include "app/gnome_keyboard_shortcuts.h"
+#include "app/desktop_keyboard_shortcuts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -7,22 +7,42 @@
 
 #include "core/parameter_store.h"
 #include "core/parameters.h"
+#include "platform/input/desktop_key_names.h"
 #include "platform/input/gnome_custom_shortcuts.h"
 
-int setGnomeShortcutsFromCommandLine(const ModelProfile& model, bool on) {
-  // The hotkeys as set in Settings, read without a word in the log.
+namespace {
+
+// The hotkeys as set in Settings (read without a word in the log), each with
+// the program's action for it.
+std::vector<platform::session::DesktopShortcut> hotkeyShortcuts(const ModelProfile& model) {
   loadParametersQuietly(QDir::homePath().toStdString());
   std::string program = QCoreApplication::applicationFilePath().toStdString();
   if (program.empty()) program = model.programName;
   if (program.find(' ') != std::string::npos) program = '"' + program + '"';
   const std::string name = model.programName;
-  const std::vector<platform::session::DesktopShortcut> shortcuts = {
-      {"contrast-up", name + ": contrast up", program + " --contrast-up",
-       ContrastHotkeyKeyCode.load(), ContrastHotkeyModifierFlags.load()},
-      {"contrast-down", name + ": contrast down", program + " --contrast-down",
-       ContrastHotkeyDownKeyCode.load(), ContrastHotkeyDownModifierFlags.load()},
-      {"refresh", name + ": refresh", program + " --refresh", RefreshHotkeyKeyCode.load(),
-       RefreshHotkeyModifierFlags.load()}};
+  return {{"contrast-up", name + ": contrast up", program + " --contrast-up",
+           ContrastHotkeyKeyCode.load(), ContrastHotkeyModifierFlags.load()},
+          {"contrast-down", name + ": contrast down", program + " --contrast-down",
+           ContrastHotkeyDownKeyCode.load(), ContrastHotkeyDownModifierFlags.load()},
+          {"refresh", name + ": refresh", program + " --refresh", RefreshHotkeyKeyCode.load(),
+           RefreshHotkeyModifierFlags.load()}};
+}
+
+}  // namespace
+
+std::string swayBindings(const ModelProfile& model) {
+  std::string lines;
+  for (const auto& shortcut : hotkeyShortcuts(model)) {
+    const std::string keys =
+        platform::session::swayKeyCombination(shortcut.keyCode, shortcut.modifierFlags);
+    if (!keys.empty()) lines += "bindsym " + keys + " exec " + shortcut.command + "\n";
+  }
+  return lines;
+}
+
+int setGnomeShortcutsFromCommandLine(const ModelProfile& model, bool on) {
+  const auto shortcuts = hotkeyShortcuts(model);
+  const std::string name = model.programName;
   std::string owner = name;
   for (char& c : owner) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   std::string why;

@@ -106,7 +106,15 @@ std::optional<int> holdInstanceLock(const ModelProfile& model) {
     return 0;
   }
   if (lock == InstanceLock::kTaken) return std::nullopt;
-  const bool busGuards = QDBusConnection::sessionBus().isConnected();
+  // Asked on a connection of its own: the program's default one is made
+  // only once its application is there.
+  bool busGuards = false;
+  {
+    const QDBusConnection bus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, "quillmark-lock-check");
+    busGuards = bus.isConnected();
+  }
+  QDBusConnection::disconnectFromBus("quillmark-lock-check");
   std::fprintf(stderr, "%s: no private folder for its instance lock (%s); %s\n", model.programName,
                why.c_str(),
                busGuards ? "the session bus keeps it to one instance"

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "platform/buses/socket_protocol.h"
 
@@ -20,36 +19,39 @@ bool ownedByThisUser(const std::string& path) {
   return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid();
 }
 
+std::string lockFileName(const ModelProfile& model) {
+  return std::string(model.programName) + ".lock";
+}
+
 // The first folder the lock may live in, open: the runtime folder, else a
 // folder of this user's in /tmp, else one in the user's cache (for when
 // another user took the /tmp name first). Each must be a real folder of this
 // user's with mode 0700, checked on the opened folder as the emulated
-// displays' is; the last two are made when missing, the cache's only in a
-// home of this user's. -1, with each refusal in why, when none will do.
+// displays' is; the last two are made when missing, and only once the ones
+// before them were refused, the cache's only in a home of this user's. -1,
+// with each refusal in why, when none will do.
 int lockFolder(std::string& why) {
-  std::vector<std::string> candidates;
+  const auto open = [&why](const std::string& candidate) {
+    std::string refusal;
+    const int folder = emulated::openPrivateDirectory(candidate, refusal);
+    if (folder < 0) why += (why.empty() ? "" : "; ") + candidate + ": " + refusal;
+    return folder;
+  };
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
       runtime != nullptr && runtime[0] == '/') {
-    candidates.push_back(runtime);
+    if (const int folder = open(runtime); folder >= 0) return folder;
   }
   const std::string inTmp = "/tmp/quillmark-" + std::to_string(geteuid());
   mkdir(inTmp.c_str(), 0700);
-  candidates.push_back(inTmp);
-  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-    const std::string cache = std::string(home) + "/.cache";
-    if (ownedByThisUser(home)) {
-      mkdir(cache.c_str(), 0700);
-      if (ownedByThisUser(cache)) mkdir((cache + "/quillmark").c_str(), 0700);
-    }
-    candidates.push_back(cache + "/quillmark");
+  if (const int folder = open(inTmp); folder >= 0) return folder;
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') return -1;
+  const std::string cache = std::string(home) + "/.cache";
+  if (ownedByThisUser(home)) {
+    mkdir(cache.c_str(), 0700);
+    if (ownedByThisUser(cache)) mkdir((cache + "/quillmark").c_str(), 0700);
   }
-  for (const std::string& candidate : candidates) {
-    std::string refusal;
-    const int folder = emulated::openPrivateDirectory(candidate, refusal);
-    if (folder >= 0) return folder;
-    why += (why.empty() ? "" : "; ") + candidate + ": " + refusal;
-  }
-  return -1;
+  return open(cache + "/quillmark");
 }
 
 }  // namespace
@@ -57,7 +59,7 @@ int lockFolder(std::string& why) {
 InstanceLock takeInstanceLock(const ModelProfile& model, std::string& why) {
   const int folder = lockFolder(why);
   if (folder < 0) return InstanceLock::kUnavailable;
-  const std::string name = std::string(model.programName) + ".lock";
+  const std::string name = lockFileName(model);
   // Never closed: the lock ends with the process, however it ends.
   const int descriptor =
       openat(folder, name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -75,7 +77,7 @@ bool instanceLockHeld(const ModelProfile& model) {
   std::string why;
   const int folder = lockFolder(why);
   if (folder < 0) return false;
-  const std::string name = std::string(model.programName) + ".lock";
+  const std::string name = lockFileName(model);
   const int descriptor = openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   close(folder);
   if (descriptor < 0) return false;

@@ -14,9 +14,17 @@
 
 #include "base/regular_file.h"
 
-QString autostartPath(const ModelProfile& model) {
+namespace {
+
+QString autostartEntry(const char* name) {
   return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/autostart/" +
-         model.programName + ".desktop";
+         name + ".desktop";
+}
+
+}  // namespace
+
+QString autostartPath(const ModelProfile& model) {
+  return autostartEntry(model.appId);
 }
 
 bool autostartEnabled(const ModelProfile& model) {
@@ -99,5 +107,17 @@ bool setAutostart(const ModelProfile& model, bool enabled, QString* reason) {
                   .toUtf8());
   if (entry.commit()) return true;
   why = path + ": " + entry.errorString();
+  return false;
+}
+
+bool moveAutostartToAppId(const ModelProfile& model, QString* why) {
+  const QString old = autostartEntry(model.programName);
+  const QFileInfo entry(old);
+  if (!entry.exists() || entry.isSymLink() || !entry.isFile()) return true;
+  QString problem;
+  if (!ownPath(old, problem)) return true;  // not the program's to move
+  if (!autostartEnabled(model) && !setAutostart(model, true, why)) return false;
+  if (QFile::remove(old)) return true;
+  if (why != nullptr) *why = old + " cannot be removed";
   return false;
 }

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "MASShortcuts/qt_menu.h"
+#include "app/autostart.h"
 #include "app/command_line.h"
 #include "app/control_service.h"
 #include "app/desktop_shortcuts.h"
@@ -160,7 +161,7 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   QApplication::setApplicationName(model.programName);
   QApplication::setApplicationVersion(QUILLMARK_VERSION);
   QApplication::setWindowIcon(platform::programIcon());
-  QGuiApplication::setDesktopFileName(model.programName);
+  QGuiApplication::setDesktopFileName(model.appId);
 
   platform::linux_backend::XInputGlobalEvents globalEvents;
   platform::QtAppFramework framework(model.programName, &globalEvents);
@@ -187,6 +188,9 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   if (bus.isConnected() && !service.registerOn(bus)) {
     showRunningInstance(model);
     return 0;
+  }
+  if (QString why; !moveAutostartToAppId(model, &why)) {
+    platform::app().systemLog("Start at login keeps its former entry: " + why.toStdString() + "\n");
   }
   const auto idleSource = watchSessionIdle(session, delegate);
   delegate.displayModesChangeable = modesOwner != nullptr;

@@ -1,62 +1,72 @@
 #include "app/desktop_keyboard_shortcuts.h"
 
-#include <QCoreApplication>
 #include <QDir>
+#include <cctype>
 #include <cstdio>
 #include <string>
 
+#include "app/hotkeys_as_set.h"
 #include "core/parameter_store.h"
-#include "core/parameters.h"
 #include "platform/input/desktop_key_names.h"
 #include "platform/input/gnome_custom_shortcuts.h"
 
 namespace {
 
-// The hotkeys as set in Settings (read without a word in the log), each with
-// the program's action for it.
-std::vector<platform::session::DesktopShortcut> hotkeyShortcuts(const ModelProfile& model) {
-  loadParametersQuietly(QDir::homePath().toStdString());
-  std::string program = QCoreApplication::applicationFilePath().toStdString();
-  if (program.empty()) program = model.programName;
-  if (program.find(' ') != std::string::npos) program = '"' + program + '"';
-  const std::string name = model.programName;
-  return {{"contrast-up", name + ": contrast up", program + " --contrast-up",
-           ContrastHotkeyKeyCode.load(), ContrastHotkeyModifierFlags.load()},
-          {"contrast-down", name + ": contrast down", program + " --contrast-down",
-           ContrastHotkeyDownKeyCode.load(), ContrastHotkeyDownModifierFlags.load()},
-          {"refresh", name + ": refresh", program + " --refresh", RefreshHotkeyKeyCode.load(),
-           RefreshHotkeyModifierFlags.load()}};
+std::vector<platform::session::DesktopShortcut> gnomeShortcuts(const ModelProfile& model) {
+  std::vector<platform::session::DesktopShortcut> shortcuts;
+  for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
+    std::string label = hotkey.label;
+    label[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(label[0])));
+    shortcuts.push_back({hotkey.id, std::string(model.programName) + ": " + label,
+                         actionCommand(model, hotkey), hotkey.keyCode, hotkey.modifierFlags,
+                         hotkey.enabled});
+  }
+  return shortcuts;
+}
+
+// The entries' paths start with the program's name in lower case.
+std::string gnomeOwner(const ModelProfile& model) {
+  std::string owner = model.programName;
+  for (char& c : owner) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return owner;
 }
 
 }  // namespace
 
+bool setGnomeShortcuts(const ModelProfile& model, bool on, std::string& why) {
+  return platform::session::setGnomeCustomShortcuts(gnomeOwner(model), gnomeShortcuts(model), on,
+                                                    why);
+}
+
+bool gnomeShortcutsHeld(const ModelProfile& model) {
+  return platform::session::gnomeCustomShortcutsHeld(gnomeOwner(model), gnomeShortcuts(model));
+}
+
 std::string swayBindings(const ModelProfile& model) {
   std::string lines;
-  for (const auto& shortcut : hotkeyShortcuts(model)) {
+  for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
     const std::string keys =
-        platform::session::swayKeyCombination(shortcut.keyCode, shortcut.modifierFlags);
-    if (!keys.empty()) lines += "bindsym " + keys + " exec " + shortcut.command + "\n";
+        platform::session::swayKeyCombination(hotkey.keyCode, hotkey.modifierFlags);
+    if (!keys.empty()) lines += "bindsym " + keys + " exec " + actionCommand(model, hotkey) + "\n";
   }
   return lines;
 }
 
 int setGnomeShortcutsFromCommandLine(const ModelProfile& model, bool on) {
-  const auto shortcuts = hotkeyShortcuts(model);
-  const std::string name = model.programName;
-  std::string owner = name;
-  for (char& c : owner) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  loadParametersQuietly(QDir::homePath().toStdString());
   std::string why;
-  if (!platform::session::setGnomeCustomShortcuts(owner, shortcuts, on, why)) {
+  if (!setGnomeShortcuts(model, on, why)) {
     std::fprintf(stderr, "%s: GNOME's keyboard shortcuts were not changed: %s\n", model.programName,
                  why.c_str());
     return 1;
   }
   if (on) {
     std::printf("%s's hotkeys are GNOME keyboard shortcuts now:", model.programName);
-    for (const auto& shortcut : shortcuts) {
+    for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
+      if (!hotkey.enabled) continue;
       std::printf(
-          " %s %s;", shortcut.id.c_str(),
-          platform::session::gnomeAccelerator(shortcut.keyCode, shortcut.modifierFlags).c_str());
+          " %s %s;", hotkey.id.c_str(),
+          platform::session::gnomeAccelerator(hotkey.keyCode, hotkey.modifierFlags).c_str());
     }
     std::printf(" see Settings > Keyboard > Custom Shortcuts\n");
   } else {

@@ -1,22 +1,49 @@
 #include "app/desktop_shortcuts.h"
 
-#include <QEventLoop>
+#include <unistd.h>
 
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "app/desktop_keyboard_shortcuts.h"
+#include "app/hotkeys_as_set.h"
+#include "base/regular_file.h"
 #include "core/app_delegate.h"
-#include "core/parameters.h"
+#include "core/desktop_hotkey_offer.h"
+#include "platform/input/global_shortcuts_portal.h"
+#include "platform/input/gnome_custom_shortcuts.h"
 #include "platform/platform.h"
 
 namespace {
 
+using Outcome = platform::session::GlobalShortcutsPortal::Outcome;
+using Missing = platform::session::GlobalShortcutsPortal::Missing;
+
 // Settings saves the hotkeys into the Parameters; they are looked at this often.
 constexpr int kWatchIntervalMs = 2000;
 // How long --diagnose waits for the portal's answer.
-constexpr int kProbeWaitMs = 3000;
+constexpr int kLookWaitMs = 3000;
 
-QString triggers(const std::vector<platform::session::PortalShortcut>& list) {
-  QStringList all;
-  for (const auto& shortcut : list) all << shortcut.preferredTrigger;
-  return all.join(',');
+std::vector<platform::session::PortalShortcut> portalShortcuts() {
+  std::vector<platform::session::PortalShortcut> list;
+  for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
+    list.push_back({QString::fromStdString(hotkey.id), QString::fromStdString(hotkey.label),
+                    platform::session::portalTrigger(hotkey.keyCode, hotkey.modifierFlags)});
+  }
+  return list;
+}
+
+// Everything a desktop is told of the hotkeys, to see when Settings changed it.
+std::string asSetNow() {
+  std::string all;
+  for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
+    all += hotkey.id + ' ' + std::to_string(hotkey.keyCode) + ' ' +
+           std::to_string(hotkey.modifierFlags) + (hotkey.enabled ? " on;" : " off;");
+  }
+  return all;
 }
 
 // The same token at every start keeps the user's own bindings in the desktop.
@@ -24,49 +51,181 @@ QString sessionToken(const ModelProfile& model) {
   return QString("quillmark_%1").arg(model.programName).toLower();
 }
 
+// Where a cancelled shortcut dialog is remembered, so that GNOME does not ask
+// again at every start: $XDG_STATE_HOME/quillmark/<app id>.shortcuts-declined.
+QString declinedMark(const ModelProfile& model) {
+  QString state = qEnvironmentVariable("XDG_STATE_HOME");
+  if (!QDir::isAbsolutePath(state)) state = QDir::homePath() + "/.local/state";
+  return state + "/quillmark/" + model.appId + ".shortcuts-declined";
+}
+
+bool declined(const ModelProfile& model) {
+  const QFileInfo mark(declinedMark(model));
+  return mark.isFile() && !mark.isSymLink() && mark.ownerId() == geteuid();
+}
+
+void rememberDeclined(const ModelProfile& model, bool isDeclined) {
+  const QString path = declinedMark(model);
+  if (!isDeclined) {
+    if (declined(model)) QFile::remove(path);
+    return;
+  }
+  // Nothing is written through a part of the path that is another user's.
+  const QString folder = QFileInfo(path).absolutePath();
+  if (!platform::foreignPart(QFile::encodeName(path).toStdString()).empty() ||
+      !QDir().mkpath(folder)) {
+    return;
+  }
+  QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  QSaveFile mark(path);
+  if (mark.open(QIODevice::WriteOnly)) mark.commit();
+}
+
+QString askAgainHint() {
+  return "Settings > Hotkeys > Add to GNOME's keyboard shortcuts asks again";
+}
+
 }  // namespace
 
 DesktopShortcuts::DesktopShortcuts(const ModelProfile& model, AppDelegate& delegate)
-    : model_(model), delegate_(delegate) {}
-
-std::vector<platform::session::PortalShortcut> DesktopShortcuts::shortcuts() {
-  using platform::session::portalTrigger;
-  return {{"contrast-up", "Contrast up",
-           portalTrigger(ContrastHotkeyKeyCode, ContrastHotkeyModifierFlags)},
-          {"contrast-down", "Contrast down",
-           portalTrigger(ContrastHotkeyDownKeyCode, ContrastHotkeyDownModifierFlags)},
-          {"refresh", "Refresh", portalTrigger(RefreshHotkeyKeyCode, RefreshHotkeyModifierFlags)}};
-}
+    : model_(model), delegate_(delegate), portal_(model.appId) {}
 
 bool DesktopShortcuts::start(const platform::session::SessionType& session) {
   if (!session.wayland) return false;
+  asSet_ = asSetNow();
+  QObject::connect(&watch_, &QTimer::timeout, [this] { followSettings(); });
+  if (portal_.available()) {
+    startPortal(session.isGnome());
+  } else if (session.isGnome() && platform::session::gnomeCustomShortcutsAvailable()) {
+    startGnomeShortcuts();
+  } else {
+    setCarried(false, QString("none (no GlobalShortcuts portal); ") +
+                          QString::fromStdString(bindAdvice(model_)).trimmed());
+    platform::app().systemLog(std::string("No global shortcuts portal in this session: ") +
+                              bindAdvice(model_));
+    return false;
+  }
+  watch_.start(kWatchIntervalMs);
+  return true;
+}
+
+void DesktopShortcuts::startPortal(bool gnome) {
   path_ = "the GlobalShortcuts portal (no answer yet)";
-  const auto list = shortcuts();
   const auto activated = [this](const QString& id) {
     using Hotkey = AppDelegate::Hotkey;
     if (id == "contrast-up") delegate_.hotkeyPressed(Hotkey::kContrastUp);
     if (id == "contrast-down") delegate_.hotkeyPressed(Hotkey::kContrastDown);
     if (id == "refresh") delegate_.hotkeyPressed(Hotkey::kRefresh);
   };
-  const auto registered = [this](uint code) { reportRegistration(code); };
-  const bool started = portal_.start(sessionToken(model_), list, activated, registered);
-  if (!started) {
-    path_ = QString("none (no GlobalShortcuts portal); ") +
-            QString::fromStdString(bindAdvice(model_)).trimmed();
-    delegate_.globalHotkeysUnavailable = true;
-    platform::app().systemLog(std::string("No global shortcuts portal in this session: ") +
-                              bindAdvice(model_));
-    return false;
+  // Once the user cancelled the desktop's dialog, a start does not ask again.
+  const Missing missing = declined(model_) ? Missing::kLeave : Missing::kBind;
+  portal_.start(sessionToken(model_), portalShortcuts(), missing, activated,
+                [this](Outcome outcome, uint code) { settled(outcome, code); });
+  if (!gnome) return;
+  DesktopHotkeyOffer& offer = desktopHotkeyOffer();
+  offer.takesBack = false;
+  offer.held = [this] { return !delegate_.globalHotkeysUnavailable.load(); };
+  offer.set = [this](bool on, std::string& why) {
+    if (!on) {
+      why = "the hotkeys GNOME holds are changed or removed in GNOME's Settings > Keyboard";
+      return false;
+    }
+    rememberDeclined(model_, false);
+    portal_.rebind(portalShortcuts(), true);
+    return true;
+  };
+}
+
+void DesktopShortcuts::startGnomeShortcuts() {
+  gnomeShortcutsOn_ = gnomeShortcutsHeld(model_);
+  const auto describe = [this] {
+    setCarried(gnomeShortcutsOn_,
+               gnomeShortcutsOn_
+                   ? QString("GNOME's own keyboard shortcuts")
+                   : QString("none (no GlobalShortcuts portal); add them to GNOME's keyboard "
+                             "shortcuts: Settings > Hotkeys, or %1 --desktop-shortcuts on")
+                         .arg(model_.programName));
+  };
+  describe();
+  if (!gnomeShortcutsOn_) {
+    platform::app().systemLog(
+        std::string("No global shortcuts portal in this session: the hotkeys can be added to "
+                    "GNOME's keyboard shortcuts in Settings, or with ") +
+        model_.programName + " --desktop-shortcuts on.\n");
   }
-  registered_ = triggers(list);
-  QObject::connect(&watch_, &QTimer::timeout, [this] {
-    const auto now = shortcuts();
-    if (triggers(now) == registered_) return;
-    registered_ = triggers(now);
-    portal_.rebind(now);
-  });
-  watch_.start(kWatchIntervalMs);
-  return true;
+  DesktopHotkeyOffer& offer = desktopHotkeyOffer();
+  offer.takesBack = true;
+  offer.held = [this] { return gnomeShortcutsHeld(model_); };
+  offer.set = [this, describe](bool on, std::string& why) {
+    if (!setGnomeShortcuts(model_, on, why)) return false;
+    gnomeShortcutsOn_ = on;
+    describe();
+    return true;
+  };
+}
+
+void DesktopShortcuts::setCarried(bool carried, const QString& path) {
+  path_ = path;
+  delegate_.globalHotkeysUnavailable = !carried;
+}
+
+// Only the portal's answer tells whether the desktop took the hotkeys.
+void DesktopShortcuts::settled(Outcome outcome, uint code) {
+  auto& app = platform::app();
+  const std::string advice = bindAdvice(model_);
+  switch (outcome) {
+    case Outcome::kBound:
+      rememberDeclined(model_, false);
+      setCarried(true, "the GlobalShortcuts portal (bound)");
+      app.systemLog("Hotkeys registered with the desktop's global shortcuts portal.\n");
+      return;
+    case Outcome::kCancelled:
+      rememberDeclined(model_, true);
+      setCarried(false,
+                 "none (the desktop's shortcut dialog was cancelled; " + askAgainHint() + ")");
+      app.systemLog(
+          "The desktop's shortcut dialog was cancelled: the hotkeys are not bound, and "
+          "a start does not ask again (" +
+          askAgainHint().toStdString() + ").\n");
+      return;
+    case Outcome::kNotBound:
+      setCarried(false, "none (not bound since the desktop's shortcut dialog was cancelled; " +
+                            askAgainHint() + ")");
+      app.systemLog(
+          "The hotkeys are not bound: the desktop's shortcut dialog was cancelled "
+          "before (" +
+          askAgainHint().toStdString() + ").\n");
+      return;
+    case Outcome::kRefused:
+      break;
+  }
+  QString why = QString("the portal answered %1").arg(code);
+  if (!portal_.identityProblem().isEmpty()) why += "; " + portal_.identityProblem();
+  setCarried(false, "none (" + why + "); " + QString::fromStdString(advice).trimmed());
+  app.systemLog("The desktop's global shortcuts portal did not take the hotkeys (response " +
+                std::to_string(code) + "): " + advice);
+  if (!portal_.identityProblem().isEmpty()) {
+    app.systemLog(
+        "The desktop cannot name this program: " + portal_.identityProblem().toStdString() + ".\n");
+  }
+}
+
+// A hotkey changed, turned on or off in Settings reaches the desktop: a new
+// portal session binds the changed ones; GNOME's own entries are rewritten.
+void DesktopShortcuts::followSettings() {
+  const std::string now = asSetNow();
+  if (now == asSet_) return;
+  asSet_ = now;
+  if (!desktopHotkeyOffer().takesBack || !desktopHotkeyOffer().offered()) {
+    // Hotkeys the desktop does not hold yet are asked for again: the user
+    // acted in Settings.
+    portal_.rebind(portalShortcuts(), delegate_.globalHotkeysUnavailable.load());
+    return;
+  }
+  if (!gnomeShortcutsOn_) return;
+  if (std::string why; !setGnomeShortcuts(model_, true, why)) {
+    platform::app().systemLog("GNOME's keyboard shortcuts do not follow Settings: " + why + "\n");
+  }
 }
 
 std::string DesktopShortcuts::bindAdvice(const ModelProfile& model) {
@@ -74,35 +233,41 @@ std::string DesktopShortcuts::bindAdvice(const ModelProfile& model) {
          " --contrast-up, --contrast-down and --refresh in the desktop's keyboard settings.\n";
 }
 
-// Only the portal's answer tells whether the desktop took the hotkeys.
-void DesktopShortcuts::reportRegistration(uint code) {
-  auto& app = platform::app();
-  if (code == 0) {
-    path_ = "the GlobalShortcuts portal (bound)";
-    delegate_.globalHotkeysUnavailable = false;
-    app.systemLog("Hotkeys registered with the desktop's global shortcuts portal.\n");
-    return;
+QString DesktopShortcuts::lookWithoutInstance(const ModelProfile& model,
+                                              const platform::session::SessionType& session) {
+  if (!session.wayland) return session.x11 ? "X11 key grab" : "none (no graphical session)";
+  platform::session::GlobalShortcutsPortal portal(model.appId);
+  if (portal.available()) {
+    std::optional<std::pair<Outcome, uint>> answer;
+    QEventLoop loop;
+    portal.look(sessionToken(model), portalShortcuts(), [&](Outcome outcome, uint code) {
+      answer = std::make_pair(outcome, code);
+      loop.quit();
+    });
+    if (!answer) {
+      QTimer::singleShot(kLookWaitMs, &loop, &QEventLoop::quit);
+      loop.exec();
+    }
+    if (!answer) return "the GlobalShortcuts portal (it did not answer)";
+    if (answer->first == Outcome::kBound) return "the GlobalShortcuts portal (bound)";
+    if (answer->first == Outcome::kNotBound) {
+      return QString("the GlobalShortcuts portal (not bound yet: %1 binds them at its start%2)")
+          .arg(model.programName, session.isGnome() ? ", when GNOME asks once" : "");
+    }
+    QString why = QString("the portal answered %1").arg(answer->second);
+    if (!portal.identityProblem().isEmpty()) why += "; " + portal.identityProblem();
+    return "none (" + why + "); " + QString::fromStdString(bindAdvice(model)).trimmed();
   }
-  delegate_.globalHotkeysUnavailable = true;
-  path_ = QString("none (the portal answered %1); ").arg(code) +
-          QString::fromStdString(bindAdvice(model_)).trimmed();
-  app.systemLog("The desktop's global shortcuts portal did not take the hotkeys (response " +
-                std::to_string(code) + "): " + bindAdvice(model_));
-}
-
-std::optional<uint> DesktopShortcuts::probe(const ModelProfile& model) {
-  platform::session::GlobalShortcutsPortal portal;
-  std::optional<uint> answer;
-  QEventLoop loop;
-  if (!portal.start(
-          sessionToken(model), shortcuts(), [](const QString&) {},
-          [&](uint code) {
-            answer = code;
-            loop.quit();
-          })) {
-    return std::nullopt;
+  if (session.isGnome() && platform::session::gnomeCustomShortcutsAvailable()) {
+    if (gnomeShortcutsHeld(model)) return "GNOME's own keyboard shortcuts";
+    return QString(
+               "none (no GlobalShortcuts portal); add them to GNOME's keyboard shortcuts: "
+               "%1 --desktop-shortcuts on, or Settings > Hotkeys")
+        .arg(model.programName);
   }
-  QTimer::singleShot(kProbeWaitMs, &loop, &QEventLoop::quit);
-  if (!answer) loop.exec();
-  return answer;
+  if (!session.isGnome() && !session.isKde()) {
+    return "none (no GlobalShortcuts portal); paste the bindsym lines above into the desktop's "
+           "configuration";
+  }
+  return "none (no GlobalShortcuts portal); " + QString::fromStdString(bindAdvice(model)).trimmed();
 }

@@ -1,12 +1,14 @@
 #pragma once
-// The three hotkeys as the desktop's global shortcuts in a Wayland session
-// (the GlobalShortcuts portal), registered again when they change in
-// Settings and carried out as the hotkeys are.
+// The three hotkeys in a Wayland session, where the desktop keeps keys to
+// itself: as the desktop's global shortcuts (the GlobalShortcuts portal,
+// bound once: GNOME asks the user in a dialog, Plasma 5.27 opens System
+// Settings) or, on GNOME without the portal, as GNOME's own custom
+// shortcuts, offered in Settings. Kept in step with Settings while the
+// program runs, and carried out as the hotkeys are.
 
 #include <QTimer>
-#include <memory>
-#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/model_profile.h"
 #include "platform/input/global_shortcuts_portal.h"
@@ -17,13 +19,14 @@ class AppDelegate;
 class DesktopShortcuts {
  public:
   DesktopShortcuts(const ModelProfile& model, AppDelegate& delegate);
-  // Registers the hotkeys with the portal; false (and says so once in the
-  // system log) where no portal offers global shortcuts.
+  // Hands the hotkeys to the desktop as it takes them; false (and says so
+  // once in the system log) where it takes none.
   bool start(const platform::session::SessionType& session);
-  // For --diagnose: asks the portal to take the hotkeys, as a start does, and
-  // waits for its answer: 0 when the desktop took them, else the portal's
-  // code; nullopt without a portal or an answer.
-  static std::optional<uint> probe(const ModelProfile& model);
+  // For --diagnose, without a running instance: what carries the hotkeys on
+  // this desktop and what to do where nothing does. Only looks: it binds and
+  // writes nothing.
+  static QString lookWithoutInstance(const ModelProfile& model,
+                                     const platform::session::SessionType& session);
   // "bind AltoControl --contrast-up, ... in the desktop's keyboard settings.\n"
   static std::string bindAdvice(const ModelProfile& model);
   // What carries the hotkeys in this instance, for --diagnose beside it:
@@ -31,13 +34,17 @@ class DesktopShortcuts {
   QString path() const { return path_; }
 
  private:
-  static std::vector<platform::session::PortalShortcut> shortcuts();
-  void reportRegistration(uint code);
+  void startPortal(bool gnome);
+  void startGnomeShortcuts();
+  void settled(platform::session::GlobalShortcutsPortal::Outcome outcome, uint code);
+  void followSettings();
+  void setCarried(bool carried, const QString& path);
 
   const ModelProfile& model_;
   AppDelegate& delegate_;
   platform::session::GlobalShortcutsPortal portal_;
   QTimer watch_;
-  QString registered_;  // the triggers last registered
+  std::string asSet_;  // the hotkeys as last handed to the desktop
+  bool gnomeShortcutsOn_ = false;
   QString path_ = "X11 key grab";
 };

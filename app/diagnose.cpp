@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QDir>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -14,10 +15,10 @@
 #include "app/desktop_shortcuts.h"
 #include "app/single_instance.h"
 #include "core/mode_table.h"
+#include "core/parameter_store.h"
 #include "link/ddc_transport.h"
 #include "link/display_discovery.h"
 #include "link/monitor_commands.h"
-#include "platform/input/global_shortcuts_portal.h"
 #include "platform/input/idle_source.h"
 #include "platform/modes/display_mode_owners.h"
 #include "platform/platform.h"
@@ -28,23 +29,24 @@ namespace {
 namespace fs = std::filesystem;
 
 // instanceHotkeys: what a running instance says carries its hotkeys, which
-// is then reported instead of what a look at the portal would say.
-void printSession(const QString& instanceHotkeys) {
+// is then reported instead of what a look at the desktop would say.
+void printSession(const ModelProfile& model, const QString& instanceHotkeys) {
   const platform::session::SessionType session = platform::session::detectSession();
   std::printf("session: %s\n", session.describe().c_str());
   std::printf("display modes: %s\n", platform::DisplayModeOwners::describe(session).c_str());
-  if (!session.wayland) {
+  if (session.wayland) {
+    const auto source = platform::session::startIdleSource(session, [] {});
+    std::printf("idle time: %s\n",
+                source ? source->name().c_str()
+                       : "none in this session: screen save will not start on its own");
+  } else {
     std::printf("idle time: %s\n", session.x11 ? "X11 input events" : "none");
-    return;
   }
-  const auto source = platform::session::startIdleSource(session, [] {});
-  std::printf("idle time: %s\n",
-              source ? source->name().c_str()
-                     : "none in this session: screen save will not start on its own");
-  if (!session.isGnome() && !session.isKde()) {
+  loadParametersQuietly(QDir::homePath().toStdString());
+  if (session.wayland && !session.isGnome() && !session.isKde()) {
     // wlroots desktops bind keys in their own configuration: the lines to paste.
     std::printf("hotkeys for sway (add to ~/.config/sway/config, then swaymsg reload):\n");
-    const QStringList lines = QString::fromStdString(swayBindings(profile())).split('\n');
+    const QStringList lines = QString::fromStdString(swayBindings(model)).split('\n');
     for (const QString& line : lines) {
       if (!line.isEmpty()) std::printf("  %s\n", qPrintable(line));
     }
@@ -54,10 +56,7 @@ void printSession(const QString& instanceHotkeys) {
     return;
   }
   std::printf("global hotkeys: %s\n",
-              platform::session::GlobalShortcutsPortal::available()
-                  ? "the GlobalShortcuts portal"
-                  : "no portal; bind the command-line actions (--contrast-up, --contrast-down, "
-                    "--refresh) in the desktop's keyboard settings");
+              qPrintable(DesktopShortcuts::lookWithoutInstance(model, session)));
 }
 
 bool printI2CDev() {
@@ -174,31 +173,13 @@ int reportRunningInstance(const ModelProfile& model, const QVariantMap& state,
   return online ? 0 : 1;
 }
 
-// In a Wayland session without a running instance, whether the desktop takes
-// the hotkeys is asked as a start asks it.
-void printHotkeyRegistration(const ModelProfile& model) {
-  if (!platform::session::detectSession().wayland ||
-      !platform::session::GlobalShortcutsPortal::available()) {
-    return;
-  }
-  const std::optional<uint> code = DesktopShortcuts::probe(model);
-  if (code && *code == 0) {
-    std::printf("hotkeys: the desktop took them as global shortcuts\n");
-  } else {
-    std::printf("hotkeys: not available through the desktop (%s); %s",
-                code ? qPrintable(QString("the portal answered %1").arg(*code))
-                     : "the portal did not answer",
-                DesktopShortcuts::bindAdvice(model).c_str());
-  }
-}
-
 }  // namespace
 
 int diagnose(const ModelProfile& model) {
   std::printf("%s %s\n", model.programName, QUILLMARK_VERSION);
   QString error;
   const auto state = runningInstanceState(model, error);
-  printSession(state ? state->value("Hotkeys").toString() : QString());
+  printSession(model, state ? state->value("Hotkeys").toString() : QString());
   const bool i2cDevLoaded = printI2CDev();
   if (state) {
     const int status = reportRunningInstance(model, *state, error);
@@ -211,7 +192,6 @@ int diagnose(const ModelProfile& model) {
     std::fflush(stdout);
     return 1;
   }
-  printHotkeyRegistration(model);
   auto& displays = platform::displays();
   const auto online = displays.onlineDisplayList();
   if (!online || online->empty()) std::printf("displays: none connected\n");

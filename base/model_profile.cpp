@@ -7,6 +7,7 @@ namespace {
 constexpr ModelProfile kAlto{
     .programName = "AltoControl",
     .modelName = "Alto",
+    .appId = "com.talvex.AltoControl",
     .edidName = "TALVEN",
     .edidNameLength = 6,
     .logWritesFile = true,
@@ -32,6 +33,7 @@ constexpr ModelProfile kAlto{
 constexpr ModelProfile kTenor{
     .programName = "TenorControl",
     .modelName = "Tenor",
+    .appId = "com.talvex.TenorControl",
     .edidName = "Quillmark T N",
     .edidNameLength = 13,
     .logWritesFile = false,

@@ -8,6 +8,9 @@
 struct ModelProfile {
   const char* programName;  // "AltoControl" / "TenorControl"
   const char* modelName;    // "Alto" / "Tenor"
+  // The desktop's name for the program: its desktop file, Wayland app id and
+  // portal identity ("com.talvex.AltoControl").
+  const char* appId;
 
   // Discovery: the monitor name at EDID offset 95 and how many bytes are compared.
   const char* edidName;

@@ -13,6 +13,7 @@
 #include "base/model_profile.h"
 #include "base/tl_log.h"
 #include "core/app_delegate.h"
+#include "core/desktop_hotkey_offer.h"
 #include "core/mode_table.h"
 #include "core/monitor_actions.h"
 #include "core/parameters.h"
@@ -176,6 +177,8 @@ void SettingViewController::buildLayout() {
   hotkeyGrid->addWidget(ThresholdKeyBindingDown, 1, 2);
   hotkeyGrid->addWidget(RefreshHandHardCheckBox, 2, 0);
   hotkeyGrid->addWidget(RefreshKeyBinding, 2, 2);
+  DesktopHotkeys = new DesktopHotkeysButton(hotkeys);
+  hotkeyGrid->addWidget(DesktopHotkeys, 3, 0, 1, 3);
   layout->addWidget(hotkeys);
 
   auto* screen = new QGroupBox(this);
@@ -220,6 +223,7 @@ void SettingViewController::setCaptions(bool english) {
   RefreshHandHardCheckBox->setText(english ? "Refresh hotkey" : text("刷新快捷键"));
   OKButtonRef->setText(english ? "OK" : text("确定"));
   CancelButtonRef->setText(english ? "Cancel" : text("取消"));
+  DesktopHotkeys->showState(english);
   const char* presets[2][4] = {{"浅", "适中", "深", "自定义"},
                                {"Low", "Medium", "High", "Self Def"}};
   for (int column = 0; column < 4; ++column) {
@@ -266,7 +270,13 @@ void SettingViewController::viewDidLoad() {
                 ? "This session does not tell idle time, so screen save does not start on its own."
                 : QString::fromUtf8("此会话不提供空闲时间，屏幕保护不会自动启动。"));
   }
-  if (hotkeysLocal) {
+  if (hotkeysLocal && desktopHotkeyOffer().offered()) {
+    notes << (english ? QString("The desktop does not take the hotkeys yet: they work in this "
+                                "window only. Add them to GNOME's keyboard shortcuts with the "
+                                "button above.")
+                      : QString::fromUtf8("桌面尚未接受快捷键：快捷键仅在本窗口中有效。请用上方的"
+                                          "按钮将其添加到 GNOME 键盘快捷键。"));
+  } else if (hotkeysLocal) {
     const QString program = profile().programName;
     notes << (english ? QString("The desktop does not take global hotkeys: they work in this "
                                 "window only. Bind %1 --contrast-up, --contrast-down and "

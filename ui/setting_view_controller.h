@@ -13,6 +13,7 @@
 
 #include "MASShortcuts/mas_shortcut_view.h"
 #include "core/ui_hooks.h"
+#include "ui/desktop_hotkeys_button.h"
 #include "ui/radio_matrix.h"
 
 class SettingViewController : public QDialog, public ThresholdView {
@@ -65,6 +66,7 @@ class SettingViewController : public QDialog, public ThresholdView {
   MASShortcutView* ThresholdKeyBindingDown;
   QCheckBox* RefreshHandHardCheckBox;
   MASShortcutView* RefreshKeyBinding;
+  DesktopHotkeysButton* DesktopHotkeys;  // where the desktop keeps keys to itself
   QLineEdit* ScreenSaveTimeEdit;
   RadioMatrix* ResolutionSelectRadio;
   QLabel* ResolutionNoteText;

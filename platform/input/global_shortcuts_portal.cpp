@@ -22,6 +22,8 @@ constexpr const char* kService = "org.freedesktop.portal.Desktop";
 constexpr const char* kPath = "/org/freedesktop/portal/desktop";
 constexpr const char* kInterface = "org.freedesktop.portal.GlobalShortcuts";
 constexpr const char* kRequestInterface = "org.freedesktop.portal.Request";
+constexpr const char* kSessionInterface = "org.freedesktop.portal.Session";
+constexpr const char* kRegistryInterface = "org.freedesktop.host.portal.Registry";
 constexpr int kCallTimeoutMs = 1000;
 
 PortalShortcutList entries(const std::vector<PortalShortcut>& shortcuts) {
@@ -37,8 +39,22 @@ PortalShortcutList entries(const std::vector<PortalShortcut>& shortcuts) {
 }
 
 // The part of a unique bus name the portal puts in request paths (":1.42" -> "1_42").
-QString senderPart() {
-  return QDBusConnection::sessionBus().baseService().mid(1).replace('.', '_');
+QString senderPart(const QDBusConnection& bus) {
+  return bus.baseService().mid(1).replace('.', '_');
+}
+
+QDBusConnection ownConnection() {
+  static int connections = 0;
+  return QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                       QString("quillmark-portal-%1").arg(++connections));
+}
+
+// A portal without the registry (before 1.19) names programs otherwise.
+bool noRegistry(const QDBusMessage& reply) {
+  const QString error = reply.errorName();
+  return error == "org.freedesktop.DBus.Error.UnknownMethod" ||
+         error == "org.freedesktop.DBus.Error.UnknownInterface" ||
+         error == "org.freedesktop.DBus.Error.UnknownObject";
 }
 
 }  // namespace
@@ -57,53 +73,100 @@ QString portalTrigger(uint32_t keyCode, uint32_t modifierFlags) {
   return parts.join('+');
 }
 
+GlobalShortcutsPortal::GlobalShortcutsPortal(const QString& appId)
+    : bus_(ownConnection()), appId_(appId) {
+  qDBusRegisterMetaType<PortalShortcutEntry>();
+  qDBusRegisterMetaType<PortalShortcutList>();
+  qRegisterMetaType<QDBusObjectPath>();
+}
+
+GlobalShortcutsPortal::~GlobalShortcutsPortal() {
+  closeSession();
+  QDBusConnection::disconnectFromBus(bus_.name());
+}
+
 QString GlobalShortcutsPortal::nextToken() {
   return QString("quillmark%1").arg(++tokens_);
 }
 
+void GlobalShortcutsPortal::identify() {
+  if (identified_ || !bus_.isConnected()) return;
+  identified_ = true;
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(kService, kPath, kRegistryInterface, "Register");
+  call << appId_ << QVariantMap();
+  const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
+  if (reply.type() == QDBusMessage::ErrorMessage && !noRegistry(reply)) {
+    identityProblem_ = QString("the portal did not take the app id %1 (%2)")
+                           .arg(appId_, reply.errorMessage().left(200));
+  }
+}
+
 bool GlobalShortcutsPortal::request(const QString& method, const QVariantList& arguments,
                                     const char* responseSlot) {
-  QDBusConnection bus = QDBusConnection::sessionBus();
   // The options (last argument) carry the handle token; the Response is
   // subscribed to before the call, so that it cannot be missed.
   const QString token = qdbus_cast<QVariantMap>(arguments.last()).value("handle_token").toString();
   const QString requestPath =
-      QString("/org/freedesktop/portal/desktop/request/%1/%2").arg(senderPart(), token);
-  bus.connect(kService, requestPath, kRequestInterface, "Response", this, responseSlot);
+      QString("/org/freedesktop/portal/desktop/request/%1/%2").arg(senderPart(bus_), token);
+  bus_.connect(kService, requestPath, kRequestInterface, "Response", this, responseSlot);
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
   call.setArguments(arguments);
-  const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
+  const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
   return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 bool GlobalShortcutsPortal::available() {
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return false;
+  if (!bus_.isConnected()) return false;
+  identify();
   // The frontend exports the interface only when a backend provides it.
   QDBusMessage version =
       QDBusMessage::createMethodCall(kService, kPath, "org.freedesktop.DBus.Properties", "Get");
   version << QString(kInterface) << QString("version");
-  return bus.call(version, QDBus::Block, kCallTimeoutMs).type() == QDBusMessage::ReplyMessage;
+  return bus_.call(version, QDBus::Block, kCallTimeoutMs).type() == QDBusMessage::ReplyMessage;
 }
 
 bool GlobalShortcutsPortal::start(const QString& sessionToken,
-                                  const std::vector<PortalShortcut>& shortcuts,
+                                  const std::vector<PortalShortcut>& shortcuts, Missing missing,
                                   std::function<void(const QString&)> activated,
-                                  std::function<void(uint)> registered) {
-  qDBusRegisterMetaType<PortalShortcutEntry>();
-  qDBusRegisterMetaType<PortalShortcutList>();
-  qRegisterMetaType<QDBusObjectPath>();
+                                  std::function<void(Outcome, uint)> settled) {
   if (!available()) return false;
-  QDBusConnection bus = QDBusConnection::sessionBus();
   activated_ = std::move(activated);
-  registered_ = std::move(registered);
+  settled_ = std::move(settled);
   shortcuts_ = shortcuts;
+  ids_.clear();
+  for (const PortalShortcut& shortcut : shortcuts_) ids_ << shortcut.id;
+  missing_ = missing;
   sessionToken_ = sessionToken;
-  bus.connect(kService, kPath, kInterface, "Activated", this, SLOT(onActivated(QDBusMessage)));
+  bus_.connect(kService, kPath, kInterface, "Activated", this, SLOT(onActivated(QDBusMessage)));
+  return createSession();
+}
+
+bool GlobalShortcutsPortal::look(const QString& sessionToken,
+                                 const std::vector<PortalShortcut>& shortcuts,
+                                 std::function<void(Outcome, uint)> settled) {
+  if (!available()) return false;
+  settled_ = std::move(settled);
+  shortcuts_ = shortcuts;
+  ids_.clear();
+  for (const PortalShortcut& shortcut : shortcuts_) ids_ << shortcut.id;
+  missing_ = Missing::kLeave;
+  sessionToken_ = sessionToken;
+  return createSession();
+}
+
+bool GlobalShortcutsPortal::createSession() {
   const QVariantMap options{{"handle_token", nextToken()},
                             {"session_handle_token", sessionToken_},
                             {"shortcuts", QVariant::fromValue(entries(shortcuts_))}};
   return request("CreateSession", {options}, SLOT(onCreateSessionResponse(uint, QVariantMap)));
+}
+
+void GlobalShortcutsPortal::closeSession() {
+  if (sessionPath_.isEmpty() || !bus_.isConnected()) return;
+  bus_.call(QDBusMessage::createMethodCall(kService, sessionPath_, kSessionInterface, "Close"),
+            QDBus::Block, kCallTimeoutMs);
+  sessionPath_.clear();
 }
 
 void GlobalShortcutsPortal::onCreateSessionResponse(uint code, const QVariantMap& results) {
@@ -115,19 +178,19 @@ void GlobalShortcutsPortal::onCreateSessionResponse(uint code, const QVariantMap
                        : handle.toString();
   }
   if (code != 0 || sessionPath_.isEmpty()) {
-    registered_(code != 0 ? code : 2);
+    settle(code != 0 ? code : 2);
     return;
   }
   const QVariantMap options{{"handle_token", nextToken()}};
   if (!request("ListShortcuts", {QVariant::fromValue(QDBusObjectPath(sessionPath_)), options},
                SLOT(onListResponse(uint, QVariantMap)))) {
-    bind(shortcuts_);
+    onListResponse(2, {});
   }
 }
 
 // What the session holds already is not bound again: on Plasma 5.27,
 // CreateSession registered every shortcut, and binding would only open
-// System Settings.
+// System Settings; GNOME would ask the user again.
 void GlobalShortcutsPortal::onListResponse(uint code, const QVariantMap& results) {
   QStringList listed;
   if (code == 0) {
@@ -135,46 +198,68 @@ void GlobalShortcutsPortal::onListResponse(uint code, const QVariantMap& results
     results.value("shortcuts").value<QDBusArgument>() >> known;
     for (const PortalShortcutEntry& entry : known) listed << entry.first;
   }
+  QStringList unlisted;
+  for (const QString& id : ids_) {
+    if (!listed.contains(id) || mustBind_.contains(id)) unlisted << id;
+  }
+  mustBind_.clear();
+  if (unlisted.isEmpty()) {
+    settle(0);
+    return;
+  }
+  if (missing_ == Missing::kLeave) {
+    if (settled_) settled_(Outcome::kNotBound, 0);
+    return;
+  }
   std::vector<PortalShortcut> missing;
   for (const PortalShortcut& shortcut : shortcuts_) {
-    if (!listed.contains(shortcut.id)) missing.push_back(shortcut);
+    if (unlisted.contains(shortcut.id)) missing.push_back(shortcut);
   }
-  if (missing.empty()) {
-    registered_(0);
-  } else {
-    bind(missing);
-  }
+  bind(missing);
 }
 
-void GlobalShortcutsPortal::rebind(const std::vector<PortalShortcut>& shortcuts) {
-  std::vector<PortalShortcut> changed;
+void GlobalShortcutsPortal::rebind(const std::vector<PortalShortcut>& shortcuts, bool all) {
+  QStringList changed;
   for (const PortalShortcut& shortcut : shortcuts) {
     const auto before = std::find_if(shortcuts_.begin(), shortcuts_.end(),
                                      [&](const PortalShortcut& s) { return s.id == shortcut.id; });
-    if (before == shortcuts_.end() || before->preferredTrigger != shortcut.preferredTrigger) {
-      changed.push_back(shortcut);
+    if (all || before == shortcuts_.end() ||
+        before->preferredTrigger != shortcut.preferredTrigger) {
+      changed << shortcut.id;
     }
   }
   shortcuts_ = shortcuts;
-  if (sessionPath_.isEmpty() || changed.empty()) return;
-  bind(changed);
+  ids_.clear();
+  for (const PortalShortcut& shortcut : shortcuts_) ids_ << shortcut.id;
+  if (changed.isEmpty() || sessionToken_.isEmpty()) return;
+  mustBind_ = changed;
+  missing_ = Missing::kBind;
+  closeSession();
+  if (!createSession()) settle(2);
 }
 
 void GlobalShortcutsPortal::bind(const std::vector<PortalShortcut>& shortcuts) {
-  request(
-      "BindShortcuts",
-      {QVariant::fromValue(QDBusObjectPath(sessionPath_)), QVariant::fromValue(entries(shortcuts)),
-       QString(), QVariantMap{{"handle_token", nextToken()}}},
-      SLOT(onBindResponse(uint, QVariantMap)));
+  if (!request("BindShortcuts",
+               {QVariant::fromValue(QDBusObjectPath(sessionPath_)),
+                QVariant::fromValue(entries(shortcuts)), QString(),
+                QVariantMap{{"handle_token", nextToken()}}},
+               SLOT(onBindResponse(uint, QVariantMap)))) {
+    settle(2);
+  }
 }
 
 void GlobalShortcutsPortal::onBindResponse(uint code, const QVariantMap&) {
-  if (registered_) registered_(code);
+  settle(code);
+}
+
+void GlobalShortcutsPortal::settle(uint code) {
+  if (!settled_) return;
+  settled_(code == 0 ? Outcome::kBound : code == 1 ? Outcome::kCancelled : Outcome::kRefused, code);
 }
 
 void GlobalShortcutsPortal::onActivated(const QDBusMessage& message) {
   const QVariantList arguments = message.arguments();
-  if (arguments.size() < 2) return;
+  if (arguments.size() < 2 || !activated_) return;
   // The 1.16 frontend broadcasts: only this session's activations count.
   if (arguments[0].value<QDBusObjectPath>().path() != sessionPath_) return;
   activated_(arguments[1].toString());

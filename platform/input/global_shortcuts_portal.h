@@ -2,14 +2,22 @@
 // Global shortcuts through the desktop portal (org.freedesktop.portal.
 // GlobalShortcuts), for Wayland sessions, where no program may watch the
 // keyboard. The shortcuts go in CreateSession's options (Plasma 5.27's portal
-// registers them from there); BindShortcuts (the documented way, which on
-// Plasma 5.27 opens System Settings) is called only for what ListShortcuts
-// does not list yet. A stable session token keeps the user's own bindings
-// across runs. Every Response code but 0 means the hotkeys are not registered.
+// registers them from there); BindShortcuts (the documented way, which opens
+// GNOME's "Add Keyboard Shortcuts" dialog, and System Settings on Plasma 5.27)
+// is called only for what ListShortcuts does not list yet. A stable session
+// token keeps the user's own bindings across runs.
+//
+// The portal is spoken to on a connection of its own, identified first with
+// the program's app id (org.freedesktop.host.portal.Registry, portal 1.19 and
+// later): the portal names the program by it, GNOME binds nothing for a
+// program it cannot name, and the identity must come before any other call
+// on the connection, which Qt's own portal use on the shared one would spoil.
 
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -25,17 +33,39 @@ class GlobalShortcutsPortal : public QObject {
   Q_OBJECT
 
  public:
+  // How a session ended up: every shortcut listed or bound; the user
+  // cancelled the desktop's dialog (Response 1); the portal refused
+  // (Response 2 or another code); some were not listed and, as asked, not
+  // bound.
+  enum class Outcome { kBound, kCancelled, kRefused, kNotBound };
+  // What is done with shortcuts the portal does not list yet.
+  enum class Missing { kBind, kLeave };
+
+  explicit GlobalShortcutsPortal(const QString& appId);
+  ~GlobalShortcutsPortal() override;
+
   // True when a portal on the session bus offers global shortcuts.
-  static bool available();
-  // Opens a portal session with the shortcuts; false when no portal on the
-  // session bus offers global shortcuts. registered is called once the
-  // portal answered: with 0 when the shortcuts are the desktop's, else with
-  // the portal's response code.
+  bool available();
+  // Why the portal did not take the app id ("" when it did, or when the
+  // portal has no registry and names programs otherwise).
+  QString identityProblem() const { return identityProblem_; }
+
+  // Opens a portal session with the shortcuts; false when no portal offers
+  // global shortcuts. settled is called once the portal answered, with the
+  // portal's response code (0 when bound or listed).
   bool start(const QString& sessionToken, const std::vector<PortalShortcut>& shortcuts,
-             std::function<void(const QString& id)> activated,
-             std::function<void(uint code)> registered);
-  // Registers the combinations that changed with the desktop again.
-  void rebind(const std::vector<PortalShortcut>& shortcuts);
+             Missing missing, std::function<void(const QString& id)> activated,
+             std::function<void(Outcome outcome, uint code)> settled);
+  // Only looks: a session that binds nothing; settled reports kBound when
+  // every shortcut is listed. (Plasma 5.27
+  // lists only what the session registered as it opened, which it does
+  // without a word to the user, as at every start.)
+  bool look(const QString& sessionToken, const std::vector<PortalShortcut>& shortcuts,
+            std::function<void(Outcome outcome, uint code)> settled);
+  // Binds the shortcuts whose trigger changed, and all of them when forced,
+  // in a new session: a portal session binds only once (GNOME answers 2 to a
+  // second BindShortcuts).
+  void rebind(const std::vector<PortalShortcut>& shortcuts, bool all = false);
 
  private slots:
   void onCreateSessionResponse(uint code, const QVariantMap& results);
@@ -44,14 +74,25 @@ class GlobalShortcutsPortal : public QObject {
   void onActivated(const QDBusMessage& message);
 
  private:
+  void identify();
+  bool createSession();
+  void closeSession();
   // Calls a portal method whose answer comes as a Request's Response signal.
   bool request(const QString& method, const QVariantList& arguments, const char* responseSlot);
   QString nextToken();
   void bind(const std::vector<PortalShortcut>& shortcuts);
+  void settle(uint code);
 
+  QDBusConnection bus_;
+  QString appId_;
+  bool identified_ = false;
+  QString identityProblem_;
   std::function<void(const QString&)> activated_;
-  std::function<void(uint)> registered_;
+  std::function<void(Outcome, uint)> settled_;
   std::vector<PortalShortcut> shortcuts_;
+  QStringList ids_;
+  QStringList mustBind_;  // ids bound even when listed (their trigger changed)
+  Missing missing_ = Missing::kBind;
   QString sessionPath_;
   QString sessionToken_;
   int tokens_ = 0;

@@ -22,17 +22,6 @@ struct SettingsUnref {
 };
 using Settings = std::unique_ptr<GSettings, SettingsUnref>;
 
-bool schemasInstalled() {
-  GSettingsSchemaSource* source = g_settings_schema_source_get_default();
-  if (source == nullptr) return false;
-  for (const char* id : {kMediaKeys, kCustomEntry}) {
-    GSettingsSchema* schema = g_settings_schema_source_lookup(source, id, TRUE);
-    if (schema == nullptr) return false;
-    g_settings_schema_unref(schema);
-  }
-  return true;
-}
-
 std::vector<std::string> stringList(GSettings* settings, const char* key) {
   std::vector<std::string> list;
   gchar** values = g_settings_get_strv(settings, key);
@@ -54,20 +43,36 @@ void resetEntry(GSettings* entry) {
   for (const char* key : {"name", "command", "binding"}) g_settings_reset(entry, key);
 }
 
+std::string entryPath(const std::string& owner, const DesktopShortcut& shortcut) {
+  return kPathBase + owner + "-" + shortcut.id + "/";
+}
+
 }  // namespace
+
+bool gnomeCustomShortcutsAvailable() {
+  GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+  if (source == nullptr) return false;
+  for (const char* id : {kMediaKeys, kCustomEntry}) {
+    GSettingsSchema* schema = g_settings_schema_source_lookup(source, id, TRUE);
+    if (schema == nullptr) return false;
+    g_settings_schema_unref(schema);
+  }
+  return true;
+}
 
 bool setGnomeCustomShortcuts(const std::string& owner,
                              const std::vector<DesktopShortcut>& shortcuts, bool on,
                              std::string& why) {
-  if (!schemasInstalled()) {
+  if (!gnomeCustomShortcutsAvailable()) {
     why = "GNOME's keyboard shortcut settings are not installed here (schema " +
           std::string(kMediaKeys) + ", package gnome-settings-daemon-common)";
     return false;
   }
   std::vector<std::string> bindings;
   for (const DesktopShortcut& shortcut : shortcuts) {
-    bindings.push_back(on ? gnomeAccelerator(shortcut.keyCode, shortcut.modifierFlags) : "");
-    if (on && bindings.back().empty()) {
+    const bool wanted = on && shortcut.enabled;
+    bindings.push_back(wanted ? gnomeAccelerator(shortcut.keyCode, shortcut.modifierFlags) : "");
+    if (wanted && bindings.back().empty()) {
       why = "the hotkey for " + shortcut.name + " cannot be written as a GNOME shortcut";
       return false;
     }
@@ -76,7 +81,7 @@ bool setGnomeCustomShortcuts(const std::string& owner,
   std::vector<Settings> entries;
   std::vector<std::string> paths;
   for (const DesktopShortcut& shortcut : shortcuts) {
-    paths.push_back(kPathBase + owner + "-" + shortcut.id + "/");
+    paths.push_back(entryPath(owner, shortcut));
     entries.emplace_back(g_settings_new_with_path(kCustomEntry, paths.back().c_str()));
   }
   bool writable = g_settings_is_writable(list.get(), kListKey) != FALSE;
@@ -90,30 +95,47 @@ bool setGnomeCustomShortcuts(const std::string& owner,
     return false;
   }
   // The user's own entries keep their order; the program's are found by path.
-  std::vector<std::string> kept = stringList(list.get(), kListKey);
+  const std::vector<std::string> before = stringList(list.get(), kListKey);
+  std::vector<std::string> kept = before;
   kept.erase(std::remove_if(kept.begin(), kept.end(),
                             [&](const std::string& path) {
                               return std::find(paths.begin(), paths.end(), path) != paths.end();
                             }),
              kept.end());
-  if (on) kept.insert(kept.end(), paths.begin(), paths.end());
-  for (size_t i = 0; i < shortcuts.size() && on; ++i) {
+  for (size_t i = 0; i < shortcuts.size(); ++i) {
+    if (bindings[i].empty()) continue;
+    kept.push_back(paths[i]);
     GSettings* entry = entries[i].get();
     g_settings_set_string(entry, "name", shortcuts[i].name.c_str());
     g_settings_set_string(entry, "command", shortcuts[i].command.c_str());
     g_settings_set_string(entry, "binding", bindings[i].c_str());
   }
   if (!setStringList(list.get(), kListKey, kept)) {
-    for (const Settings& entry : entries) resetEntry(entry.get());
+    // Entries the old list names stay; they may only be a binding behind.
+    for (size_t i = 0; i < shortcuts.size(); ++i) {
+      if (std::find(before.begin(), before.end(), paths[i]) == before.end()) {
+        resetEntry(entries[i].get());
+      }
+    }
     g_settings_sync();
     why = "GNOME's list of custom shortcuts could not be written";
     return false;
   }
-  if (!on) {
-    for (const Settings& entry : entries) resetEntry(entry.get());
+  for (size_t i = 0; i < shortcuts.size(); ++i) {
+    if (bindings[i].empty()) resetEntry(entries[i].get());
   }
   g_settings_sync();
   return true;
+}
+
+bool gnomeCustomShortcutsHeld(const std::string& owner,
+                              const std::vector<DesktopShortcut>& shortcuts) {
+  if (!gnomeCustomShortcutsAvailable()) return false;
+  Settings list(g_settings_new(kMediaKeys));
+  const std::vector<std::string> listed = stringList(list.get(), kListKey);
+  return std::any_of(shortcuts.begin(), shortcuts.end(), [&](const DesktopShortcut& shortcut) {
+    return std::find(listed.begin(), listed.end(), entryPath(owner, shortcut)) != listed.end();
+  });
 }
 
 }  // namespace platform::session

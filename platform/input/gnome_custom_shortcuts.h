@@ -17,15 +17,24 @@ struct DesktopShortcut {
   std::string command;  // what the shortcut runs
   uint32_t keyCode = 0;
   uint32_t modifierFlags = 0;
+  bool enabled = true;  // a disabled hotkey has no entry
 };
 
-// Puts the shortcuts into GNOME's custom shortcuts (on) or takes exactly
-// them out again (off); doing either twice changes nothing more. Nothing is
+// Whether GNOME's keyboard shortcut settings are installed here.
+bool gnomeCustomShortcutsAvailable();
+
+// Puts the enabled shortcuts into GNOME's custom shortcuts (on), taking out
+// the disabled ones, or takes exactly them all out again (off); doing either
+// twice changes nothing more. Nothing is
 // half-written: every check comes first, and a failed list write takes the
 // entries back. false, with the reason in why, where GNOME's settings are
 // not installed, are read-only, or a hotkey has no accelerator.
 bool setGnomeCustomShortcuts(const std::string& owner,
                              const std::vector<DesktopShortcut>& shortcuts, bool on,
                              std::string& why);
+
+// Whether any of the owner's entries is in GNOME's list of custom shortcuts.
+bool gnomeCustomShortcutsHeld(const std::string& owner,
+                              const std::vector<DesktopShortcut>& shortcuts);
 
 }  // namespace platform::session

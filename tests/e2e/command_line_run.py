@@ -25,7 +25,7 @@ class CommandLineRun(Run):
 
 def autostart(run):
     run.env["XDG_CONFIG_HOME"] = os.path.join(run.home, ".config")
-    entry = os.path.join(run.home, ".config", "autostart", run.program + ".desktop")
+    entry = os.path.join(run.home, ".config", "autostart", "com.talvex." + run.program + ".desktop")
     result = run.cli("--autostart", "on")
     assert result.returncode == 0, result
     with open(entry) as text:

@@ -124,6 +124,14 @@ class Run:
                                         stderr=out if stdout else subprocess.STDOUT,
                                         env=self.env)
 
+    def restart_program(self):
+        """The program ends and starts again, its output file started afresh."""
+        self.app.terminate()
+        self.app.wait(10)
+        with open(self.program_output, "w") as out:
+            self.app = subprocess.Popen([os.path.join(self.build, "app", self.program)],
+                                        stdout=out, stderr=subprocess.STDOUT, env=self.env)
+
     def stop(self):
         for process in (self.app, self.emulator, self.bus):
             if process and process.poll() is None:

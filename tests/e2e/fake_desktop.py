@@ -11,10 +11,14 @@ Commands on standard input:
   activate ID           the desktop reports the shortcut ID pressed
   quit
 Lines on standard output tell the test what the program asked for:
-  bound ID TRIGGER      a shortcut registered (CreateSession or BindShortcuts)
+  registered ID TRIGGER a shortcut registered by CreateSession (Plasma 5.27)
+  bound ID TRIGGER      a shortcut bound by BindShortcuts
+  identified APP_ID     a program named itself (Registry.Register, GNOME 48)
+  dialog CODE           GNOME's "Add Keyboard Shortcuts" dialog answered CODE
   applied METHOD CONNECTOR:MODE ...   a layout applied with ApplyMonitorsConfig
 Arguments: --no-idle-monitor, --no-portal, --no-display-config leave a
-service out."""
+service out; --gnome48 makes the portal GNOME 48's, whose dialog the user
+confirms, or cancels with --dialog-cancels."""
 
 import os
 import sys
@@ -28,6 +32,7 @@ from gi.repository import GLib
 PORTAL = "org.freedesktop.portal.Desktop"
 PORTAL_PATH = "/org/freedesktop/portal/desktop"
 SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
+REGISTRY = "org.freedesktop.host.portal.Registry"
 
 
 def say(line):
@@ -54,23 +59,54 @@ class Portal(dbus.service.Object):
     """As Plasma 5.27's portal behaves: CreateSession's "shortcuts" option
     registers the shortcuts, ListShortcuts lists them, BindShortcuts (which
     there opens System Settings) is reported. With refuses, every request is
-    answered with code 2, as the KDE backend answers outside KDE."""
+    answered with code 2, as the KDE backend answers outside KDE.
 
-    def __init__(self, bus, refuses=False):
+    As GNOME 48's portal (frontend 1.20) behaves, with gnome48: a program
+    outside a sandbox is known only once it named itself with a reverse-DNS
+    app id (Registry.Register, before any other call); CreateSession
+    registers nothing; BindShortcuts answers 2 for an unknown program and
+    for a session that bound before, else shows the dialog, whose answer
+    (dialog_code) is the Response; what was bound is listed for the app id in
+    later sessions. The user's answer cannot come from a headless
+    gnome-shell, so this part stands in for it."""
+
+    def __init__(self, bus, refuses=False, gnome48=False, dialog_code=0):
         super().__init__(bus, PORTAL_PATH)
         self.bus = bus
         self.session = None
         self.refuses = refuses
+        self.gnome48 = gnome48
+        self.dialog_code = dialog_code
         self.registered = {}
+        self.app_ids = {}
+        self.bound_sessions = set()
 
-    def respond(self, sender, token, results):
+    def respond(self, sender, token, results, code=None):
         path = "%s/request/%s/%s" % (PORTAL_PATH, sender[1:].replace(".", "_"), token)
         request = Request(self.bus, path)
-        code = dbus.UInt32(2 if self.refuses else 0)
+        if code is None:
+            code = 2 if self.refuses else 0
+        code = dbus.UInt32(code)
         # After the method's reply, as the real frontend answers.
-        GLib.timeout_add(50, lambda: (request.Response(code, {} if self.refuses else results),
+        GLib.timeout_add(50, lambda: (request.Response(code, results if code == 0 else {}),
                                       False)[1])
         return dbus.ObjectPath(path)
+
+    def listed(self, sender):
+        if not self.gnome48:
+            return self.registered
+        return self.registered.setdefault(self.app_ids.get(sender), {})
+
+    @dbus.service.method(REGISTRY, in_signature="sa{sv}", sender_keyword="sender")
+    def Register(self, app_id, options, sender=None):
+        if not self.gnome48:
+            raise dbus.exceptions.DBusException(
+                "no such interface", name="org.freedesktop.DBus.Error.UnknownMethod")
+        if app_id.count(".") < 2 or sender in self.app_ids:
+            raise dbus.exceptions.DBusException(
+                "invalid app id", name="org.freedesktop.portal.Error.InvalidArgument")
+        self.app_ids[sender] = str(app_id)
+        say("identified %s" % app_id)
 
     def report(self, verb, shortcuts):
         for shortcut_id, properties in shortcuts:
@@ -87,7 +123,7 @@ class Portal(dbus.service.Object):
     @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o",
                          sender_keyword="sender")
     def CreateSession(self, options, sender=None):
-        if not self.refuses:
+        if not self.refuses and not self.gnome48:
             self.report("registered", options.get("shortcuts", []))
         self.session = "%s/session/%s/%s" % (PORTAL_PATH, sender[1:].replace(".", "_"),
                                              options["session_handle_token"])
@@ -98,14 +134,25 @@ class Portal(dbus.service.Object):
     @dbus.service.method(SHORTCUTS, in_signature="oa(sa{sv})sa{sv}", out_signature="o",
                          sender_keyword="sender")
     def BindShortcuts(self, session, shortcuts, parent, options, sender=None):
-        self.report("bound", shortcuts)
-        return self.respond(sender, options["handle_token"], {"shortcuts": shortcuts})
+        code = None
+        if self.gnome48:
+            if sender not in self.app_ids or session in self.bound_sessions:
+                return self.respond(sender, options["handle_token"], {}, 2)
+            self.bound_sessions.add(session)
+            code = self.dialog_code
+            say("dialog %d" % code)
+            if code != 0:
+                return self.respond(sender, options["handle_token"], {}, code)
+        for shortcut_id, properties in shortcuts:
+            self.listed(sender)[str(shortcut_id)] = properties
+            say("bound %s %s" % (shortcut_id, properties.get("preferred_trigger", "")))
+        return self.respond(sender, options["handle_token"], {"shortcuts": shortcuts}, code)
 
     @dbus.service.method(SHORTCUTS, in_signature="oa{sv}", out_signature="o",
                          sender_keyword="sender")
     def ListShortcuts(self, session, options, sender=None):
         listed = dbus.Array([dbus.Struct((name, dbus.Dictionary(properties, signature="sv")))
-                             for name, properties in self.registered.items()],
+                             for name, properties in self.listed(sender).items()],
                             signature="(sa{sv})")
         return self.respond(sender, options["handle_token"], {"shortcuts": listed})
 
@@ -208,7 +255,9 @@ def main():
         idle = IdleMonitor(bus)
         idle.name = dbus.service.BusName("org.gnome.Mutter.IdleMonitor", bus)
     if "--no-portal" not in sys.argv:
-        portal = Portal(bus, refuses="--portal-refuses" in sys.argv)
+        portal = Portal(bus, refuses="--portal-refuses" in sys.argv,
+                        gnome48="--gnome48" in sys.argv,
+                        dialog_code=1 if "--dialog-cancels" in sys.argv else 0)
         portal.name = dbus.service.BusName(PORTAL, bus)
     if "--no-display-config" not in sys.argv:
         layout = next((a.split("=")[1] for a in sys.argv if a.startswith("--layout=")), "right")

@@ -5,14 +5,15 @@ from gnome-settings-daemon-common), the real program and emulator:
 `--desktop-shortcuts on` puts three entries beside the user's own, with the
 program's actions as commands and the hotkeys as bindings; on twice adds
 nothing; the contrast-up entry's command, run as GNOME would, reaches the
-monitor; off gives back the user's list exactly."""
+monitor; off gives back the user's list exactly. --diagnose in GNOME's
+Wayland session names the path before and after."""
 
 import ast
 import os
 import subprocess
 import sys
 
-from e2e_run import Run, frame, run_checks
+from e2e_run import CONNECTION_SEQUENCE, Run, frame, run_checks
 
 KEYS = "org.gnome.settings-daemon.plugins.media-keys"
 BASE = "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/"
@@ -38,6 +39,11 @@ class GnomeShortcutsRun(Run):
         text = self.gsettings("get", KEYS, "custom-keybindings")
         return ast.literal_eval(text.replace("@as ", ""))
 
+    def wayland_diagnose(self):
+        env = dict(self.env, WAYLAND_DISPLAY="wayland-quillmark-none", XDG_SESSION_TYPE="wayland")
+        return subprocess.run([os.path.join(self.build, "app", self.program), "--diagnose"],
+                              env=env, capture_output=True, text=True, timeout=60).stdout
+
     def cli(self, *arguments):
         return subprocess.run([os.path.join(self.build, "app", self.program), *arguments],
                               env=self.env, capture_output=True, text=True, timeout=30)
@@ -52,7 +58,11 @@ def check(run):
     run.gsettings("set", KEYS, "custom-keybindings", str(USERS_OWN))
     run.gsettings("set", KEYS + ".custom-keybinding:" + USERS_OWN[0], "name", "Terminal")
     run.gsettings("set", KEYS + ".custom-keybinding:" + USERS_OWN[0], "binding", "<Super>t")
-    run.start_connected(40)
+    run.write_private_data(FreshHandHardEnable=1)
+    # GNOME 43 to 47 on Wayland: no portal on the bus, GNOME's own shortcuts offered.
+    assert "global hotkeys: none (no GlobalShortcuts portal); add them to GNOME's keyboard " \
+        "shortcuts: %s --desktop-shortcuts on, or Settings > Hotkeys" % run.program \
+        in run.wayland_diagnose(), run.wayland_diagnose()
 
     result = run.cli("--desktop-shortcuts", "on")
     assert result.returncode == 0, result
@@ -67,6 +77,11 @@ def check(run):
     assert run.cli("--desktop-shortcuts", "on").returncode == 0
     assert run.custom_list() == USERS_OWN + ours, "on twice changed the list"
     print("three entries beside the user's own, the right commands and bindings, once: ok")
+    assert "global hotkeys: GNOME's own keyboard shortcuts\n" in run.wayland_diagnose()
+    print("--diagnose names GNOME's own shortcuts as the hotkeys' path: ok")
+
+    run.start()
+    run.wait_for_sequence(CONNECTION_SEQUENCE, 40)
 
     mark = run.now_ms()
     subprocess.run(run.entry(ours[0], "command").split(), env=run.env, check=True, timeout=30)

@@ -13,9 +13,9 @@ import sys
 import time
 
 from e2e_run import CONNECTION_SEQUENCE, HEARTBEAT, Run, frame, run_checks
+from fake_desktop_process import FakeDesktop
 
 SMBUS, PANEL_BUS, MONITOR_BUS, AUX_BUS = 0, 3, 5, 7
-FAKE_DESKTOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake_desktop.py")
 FAKE_BIN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake-bin")
 
 
@@ -138,23 +138,17 @@ class WaylandRealBackendRun(RealBackendRun):
         super().__init__(build, shim, model)
         self.env.update(WAYLAND_DISPLAY="wayland-quillmark-test", XDG_CURRENT_DESKTOP=desktop,
                         QT_QPA_PLATFORM="xcb")
-        self.desktop = subprocess.Popen(["/usr/bin/python3", FAKE_DESKTOP, *services],
-                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        env=self.env, text=True)
-        assert self.desktop.stdout.readline().strip() == "ready"
+        self.desktop = FakeDesktop(self.env, services)
 
     def applied(self):
         while True:
-            line = self.desktop.stdout.readline()
-            assert line, "the fake desktop ended"
+            line = self.desktop.line(60)
+            assert line is not None, "the fake desktop reported no layout"
             if line.startswith("applied "):
                 return line.split()
 
     def stop(self):
-        if self.desktop.poll() is None:
-            self.desktop.stdin.write("quit\n")
-            self.desktop.stdin.flush()
-            self.desktop.wait(5)
+        self.desktop.stop()
         super().stop()
 
 

@@ -64,7 +64,7 @@ def main(build, model):
         Run.wait_for(lambda: writes().count(HEARTBEAT) >= 3, 30, "the link")
         assert "Running in a Wayland session" in output(), output()[-2000:]
         assert "Idle time from %s." % sway.idle_protocol() in output(), output()[-2000:]
-        Run.wait_for(lambda: program in sway.app_ids(), 10, "the window on sway")
+        Run.wait_for(lambda: "com.talvex." + program in sway.app_ids(), 10, "the window on sway")
         print("a native Wayland window on sway %d.%d: ok" % sway.version())
         report = subprocess.run(sway.as_user([app_copy, "--diagnose"]), env=env,
                                 capture_output=True, text=True, timeout=60).stdout

@@ -8,14 +8,13 @@ activation sends the hotkey's bytes. Without an idle source, screen save
 never comes by itself."""
 
 import os
-import select
 import subprocess
 import sys
 import time
 
 from e2e_run import HEARTBEAT, Run, frame, run_checks
+from fake_desktop_process import FakeDesktop
 
-FAKE_DESKTOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake_desktop.py")
 SCREEN_SAVE_ON, SCREEN_SAVE_OFF = frame(2, 1), frame(2, 0)
 
 
@@ -25,24 +24,10 @@ class WaylandRun(Run):
         # A Wayland session: the program is drawn through Xwayland (here Xvfb).
         self.env.update(WAYLAND_DISPLAY="wayland-quillmark-test", XDG_CURRENT_DESKTOP="GNOME",
                         QT_QPA_PLATFORM="xcb")
-        self.desktop = subprocess.Popen(["/usr/bin/python3", FAKE_DESKTOP, *services],
-                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        env=self.env, text=True)
-        assert self.desktop.stdout.readline().strip() == "ready"
-
-    def desktop_lines(self, seconds=1.0):
-        """The lines the fake desktop printed within the next seconds."""
-        lines = []
-        while select.select([self.desktop.stdout], [], [], seconds)[0]:
-            line = self.desktop.stdout.readline()
-            if not line:
-                break
-            lines.append(line.strip())
-        return " ".join(lines)
+        self.desktop = FakeDesktop(self.env, services)
 
     def tell(self, line):
-        self.desktop.stdin.write(line + "\n")
-        self.desktop.stdin.flush()
+        self.desktop.tell(line)
 
     def start_connected(self):
         # ScreenSaveTime 3 s, contrast hotkeys enabled, A2 in the fixed mode, threshold 200.
@@ -53,9 +38,7 @@ class WaylandRun(Run):
         time.sleep(6)
 
     def stop(self):
-        if self.desktop.poll() is None:
-            self.tell("quit")
-            self.desktop.wait(5)
+        self.desktop.stop()
         super().stop()
 
 
@@ -89,7 +72,7 @@ def check_with_desktop(run):
     # bound again: binding would open System Settings at every start.
     registered = []
     while len(registered) < 3:
-        line = run.desktop.stdout.readline().split()
+        line = (run.desktop.line(10) or "").split()
         if line and line[0] in ("registered", "bound"):
             registered.append(line)
     assert ["registered", "contrast-up", "CTRL+U"] in registered, registered
@@ -101,7 +84,7 @@ def check_with_desktop(run):
     run.wait_for(lambda: "Press Contrast up hotkey." in run.output(), 10, "the activation")
     run.wait_for_sequence([frame(10, 210)], 10, mark)
     assert run.output().count("Press Contrast up hotkey.") == 1
-    assert "bound" not in run.desktop_lines(), "BindShortcuts though the shortcuts were listed"
+    assert "bound" not in run.desktop.lines(), "BindShortcuts though the shortcuts were listed"
     print("portal activation sends the hotkey's bytes, nothing bound twice: ok")
 
 
@@ -116,6 +99,50 @@ def check_refusing_portal(run):
                             env=run.env, capture_output=True, text=True, timeout=30).stdout
     assert "global hotkeys: none (the portal answered 2); bind" in report, report
     print("--diagnose beside the instance names what carries its hotkeys: none: ok")
+
+
+def check_gnome48_confirmed(run):
+    """GNOME 48: the program names itself, GNOME's dialog comes once, at the
+    first start, and the next start finds the hotkeys listed."""
+    run.start_connected()
+    seen = run.desktop.wait_for_line("identified com.talvex." + run.program)
+    seen += run.desktop.wait_for_line("dialog 0")
+    seen += run.desktop.wait_for_line("bound contrast-up CTRL+U")
+    seen += run.desktop.wait_for_line("bound refresh CTRL+X")
+    assert not any(line.startswith("registered") for line in seen), seen
+    run.wait_for(lambda: "Hotkeys registered with the desktop's global shortcuts portal."
+                 in run.output(), 10, "the portal's answer")
+    mark = run.now_ms()
+    run.tell("activate contrast-up")
+    run.wait_for_sequence([frame(10, 210)], 10, mark)
+    print("GNOME 48: named com.talvex.%s, its dialog confirmed, activation reaches the wire: ok"
+          % run.program)
+    run.restart_program()
+    run.wait_for(lambda: "Hotkeys registered" in run.output(), 30, "the second start's answer")
+    later = run.desktop.lines(2.0)
+    assert "dialog" not in later and "bound" not in later, later
+    print("GNOME 48: the next start binds nothing and asks nothing: ok")
+
+
+def check_gnome48_cancelled(run):
+    """GNOME 48, the user cancels the dialog: said, remembered, not asked at
+    the next start."""
+    run.start_connected()
+    run.desktop.wait_for_line("dialog 1")
+    run.wait_for(lambda: "The desktop's shortcut dialog was cancelled" in run.output(), 10,
+                 "the cancel to be told")
+    report = subprocess.run([os.path.join(run.build, "app", run.program), "--diagnose"],
+                            env=run.env, capture_output=True, text=True, timeout=30).stdout
+    assert "global hotkeys: none (the desktop's shortcut dialog was cancelled; Settings > " \
+        "Hotkeys > Add to GNOME's keyboard shortcuts asks again)" in report, report
+    mark = os.path.join(run.home, ".local", "state", "quillmark",
+                        "com.talvex.%s.shortcuts-declined" % run.program)
+    assert os.path.isfile(mark), "the cancel is not remembered"
+    run.restart_program()
+    run.wait_for(lambda: "The hotkeys are not bound: the desktop's shortcut dialog was cancelled "
+                 "before" in run.output(), 30, "the second start's word")
+    assert "dialog" not in run.desktop.lines(2.0), "GNOME's dialog again at the next start"
+    print("GNOME 48, dialog cancelled: said, remembered, not asked again at the next start: ok")
 
 
 def check_without_sources(run):
@@ -135,4 +162,9 @@ if __name__ == "__main__":
                                       ["--no-idle-monitor", "--no-portal"]),
          check_without_sources),
         (lambda arguments: WaylandRun(arguments.build, arguments.model, ["--portal-refuses"]),
-         check_refusing_portal)]))
+         check_refusing_portal),
+        (lambda arguments: WaylandRun(arguments.build, arguments.model, ["--gnome48"]),
+         check_gnome48_confirmed),
+        (lambda arguments: WaylandRun(arguments.build, arguments.model,
+                                      ["--gnome48", "--dialog-cancels"]),
+         check_gnome48_cancelled)]))

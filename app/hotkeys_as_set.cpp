@@ -1,0 +1,23 @@
+#include "app/hotkeys_as_set.h"
+
+#include <QCoreApplication>
+
+#include "core/parameters.h"
+
+std::vector<HotkeyAsSet> hotkeysAsSet() {
+  const bool contrast = FreshHandSoftEnable.load() == 1;
+  const bool refresh = FreshHandHardEnable.load() == 1;
+  return {{"contrast-up", "Contrast up", "--contrast-up", ContrastHotkeyKeyCode.load(),
+           ContrastHotkeyModifierFlags.load(), contrast},
+          {"contrast-down", "Contrast down", "--contrast-down", ContrastHotkeyDownKeyCode.load(),
+           ContrastHotkeyDownModifierFlags.load(), contrast},
+          {"refresh", "Refresh", "--refresh", RefreshHotkeyKeyCode.load(),
+           RefreshHotkeyModifierFlags.load(), refresh}};
+}
+
+std::string actionCommand(const ModelProfile& model, const HotkeyAsSet& hotkey) {
+  std::string program = QCoreApplication::applicationFilePath().toStdString();
+  if (program.empty()) program = model.programName;
+  if (program.find(' ') != std::string::npos) program = '"' + program + '"';
+  return program + " " + hotkey.option;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The three hotkeys as Settings holds them (the Parameters in memory), each
+// with the program's command-line action that does the same: one table for
+// every desktop's way of carrying them (portal, GNOME's own shortcuts, sway).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/model_profile.h"
+
+struct HotkeyAsSet {
+  std::string id;      // "contrast-up"
+  std::string label;   // "Contrast up"
+  std::string option;  // "--contrast-up"
+  uint32_t keyCode = 0;
+  uint32_t modifierFlags = 0;
+  bool enabled = false;  // its checkbox in Settings
+};
+
+std::vector<HotkeyAsSet> hotkeysAsSet();
+
+// How a desktop starts the program's action: its own path (quoted where it
+// holds a space), the option after it.
+std::string actionCommand(const ModelProfile& model, const HotkeyAsSet& hotkey);

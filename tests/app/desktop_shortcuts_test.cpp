@@ -1,0 +1,134 @@
+// The hotkeys handed to a GNOME desktop without the portal: Settings' button
+// puts them into GNOME's own custom shortcuts and takes them out again, in
+// both languages, and the running program keeps the entries in step with
+// Settings. GSettings is the real one, on its in-memory backend with GNOME's
+// installed schema.
+
+#include "app/desktop_shortcuts.h"
+
+#include <QTest>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "core/app_delegate.h"
+#include "core/desktop_hotkey_offer.h"
+#include "core/parameters.h"
+#include "platform/key_codes.h"
+#include "tests/support/fixture.h"
+#include "tests/support/gnome_settings.h"
+#include "ui/setting_view_controller.h"
+
+namespace {
+
+constexpr const char* kBase = "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/";
+
+bool waitFor(const std::function<bool()>& done) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  while (!done() && std::chrono::steady_clock::now() < end) QTest::qWait(50);
+  return done();
+}
+
+class DesktopShortcutsTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    ModelTest::SetUp();
+    if (!gnomeShortcutSchemaInstalled()) GTEST_SKIP() << "GNOME's media-keys schema is missing";
+    setenv("GSETTINGS_BACKEND", "memory", 1);
+    // No session bus, so no portal: GNOME 43 to 47.
+    const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    savedBus = bus != nullptr ? bus : "";
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    appInstance = &delegate;
+    desktopHotkeyOffer() = {};
+    session.wayland = true;
+    session.desktop = "GNOME";
+  }
+  void TearDown() override {
+    dialog.reset();
+    desktopHotkeyOffer() = {};
+    appInstance = nullptr;
+    if (!savedBus.empty()) setenv("DBUS_SESSION_BUS_ADDRESS", savedBus.c_str(), 1);
+    ModelTest::TearDown();
+  }
+  std::string entry(const std::string& id, const char* key) const {
+    return gnomeCustomEntry(kBase + owner() + "-" + id + "/", key);
+  }
+  std::string owner() const { return tenor() ? "tenorcontrol" : "altocontrol"; }
+  DesktopHotkeysButton& button() {
+    dialog = std::make_unique<SettingViewController>();
+    dialog->viewDidLoad();
+    return *dialog->DesktopHotkeys;
+  }
+
+  AppDelegate delegate;
+  platform::session::SessionType session;
+  std::unique_ptr<SettingViewController> dialog;
+  std::string savedBus;
+};
+
+TEST_P(DesktopShortcutsTest, SettingsButtonAddsFollowsAndRemovesGnomeShortcuts) {
+  Language = kLanguageEnglish;
+  FreshHandSoftEnable = 1;
+  FreshHandHardEnable = 0;
+  const std::vector<std::string> usersOwn{std::string(kBase) + "custom0/"};
+  setGnomeCustomList(usersOwn);
+
+  DesktopShortcuts shortcuts(*GetParam(), delegate);
+  ASSERT_TRUE(shortcuts.start(session));
+  EXPECT_TRUE(delegate.globalHotkeysUnavailable.load());
+  EXPECT_NE(shortcuts.path().indexOf("--desktop-shortcuts on"), -1)
+      << shortcuts.path().toStdString();
+  DesktopHotkeysButton& add = button();
+  ASSERT_FALSE(add.isHidden());
+  EXPECT_EQ(add.text(), "Add to GNOME's keyboard shortcuts");
+  EXPECT_NE(dialog->ScreenSaveNoteText->text().indexOf("button above"), -1);
+
+  add.click();
+  EXPECT_EQ(add.text(), "Remove");
+  EXPECT_EQ(shortcuts.path(), "GNOME's own keyboard shortcuts");
+  EXPECT_FALSE(delegate.globalHotkeysUnavailable.load());
+  // The refresh hotkey is off in Settings: no entry for it.
+  EXPECT_EQ(gnomeCustomList(),
+            (std::vector<std::string>{usersOwn[0], kBase + owner() + "-contrast-up/",
+                                      kBase + owner() + "-contrast-down/"}));
+  EXPECT_EQ(entry("contrast-up", "binding"), "<Control>u");
+  EXPECT_NE(entry("contrast-down", "command").find(" --contrast-down"), std::string::npos);
+
+  // Settings changes a hotkey and turns the refresh hotkey on: the entries follow.
+  ContrastHotkeyModifierFlags = ContrastHotkeyModifierFlags.load() | platform::kModifierOption;
+  FreshHandHardEnable = 1;
+  EXPECT_TRUE(waitFor([&] { return entry("refresh", "binding") == "<Control>x"; }));
+  EXPECT_EQ(entry("contrast-up", "binding"), "<Control><Alt>u");
+  // Turned off, the contrast hotkeys' entries go.
+  FreshHandSoftEnable = 0;
+  EXPECT_TRUE(waitFor([&] { return gnomeCustomList().size() == 2; }));
+  EXPECT_EQ(gnomeCustomList(),
+            (std::vector<std::string>{usersOwn[0], kBase + owner() + "-refresh/"}));
+
+  DesktopHotkeysButton& remove = button();
+  EXPECT_EQ(remove.text(), "Remove");
+  remove.click();
+  EXPECT_EQ(gnomeCustomList(), usersOwn);
+  EXPECT_EQ(entry("refresh", "command"), "");
+  EXPECT_TRUE(delegate.globalHotkeysUnavailable.load());
+
+  Language = kLanguageChinese;
+  EXPECT_EQ(button().text(), QString::fromUtf8("添加到 GNOME 键盘快捷键"));
+  button().click();
+  EXPECT_EQ(dialog->DesktopHotkeys->text(), QString::fromUtf8("移除"));
+}
+
+TEST_P(DesktopShortcutsTest, NoButtonWhereTheProgramGrabsTheKeys) {
+  session.wayland = false;
+  session.x11 = true;
+  DesktopShortcuts shortcuts(*GetParam(), delegate);
+  EXPECT_FALSE(shortcuts.start(session));
+  EXPECT_EQ(shortcuts.path(), "X11 key grab");
+  EXPECT_TRUE(button().isHidden());
+}
+
+INSTANTIATE_FOR_BOTH_MODELS(DesktopShortcutsTest);
+
+}  // namespace

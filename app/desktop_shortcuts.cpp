@@ -1,16 +1,10 @@
 #include "app/desktop_shortcuts.h"
 
-#include <unistd.h>
-
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include "app/desktop_keyboard_shortcuts.h"
 #include "app/hotkeys_as_set.h"
-#include "base/regular_file.h"
+#include "app/remembered_facts.h"
 #include "core/app_delegate.h"
 #include "core/desktop_hotkey_offer.h"
 #include "platform/input/global_shortcuts_portal.h"
@@ -51,35 +45,10 @@ QString sessionToken(const ModelProfile& model) {
   return QString("quillmark_%1").arg(model.programName).toLower();
 }
 
-// Where a cancelled shortcut dialog is remembered, so that GNOME does not ask
-// again at every start: $XDG_STATE_HOME/quillmark/<app id>.shortcuts-declined.
-QString declinedMark(const ModelProfile& model) {
-  QString state = qEnvironmentVariable("XDG_STATE_HOME");
-  if (!QDir::isAbsolutePath(state)) state = QDir::homePath() + "/.local/state";
-  return state + "/quillmark/" + model.appId + ".shortcuts-declined";
-}
-
-bool declined(const ModelProfile& model) {
-  const QFileInfo mark(declinedMark(model));
-  return mark.isFile() && !mark.isSymLink() && mark.ownerId() == geteuid();
-}
-
-void rememberDeclined(const ModelProfile& model, bool isDeclined) {
-  const QString path = declinedMark(model);
-  if (!isDeclined) {
-    if (declined(model)) QFile::remove(path);
-    return;
-  }
-  // Nothing is written through a part of the path that is another user's.
-  const QString folder = QFileInfo(path).absolutePath();
-  if (!platform::foreignPart(QFile::encodeName(path).toStdString()).empty() ||
-      !QDir().mkpath(folder)) {
-    return;
-  }
-  QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  QSaveFile mark(path);
-  if (mark.open(QIODevice::WriteOnly)) mark.commit();
-}
+// A cancelled shortcut dialog is remembered, so that GNOME does not ask
+// again at every start.
+constexpr const char* kDeclined = "shortcuts-declined";
+constexpr const char* kFormerKdeNameTold = "kde-former-name-told";
 
 QString askAgainHint() {
   return "Settings > Hotkeys > Add to GNOME's keyboard shortcuts asks again";
@@ -92,6 +61,7 @@ DesktopShortcuts::DesktopShortcuts(const ModelProfile& model, AppDelegate& deleg
 
 bool DesktopShortcuts::start(const platform::session::SessionType& session) {
   if (!session.wayland) return false;
+  kde_ = session.isKde();
   asSet_ = asSetNow();
   QObject::connect(&watch_, &QTimer::timeout, [this] { followSettings(); });
   if (portal_.available()) {
@@ -118,7 +88,7 @@ void DesktopShortcuts::startPortal(bool gnome) {
     if (id == "refresh") delegate_.hotkeyPressed(Hotkey::kRefresh);
   };
   // Once the user cancelled the desktop's dialog, a start does not ask again.
-  const Missing missing = declined(model_) ? Missing::kLeave : Missing::kBind;
+  const Missing missing = remembered(model_, kDeclined) ? Missing::kLeave : Missing::kBind;
   portal_.start(sessionToken(model_), portalShortcuts(), missing, activated,
                 [this](Outcome outcome, uint code) { settled(outcome, code); });
   if (!gnome) return;
@@ -130,7 +100,7 @@ void DesktopShortcuts::startPortal(bool gnome) {
       why = "the hotkeys GNOME holds are changed or removed in GNOME's Settings > Keyboard";
       return false;
     }
-    rememberDeclined(model_, false);
+    remember(model_, kDeclined, false);
     portal_.rebind(portalShortcuts(), true);
     return true;
   };
@@ -175,12 +145,13 @@ void DesktopShortcuts::settled(Outcome outcome, uint code) {
   const std::string advice = bindAdvice(model_);
   switch (outcome) {
     case Outcome::kBound:
-      rememberDeclined(model_, false);
+      remember(model_, kDeclined, false);
       setCarried(true, "the GlobalShortcuts portal (bound)");
       app.systemLog("Hotkeys registered with the desktop's global shortcuts portal.\n");
+      tellOfFormerKdeBindings();
       return;
     case Outcome::kCancelled:
-      rememberDeclined(model_, true);
+      remember(model_, kDeclined, true);
       setCarried(false,
                  "none (the desktop's shortcut dialog was cancelled; " + askAgainHint() + ")");
       app.systemLog(
@@ -208,6 +179,23 @@ void DesktopShortcuts::settled(Outcome outcome, uint code) {
     app.systemLog(
         "The desktop cannot name this program: " + portal_.identityProblem().toStdString() + ".\n");
   }
+}
+
+// Plasma keeps a program's shortcuts under its app id once the portal knows
+// it, and under "token_<session token>" before: what the user bound under the
+// former name is not carried over, and the user is told so once.
+void DesktopShortcuts::tellOfFormerKdeBindings() {
+  const QString former = "token_" + sessionToken(model_);
+  if (!kde_ || !portal_.namedByAppId() || remembered(model_, kFormerKdeNameTold) ||
+      !platform::session::kdeShortcutComponentExists(former)) {
+    return;
+  }
+  remember(model_, kFormerKdeNameTold, true);
+  platform::app().systemLog(std::string("Plasma now keeps the hotkeys under ") + model_.appId +
+                            ": keys bound in System Settings under the former name (" +
+                            former.toStdString() +
+                            ") are not carried over; bind them again in System Settings > "
+                            "Shortcuts if you had changed them.\n");
 }
 
 // A hotkey changed, turned on or off in Settings reaches the desktop: a new

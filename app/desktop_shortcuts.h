@@ -39,6 +39,7 @@ class DesktopShortcuts {
   void settled(platform::session::GlobalShortcutsPortal::Outcome outcome, uint code);
   void followSettings();
   void setCarried(bool carried, const QString& path);
+  void tellOfFormerKdeBindings();
 
   const ModelProfile& model_;
   AppDelegate& delegate_;
@@ -46,5 +47,6 @@ class DesktopShortcuts {
   QTimer watch_;
   std::string asSet_;  // the hotkeys as last handed to the desktop
   bool gnomeShortcutsOn_ = false;
+  bool kde_ = false;
   QString path_ = "X11 key grab";
 };

@@ -85,6 +85,19 @@ GlobalShortcutsPortal::~GlobalShortcutsPortal() {
   QDBusConnection::disconnectFromBus(bus_.name());
 }
 
+bool kdeShortcutComponentExists(const QString& component) {
+  QDBusMessage call = QDBusMessage::createMethodCall("org.kde.kglobalaccel", "/kglobalaccel",
+                                                     "org.kde.KGlobalAccel", "allComponents");
+  call.setAutoStartService(false);
+  const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
+  QList<QDBusObjectPath> paths;
+  reply.arguments().first().value<QDBusArgument>() >> paths;
+  return std::any_of(paths.begin(), paths.end(), [&](const QDBusObjectPath& path) {
+    return path.path() == "/component/" + component;
+  });
+}
+
 QString GlobalShortcutsPortal::nextToken() {
   return QString("quillmark%1").arg(++tokens_);
 }
@@ -96,6 +109,7 @@ void GlobalShortcutsPortal::identify() {
       QDBusMessage::createMethodCall(kService, kPath, kRegistryInterface, "Register");
   call << appId_ << QVariantMap();
   const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
+  namedByAppId_ = reply.type() == QDBusMessage::ReplyMessage;
   if (reply.type() == QDBusMessage::ErrorMessage && !noRegistry(reply)) {
     identityProblem_ = QString("the portal did not take the app id %1 (%2)")
                            .arg(appId_, reply.errorMessage().left(200));

@@ -49,6 +49,9 @@ class GlobalShortcutsPortal : public QObject {
   // Why the portal did not take the app id ("" when it did, or when the
   // portal has no registry and names programs otherwise).
   QString identityProblem() const { return identityProblem_; }
+  // Whether the portal took the app id (portal 1.19 and later): desktops
+  // then keep the shortcuts under it instead of under the session token.
+  bool namedByAppId() const { return namedByAppId_; }
 
   // Opens a portal session with the shortcuts; false when no portal offers
   // global shortcuts. settled is called once the portal answered, with the
@@ -87,6 +90,7 @@ class GlobalShortcutsPortal : public QObject {
   QString appId_;
   bool identified_ = false;
   QString identityProblem_;
+  bool namedByAppId_ = false;
   std::function<void(const QString&)> activated_;
   std::function<void(Outcome, uint)> settled_;
   std::vector<PortalShortcut> shortcuts_;
@@ -101,5 +105,9 @@ class GlobalShortcutsPortal : public QObject {
 // The portal's trigger text for a key code and modifier word as the private
 // data file stores them, "" when the key has no name.
 QString portalTrigger(uint32_t keyCode, uint32_t modifierFlags);
+
+// Whether KDE's kglobalaccel holds a component of that name (kglobalaccel is
+// not started for the question).
+bool kdeShortcutComponentExists(const QString& component);
 
 }  // namespace platform::session

@@ -38,6 +38,25 @@ def autostart(run):
     print("--autostart on and off without a running instance: ok")
 
 
+def autostart_under_the_former_name(run):
+    """An entry written under the program's former name becomes the entry
+    under its app id at the next start: start at login survives the rename."""
+    run.env["XDG_CONFIG_HOME"] = os.path.join(run.home, ".config")
+    folder = os.path.join(run.home, ".config", "autostart")
+    os.makedirs(folder)
+    former = os.path.join(folder, run.program + ".desktop")
+    with open(former, "w") as out:
+        out.write("[Desktop Entry]\nType=Application\nExec=%s --hidden\n" % run.program)
+    run.start_connected(40)
+    entry = os.path.join(folder, "com.talvex.%s.desktop" % run.program)
+    run.wait_for(lambda: os.path.exists(entry) and not os.path.exists(former), 15,
+                 "the entry to be moved")
+    with open(entry) as text:
+        assert "Exec=%s --hidden" % os.path.realpath(
+            os.path.join(run.build, "app", run.program)) in text.read().splitlines()
+    print("an autostart entry under the former name is moved to the app id's: ok")
+
+
 def diagnose_other_model(run):
     other_model, other_name, other_program = OTHER[run.model]
     run.emulator = subprocess.Popen(
@@ -135,5 +154,6 @@ def no_graphical_session(run):
 
 if __name__ == "__main__":
     sys.exit(run_checks([(lambda arguments: CommandLineRun(arguments.build, arguments.model), check)
-                         for check in (autostart, diagnose_other_model, running_without_a_bus,
+                         for check in (autostart, autostart_under_the_former_name,
+                                       diagnose_other_model, running_without_a_bus,
                                        emulator_in_the_background, no_graphical_session)]))

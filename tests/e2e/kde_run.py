@@ -18,6 +18,7 @@ import sys
 from e2e_run import Run, frame, run_checks
 
 WAYLAND = "wl-quillmark-kwin"
+FORMER_CLIENT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "former_portal_client.py")
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
@@ -86,6 +87,9 @@ class KdeRun(Run):
         """kglobalaccel's component that holds the program's hotkeys."""
         listed = self.kglobalaccel("/kglobalaccel", "org.kde.KGlobalAccel.allComponents").stdout
         paths = [word.strip('"') for word in listed.split() if "/component/" in word]
+        named = [p for p in paths if "talvex" in p.lower()]
+        if named:
+            return named[0]
         return next((p for p in paths if "altocontrol" in p.lower() or
                      "tenorcontrol" in p.lower() or "quillmark" in p.lower()), None)
 
@@ -103,6 +107,11 @@ class KdeRun(Run):
 
 
 def check_kde(run):
+    former = run.portal_has_registry()
+    if former:
+        # Bindings made before the program named itself to the portal.
+        subprocess.run(["/usr/bin/python3", FORMER_CLIENT, run.program], env=run.env, check=True,
+                       timeout=60)
     report = run.diagnose()
     # Plasma 5.27 registers what a session opens with, without a word; 6 waits for a bind.
     assert "global hotkeys: the GlobalShortcuts portal (bound)" in report or \
@@ -122,6 +131,11 @@ def check_kde(run):
         # Portal 1.19 and later name the program by the app id it gives.
         assert "talvex" in component.lower(), component
     print("kglobalaccel holds the hotkeys under %s: ok" % component)
+    if former:
+        run.wait_for(lambda: "Plasma now keeps the hotkeys under com.talvex.%s: keys bound in "
+                     "System Settings under the former name (token_quillmark_%s)"
+                     % (run.program, run.program.lower()) in run.output(), 20, "the word")
+        print("bindings under the former name: the user is told: ok")
     mark = run.now_ms()
     invoked = run.kglobalaccel(component, "org.kde.kglobalaccel.Component.invokeShortcut",
                                "string:contrast-up")
@@ -143,6 +157,7 @@ def check_kde(run):
     run.wait_for(lambda: run.output().count("Hotkeys registered") >= 1, 20, "the second answer")
     assert run.portal_calls("ListShortcuts") >= 2, "ListShortcuts not asked"
     assert run.portal_calls("BindShortcuts") == bound, "bound again at the second start"
+    assert "Plasma now keeps" not in run.output(), "told of the former name twice"
     print("started twice on KDE Plasma: bound %d time(s), not again at the next start: ok"
           % bound)
 

@@ -1,0 +1,41 @@
+#include "app/remembered_facts.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "base/regular_file.h"
+
+namespace {
+
+QString factPath(const ModelProfile& model, const char* fact) {
+  QString state = qEnvironmentVariable("XDG_STATE_HOME");
+  if (!QDir::isAbsolutePath(state)) state = QDir::homePath() + "/.local/state";
+  return state + "/quillmark/" + model.appId + "." + fact;
+}
+
+}  // namespace
+
+bool remembered(const ModelProfile& model, const char* fact) {
+  const QFileInfo file(factPath(model, fact));
+  return file.isFile() && !file.isSymLink() && file.ownerId() == geteuid();
+}
+
+void remember(const ModelProfile& model, const char* fact, bool holds) {
+  const QString path = factPath(model, fact);
+  if (!holds) {
+    if (remembered(model, fact)) QFile::remove(path);
+    return;
+  }
+  const QString folder = QFileInfo(path).absolutePath();
+  if (!platform::foreignPart(QFile::encodeName(path).toStdString()).empty() ||
+      !QDir().mkpath(folder)) {
+    return;
+  }
+  QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  QSaveFile file(path);
+  if (file.open(QIODevice::WriteOnly)) file.commit();
+}

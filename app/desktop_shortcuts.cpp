@@ -69,6 +69,9 @@ bool DesktopShortcuts::start(const platform::session::SessionType& session) {
   } else if (session.isGnome() && platform::session::gnomeCustomShortcutsAvailable()) {
     startGnomeShortcuts();
   } else {
+    if (!session.isGnome() && !session.isKde()) {
+      desktopHotkeyOffer().configurationLines = [this] { return swayBindings(model_); };
+    }
     setCarried(false, QString("none (no GlobalShortcuts portal); ") +
                           QString::fromStdString(bindAdvice(model_)).trimmed());
     platform::app().systemLog(std::string("No global shortcuts portal in this session: ") +

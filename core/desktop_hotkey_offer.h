@@ -1,8 +1,9 @@
 #pragma once
-// The offer Settings makes where a GNOME desktop keeps keys to itself: to
-// hand the hotkeys to the desktop (GNOME's own custom shortcuts, or GNOME's
-// dialog through the portal) or to take them back. Set once by the program
-// at start on such a desktop; empty (offered() false) everywhere else.
+// The offer Settings makes where a desktop keeps keys to itself: on GNOME,
+// to hand the hotkeys to the desktop (GNOME's own custom shortcuts, or
+// GNOME's dialog through the portal) or to take them back; on sway, the lines
+// for its configuration. Set once by the program at start on such a desktop;
+// empty everywhere else.
 
 #include <functional>
 #include <string>
@@ -16,6 +17,9 @@ struct DesktopHotkeyOffer {
   // GNOME's custom shortcuts can be taken back; what the portal bound is the
   // user's to change in GNOME's Settings.
   bool takesBack = true;
+  // Where the desktop binds keys in its own configuration (sway): the lines
+  // to paste there for the hotkeys as set.
+  std::function<std::string()> configurationLines;
 
   bool offered() const { return static_cast<bool>(set); }
 };

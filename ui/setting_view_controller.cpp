@@ -193,6 +193,7 @@ void SettingViewController::buildLayout() {
   layout->addWidget(screen);
   ScreenSaveNoteText = new QLabel(this);
   ScreenSaveNoteText->setWordWrap(true);
+  ScreenSaveNoteText->setTextInteractionFlags(Qt::TextSelectableByMouse);  // lines to copy
   layout->addWidget(ScreenSaveNoteText);
 
   auto* buttons = new QHBoxLayout;
@@ -276,6 +277,14 @@ void SettingViewController::viewDidLoad() {
                                 "button above.")
                       : QString::fromUtf8("桌面尚未接受快捷键：快捷键仅在本窗口中有效。请用上方的"
                                           "按钮将其添加到 GNOME 键盘快捷键。"));
+  } else if (hotkeysLocal && desktopHotkeyOffer().configurationLines) {
+    notes << (english ? QString("The desktop does not take global hotkeys: they work in this "
+                                "window only. For sway, add these lines to "
+                                "~/.config/sway/config, then run swaymsg reload:")
+                      : QString::fromUtf8("桌面不接受全局快捷键：快捷键仅在本窗口中有效。在 sway "
+                                          "中，请将以下几行加入 ~/.config/sway/config，然后运行 "
+                                          "swaymsg reload："))
+          << QString::fromStdString(desktopHotkeyOffer().configurationLines()).trimmed();
   } else if (hotkeysLocal) {
     const QString program = profile().programName;
     notes << (english ? QString("The desktop does not take global hotkeys: they work in this "

@@ -2,7 +2,8 @@
 // puts them into GNOME's own custom shortcuts and takes them out again, in
 // both languages, and the running program keeps the entries in step with
 // Settings. GSettings is the real one, on its in-memory backend with GNOME's
-// installed schema.
+// installed schema. With QUILLMARK_SCREENSHOT_DIR set, the dialog is
+// photographed there with its button.
 
 #include "app/desktop_shortcuts.h"
 
@@ -55,6 +56,15 @@ class DesktopShortcutsTest : public ModelTest {
   std::string entry(const std::string& id, const char* key) const {
     return gnomeCustomEntry(kBase + owner() + "-" + id + "/", key);
   }
+  // With QUILLMARK_SCREENSHOT_DIR set, the dialog as it offers the button.
+  void photograph(const char* language) {
+    const char* folder = std::getenv("QUILLMARK_SCREENSHOT_DIR");
+    if (folder == nullptr) return;
+    dialog->show();
+    QTest::qWait(50);
+    dialog->grab().save(
+        QString("%1/settings-gnome-%2-%3.png").arg(folder, tenor() ? "tenor" : "alto", language));
+  }
   std::string owner() const { return tenor() ? "tenorcontrol" : "altocontrol"; }
   DesktopHotkeysButton& button() {
     dialog = std::make_unique<SettingViewController>();
@@ -81,6 +91,7 @@ TEST_P(DesktopShortcutsTest, SettingsButtonAddsFollowsAndRemovesGnomeShortcuts) 
   EXPECT_NE(shortcuts.path().indexOf("--desktop-shortcuts on"), -1)
       << shortcuts.path().toStdString();
   DesktopHotkeysButton& add = button();
+  photograph("en");
   ASSERT_FALSE(add.isHidden());
   EXPECT_EQ(add.text(), "Add to GNOME's keyboard shortcuts");
   EXPECT_NE(dialog->ScreenSaveNoteText->text().indexOf("button above"), -1);
@@ -114,8 +125,11 @@ TEST_P(DesktopShortcutsTest, SettingsButtonAddsFollowsAndRemovesGnomeShortcuts) 
   EXPECT_EQ(entry("refresh", "command"), "");
   EXPECT_TRUE(delegate.globalHotkeysUnavailable.load());
 
+  FreshHandSoftEnable = 1;
+  ContrastHotkeyModifierFlags = platform::kModifierControl;
   Language = kLanguageChinese;
   EXPECT_EQ(button().text(), QString::fromUtf8("添加到 GNOME 键盘快捷键"));
+  photograph("zh");
   button().click();
   EXPECT_EQ(dialog->DesktopHotkeys->text(), QString::fromUtf8("移除"));
 }
@@ -127,6 +141,25 @@ TEST_P(DesktopShortcutsTest, NoButtonWhereTheProgramGrabsTheKeys) {
   EXPECT_FALSE(shortcuts.start(session));
   EXPECT_EQ(shortcuts.path(), "X11 key grab");
   EXPECT_TRUE(button().isHidden());
+}
+
+TEST_P(DesktopShortcutsTest, OnSwaySettingsGivesTheLinesToPaste) {
+  session.desktop = "sway";
+  FreshHandSoftEnable = 1;
+  FreshHandHardEnable = 1;
+  DesktopShortcuts shortcuts(*GetParam(), delegate);
+  EXPECT_FALSE(shortcuts.start(session));
+  for (const uint8_t language : {kLanguageEnglish, kLanguageChinese}) {
+    Language = language;
+    EXPECT_TRUE(button().isHidden());
+    const QString note = dialog->ScreenSaveNoteText->text();
+    EXPECT_NE(note.indexOf("~/.config/sway/config"), -1) << note.toStdString();
+    for (const char* line :
+         {"bindsym Ctrl+u exec ", "bindsym Ctrl+d exec ", "bindsym Ctrl+x exec "}) {
+      EXPECT_NE(note.indexOf(line), -1) << line;
+    }
+    EXPECT_NE(note.indexOf(" --contrast-down\n"), -1) << note.toStdString();
+  }
 }
 
 INSTANTIATE_FOR_BOTH_MODELS(DesktopShortcutsTest);

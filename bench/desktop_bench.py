@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Idle cost and hotkey latency of AltoControl, under Xvfb, against the
-headless emulator, beside a minimal Qt program. Prints Markdown tables."""
+headless emulator, beside a minimal Qt program: the X11 key grab, and the
+command-line action a desktop's own shortcut runs. Prints Markdown tables."""
 
 import json
 import os
@@ -68,6 +69,28 @@ def first_paint_ms(env, runs=5):
     return statistics.median(times) if times else float("nan"), len(times)
 
 
+def latencies_of(trigger, steps, wire_log):
+    """Milliseconds from each trigger to the threshold frame it causes; steps
+    are the thresholds (in tens) the triggers lead to, in order."""
+    latencies = []
+    for count, step in enumerate(steps):
+        before = time.time() * 1000
+        trigger()
+        # In A2 the worker sends the threshold itself (held to 130..250).
+        wanted = "51 84 03 08 09 %02x" % min(max(10 * step, 130), 250)
+        deadline = time.time() + 5
+        sent = None
+        while time.time() < deadline and sent is None:
+            for record in wire(wire_log):
+                if record.get("bytes", "").startswith(wanted) and record["wall_ms"] >= before:
+                    sent = record["wall_ms"]
+            time.sleep(0.02)
+        if sent is not None:
+            latencies.append(sent - before)
+        time.sleep(0.7 + 0.37 * (count % 3))  # triggers fall on every part of a pass
+    return sorted(latencies)
+
+
 def main():
     root = tempfile.mkdtemp(prefix="quillmark-bench-")
     env = dict(os.environ, HOME=os.path.join(root, "home"), XDG_RUNTIME_DIR=os.path.join(root, "run"))
@@ -114,33 +137,24 @@ def main():
         window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "AltoControl"],
                                 env=env, capture_output=True, text=True).stdout.split()[0]
         subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env)
-        latencies = []
-        for press in range(PRESSES):
-            threshold = 10 * (press + 1)
-            before = time.time() * 1000
-            subprocess.run(["xdotool", "key", "ctrl+u"], env=env)
-            # In A2 the worker sends the threshold itself (held to 130..250).
-            wanted = "51 84 03 08 09 %02x" % min(max(threshold, 130), 250)
-            deadline = time.time() + 5
-            sent = None
-            while time.time() < deadline and sent is None:
-                for record in wire(wire_log):
-                    if record.get("bytes", "").startswith(wanted) and record["wall_ms"] >= before:
-                        sent = record["wall_ms"]
-                time.sleep(0.02)
-            if sent is not None:
-                latencies.append(sent - before)
-            time.sleep(0.7 + 0.37 * (press % 3))  # presses fall on every part of a pass
         beats = [r["t_ms"] for r in wire(wire_log) if r.get("bytes") == heartbeat]
         periods = [b - a for a, b in zip(beats, beats[1:]) if b - a < 2000]
         period = statistics.median(periods)
-        latencies.sort()
-        p95 = latencies[min(len(latencies) - 1, int(round(0.95 * (len(latencies) - 1))))]
         print("| hotkey to threshold frame | presses | median (ms) | 95th percentile (ms) |"
               " floor: half a pass (ms) | pass period (ms) |")
         print("|---|---:|---:|---:|---:|---:|")
-        print("| Control+U | %d | %.0f | %.0f | %.0f | %.0f |" % (
-            len(latencies), statistics.median(latencies), p95, period / 2, period))
+        # Up from 0 by the X11 key grab, then down by the command a desktop's
+        # own shortcut runs (GNOME's custom shortcuts, sway's bindsym).
+        press = lambda: subprocess.run(["xdotool", "key", "ctrl+u"], env=env)
+        command = lambda: subprocess.run([BUILD + "/app/AltoControl", "--contrast-down"], env=env,
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for name, trigger, steps in (("Control+U (X11 key grab)", press, range(1, PRESSES + 1)),
+                                     ("AltoControl --contrast-down (desktop shortcut)", command,
+                                      range(PRESSES - 1, -1, -1))):
+            latencies = latencies_of(trigger, steps, wire_log)
+            p95 = latencies[min(len(latencies) - 1, int(round(0.95 * (len(latencies) - 1))))]
+            print("| %s | %d | %.0f | %.0f | %.0f | %.0f |" % (
+                name, len(latencies), statistics.median(latencies), p95, period / 2, period))
     finally:
         for process in (app, minimal, emulator, bus):
             process.terminate()

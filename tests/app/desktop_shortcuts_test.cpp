@@ -59,7 +59,7 @@ class DesktopShortcutsTest : public ModelTest {
   // With QUILLMARK_SCREENSHOT_DIR set, the dialog as it offers the button.
   void photograph(const char* language) {
     const char* folder = std::getenv("QUILLMARK_SCREENSHOT_DIR");
-    if (folder == nullptr) return;
+    if (folder == nullptr || tenor()) return;
     dialog->show();
     QTest::qWait(50);
     dialog->grab().save(

@@ -16,6 +16,7 @@
 #include "app/single_instance.h"
 #include "core/mode_table.h"
 #include "core/parameter_store.h"
+#include "link/bus_walk.h"
 #include "link/ddc_transport.h"
 #include "link/display_discovery.h"
 #include "link/monitor_commands.h"
@@ -96,25 +97,21 @@ const ModelProfile& otherModelThan(const ModelProfile& model) {
 
 // One bus: its access, the EDID name read there and, on the monitor's bus,
 // one status exchange.
-void diagnoseBus(const ModelProfile& model, platform::DisplayID display, uint32_t bus,
-                 Findings& findings) {
-  auto& displays = platform::displays();
-  const platform::I2CInterface interface { display, bus };
-  std::string name = displays.busName(interface);
-  const std::string label = name.empty() ? "bus " + std::to_string(bus) : name;
+void diagnoseBus(const ModelProfile& model, const VisitedBus& bus, Findings& findings) {
+  const std::string name = platform::displays().busName(bus.interface);
+  const std::string label = name.empty() ? "bus " + std::to_string(bus.bus) : name;
   std::printf("  %s: access %s", label.c_str(), accessOf(name).c_str());
-  auto connection = displays.i2cInterfaceOpen(interface);
-  if (!connection) {
-    const platform::BusCause cause = displays.lastBusCause(interface);
-    if (cause == platform::BusCause::kNoAccess && findings.noAccess.empty()) {
+  if (!bus.connection) {
+    if (bus.cause == platform::BusCause::kNoAccess && findings.noAccess.empty()) {
       findings.noAccess = label;
     }
-    std::printf("; cannot open: %s\n", platform::busCauseText(cause));
+    std::printf("; cannot open: %s\n", platform::busCauseText(bus.cause));
     return;
   }
   uint8_t edid[kEDIDBlockSize];
-  if (!EDIDRead(connection.get(), edid)) {
-    std::printf("; EDID: %s\n", platform::busCauseText(displays.lastBusCause(interface)));
+  platform::BusCause cause = platform::BusCause::kNone;
+  if (!EDIDRead(bus.connection.get(), edid, &cause)) {
+    std::printf("; EDID: %s\n", platform::busCauseText(cause));
     return;
   }
   std::printf("; EDID name \"%s\"", printableName(edid).c_str());
@@ -125,10 +122,10 @@ void diagnoseBus(const ModelProfile& model, platform::DisplayID display, uint32_
   }
   findings.found = true;
   uint8_t reply[kStatusReplyLength] = {};
-  const bool answered =
-      DDCRead(connection.get(), kStatusRequestData, 2, reply, kStatusReplyLength, kVendorVCPCode);
+  const bool answered = DDCRead(bus.connection.get(), kStatusRequestData, 2, reply,
+                                kStatusReplyLength, kVendorVCPCode, &cause);
   std::printf("; the Quillmark %s: status exchange %s\n", model.modelName,
-              answered ? "answered" : platform::busCauseText(displays.lastBusCause(interface)));
+              answered ? "answered" : platform::busCauseText(cause));
   findings.answered = findings.answered || answered;
 }
 
@@ -200,7 +197,10 @@ int diagnose(const ModelProfile& model) {
     const auto service = displays.displayIOServicePort(display);
     const uint32_t buses = service ? displays.i2cInterfaceCount(*service).value_or(0) : 0;
     std::printf("display %u: %u bus%s\n", display, buses, buses == 1 ? "" : "es");
-    for (uint32_t bus = 0; bus < buses; ++bus) diagnoseBus(model, display, bus, findings);
+    walkDisplayBuses(display, RegistryEntry::kNotNeeded, [&](VisitedBus& bus) {
+      diagnoseBus(model, bus, findings);
+      return false;
+    });
   }
   printVerdict(model, findings, i2cDevLoaded);
   std::fflush(stdout);

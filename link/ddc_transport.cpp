@@ -36,7 +36,7 @@ bool DisplayRequest(platform::I2CConnection* connection, platform::I2CRequest& r
 }
 
 bool DDCWrite(platform::I2CConnection* connection, uint8_t sendAddress, const uint8_t* data,
-              uint8_t count, uint8_t code) {
+              uint8_t count, uint8_t code, platform::BusCause* cause) {
   // The frame area holds 19 data bytes; more would run past it.
   if (count > kMaxWriteDataBytes || (count > 0 && data == nullptr)) return false;
   uint8_t frame[kWriteFrameSize] = {};
@@ -48,7 +48,9 @@ bool DDCWrite(platform::I2CConnection* connection, uint8_t sendAddress, const ui
   request.replyBytes = 0;
   request.sendBytes = buildFrame(frame, 0x84, 0x03, code, data, count);
   request.sendBuffer = frame;
-  return DisplayRequest(connection, request);
+  const bool result = DisplayRequest(connection, request);
+  if (cause != nullptr) *cause = request.cause;
+  return result;
 }
 
 bool isValidStatusReply(const uint8_t* reply) {
@@ -60,7 +62,7 @@ bool isValidStatusReply(const uint8_t* reply) {
 }
 
 bool DDCRead(platform::I2CConnection* connection, const uint8_t* data, uint8_t count,
-             uint8_t* output, uint8_t outputCount, uint8_t code) {
+             uint8_t* output, uint8_t outputCount, uint8_t code, platform::BusCause* cause) {
   uint8_t reply[kReplyAreaSize] = {};
   uint8_t frame[kRequestFrameSize] = {};
   platform::I2CRequest request{};
@@ -83,6 +85,7 @@ bool DDCRead(platform::I2CConnection* connection, const uint8_t* data, uint8_t c
   std::memset(reply, 0, sizeof reply);
 
   if (result) result = DisplayRequest(connection, request) && isValidStatusReply(reply);
+  if (cause != nullptr) *cause = request.cause;
   if (output != nullptr) {
     std::memcpy(output, reply, outputCount < kReplyAreaSize ? outputCount : kReplyAreaSize);
   }

@@ -22,11 +22,14 @@ constexpr uint32_t kMinReplyDelay = 60;
 
 bool DisplayRequest(platform::I2CConnection* connection, platform::I2CRequest& request);
 
+// cause, where given, says why the bus failed the exchange (kNone when it
+// did not, or cannot tell).
 bool DDCWrite(platform::I2CConnection* connection, uint8_t sendAddress, const uint8_t* data,
-              uint8_t count, uint8_t code);
+              uint8_t count, uint8_t code, platform::BusCause* cause = nullptr);
 
 bool DDCRead(platform::I2CConnection* connection, const uint8_t* data, uint8_t count,
-             uint8_t* output, uint8_t outputCount, uint8_t code);
+             uint8_t* output, uint8_t outputCount, uint8_t code,
+             platform::BusCause* cause = nullptr);
 
 // The reply rules of the status reply: byte 2 is 0x02, byte 4 is 0x08 and
 // byte 10 is the checksum 0x6F ^ 0x51 ^ bytes 1 to 9 (byte 0 is not examined).

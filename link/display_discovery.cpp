@@ -7,6 +7,7 @@
 
 #include "base/model_profile.h"
 #include "base/tl_log.h"
+#include "link/bus_walk.h"
 #include "link/detection_report.h"
 #include "link/monitor_commands.h"
 #include "platform/platform.h"
@@ -26,12 +27,10 @@ void toStandardError(const std::string& text) {
 
 // One line per display and bus tried, with what was found there, so that the
 // log says why no monitor was found; a bus without a cause says nothing more.
-void logBusOutcome(uint32_t displayID, uint32_t bus, const char* finding) {
-  auto& displays = platform::displays();
-  const platform::I2CInterface interface { displayID, bus };
-  const platform::BusCause cause = displays.lastBusCause(interface);
-  std::string name = displays.busName(interface);
-  if (name.empty()) name = "bus " + std::to_string(bus);
+void logBusOutcome(const VisitedBus& visited, platform::BusCause cause, const char* finding) {
+  const uint32_t displayID = visited.interface.display;
+  std::string name = platform::displays().busName(visited.interface);
+  if (name.empty()) name = "bus " + std::to_string(visited.bus);
   if (cause != platform::BusCause::kNone) {
     noteBusProblem(cause, name);
     tl_log("Display %u, %s: %s.\n", displayID, name.c_str(), platform::busCauseText(cause));
@@ -57,7 +56,7 @@ bool EDIDNamesModel(const uint8_t* edid, const ModelProfile& model) {
                       model.edidNameLength) == 0;
 }
 
-bool EDIDRead(platform::I2CConnection* connection, uint8_t* edid) {
+bool EDIDRead(platform::I2CConnection* connection, uint8_t* edid, platform::BusCause* cause) {
   platform::I2CRequest request{};
   std::memset(edid, 0, kEDIDBlockSize);
   request.sendTransactionType = platform::kI2CSimpleTransactionType;
@@ -69,6 +68,7 @@ bool EDIDRead(platform::I2CConnection* connection, uint8_t* edid) {
   request.replyBuffer = edid;
   request.replyBytes = kEDIDBlockSize;
   if (connection == nullptr || !connection->sendRequest(request)) return false;
+  if (cause != nullptr) *cause = request.cause;
   toStandardError(format("/* Read result 0x%x, 0x%x bytes */\n",
                          static_cast<unsigned>(request.result), request.replyBytes));
   if (request.result != 0) return false;
@@ -100,32 +100,30 @@ void EDIDDump(const uint8_t* bytes, size_t count) {
 
 bool ValidationEDID(uint32_t displayID) {
   tl_log("display ID as %d.\n", static_cast<int>(displayID));
-  auto& displays = platform::displays();
-  const auto service = displays.displayIOServicePort(displayID);
-  if (!service) return false;
-  displays.registryEntryPath(*service);  // its outcome plays no part here
-  const uint32_t busCount = displays.i2cInterfaceCount(*service).value_or(0);
-  for (uint32_t bus = 0; bus < busCount; ++bus) {
-    toStandardError(format("/* Bus %u: */\n", bus));
-    auto connection = openDisplayBus(*service, bus);
-    if (!connection) {
-      logBusOutcome(displayID, bus, nullptr);
-      continue;
+  bool found = false;
+  walkDisplayBuses(displayID, RegistryEntry::kNotNeeded, [&found](VisitedBus& bus) {
+    toStandardError(format("/* Bus %u: */\n", bus.bus));
+    if (!bus.connection) {
+      logBusOutcome(bus, bus.cause, nullptr);
+      return false;
     }
     uint8_t edid[kEDIDBlockSize];
-    EDIDRead(connection.get(), edid);
-    connection.reset();
+    platform::BusCause cause = platform::BusCause::kNone;
+    EDIDRead(bus.connection.get(), edid, &cause);
+    bus.connection.reset();
     const uint8_t* name = edid + kEDIDNameOffset;
     tl_log("%c%c%c%c%c%c\n", printableEDIDByte(name[0]), printableEDIDByte(name[1]),
            printableEDIDByte(name[2]), printableEDIDByte(name[3]), printableEDIDByte(name[4]),
            printableEDIDByte(name[5]));
     if (EDIDNamesThisModel(edid)) {
       tl_log("found talvex monitor.\n");
+      found = true;
       return true;
     }
-    logBusOutcome(displayID, bus, "no Quillmark of this model");
-  }
-  return false;
+    logBusOutcome(bus, cause, "no Quillmark of this model");
+    return false;
+  });
+  return found;
 }
 
 bool DetectMonitor() {

@@ -11,7 +11,9 @@
 constexpr size_t kEDIDBlockSize = 128;
 constexpr size_t kEDIDNameOffset = 95;
 
-bool EDIDRead(platform::I2CConnection* connection, uint8_t* edid);
+// cause, where given, says why the bus failed the read.
+bool EDIDRead(platform::I2CConnection* connection, uint8_t* edid,
+              platform::BusCause* cause = nullptr);
 // Index of the first 128-byte block whose bytes do not sum to 0, or -1.
 int EDIDSum(const uint8_t* bytes, size_t count);
 void EDIDDump(const uint8_t* bytes, size_t count);

@@ -1,6 +1,7 @@
 #include "link/monitor_commands.h"
 
 #include "base/tl_log.h"
+#include "link/bus_walk.h"
 #include "link/ddc_transport.h"
 #include "platform/platform.h"
 
@@ -10,17 +11,14 @@ namespace {
 
 // The post-write status request carries the same two data bytes as the worker's poll.
 
+// The first of the monitor's buses that opens.
 std::unique_ptr<platform::I2CConnection> openMonitorBus(uint32_t displayID) {
-  auto& displays = platform::displays();
-  const auto service = displays.displayIOServicePort(displayID);
-  if (!service) return nullptr;
-  if (!displays.registryEntryPath(*service)) return nullptr;
-  const auto count = displays.i2cInterfaceCount(*service);
-  if (!count) return nullptr;
-  for (uint32_t bus = 0; bus < *count; ++bus) {
-    if (auto connection = openDisplayBus(*service, bus)) return connection;
-  }
-  return nullptr;
+  std::unique_ptr<platform::I2CConnection> opened;
+  walkDisplayBuses(displayID, RegistryEntry::kRequired, [&opened](VisitedBus& bus) {
+    opened = std::move(bus.connection);
+    return opened != nullptr;
+  });
+  return opened;
 }
 
 bool writeCommand(uint8_t type, uint8_t value, bool status) {
@@ -50,14 +48,6 @@ uint8_t onOff(bool on) {
 }
 
 }  // namespace
-
-std::unique_ptr<platform::I2CConnection> openDisplayBus(const platform::FramebufferService& service,
-                                                        uint32_t bus) {
-  auto& displays = platform::displays();
-  const auto interface = displays.copyI2CInterfaceForBus(service, bus);
-  if (!interface) return nullptr;
-  return displays.i2cInterfaceOpen(*interface);
-}
 
 bool TLMonitorWriteData(uint32_t displayID, const uint8_t* packet, uint8_t count, bool status) {
   auto connection = openMonitorBus(displayID);

@@ -26,10 +26,6 @@ enum CommandType : uint8_t {
   kMonitorLowA5Threshold = 11,
 };
 
-// Gets the bus interface and opens it; nullptr when either step fails.
-std::unique_ptr<platform::I2CConnection> openDisplayBus(const platform::FramebufferService& service,
-                                                        uint32_t bus);
-
 bool TLMonitorWriteData(uint32_t displayID, const uint8_t* packet, uint8_t count, bool status);
 bool TLMonitorReadData(uint32_t displayID, const uint8_t* data, uint8_t count, uint8_t* output,
                        uint8_t outputCount);

@@ -70,8 +70,10 @@ class DisplayServices {
   virtual std::optional<uint32_t> i2cInterfaceCount(const FramebufferService& service) = 0;
   virtual std::optional<I2CInterface> copyI2CInterfaceForBus(const FramebufferService& service,
                                                              uint32_t bus) = 0;
-  // nullptr when the bus cannot be opened. The interface needs no release.
-  virtual std::unique_ptr<I2CConnection> i2cInterfaceOpen(const I2CInterface& interface) = 0;
+  // nullptr when the bus cannot be opened, with why in cause where the
+  // backend can tell (kNone otherwise). The interface needs no release.
+  virtual std::unique_ptr<I2CConnection> i2cInterfaceOpen(const I2CInterface& interface,
+                                                          BusCause& cause) = 0;
 
   virtual std::optional<DisplaySize> displayBounds(DisplayID display) = 0;
   // nullopt when the display has no mode list.
@@ -79,9 +81,7 @@ class DisplayServices {
   // nullptr when no configuration can be begun.
   virtual std::unique_ptr<DisplayConfiguration> beginDisplayConfiguration() = 0;
 
-  // Why the last open or request on a bus failed (kNone when it worked), and
-  // the bus's name for the user ("/dev/i2c-5"); backends without causes say nothing.
-  virtual BusCause lastBusCause(const I2CInterface&) { return BusCause::kNone; }
+  // The bus's name for the user ("/dev/i2c-5"); backends without one say nothing.
   virtual std::string busName(const I2CInterface&) { return {}; }
 };
 

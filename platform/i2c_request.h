@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/bus_cause.h"
+
 namespace platform {
 
 enum : uint32_t { kI2CNoTransactionType = 0, kI2CSimpleTransactionType = 1 };
@@ -27,6 +29,9 @@ struct I2CRequest {
   uint32_t replyBytes = 0;
   uint8_t* sendBuffer = nullptr;
   uint8_t* replyBuffer = nullptr;
+  // Why the transaction failed, where the bus tells (kNone when it worked or
+  // the bus gives no reason).
+  BusCause cause = BusCause::kNone;
 };
 
 // Non-zero value reported in I2CRequest::result when a phase fails.

@@ -102,15 +102,11 @@ std::optional<I2CInterface> CompositeDisplays::copyI2CInterfaceForBus(
   return owner->copyI2CInterfaceForBus(service, bus);
 }
 
-std::unique_ptr<I2CConnection> CompositeDisplays::i2cInterfaceOpen(const I2CInterface& interface) {
+std::unique_ptr<I2CConnection> CompositeDisplays::i2cInterfaceOpen(const I2CInterface& interface,
+                                                                   BusCause& cause) {
   DisplayServices* owner = ownerOf(interface.display);
   if (owner == nullptr) return nullptr;
-  return owner->i2cInterfaceOpen(interface);
-}
-
-BusCause CompositeDisplays::lastBusCause(const I2CInterface& interface) {
-  DisplayServices* owner = ownerOf(interface.display);
-  return owner == nullptr ? BusCause::kNone : owner->lastBusCause(interface);
+  return owner->i2cInterfaceOpen(interface, cause);
 }
 
 std::string CompositeDisplays::busName(const I2CInterface& interface) {

@@ -20,11 +20,11 @@ class CompositeDisplays : public DisplayServices {
   std::optional<uint32_t> i2cInterfaceCount(const FramebufferService& service) override;
   std::optional<I2CInterface> copyI2CInterfaceForBus(const FramebufferService& service,
                                                      uint32_t bus) override;
-  std::unique_ptr<I2CConnection> i2cInterfaceOpen(const I2CInterface& interface) override;
+  std::unique_ptr<I2CConnection> i2cInterfaceOpen(const I2CInterface& interface,
+                                                  BusCause& cause) override;
   std::optional<DisplaySize> displayBounds(DisplayID display) override;
   std::optional<std::vector<DisplayMode>> copyAllDisplayModes(DisplayID display) override;
   std::unique_ptr<DisplayConfiguration> beginDisplayConfiguration() override;
-  BusCause lastBusCause(const I2CInterface& interface) override;
   std::string busName(const I2CInterface& interface) override;
 
   DisplayServices* ownerOf(DisplayID display);

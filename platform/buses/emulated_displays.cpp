@@ -227,7 +227,8 @@ std::optional<platform::I2CInterface> EmulatedDisplays::copyI2CInterfaceForBus(
 }
 
 std::unique_ptr<platform::I2CConnection> EmulatedDisplays::i2cInterfaceOpen(
-    const platform::I2CInterface& interface) {
+    const platform::I2CInterface& interface, platform::BusCause& cause) {
+  cause = platform::BusCause::kNone;
   const auto path = socketPath(interface.display);
   if (!path || interface.bus != 0) return nullptr;
   const int socket = connect(*path, Deadline(budget()));

@@ -27,7 +27,9 @@ class EmulatedDisplays : public platform::DisplayServices {
   std::optional<uint32_t> i2cInterfaceCount(const platform::FramebufferService&) override;
   std::optional<platform::I2CInterface> copyI2CInterfaceForBus(const platform::FramebufferService&,
                                                                uint32_t bus) override;
-  std::unique_ptr<platform::I2CConnection> i2cInterfaceOpen(const platform::I2CInterface&) override;
+  // The emulated buses give no cause: cause stays kNone.
+  std::unique_ptr<platform::I2CConnection> i2cInterfaceOpen(const platform::I2CInterface&,
+                                                            platform::BusCause& cause) override;
   std::optional<platform::DisplaySize> displayBounds(platform::DisplayID) override;
   std::optional<std::vector<platform::DisplayMode>> copyAllDisplayModes(
       platform::DisplayID) override;

@@ -67,7 +67,10 @@ I2CDevConnection::~I2CDevConnection() {
 }
 
 bool I2CDevConnection::sendRequest(I2CRequest& request) {
-  return carryOutRequest(request, *this, [this](uint32_t ms) { syscalls_.pause(ms); });
+  lastCause_ = BusCause::kNone;
+  const bool issued = carryOutRequest(request, *this, [this](uint32_t ms) { syscalls_.pause(ms); });
+  request.cause = lastCause_;
+  return issued;
 }
 
 // One I2C_RDWR message. Adapters that cannot do plain I2C answer EOPNOTSUPP,

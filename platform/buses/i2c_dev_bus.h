@@ -45,8 +45,6 @@ class I2CDevConnection : public I2CConnection, public I2CDevice {
   bool sendRequest(I2CRequest& request) override;
   bool write(uint8_t address7, const uint8_t* data, uint32_t count) override;
   bool read(uint8_t address7, uint8_t* data, uint32_t count) override;
-  // Why the last transfer failed, kNone when it worked.
-  BusCause lastCause() const { return lastCause_; }
 
  private:
   I2CDevConnection(I2CSyscalls& syscalls, int fd, std::string path)
@@ -56,7 +54,7 @@ class I2CDevConnection : public I2CConnection, public I2CDevice {
   I2CSyscalls& syscalls_;
   int fd_;
   std::string path_;
-  BusCause lastCause_ = BusCause::kNone;
+  BusCause lastCause_ = BusCause::kNone;  // of the last transfer, for its request
 };
 
 }  // namespace platform::linux_backend

@@ -5,25 +5,6 @@
 #include "platform/applying_configuration.h"
 
 namespace platform::linux_backend {
-namespace {
-
-// An open bus that reports the cause of every request's outcome.
-class ReportingConnection : public I2CConnection {
- public:
-  ReportingConnection(std::unique_ptr<I2CDevConnection> bus, std::function<void(BusCause)> note)
-      : bus_(std::move(bus)), note_(std::move(note)) {}
-  bool sendRequest(I2CRequest& request) override {
-    const bool issued = bus_->sendRequest(request);
-    note_(bus_->lastCause());
-    return issued;
-  }
-
- private:
-  std::unique_ptr<I2CDevConnection> bus_;
-  std::function<void(BusCause)> note_;
-};
-
-}  // namespace
 
 LinuxDisplayServices::LinuxDisplayServices(std::string drmRoot, std::string devRoot,
                                            I2CSyscalls& syscalls, ScreenModes* screen)
@@ -75,29 +56,12 @@ std::optional<I2CInterface> LinuxDisplayServices::copyI2CInterfaceForBus(
   return I2CInterface{service.display, bus};
 }
 
-std::unique_ptr<I2CConnection> LinuxDisplayServices::i2cInterfaceOpen(
-    const I2CInterface& interface) {
+std::unique_ptr<I2CConnection> LinuxDisplayServices::i2cInterfaceOpen(const I2CInterface& interface,
+                                                                      BusCause& cause) {
+  cause = BusCause::kNone;
   const auto found = connector(interface.display);
   if (!found || interface.bus >= found->buses.size()) return nullptr;
-  const std::string path = found->buses[interface.bus];
-  BusCause cause = BusCause::kNone;
-  auto bus = I2CDevConnection::open(syscalls_, path, &cause);
-  noteCause(path, cause);
-  if (!bus) return nullptr;
-  return std::make_unique<ReportingConnection>(
-      std::move(bus), [this, path](BusCause outcome) { noteCause(path, outcome); });
-}
-
-void LinuxDisplayServices::noteCause(const std::string& bus, BusCause cause) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  causes_[bus] = cause;
-}
-
-BusCause LinuxDisplayServices::lastBusCause(const I2CInterface& interface) {
-  const std::string bus = busName(interface);
-  std::lock_guard<std::mutex> lock(mutex_);
-  const auto found = causes_.find(bus);
-  return found == causes_.end() ? BusCause::kNone : found->second;
+  return I2CDevConnection::open(syscalls_, found->buses[interface.bus], &cause);
 }
 
 std::string LinuxDisplayServices::busName(const I2CInterface& interface) {

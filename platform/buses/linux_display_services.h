@@ -25,11 +25,11 @@ class LinuxDisplayServices : public DisplayServices {
   std::optional<uint32_t> i2cInterfaceCount(const FramebufferService& service) override;
   std::optional<I2CInterface> copyI2CInterfaceForBus(const FramebufferService& service,
                                                      uint32_t bus) override;
-  std::unique_ptr<I2CConnection> i2cInterfaceOpen(const I2CInterface& interface) override;
+  std::unique_ptr<I2CConnection> i2cInterfaceOpen(const I2CInterface& interface,
+                                                  BusCause& cause) override;
   std::optional<DisplaySize> displayBounds(DisplayID display) override;
   std::optional<std::vector<DisplayMode>> copyAllDisplayModes(DisplayID display) override;
   std::unique_ptr<DisplayConfiguration> beginDisplayConfiguration() override;
-  BusCause lastBusCause(const I2CInterface& interface) override;
   std::string busName(const I2CInterface& interface) override;
 
   bool applyMode(DisplayID display, uint64_t width, uint64_t height);
@@ -42,8 +42,6 @@ class LinuxDisplayServices : public DisplayServices {
   ScreenModes* screen_;
   std::mutex mutex_;
   std::map<DisplayID, Connector> connectors_;  // from the last online list
-  std::map<std::string, BusCause> causes_;     // by bus path, from the last open or request
-  void noteCause(const std::string& bus, BusCause cause);
 };
 
 }  // namespace platform::linux_backend

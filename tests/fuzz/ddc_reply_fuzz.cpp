@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   device.acknowledges = (data[0] & 1) != 0;
   const uint8_t outputCount = data[1];
   device.reply.assign(data + 2, data + size);
-  auto connection = platform.i2cInterfaceOpen({1, 0});
+  platform::BusCause cause;
+  auto connection = platform.i2cInterfaceOpen({1, 0}, cause);
   uint8_t output[256];
   std::memset(output, 0xEE, sizeof output);
   const uint8_t request[2] = {1, 1};

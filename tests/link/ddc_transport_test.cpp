@@ -12,7 +12,8 @@ class DDCTransportTest : public ModelTest {
   void SetUp() override {
     ModelTest::SetUp();
     platform.addDisplay(1, {testing_platform::TestBus{true, &device}});
-    connection = platform.i2cInterfaceOpen({1, 0});
+    platform::BusCause cause;
+    connection = platform.i2cInterfaceOpen({1, 0}, cause);
   }
   const testing_platform::RecordedRequest& lastRequest() const { return platform.requests.back(); }
 

@@ -41,7 +41,8 @@ class DisplayDiscoveryTest : public ModelTest {
 TEST_P(DisplayDiscoveryTest, EDIDReadRecordAndLines) {
   EDIDDevice device(ownName());
   platform.addDisplay(3, {TestBus{true, &device}});
-  auto connection = platform.i2cInterfaceOpen({3, 0});
+  platform::BusCause cause;
+  auto connection = platform.i2cInterfaceOpen({3, 0}, cause);
   uint8_t edid[128];
   std::memset(edid, 0xCC, sizeof edid);
   EDIDRead(connection.get(), edid);

@@ -175,8 +175,9 @@ TEST_F(LinuxBackendTest, BusOrderDdcFirstThenAuxChildren) {
   auto services = displays();
   const DisplayID id = services.onlineDisplayList()->front();
   EXPECT_EQ(services.i2cInterfaceCount({id}), 2u);
-  services.i2cInterfaceOpen({id, 0});
-  services.i2cInterfaceOpen({id, 1});
+  platform::BusCause cause;
+  services.i2cInterfaceOpen({id, 0}, cause);
+  services.i2cInterfaceOpen({id, 1}, cause);
   EXPECT_EQ(calls.opened, (std::vector<std::string>{root + "/dev/i2c-6", root + "/dev/i2c-9"}));
   EXPECT_EQ(calls.locks,
             (std::vector<int>{LOCK_EX | LOCK_NB, LOCK_UN, LOCK_EX | LOCK_NB, LOCK_UN}));
@@ -242,7 +243,8 @@ TEST_F(LinuxBackendTest, DisappearingConnectorAndBadEDIDFile) {
   fs::remove_all(hdmi);
   EXPECT_EQ(services.onlineDisplayList()->size(), 0u);
   EXPECT_FALSE(services.displayIOServicePort(id));
-  EXPECT_FALSE(services.i2cInterfaceOpen({id, 0}));
+  platform::BusCause cause;
+  EXPECT_FALSE(services.i2cInterfaceOpen({id, 0}, cause));
   EXPECT_FALSE(services.displayBounds(id));  // no X screen here
 }
 
@@ -316,18 +318,19 @@ TEST_F(I2CRequestPathTest, ErrorsBecomeFailedResultsWithCauses) {
                                             {ENXIO, BusCause::kNoAnswer},
                                             {EOPNOTSUPP, BusCause::kUnsupported},
                                             {EINVAL, BusCause::kNoAnswer}};
+  BusCause said = BusCause::kNone;
   for (auto [error, cause] : cases) {
     calls.rdwrErrno = error;
-    EXPECT_FALSE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08)) << error;
-    EXPECT_EQ(connection->lastCause(), cause) << error;
+    EXPECT_FALSE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08, &said)) << error;
+    EXPECT_EQ(said, cause) << error;
   }
   calls.rdwrErrno = 0;
   monitor.setFault(emulator::Fault::NoAnswer);
-  EXPECT_FALSE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08));
-  EXPECT_EQ(connection->lastCause(), BusCause::kNoAnswer);
+  EXPECT_FALSE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08, &said));
+  EXPECT_EQ(said, BusCause::kNoAnswer);
   monitor.setFault(emulator::Fault::None);
-  EXPECT_TRUE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08));
-  EXPECT_EQ(connection->lastCause(), BusCause::kNone);
+  EXPECT_TRUE(DDCWrite(connection.get(), 0x6E, packet, 2, 0x08, &said));
+  EXPECT_EQ(said, BusCause::kNone);
 }
 
 // The heartbeat write and the status request on the same bus, as a pass

@@ -159,7 +159,8 @@ std::optional<platform::I2CInterface> TestPlatform::copyI2CInterfaceForBus(
 }
 
 std::unique_ptr<platform::I2CConnection> TestPlatform::i2cInterfaceOpen(
-    const platform::I2CInterface& interface) {
+    const platform::I2CInterface& interface, platform::BusCause& cause) {
+  cause = platform::BusCause::kNone;
   TestDisplay* display = findDisplay(interface.display);
   if (display == nullptr || interface.bus >= display->buses.size() ||
       !display->buses[interface.bus].opens) {

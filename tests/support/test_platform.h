@@ -144,7 +144,8 @@ class TestPlatform : public platform::DisplayServices,
   std::optional<uint32_t> i2cInterfaceCount(const platform::FramebufferService&) override;
   std::optional<platform::I2CInterface> copyI2CInterfaceForBus(const platform::FramebufferService&,
                                                                uint32_t bus) override;
-  std::unique_ptr<platform::I2CConnection> i2cInterfaceOpen(const platform::I2CInterface&) override;
+  std::unique_ptr<platform::I2CConnection> i2cInterfaceOpen(const platform::I2CInterface&,
+                                                            platform::BusCause&) override;
   std::optional<platform::DisplaySize> displayBounds(platform::DisplayID) override;
   std::optional<std::vector<platform::DisplayMode>> copyAllDisplayModes(
       platform::DisplayID) override;

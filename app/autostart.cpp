@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/private_folder.h"
 #include "base/regular_file.h"
 
 namespace {
@@ -33,17 +34,12 @@ bool autostartEnabled(const ModelProfile& model) {
 
 namespace {
 
-bool ownedByThisUser(const QString& folder) {
-  struct stat info {};
-  return stat(QFile::encodeName(folder).constData(), &info) == 0 && info.st_uid == geteuid();
-}
-
 // Makes the folder where missing, only inside a folder of this user's (run as
 // root with a user's HOME, the program makes nothing in that home).
 bool makeFolder(const QString& folder, QString& why) {
   if (QFileInfo::exists(folder)) return true;
   const QString parent = QFileInfo(folder).absolutePath();
-  if (!ownedByThisUser(parent)) {
+  if (!base::isOwnFolder(QFile::encodeName(parent).toStdString())) {
     why = parent + " is not yours: " + QFileInfo(folder).fileName() + " is not made there";
     return false;
   }

@@ -10,14 +10,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/buses/socket_protocol.h"
+#include "base/private_folder.h"
 
 namespace {
-
-bool ownedByThisUser(const std::string& path) {
-  struct stat info {};
-  return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid();
-}
 
 std::string lockFileName(const ModelProfile& model) {
   return std::string(model.programName) + ".lock";
@@ -33,7 +28,7 @@ std::string lockFileName(const ModelProfile& model) {
 int lockFolder(std::string& why) {
   const auto open = [&why](const std::string& candidate) {
     std::string refusal;
-    const int folder = emulated::openPrivateDirectory(candidate, refusal);
+    const int folder = base::openPrivateDirectory(candidate, refusal);
     if (folder < 0) why += (why.empty() ? "" : "; ") + candidate + ": " + refusal;
     return folder;
   };
@@ -47,9 +42,9 @@ int lockFolder(std::string& why) {
   const char* home = std::getenv("HOME");
   if (home == nullptr || home[0] != '/') return -1;
   const std::string cache = std::string(home) + "/.cache";
-  if (ownedByThisUser(home)) {
+  if (base::isOwnFolder(home)) {
     mkdir(cache.c_str(), 0700);
-    if (ownedByThisUser(cache)) mkdir((cache + "/quillmark").c_str(), 0700);
+    if (base::isOwnFolder(cache)) mkdir((cache + "/quillmark").c_str(), 0700);
   }
   return open(cache + "/quillmark");
 }

@@ -14,6 +14,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "base/private_folder.h"
+
 namespace emulator {
 namespace {
 
@@ -33,11 +35,11 @@ int openPrivateFolder(const std::string& path, std::string& why) {
     why = std::strerror(errno);
     return -1;
   }
-  const int folder = emulated::openFolder(path, why);
+  const int folder = base::openFolder(path, why);
   if (folder < 0) return -1;
   struct stat info {};
   if (fstat(folder, &info) == 0 && info.st_uid == geteuid()) fchmod(folder, 0700);
-  if (emulated::isPrivateDirectory(folder, why)) return folder;
+  if (base::isPrivateDirectory(folder, why)) return folder;
   close(folder);
   return -1;
 }

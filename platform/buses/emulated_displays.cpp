@@ -8,6 +8,7 @@
 #include <cstring>
 #include <thread>
 
+#include "base/private_folder.h"
 #include "platform/applying_configuration.h"
 #include "platform/buses/bus_pacing.h"
 #include "platform/i2c_request.h"
@@ -151,7 +152,7 @@ std::optional<DisplayInfo> EmulatedDisplays::info(platform::DisplayID display) {
 
 std::vector<std::string> EmulatedDisplays::socketNames() {
   std::string why;
-  const int folder = openPrivateDirectory(directory_, why);
+  const int folder = base::openPrivateDirectory(directory_, why);
   if (folder < 0) {
     // No folder is no emulator; anything else is worth a word.
     if (access(directory_.c_str(), F_OK) == 0)

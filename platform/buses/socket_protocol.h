@@ -104,15 +104,6 @@ bool isDisplaySocketName(const std::string& name);
 bool unixSocketAddress(const std::string& path, sockaddr_un& address);
 // The length that a message's 4-byte header announces.
 uint32_t messageLength(const uint8_t* header);
-// The folder at path, opened without following a symbolic link; -1 with the reason.
-int openFolder(const std::string& path, std::string& why);
-
-// The socket folder may be trusted only when it is a real folder (not a
-// symbolic link), owned by this user, with mode 0700; checked on the opened
-// folder, not by name. Returns the open folder or -1 with the reason.
-int openPrivateDirectory(const std::string& path, std::string& why);
-// The same checks on a folder already open.
-bool isPrivateDirectory(int directory, std::string& why);
 // True when the peer of a connected socket runs as this user (SO_PEERCRED).
 bool peerIsThisUser(int socket, std::string& why);
 

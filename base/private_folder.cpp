@@ -1,0 +1,67 @@
+#include "base/private_folder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace base {
+namespace {
+
+std::string octal(unsigned mode) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04o", mode);
+  return text;
+}
+
+}  // namespace
+
+bool isPrivateDirectory(int directory, std::string& why) {
+  struct stat info {};
+  if (fstat(directory, &info) != 0) {
+    why = std::strerror(errno);
+    return false;
+  }
+  if (!S_ISDIR(info.st_mode)) {
+    why = "it is not a folder";
+    return false;
+  }
+  if (info.st_uid != geteuid()) {
+    why = "it belongs to user " + std::to_string(info.st_uid) + ", not to you";
+    return false;
+  }
+  if ((info.st_mode & 07777) != 0700) {
+    why = "its mode is " + octal(info.st_mode & 07777) + ", not 0700";
+    return false;
+  }
+  return true;
+}
+
+int openFolder(const std::string& path, std::string& why) {
+  const int folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder < 0) {
+    why = errno == ELOOP || errno == ENOTDIR ? "it is a symbolic link or not a folder"
+                                             : std::strerror(errno);
+  }
+  return folder;
+}
+
+int openPrivateDirectory(const std::string& path, std::string& why) {
+  const int directory = openFolder(path, why);
+  if (directory < 0) return -1;
+  if (!isPrivateDirectory(directory, why)) {
+    close(directory);
+    return -1;
+  }
+  return directory;
+}
+
+bool isOwnFolder(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid();
+}
+
+}  // namespace base

@@ -1,0 +1,22 @@
+#pragma once
+// Folders the program may trust with its sockets and locks: checked on the
+// opened folder, never by name, so that a link or a swap after the check
+// cannot stand in for them. Shared by the emulated displays, the emulator
+// and the instance lock.
+
+#include <string>
+
+namespace base {
+
+// The folder at path, opened without following a symbolic link; -1 with the reason.
+int openFolder(const std::string& path, std::string& why);
+// A real folder (not a symbolic link), owned by this user, with mode 0700.
+// Returns the open folder or -1 with the reason.
+int openPrivateDirectory(const std::string& path, std::string& why);
+// The same checks on a folder already open.
+bool isPrivateDirectory(int directory, std::string& why);
+// Whether path is a folder of this user's (a link to one counts), whatever its
+// mode: one where the program may make a folder of its own.
+bool isOwnFolder(const std::string& path);
+
+}  // namespace base

@@ -200,10 +200,10 @@ void AppDelegate::decodeStatus(const uint8_t* reply) {
   const uint8_t type = reply[7];
   const uint8_t data = reply[9] & 0x0F;
   switch (type) {
-    case 1:
+    case kHeartSignal:
       if (data != 2) tl_log("unknown data type %d.\n", data);
       break;
-    case 7:
+    case kModeSelect:
       if (data >= 1 && data <= profile().modeEventMaxData) {
         const uint8_t mode = showModeOfEvent(data, ResCommMode.load());
         ShowMode = mode;
@@ -214,9 +214,9 @@ void AppDelegate::decodeStatus(const uint8_t* reply) {
       }
       cancelScreenSaveFromMonitor();
       break;
-    case 8:
-    case 9:
-    case 11:
+    case kMonitorFloydThreshold:
+    case kMonitorA2Threshold:
+    case kMonitorLowA5Threshold:
       Threshold = convert_to_threshold(data);
       tl_log("received %s mode threshold is %d.\n", thresholdEventName(type), Threshold.load());
       if (profile().thresholdEventCancelsScreenSave) {

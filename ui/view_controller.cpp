@@ -15,7 +15,6 @@
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "link/detection_report.h"
-#include "link/monitor_commands.h"
 #include "platform/platform.h"
 #include "ui/console.h"
 #include "ui/current_settings_view_controller.h"

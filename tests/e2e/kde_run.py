@@ -33,7 +33,12 @@ class KdeRun(Run):
         applications = os.path.join(self.root, "share", "applications")
         os.makedirs(applications)
         app_id = "com.talvex." + self.program
-        shutil.copy(os.path.join(SOURCE, "packaging", app_id + ".desktop"), applications)
+        # GLib finds no app info whose programs are not on PATH: the build's program.
+        program = os.path.realpath(os.path.join(build, "app", self.program))
+        with open(os.path.join(SOURCE, "packaging", app_id + ".desktop")) as entry:
+            text = entry.read().replace("Exec=" + self.program, "Exec=" + program)
+        with open(os.path.join(applications, app_id + ".desktop"), "w") as out:
+            out.write(text)
         self.env["XDG_DATA_DIRS"] = os.path.join(self.root, "share") + ":/usr/local/share:/usr/share"
         kde_env = dict(self.env, XDG_CURRENT_DESKTOP=desktop, KDE_FULL_SESSION="true")
         self.services = [subprocess.Popen(

@@ -241,6 +241,10 @@ QString DesktopShortcuts::lookWithoutInstance(const ModelProfile& model,
     }
     if (!answer) return "the GlobalShortcuts portal (it did not answer)";
     if (answer->first == Outcome::kBound) return "the GlobalShortcuts portal (bound)";
+    if (answer->first == Outcome::kNotBound && remembered(model, kDeclined)) {
+      return "none (not bound since the desktop's shortcut dialog was cancelled; " +
+             askAgainHint() + ")";
+    }
     if (answer->first == Outcome::kNotBound) {
       return QString("the GlobalShortcuts portal (not bound yet: %1 binds them at its start%2)")
           .arg(model.programName, session.isGnome() ? ", when GNOME asks once" : "");

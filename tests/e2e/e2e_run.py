@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end run of a control program against the real monitor emulator.
 
-Runs under Xvfb (the caller wraps it in xvfb-run) with a temporary HOME and
+Runs under Xvfb (the caller wraps it in tests/support/with-xvfb) with a temporary HOME and
 XDG_RUNTIME_DIR, prepares a private data file, and reads the emulator's wire
 log and the program's output to check what reached the monitor.
 """

@@ -142,6 +142,12 @@ def check_gnome48_cancelled(run):
     run.wait_for(lambda: "The hotkeys are not bound: the desktop's shortcut dialog was cancelled "
                  "before" in run.output(), 30, "the second start's word")
     assert "dialog" not in run.desktop.lines(2.0), "GNOME's dialog again at the next start"
+    run.app.terminate()
+    run.app.wait(10)
+    report = subprocess.run([os.path.join(run.build, "app", run.program), "--diagnose"],
+                            env=run.env, capture_output=True, text=True, timeout=30).stdout
+    assert "global hotkeys: none (not bound since the desktop's shortcut dialog was cancelled" \
+        in report, report
     print("GNOME 48, dialog cancelled: said, remembered, not asked again at the next start: ok")
 
 

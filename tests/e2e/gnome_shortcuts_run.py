@@ -27,6 +27,15 @@ class GnomeShortcutsRun(Run):
                         GSETTINGS_BACKEND="dconf", XDG_CURRENT_DESKTOP="GNOME")
         self.dconf = subprocess.Popen(["/usr/libexec/dconf-service"], env=self.env,
                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # The bus activates nothing: a write before dconf holds its name is lost.
+        self.wait_for(self.dconf_ready, 20, "dconf-service on the bus")
+
+    def dconf_ready(self):
+        answer = subprocess.run(["dbus-send", "--session", "--print-reply",
+                                 "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                 "org.freedesktop.DBus.NameHasOwner", "string:ca.desrt.dconf"],
+                                env=self.env, capture_output=True, text=True, timeout=10).stdout
+        return "boolean true" in answer
 
     def gsettings(self, *arguments):
         return subprocess.run(["gsettings", *arguments], env=self.env, capture_output=True,

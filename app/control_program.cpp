@@ -26,6 +26,7 @@
 #include "app/termination.h"
 #include "app/tray.h"
 #include "core/app_delegate.h"
+#include "core/session_capabilities.h"
 #include "platform/buses/composite_displays.h"
 #include "platform/buses/emulated_displays.h"
 #include "platform/buses/linux_display_services.h"
@@ -86,7 +87,7 @@ std::unique_ptr<platform::session::IdleSource> watchSessionIdle(
     app.systemLog("Idle time from " + source->name() + ".\n");
   }
   if (!source && session.wayland) {
-    delegate.idleTimeKnown = false;
+    sessionCapabilities().idleTimeKnown = false;
     app.systemLog(
         "This Wayland session gives no idle time (no org.gnome.Mutter.IdleMonitor, "
         "ext_idle_notifier_v1 or org_kde_kwin_idle): screen save will not start on its own.\n");
@@ -193,7 +194,7 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
     platform::app().systemLog("Start at login keeps its former entry: " + why.toStdString() + "\n");
   }
   const auto idleSource = watchSessionIdle(session, delegate);
-  delegate.displayModesChangeable = modesOwner != nullptr;
+  sessionCapabilities().displayModesChangeable = modesOwner != nullptr;
   DesktopShortcuts desktopShortcuts(model, delegate);
   desktopShortcuts.start(session);
   service.setHotkeyPath([&desktopShortcuts] { return desktopShortcuts.path(); });

@@ -115,8 +115,7 @@ void ControlAdaptor::Refresh(const QDBusMessage& message) {
   service_.delegate().refreshRequest();
 }
 
-void ControlAdaptor::answer(ActionResult result, const QDBusMessage& message,
-                            const QString& invalidText) {
+void ControlAdaptor::answer(ActionResult result, const QDBusMessage& message, const QString& why) {
   QString name;
   QString text;
   switch (result) {
@@ -129,12 +128,11 @@ void ControlAdaptor::answer(ActionResult result, const QDBusMessage& message,
       break;
     case ActionResult::kInvalid:
       name = kInvalidArgs;
-      text = invalidText;
+      text = why;
       break;
     case ActionResult::kRefused:
       name = kResolutionRefusedError;
-      text = QString("The resolution was not changed: %1")
-                 .arg(QString::fromStdString(resolutionFailure()));
+      text = QString("The resolution was not changed: %1").arg(why);
       break;
   }
   message.setDelayedReply(true);
@@ -149,8 +147,12 @@ void ControlAdaptor::SetShowMode(uint mode, const QDBusMessage& message) {
 
 void ControlAdaptor::SetResolutionMode(uint mode, const QDBusMessage& message) {
   if (!fromOwnUser(message)) return;
-  answer(chooseResolutionMode(mode), message,
-         "SetResolutionMode takes 1 (flexible) or 2 (fixed 1100x825)");
+  std::string failure;
+  const ActionResult result = chooseResolutionMode(mode, &failure);
+  answer(result, message,
+         result == ActionResult::kRefused
+             ? QString::fromStdString(failure)
+             : QString("SetResolutionMode takes 1 (flexible) or 2 (fixed 1100x825)"));
 }
 
 void ControlAdaptor::ShowWindow(const QDBusMessage& message) {

@@ -78,8 +78,9 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   // True for a caller that runs as this program's user; any other is
   // answered AccessDenied (a session bus may let other users connect).
   bool fromOwnUser(const QDBusMessage& message);
-  // Answers an action's call with the error its result calls for, if any.
-  void answer(ActionResult result, const QDBusMessage& message, const QString& invalidText);
+  // Answers an action's call with the error its result calls for, if any;
+  // why is what the arguments must be, or why the desktop refused.
+  void answer(ActionResult result, const QDBusMessage& message, const QString& why);
 
   ControlService& service_;
 };

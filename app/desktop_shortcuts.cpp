@@ -7,6 +7,7 @@
 #include "app/remembered_facts.h"
 #include "core/app_delegate.h"
 #include "core/desktop_hotkey_offer.h"
+#include "core/session_capabilities.h"
 #include "platform/input/global_shortcuts_portal.h"
 #include "platform/input/gnome_custom_shortcuts.h"
 #include "platform/platform.h"
@@ -97,7 +98,7 @@ void DesktopShortcuts::startPortal(bool gnome) {
   if (!gnome) return;
   DesktopHotkeyOffer& offer = desktopHotkeyOffer();
   offer.takesBack = false;
-  offer.held = [this] { return !delegate_.globalHotkeysUnavailable.load(); };
+  offer.held = [this] { return !sessionCapabilities().globalHotkeysUnavailable.load(); };
   offer.set = [this](bool on, std::string& why) {
     if (!on) {
       why = "the hotkeys GNOME holds are changed or removed in GNOME's Settings > Keyboard";
@@ -139,7 +140,7 @@ void DesktopShortcuts::startGnomeShortcuts() {
 
 void DesktopShortcuts::setCarried(bool carried, const QString& path) {
   path_ = path;
-  delegate_.globalHotkeysUnavailable = !carried;
+  sessionCapabilities().globalHotkeysUnavailable = !carried;
 }
 
 // Only the portal's answer tells whether the desktop took the hotkeys.
@@ -210,7 +211,7 @@ void DesktopShortcuts::followSettings() {
   if (!desktopHotkeyOffer().takesBack || !desktopHotkeyOffer().offered()) {
     // Hotkeys the desktop does not hold yet are asked for again: the user
     // acted in Settings.
-    portal_.rebind(portalShortcuts(), delegate_.globalHotkeysUnavailable.load());
+    portal_.rebind(portalShortcuts(), sessionCapabilities().globalHotkeysUnavailable.load());
     return;
   }
   if (!gnomeShortcutsOn_) return;

@@ -3,7 +3,9 @@
 #include "base/tl_log.h"
 #include "core/parameter_store.h"
 #include "core/parameters.h"
+#include "core/refresh_timer.h"
 #include "core/runtime_flags.h"
+#include "core/screen_resolution.h"
 #include "link/monitor_commands.h"
 #include "platform/platform.h"
 
@@ -48,4 +50,77 @@ void AppDelegate::applicationWillTerminate() {
 
 void AppDelegate::fini_release() {
   stopRefreshTimer();
+}
+
+void AppDelegate::restoreParameters() {
+  restoreParameterFile();
+}
+
+void AppDelegate::saveParameters() {
+  saveParameterFile();
+}
+
+bool AppDelegate::globalSaveParameters() {
+  saveParameters();
+  return true;
+}
+
+void AppDelegate::backgroundOperationHeart(void*) {
+  for (;;) heartPass();
+}
+
+void AppDelegate::backgroundOperationScreenSaver(void*) {
+  for (;;) screenSaverTick();
+}
+
+void AppDelegate::heartPass() {
+  worker_.heartPass();
+}
+
+void AppDelegate::screenSaverTick() {
+  worker_.screenSaverTick();
+}
+
+void AppDelegate::handleActivityEvent(const platform::Event& event) {
+  ::handleActivityEvent(event);
+}
+
+void AppDelegate::hotkeyPressed(Hotkey hotkey) {
+  ::hotkeyPressed(hotkey);
+}
+
+void AppDelegate::sessionActivity() {
+  ::sessionActivity();
+}
+
+void AppDelegate::contrastStep(bool up) {
+  ::contrastStep(up);
+}
+
+void AppDelegate::refreshRequest() {
+  ::refreshRequest();
+}
+
+void AppDelegate::startRefreshTimer() {
+  ::startRefreshTimer();
+}
+
+void AppDelegate::stopRefreshTimer() {
+  ::stopRefreshTimer();
+}
+
+void AppDelegate::autoRefreshTimer() {
+  ::autoRefreshTimer();
+}
+
+void AppDelegate::SaveDefaultScreenResolution() {
+  saveDefaultScreenResolution();
+}
+
+bool AppDelegate::SetDefaultScreenResolution() {
+  return setDefaultScreenResolution().switched;
+}
+
+bool AppDelegate::RestoreDefaultScreenResolution() {
+  return restoreDefaultScreenResolution().switched;
 }

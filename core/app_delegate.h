@@ -1,17 +1,16 @@
 #pragma once
-// The application delegate: launch and termination, the Parameter load and
-// save, the monitor worker and screen-saver counter, the activity and hotkey
-// handler, the refresh timer and the screen-resolution operations.
+// The application delegate: the program's entry points for launch and
+// termination, the Parameter load and save, the monitor worker and
+// screen-saver counter, the activity and hotkey handler, the refresh timer
+// and the screen-resolution operations. Each hands over to the part of core
+// that does the work.
 
 #include <atomic>
-#include <cstdint>
 #include <functional>
-#include <optional>
 
+#include "core/hotkeys.h"
+#include "core/monitor_worker.h"
 #include "platform/app_framework.h"
-
-// Event types the activity and hotkey handler sees: mouse moved, key down, scroll wheel.
-constexpr uint64_t kActivityEventMask = 0x400420;
 
 class AppDelegate {
  public:
@@ -38,22 +37,9 @@ class AppDelegate {
 
   // Hotkeys and activity, for every event of kActivityEventMask.
   void handleActivityEvent(const platform::Event& event);
-  enum class Hotkey { kContrastUp, kContrastDown, kRefresh };
+  using Hotkey = ::Hotkey;
   void hotkeyPressed(Hotkey hotkey);
-  // Activity anywhere in the session, from the session's idle source.
   void sessionActivity();
-  // False where the session gives no idle time (a Wayland session without an
-  // idle source): screen save is then never started by idle time, since the
-  // user may be working where this program cannot see.
-  std::atomic<bool> idleTimeKnown{true};
-  // False in a session whose compositor keeps display modes to itself
-  // (Wayland: Xwayland's outputs carry no EDID and are not the monitor).
-  std::atomic<bool> displayModesChangeable{true};
-  // True in a Wayland session whose desktop did not take the hotkeys as
-  // global shortcuts: they act only in the program's own window.
-  std::atomic<bool> globalHotkeysUnavailable{false};
-
-  // The hotkeys' actions, with the model's limits, flags and log lines.
   void contrastStep(bool up);
   void refreshRequest();
 
@@ -61,7 +47,6 @@ class AppDelegate {
   void startRefreshTimer();
   void stopRefreshTimer();
   void autoRefreshTimer();
-  std::optional<platform::TimerId> RefreshTimer;
 
   // Screen resolution.
   void SaveDefaultScreenResolution();
@@ -69,12 +54,7 @@ class AppDelegate {
   bool RestoreDefaultScreenResolution();
 
  private:
-  void connectMonitor();
-  void workingPass();
-  void decodeStatus(const uint8_t* reply);
-  void countFailure();
-
-  uint8_t resendCounter_ = 0;
+  MonitorWorker worker_;
   std::atomic<bool> terminated_{false};
 };
 

@@ -1,34 +1,21 @@
 #include "core/monitor_actions.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "base/model_profile.h"
 #include "base/tl_log.h"
-#include "core/app_delegate.h"
 #include "core/mode_table.h"
 #include "core/parameter_store.h"
+#include "core/refresh_timer.h"
 #include "core/runtime_flags.h"
+#include "core/screen_resolution.h"
+#include "core/session_capabilities.h"
+#include "core/status_notes.h"
 #include "core/ui_posts.h"
 #include "link/monitor_commands.h"
-#include "platform/mode_failure.h"
 #include "platform/platform.h"
 
-std::atomic<bool> resolutionChangeRefused{false};
-
 namespace {
-
-std::mutex gFailureMutex;
-std::string gFailure;
-
-void setFailure(const std::string& reason) {
-  std::lock_guard<std::mutex> lock(gFailureMutex);
-  gFailure = reason;
-}
-
-void save() {
-  if (appInstance != nullptr) appInstance->globalSaveParameters();
-}
 
 // A hotkey is taken only with both a key and modifiers.
 void takeHotkey(const HotkeyChoice& choice, std::atomic<uint32_t>& keyCode,
@@ -66,65 +53,64 @@ ActionResult chooseShowMode(unsigned showMode) {
   if (ShowMode.load() == showMode) return ActionResult::kUnchanged;
   platform::app().standardOutput(row->panelTrace);
   requestShowMode(row->showMode);
-  save();
+  saveParameterFile();
   postChangeModeButton();
   return ActionResult::kDone;
 }
 
-bool requestResolutionMode(uint8_t resolutionMode) {
+ResolutionOutcome requestResolutionMode(uint8_t resolutionMode) {
   const bool manualFlag = profile().usesResManualChangeFlag;
   if (manualFlag) ResManualChangeFlag = 1;
-  bool switched = false;
-  if (appInstance != nullptr) {
-    switched = resolutionMode == 1 ? appInstance->RestoreDefaultScreenResolution()
-                                   : appInstance->SetDefaultScreenResolution();
-  }
+  const ModeSwitch modeSwitch =
+      resolutionMode == 1 ? restoreDefaultScreenResolution() : setDefaultScreenResolution();
   // Whether the desktop lists the monitor's modes at all: asked only where
   // the answer matters, not after every switch that happened.
   const auto modesKnown = [] {
     const auto modes = platform::displays().copyAllDisplayModes(TLMonitorID.load());
     return modes && !modes->empty();
   };
-  const bool keptSize = !switched && modesKnown();
-  const std::string reason = keptSize ? platform::lastModeFailure() : "";
-  setFailure(!keptSize        ? ""
-             : reason.empty() ? "the desktop kept the monitor's display mode"
-                              : reason);
+  ResolutionOutcome outcome;
+  if (!modeSwitch.switched && modesKnown()) {
+    outcome.failure = modeSwitch.refusal.empty() ? "the desktop kept the monitor's display mode"
+                                                 : modeSwitch.refusal;
+  }
   // Only the fixed mode needs the screen at 1100x825: the monitor must not
   // expect it while it gets another size. Any size suits the flexible mode,
   // so the way back is recorded and sent though the screen kept its size
   // (the remembered size may be one the display lacks, or unknown), and the
   // status line says why.
-  if (keptSize && resolutionMode == 2) {
+  if (!outcome.failure.empty() && resolutionMode == 2) {
     if (manualFlag) ResManualChangeFlag = 0;
-    return false;
+    noteResolutionOutcome(outcome.failure, false);
+    return outcome;
   }
   ResCommMode = resolutionMode;
   moveToFamily(resolutionMode);
   ViewControllerResChangeFlag = 1;
+  outcome.taken = true;
   // Recorded as always where the session gives the program no display modes
   // of the monitor: nothing changed on screen, and the status line says so.
-  resolutionChangeRefused = !switched && appInstance != nullptr &&
-                            !appInstance->displayModesChangeable.load() && !modesKnown();
-  return true;
+  outcome.changeRefused =
+      !modeSwitch.switched && !sessionCapabilities().displayModesChangeable.load() && !modesKnown();
+  noteResolutionOutcome(outcome.failure, outcome.changeRefused);
+  return outcome;
 }
 
 const char* resolutionRowTrace(uint8_t resolutionMode) {
   return resolutionMode == 1 ? "selected row 0.\n" : "selected row 1. \n";
 }
 
-std::string resolutionFailure() {
-  std::lock_guard<std::mutex> lock(gFailureMutex);
-  return gFailure;
-}
-
-ActionResult chooseResolutionMode(unsigned resolutionMode) {
+ActionResult chooseResolutionMode(unsigned resolutionMode, std::string* failure) {
   if (MonitorOnline.load() == 0) return ActionResult::kOffline;
   if (resolutionMode != 1 && resolutionMode != 2) return ActionResult::kInvalid;
   if (ResCommMode.load() == resolutionMode) return ActionResult::kUnchanged;
   platform::app().standardOutput(resolutionRowTrace(static_cast<uint8_t>(resolutionMode)));
-  if (!requestResolutionMode(static_cast<uint8_t>(resolutionMode))) return ActionResult::kRefused;
-  save();
+  const ResolutionOutcome outcome = requestResolutionMode(static_cast<uint8_t>(resolutionMode));
+  if (!outcome.taken) {
+    if (failure != nullptr) *failure = outcome.failure;
+    return ActionResult::kRefused;
+  }
+  saveParameterFile();
   postChangeResModeRadio();
   postChangeModeButton();
   return ActionResult::kDone;
@@ -133,6 +119,15 @@ ActionResult chooseResolutionMode(unsigned resolutionMode) {
 void previewThreshold(uint16_t threshold) {
   SettingViewControllerThreshold.store(threshold, std::memory_order_release);
   if (threshold != Threshold.load()) SettingViewControllerThresholdFlag.store(1);
+}
+
+void withdrawThresholdPreview(uint16_t previewed) {
+  SettingViewControllerThreshold = Threshold.load();
+  if (previewed != Threshold.load()) SettingViewControllerThresholdFlag = 1;
+}
+
+void resendResolutionMode() {
+  ViewControllerResChangeFlag = 1;
 }
 
 void commitSettings(const SettingsChoice& choice) {
@@ -147,16 +142,16 @@ void commitSettings(const SettingsChoice& choice) {
   if (choice.autoRefresh) {
     FreshAutoEnable = 1;
     if (AutoRefreshTimerTurnOnFlag.load() == 1) {
-      appInstance->stopRefreshTimer();
+      stopRefreshTimer();
     } else {
       AutoRefreshTimerTurnOnFlag = 1;
     }
-    appInstance->startRefreshTimer();
+    startRefreshTimer();
   } else {
     FreshAutoEnable = 0;
     if (AutoRefreshTimerTurnOnFlag.load() == 1) {
       AutoRefreshTimerTurnOnFlag = 0;
-      appInstance->stopRefreshTimer();
+      stopRefreshTimer();
     }
   }
   const ModeRow* row = modeRow(ShowMode.load());
@@ -168,7 +163,7 @@ void commitSettings(const SettingsChoice& choice) {
   if (FreshHandHardEnable.load() == 1) {
     takeHotkey(choice.refresh, RefreshHotkeyKeyCode, RefreshHotkeyModifierFlags);
   }
-  save();
+  saveParameterFile();
 }
 
 void quitProgram() {
@@ -177,6 +172,6 @@ void quitProgram() {
     file = nullptr;
   }
   tl_log_close();
-  if (appInstance != nullptr) appInstance->fini_release();
+  stopRefreshTimer();
   platform::app().exitProcess(0);
 }

@@ -16,7 +16,7 @@ enum class ActionResult {
   kUnchanged,  // what was asked is already in force: nothing is sent
   kOffline,    // no monitor is connected
   kInvalid,    // not a ShowMode of the resolution mode in force, or no resolution mode
-  kRefused,    // the desktop kept the monitor's display mode (resolutionFailure says why)
+  kRefused,    // the desktop kept the monitor's display mode
 };
 
 // ShowMode, WorkMode 1, then the flag the worker acts on.
@@ -29,20 +29,31 @@ ActionResult chooseShowMode(unsigned showMode);
 // in the new family with its default threshold, then the flag. Where the
 // desktop lists the monitor's modes but keeps its size (it refused, failed,
 // or has no mode of that size), nothing is recorded or sent and the result
-// is false: the monitor must never expect a size it does not receive.
-bool requestResolutionMode(uint8_t resolutionMode);
+// is not taken: the monitor must never expect a size it does not receive.
+// The outcome is also noted for the status line.
+struct ResolutionOutcome {
+  bool taken = false;   // recorded, and sent by the worker's next pass
+  std::string failure;  // why the desktop kept the monitor's display mode
+  // Recorded in a session that does not let the program change the
+  // monitor's display mode: nothing changed on screen.
+  bool changeRefused = false;
+};
+ResolutionOutcome requestResolutionMode(uint8_t resolutionMode);
 // The panel's console line for the resolution row of a resolution mode.
 const char* resolutionRowTrace(uint8_t resolutionMode);
-// Why the last resolution mode was not taken; empty after one that was.
-std::string resolutionFailure();
-ActionResult chooseResolutionMode(unsigned resolutionMode);
-// Set when the last resolution mode was recorded in a session that does not
-// let the program change the monitor's display mode: nothing changed on screen.
-extern std::atomic<bool> resolutionChangeRefused;
+// A refusal says why in failure, where given.
+ActionResult chooseResolutionMode(unsigned resolutionMode, std::string* failure = nullptr);
 
 // A threshold shown on the monitor before it is kept: value first, then flag,
 // and only when it differs from the kept one.
 void previewThreshold(uint16_t threshold);
+
+// The kept threshold back on the monitor where a preview showed another.
+void withdrawThresholdPreview(uint16_t previewed);
+
+// The resolution mode in force sent again, as the panel's row does when
+// nothing in it is selected.
+void resendResolutionMode();
 
 struct HotkeyChoice {
   uint32_t keyCode = 0;

@@ -1,14 +1,12 @@
-// The monitor worker (heart loop) and the screen-saver counter. The worker is
-// the only code that talks to the monitor; everything else raises Runtime
-// flags that a working pass carries out.
+#include "core/monitor_worker.h"
 
 #include "base/model_profile.h"
 #include "base/tl_log.h"
-#include "core/app_delegate.h"
 #include "core/mode_table.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/screen_resolution.h"
+#include "core/session_capabilities.h"
 #include "core/threshold_mapping.h"
 #include "core/ui_posts.h"
 #include "link/ddc_transport.h"
@@ -19,10 +17,6 @@
 namespace {
 
 constexpr uint8_t kResendAfterPasses = 50;
-
-void sleepFor(double seconds) {
-  platform::app().sleepFor(seconds);
-}
 
 void sendResolutionMode() {
   const uint8_t mode = ResCommMode.load();
@@ -49,6 +43,10 @@ const char* thresholdEventName(uint8_t type) {
   }
 }
 
+void countFailure() {
+  failureCount = static_cast<uint8_t>(failureCount.load() + 1);
+}
+
 void cancelScreenSaveFromMonitor() {
   ScreenSaveFlag = 0;
   ScreenSaveCount = 0;
@@ -57,17 +55,11 @@ void cancelScreenSaveFromMonitor() {
 
 }  // namespace
 
-void AppDelegate::backgroundOperationHeart(void*) {
-  for (;;) heartPass();
-}
-
-void AppDelegate::backgroundOperationScreenSaver(void*) {
-  for (;;) screenSaverTick();
-}
-
-void AppDelegate::screenSaverTick() {
-  sleepFor(1);
-  if (PauseFlag.load() == 1 || MonitorOnline.load() == 0 || !idleTimeKnown.load()) return;
+void MonitorWorker::screenSaverTick() {
+  platform::app().sleepFor(1);
+  if (PauseFlag.load() == 1 || MonitorOnline.load() == 0 ||
+      !sessionCapabilities().idleTimeKnown.load())
+    return;
   uint16_t count = ScreenSaveCount.load();
   if (count >= ScreenSaveTime.load()) {
     ScreenSaveFlag = 1;
@@ -78,42 +70,38 @@ void AppDelegate::screenSaverTick() {
   ScreenSaveCount.compare_exchange_strong(count, static_cast<uint16_t>(count + 1));
 }
 
-void AppDelegate::heartPass() {
+void MonitorWorker::heartPass() {
   if (MonitorOnline.load() == 0) {
     if (DetectMonitor()) {
       connectMonitor();
     } else {
       tl_log("before sleep 10s.\n");
-      sleepFor(3);
+      platform::app().sleepFor(3);
     }
   } else if (PauseFlag.load() == 1) {
-    sleepFor(1);
+    platform::app().sleepFor(1);
     PausedFlag = 1;
   } else {
     workingPass();
   }
 }
 
-void AppDelegate::connectMonitor() {
+void MonitorWorker::connectMonitor() {
   failureCount = 0;
   MonitorOnline = 1;
-  sleepFor(5);
+  platform::app().sleepFor(5);
   SendModeSelect(ShowMode.load());
-  sleepFor(0.1);
-  sleepFor(0.1);
+  platform::app().sleepFor(0.1);
+  platform::app().sleepFor(0.1);
   SendClearMonitor(true);
-  sleepFor(0.1);
+  platform::app().sleepFor(0.1);
   sendResolutionMode();
   ScreenSaveFlag = 0;
   ButtonScreenSaveCancelFlag = 0;
-  SaveDefaultScreenResolution();
+  saveDefaultScreenResolution();
 }
 
-void AppDelegate::countFailure() {
-  failureCount = static_cast<uint8_t>(failureCount.load() + 1);
-}
-
-void AppDelegate::workingPass() {
+void MonitorWorker::workingPass() {
   const ModelProfile& model = profile();
   PausedFlag = 0;
 
@@ -153,7 +141,7 @@ void AppDelegate::workingPass() {
 
   if (ViewControllerResChangeFlag.load() == 1) {
     sendResolutionMode();
-    sleepFor(0.1);
+    platform::app().sleepFor(0.1);
     ViewControllerResChangeFlag = 0;
     SettingViewControllerThresholdFlag = 1;
     if (model.clearsAfterResolutionRequest) {
@@ -183,7 +171,7 @@ void AppDelegate::workingPass() {
   if (!TLMonitorReadData(TLMonitorID.load(), kStatusRequestData, 2, reply, kStatusReplyLength)) {
     countFailure();
     if (failureCount.load() >= model.failureLimit) {
-      sleepFor(8);
+      platform::app().sleepFor(8);
       MonitorOnline = 0;
     }
     tl_log("xxxxxx   read data failure.\n");
@@ -193,10 +181,10 @@ void AppDelegate::workingPass() {
   decodeStatus(reply);
 
   ResChangeDetect();
-  if (model.endOfPassSleep > 0) sleepFor(model.endOfPassSleep);
+  if (model.endOfPassSleep > 0) platform::app().sleepFor(model.endOfPassSleep);
 }
 
-void AppDelegate::decodeStatus(const uint8_t* reply) {
+void MonitorWorker::decodeStatus(const uint8_t* reply) {
   const uint8_t type = reply[7];
   const uint8_t data = reply[9] & 0x0F;
   switch (type) {

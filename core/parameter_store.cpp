@@ -13,8 +13,8 @@
 
 #include "base/regular_file.h"
 #include "base/tl_log.h"
-#include "core/app_delegate.h"
 #include "core/parameters.h"
+#include "core/status_notes.h"
 #include "platform/platform.h"
 
 std::FILE* file = nullptr;
@@ -117,16 +117,12 @@ bool writeParameters(int descriptor) {
   return ftruncate(descriptor, static_cast<off_t>(content.size())) == 0 && fsync(descriptor) == 0;
 }
 
-std::string& saveProblem() {
-  static std::string problem;
-  return problem;
-}
-
-// A save that left the file as it was says why, in the log and on stderr.
-void saveFailed(const std::string& target, const std::string& cause) {
-  saveProblem() = cause;
+// A save that left the file as it was says why, in the log and on stderr,
+// and returns it.
+std::string saveFailed(const std::string& target, const std::string& cause) {
   tl_log("Cannot save %s: %s.\n", target.c_str(), cause.c_str());
   platform::app().standardError("Cannot save " + target + ": " + cause + ".\n");
+  return cause;
 }
 
 std::string errnoText() {
@@ -136,16 +132,18 @@ std::string errnoText() {
 // Where no temporary file can be made beside the target (a read-only home
 // folder with a writable file in it), or where the file has other names
 // (hard links) that a replacement would cut off, the file is rewritten in place.
-void saveInPlace(const platform::FilePlace& place, mode_t mode) {
+std::string saveInPlace(const platform::FilePlace& place, mode_t mode) {
   const platform::OpenedFile opened = platform::openRegularFileIn(place, O_WRONLY | O_CREAT, mode);
   if (opened.outcome == platform::OpenOutcome::kNotRegular) reportNotRegular(place.path);
   if (opened.descriptor < 0) {
-    saveFailed(place.path, opened.outcome == platform::OpenOutcome::kFailed ? errnoText()
-                                                                            : "not a regular file");
-    return;
+    return saveFailed(place.path, opened.outcome == platform::OpenOutcome::kFailed
+                                      ? errnoText()
+                                      : "not a regular file");
   }
-  if (!writeParameters(opened.descriptor)) saveFailed(place.path, errnoText());
+  const std::string problem =
+      writeParameters(opened.descriptor) ? std::string() : saveFailed(place.path, errnoText());
   close(opened.descriptor);
+  return problem;
 }
 
 // A new file beside the target, its name in temporary; made exclusively,
@@ -164,10 +162,6 @@ int openTemporaryBeside(const platform::FilePlace& place, std::string& temporary
 }
 
 }  // namespace
-
-std::string lastSaveProblem() {
-  return saveProblem();
-}
 
 std::string privateDataFilePath() {
   return platform::app().homeDirectory() + "/.QuillMark";
@@ -207,7 +201,7 @@ bool readParameters(const std::string& path,
 
 }  // namespace
 
-void AppDelegate::restoreParameters() {
+void restoreParameterFile() {
   bool first = true;
   readParameters(logPathLines(), [&first](const ParameterSlot* parameter, int32_t value) {
     if (parameter == nullptr) {
@@ -226,57 +220,53 @@ void loadParametersQuietly(const std::string& home) {
 // The new content goes to a temporary file beside the old one, reaches the
 // disk, and only then replaces the old file: a crash or a full disk at any
 // moment leaves either the old or the new file, never a cut one.
-void AppDelegate::saveParameters() {
-  saveProblem().clear();
+std::string writeParameterFile() {
   const std::string path = logPathLines();
   // Found once: the folder is held open and every step below works in it,
   // so that a link or folder swapped meanwhile changes nothing.
   const platform::FilePlace place = platform::findFile(path, platform::FileUse::kWrite);
   if (!place.foreign.empty()) {
-    saveFailed(path, place.foreign + " belongs to another user");
-    return;
+    return saveFailed(path, place.foreign + " belongs to another user");
   }
   if (place.folder < 0) {
-    saveFailed(path, errnoText());
-    return;
+    return saveFailed(path, errnoText());
   }
   struct stat existing {};
   const bool exists =
       fstatat(place.folder, place.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
   if (exists && !S_ISREG(existing.st_mode)) {
     reportNotRegular(place.path);
-    saveFailed(place.path, "not a regular file");
-    return;
+    return saveFailed(place.path, "not a regular file");
   }
   // A file its owner made read-only stays as it is, root's saves included.
   if (exists && (faccessat(place.folder, place.name.c_str(), W_OK, 0) != 0 ||
                  (existing.st_mode & 0222) == 0)) {
-    saveFailed(place.path, "the file is write-protected");
-    return;
+    return saveFailed(place.path, "the file is write-protected");
   }
   const mode_t mode = modeForSave(exists ? &existing : nullptr);
   if (exists && existing.st_nlink > 1) {
-    saveInPlace(place, mode);
-    return;
+    return saveInPlace(place, mode);
   }
   std::string temporary;
   const int descriptor = openTemporaryBeside(place, temporary);
   if (descriptor < 0) {
-    saveInPlace(place, mode);
-    return;
+    return saveInPlace(place, mode);
   }
   const bool written = fchmod(descriptor, mode) == 0 && writeParameters(descriptor);
   const std::string cause = written ? std::string() : errnoText();
   close(descriptor);
-  if (written && saveInterruption() && saveInterruption()()) return;
+  if (written && saveInterruption() && saveInterruption()()) return {};
   if (!written ||
       renameat(place.folder, temporary.c_str(), place.folder, place.name.c_str()) != 0) {
-    saveFailed(place.path, written ? errnoText() : cause);
+    const std::string problem = saveFailed(place.path, written ? errnoText() : cause);
     unlinkat(place.folder, temporary.c_str(), 0);
+    return problem;
   }
+  return {};
 }
 
-bool AppDelegate::globalSaveParameters() {
-  saveParameters();
-  return true;
+std::string saveParameterFile() {
+  const std::string problem = writeParameterFile();
+  noteSaveOutcome(problem);
+  return problem;
 }

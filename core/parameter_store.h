@@ -15,8 +15,13 @@ std::string privateDataFilePath();
 // own uses, before the platform is there.
 void loadParametersQuietly(const std::string& home);
 
-// Why the last save left the file as it was; empty after a save that worked.
-std::string lastSaveProblem();
+// Sets the Parameters from the file, each value told in the log.
+void restoreParameterFile();
+// Writes the Parameters to the file; returns why the file was left as it
+// was (said in the log and on stderr too), empty after a save that worked.
+std::string writeParameterFile();
+// The same, noted for the status line until a save works again.
+std::string saveParameterFile();
 
 // Called after the new content is safely on disk and before it replaces the old
 // file; returning true abandons the save there, as a crash at that moment would

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 constexpr uint64_t kFixedModeArea = 1100 * 825;
 
@@ -20,5 +21,18 @@ struct Resolution {
 extern Resolution currentRes;
 extern Resolution mainDefaultRes;
 
-bool setDisplayResolution(uint32_t display, uint64_t width, uint64_t height);
+// A change of the monitor's display mode, and why it did not happen.
+struct ModeSwitch {
+  bool switched = false;
+  bool modeFound = false;  // the monitor lists the size asked for
+  std::string refusal;     // in the words of whoever refused; empty after a switch
+};
+
+ModeSwitch setDisplayResolution(uint32_t display, uint64_t width, uint64_t height);
+// The monitor's size at connection, remembered as the way back from the fixed mode.
+void saveDefaultScreenResolution();
+// 1100x825, landscape first, then portrait.
+ModeSwitch setDefaultScreenResolution();
+// The size remembered at connection.
+ModeSwitch restoreDefaultScreenResolution();
 void ResChangeDetect();

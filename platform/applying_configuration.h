@@ -3,6 +3,7 @@
 // them, through the backend's own means, when it is completed.
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/display_services.h"
@@ -11,7 +12,8 @@ namespace platform {
 
 class ApplyingConfiguration : public DisplayConfiguration {
  public:
-  using Apply = std::function<bool(DisplayID display, const DisplayMode& mode)>;
+  using Apply =
+      std::function<bool(DisplayID display, const DisplayMode& mode, std::string& refusal)>;
   explicit ApplyingConfiguration(Apply apply) : apply_(std::move(apply)) {}
 
   void configureDisplayWithDisplayMode(DisplayID display, const DisplayMode& mode) override {
@@ -19,7 +21,8 @@ class ApplyingConfiguration : public DisplayConfiguration {
   }
   bool complete() override {
     bool applied = true;
-    for (const auto& [display, mode] : pending_) applied = apply_(display, mode) && applied;
+    for (const auto& [display, mode] : pending_)
+      applied = apply_(display, mode, refusal_) && applied;
     return applied;
   }
   void cancel() override { pending_.clear(); }

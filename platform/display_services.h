@@ -56,6 +56,12 @@ class DisplayConfiguration {
   // Makes the configured modes permanent; false leaves the displays as they were.
   virtual bool complete() = 0;
   virtual void cancel() = 0;
+  // Why complete() returned false, in the words of whoever refused (Mutter's
+  // error, a display tool's exit); empty when nobody said.
+  const std::string& refusal() const { return refusal_; }
+
+ protected:
+  std::string refusal_;
 };
 
 class DisplayServices {

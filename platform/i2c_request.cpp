@@ -3,7 +3,7 @@
 namespace platform {
 
 bool carryOutRequest(I2CRequest& request, I2CDevice& device,
-                     const std::function<void(uint32_t)>& pause) {
+                     const std::function<void(uint32_t)>& sleepMilliseconds) {
   const bool sends = request.sendTransactionType == kI2CSimpleTransactionType;
   const bool replies = request.replyTransactionType == kI2CSimpleTransactionType;
   if ((sends && request.sendBytes > 0 && request.sendBuffer == nullptr) ||
@@ -16,7 +16,8 @@ bool carryOutRequest(I2CRequest& request, I2CDevice& device,
                       request.sendBytes);
   }
   if (ok && replies) {
-    if (sends && request.minReplyDelay > 0 && pause) pause(request.minReplyDelay);
+    if (sends && request.minReplyDelay > 0 && sleepMilliseconds)
+      sleepMilliseconds(request.minReplyDelay);
     ok = device.read(static_cast<uint8_t>(request.replyAddress >> 1), request.replyBuffer,
                      request.replyBytes);
   }

@@ -50,6 +50,6 @@ class I2CDevice {
 // the record itself is malformed (a phase with a byte count but no buffer),
 // which the caller treats like a failed platform call.
 bool carryOutRequest(I2CRequest& request, I2CDevice& device,
-                     const std::function<void(uint32_t milliseconds)>& pause);
+                     const std::function<void(uint32_t milliseconds)>& sleepMilliseconds);
 
 }  // namespace platform

@@ -22,7 +22,9 @@ class ScreenModes {
   virtual std::optional<DisplaySize> bounds(const MonitorName& monitor) = 0;
   virtual std::optional<std::vector<DisplayMode>> modes(const MonitorName& monitor) = 0;
   // Changes only this monitor's mode; every other monitor stays as it is.
-  virtual bool apply(const MonitorName& monitor, uint64_t width, uint64_t height) = 0;
+  // False says why in refusal where the owner tells.
+  virtual bool apply(const MonitorName& monitor, uint64_t width, uint64_t height,
+                     std::string& refusal) = 0;
 };
 
 }  // namespace platform

@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "core/app_delegate.h"
+#include "core/parameter_store.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "platform/platform.h"
@@ -71,7 +71,7 @@ void HelpViewController::UOK() {
   accept();
   Language = PopUPButtonRef->currentIndex() == 1 ? kLanguageEnglish : kLanguageChinese;
   if (MainPanel* panel = VCInstance.load()) panel->UIButtonTextAutoChange();
-  if (appInstance != nullptr) appInstance->globalSaveParameters();
+  saveParameterFile();
 }
 
 void HelpViewController::UCancel() {

@@ -12,12 +12,13 @@
 
 #include "base/model_profile.h"
 #include "base/tl_log.h"
-#include "core/app_delegate.h"
 #include "core/desktop_hotkey_offer.h"
 #include "core/mode_table.h"
 #include "core/monitor_actions.h"
+#include "core/parameter_store.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
+#include "core/session_capabilities.h"
 #include "platform/platform.h"
 #include "ui/console.h"
 #include "ui/state_watch.h"
@@ -262,8 +263,8 @@ void SettingViewController::viewDidLoad() {
   // Where the session gives no idle time, screen save never starts on its own;
   // where the desktop keeps global keys, the hotkeys act in this window only.
   const bool english = Language.load() == kLanguageEnglish;
-  const bool idleTimeUnknown = appInstance != nullptr && !appInstance->idleTimeKnown.load();
-  const bool hotkeysLocal = appInstance != nullptr && appInstance->globalHotkeysUnavailable.load();
+  const bool idleTimeUnknown = !sessionCapabilities().idleTimeKnown.load();
+  const bool hotkeysLocal = sessionCapabilities().globalHotkeysUnavailable.load();
   QStringList notes;
   if (idleTimeUnknown) {
     notes
@@ -434,8 +435,7 @@ void SettingViewController::SOK() {
 void SettingViewController::SCancel() {
   dismissController();
   SVC = nullptr;
-  SettingViewControllerThreshold = Threshold.load();
-  if (mode_slider->value() != Threshold.load()) SettingViewControllerThresholdFlag = 1;
+  withdrawThresholdPreview(static_cast<uint16_t>(mode_slider->value()));
 }
 
 void SettingViewController::reject() {
@@ -450,7 +450,7 @@ void SettingViewController::closeEvent(QCloseEvent* event) {
 void SettingViewController::SSave() {
   consoleLine("not implemented yet\n");
   SOK();
-  appInstance->globalSaveParameters();
+  saveParameterFile();
 }
 
 void SettingViewController::HotkeyAction() {

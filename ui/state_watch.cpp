@@ -2,8 +2,6 @@
 
 #include <QCoreApplication>
 
-#include "core/monitor_actions.h"
-#include "core/parameter_store.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "link/detection_report.h"
@@ -20,12 +18,10 @@ MonitorState MonitorState::now() {
   state.showMode = ShowMode.load();
   state.threshold = Threshold.load();
   state.resolutionMode = ResCommMode.load();
-  state.resolutionChangeRefused = ::resolutionChangeRefused.load();
   state.problem = problem.cause;
   state.problemBus = problem.bus;
   state.detectionFinished = problem.finished;
-  state.saveProblem = lastSaveProblem();
-  state.resolutionFailure = ::resolutionFailure();
+  state.notes = statusNotes();
   return state;
 }
 

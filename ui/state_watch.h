@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/status_notes.h"
 #include "platform/bus_cause.h"
 
 struct MonitorState {
@@ -15,12 +16,10 @@ struct MonitorState {
   uint8_t showMode = 0;
   uint16_t threshold = 0;
   uint8_t resolutionMode = 0;
-  bool resolutionChangeRefused = false;
   platform::BusCause problem = platform::BusCause::kNone;
   std::string problemBus;
   bool detectionFinished = false;
-  std::string saveProblem;        // why the last save left the private data file as it was
-  std::string resolutionFailure;  // why the last resolution mode was not taken
+  StatusNotes notes;
 
   static MonitorState now();
   bool operator==(const MonitorState&) const = default;

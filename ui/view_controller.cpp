@@ -8,12 +8,12 @@
 
 #include "base/model_profile.h"
 #include "base/tl_log.h"
-#include "core/app_delegate.h"
 #include "core/mode_table.h"
 #include "core/monitor_actions.h"
 #include "core/parameter_store.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
+#include "core/status_notes.h"
 #include "link/detection_report.h"
 #include "platform/platform.h"
 #include "ui/console.h"
@@ -24,10 +24,6 @@
 #include "ui/warning_alert.h"
 
 namespace {
-
-void pause(double seconds) {
-  platform::app().sleepFor(seconds);
-}
 
 QString text(const char* utf8) {
   return QString::fromUtf8(utf8);
@@ -116,7 +112,7 @@ void ViewController::UIButtonTextAutoChange() {
 // a save that failed is said below it until a save works again.
 void ViewController::showLinkState() {
   showMonitorState();
-  const std::string problem = lastSaveProblem();
+  const std::string problem = statusNotes().saveProblem;
   if (problem.empty()) return;
   const bool chinese = Language.load() == kLanguageChinese;
   StatusLine->setText(
@@ -128,14 +124,14 @@ void ViewController::showLinkState() {
 void ViewController::showMonitorState() {
   const bool chinese = Language.load() == kLanguageChinese;
   if (MonitorOnline.load() == 1) {
-    const std::string failure = resolutionFailure();
-    if (!failure.empty()) {
-      const QString reason = QString::fromStdString(failure);
+    const StatusNotes notes = statusNotes();
+    if (!notes.resolutionFailure.empty()) {
+      const QString reason = QString::fromStdString(notes.resolutionFailure);
       StatusLine->setText(chinese ? text("显示器已连接。分辨率未更改：%1").arg(reason)
                                   : QString("Monitor connected. The resolution was not "
                                             "changed: %1")
                                         .arg(reason));
-    } else if (resolutionChangeRefused.load()) {
+    } else if (notes.resolutionChangeRefused) {
       StatusLine->setText(chinese ? text("显示器已连接。此会话不允许本程序更改分辨率。")
                                   : "Monitor connected. This session does not let the program "
                                     "change the resolution.");
@@ -223,7 +219,7 @@ void ViewController::switchMode(ModeButton pressed) {
   }
   const ModeRow* current = modeRow(ShowMode.load());
   const bool leavesA16 = current != nullptr && current->button == ModeButton::kA16;
-  if (pressed != ModeButton::kA16 && leavesA16) pause(0.5);
+  if (pressed != ModeButton::kA16 && leavesA16) platform::app().sleepFor(0.5);
   const uint8_t resolution = ResCommMode.load();
   if (resolution != 1 && resolution != 2) {
     consoleLine("unknown ResCommMode(%d).\n", resolution);
@@ -235,8 +231,8 @@ void ViewController::switchMode(ModeButton pressed) {
   button->setEnabled(false);
   consoleLine("%s", row.panelTrace);
   requestShowMode(row.showMode);
-  pause(1.0);
-  appInstance->globalSaveParameters();
+  platform::app().sleepFor(1.0);
+  saveParameterFile();
   if (profile().modeActionDisablesButtonAgain) button->setEnabled(false);
 }
 
@@ -261,7 +257,7 @@ void ViewController::WorkModeRadioAction() {
   if (row == 0 || row == 1) {
     consoleLine("%s", resolutionRowTrace(static_cast<uint8_t>(row + 1)));
     setModeCaptions(static_cast<uint8_t>(row + 1));
-    if (!requestResolutionMode(static_cast<uint8_t>(row + 1))) {
+    if (!requestResolutionMode(static_cast<uint8_t>(row + 1)).taken) {
       // The desktop kept the display mode: the row and captions go back.
       ChangeResModeRadio();
       setModeCaptions(ResCommMode.load());
@@ -269,9 +265,9 @@ void ViewController::WorkModeRadioAction() {
       return;
     }
   } else {
-    ViewControllerResChangeFlag = 1;
+    resendResolutionMode();
   }
-  appInstance->globalSaveParameters();
+  saveParameterFile();
   showLinkState();
 }
 

@@ -23,7 +23,7 @@ uint64_t steadyNowMs() {
 }
 
 void paceBeforeMessage(const std::string& bus, uint64_t nowMs,
-                       const std::function<void(uint32_t)>& pause) {
+                       const std::function<void(uint32_t)>& sleepMilliseconds) {
   LastMessage last;
   {
     std::lock_guard<std::mutex> lock(gMutex);
@@ -36,7 +36,7 @@ void paceBeforeMessage(const std::string& bus, uint64_t nowMs,
   // Whole milliseconds on both ends: one more makes the real gap the full pause.
   const uint64_t since = nowMs - last.endMs;
   const uint64_t needed = kPauseAfterWriteMs + 1;
-  if (since < needed) pause(static_cast<uint32_t>(needed - since));
+  if (since < needed) sleepMilliseconds(static_cast<uint32_t>(needed - since));
 }
 
 void recordMessage(const std::string& bus, uint64_t nowMs, bool wasWrite) {

@@ -17,10 +17,10 @@ constexpr uint32_t kPauseAfterWriteMs = 50;
 // The monotonic clock the pacing is kept on, in milliseconds.
 uint64_t steadyNowMs();
 
-// Pauses, through pause, as long as the bus still needs after its last write
-// (or, on a bus this process has not used before, the full pause).
+// Pauses, through sleepMilliseconds, as long as the bus still needs after its last write
+// (or, on a bus this process has not used before, the full sleepMilliseconds).
 void paceBeforeMessage(const std::string& bus, uint64_t nowMs,
-                       const std::function<void(uint32_t)>& pause);
+                       const std::function<void(uint32_t)>& sleepMilliseconds);
 void recordMessage(const std::string& bus, uint64_t nowMs, bool wasWrite);
 
 }  // namespace platform

@@ -28,7 +28,10 @@ class CompositeConfiguration : public DisplayConfiguration {
   bool complete() override {
     if (failed_) return false;
     for (auto& [owner, configuration] : parts_) {
-      if (!configuration->complete()) return false;
+      if (!configuration->complete()) {
+        refusal_ = configuration->refusal();
+        return false;
+      }
     }
     return true;
   }

@@ -255,7 +255,7 @@ std::optional<std::vector<platform::DisplayMode>> EmulatedDisplays::copyAllDispl
 
 std::unique_ptr<platform::DisplayConfiguration> EmulatedDisplays::beginDisplayConfiguration() {
   return std::make_unique<platform::ApplyingConfiguration>(
-      [this](platform::DisplayID display, const platform::DisplayMode& mode) {
+      [this](platform::DisplayID display, const platform::DisplayMode& mode, std::string&) {
         return applyMode(display, mode.width, mode.height);
       });
 }

@@ -19,7 +19,7 @@ class RealSyscalls : public I2CSyscalls {
   int close(int fd) override { return ::close(fd); }
   int flock(int fd, int operation) override { return ::flock(fd, operation); }
   int rdwr(int fd, i2c_rdwr_ioctl_data* data) override { return ::ioctl(fd, I2C_RDWR, data); }
-  void pause(uint32_t milliseconds) override {
+  void sleepMilliseconds(uint32_t milliseconds) override {
     timespec remaining{static_cast<time_t>(milliseconds / 1000),
                        static_cast<long>(milliseconds % 1000) * 1000000L};
     while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
@@ -55,7 +55,7 @@ std::unique_ptr<I2CDevConnection> I2CDevConnection::open(I2CSyscalls& syscalls,
       syscalls.close(fd);
       return nullptr;
     }
-    syscalls.pause(kLockPollMs);
+    syscalls.sleepMilliseconds(kLockPollMs);
   }
   why = BusCause::kNone;
   return std::unique_ptr<I2CDevConnection>(new I2CDevConnection(syscalls, fd, path));
@@ -68,7 +68,8 @@ I2CDevConnection::~I2CDevConnection() {
 
 bool I2CDevConnection::sendRequest(I2CRequest& request) {
   lastCause_ = BusCause::kNone;
-  const bool issued = carryOutRequest(request, *this, [this](uint32_t ms) { syscalls_.pause(ms); });
+  const bool issued =
+      carryOutRequest(request, *this, [this](uint32_t ms) { syscalls_.sleepMilliseconds(ms); });
   request.cause = lastCause_;
   return issued;
 }
@@ -77,7 +78,8 @@ bool I2CDevConnection::sendRequest(I2CRequest& request) {
 // and read()/write() would need the same ability, so there is no fallback.
 bool I2CDevConnection::transfer(uint8_t address7, uint16_t flags, uint8_t* data, uint32_t count) {
   if (count == 0 || count > kMaxTransfer || data == nullptr) return false;
-  paceBeforeMessage(path_, syscalls_.nowMs(), [this](uint32_t ms) { syscalls_.pause(ms); });
+  paceBeforeMessage(path_, syscalls_.nowMs(),
+                    [this](uint32_t ms) { syscalls_.sleepMilliseconds(ms); });
   i2c_msg message{address7, flags, static_cast<uint16_t>(count), data};
   i2c_rdwr_ioctl_data transaction{&message, 1};
   const int done = syscalls_.rdwr(fd_, &transaction);

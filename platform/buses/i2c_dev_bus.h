@@ -22,7 +22,7 @@ class I2CSyscalls {
   virtual int close(int fd) = 0;
   virtual int flock(int fd, int operation) = 0;
   virtual int rdwr(int fd, i2c_rdwr_ioctl_data* data) = 0;  // ioctl(I2C_RDWR)
-  virtual void pause(uint32_t milliseconds) = 0;
+  virtual void sleepMilliseconds(uint32_t milliseconds) = 0;
   // A monotonic clock in milliseconds.
   virtual uint64_t nowMs() = 0;
 };

@@ -86,14 +86,16 @@ std::optional<std::vector<DisplayMode>> LinuxDisplayServices::copyAllDisplayMode
 std::unique_ptr<DisplayConfiguration> LinuxDisplayServices::beginDisplayConfiguration() {
   if (screen_ == nullptr) return nullptr;
   return std::make_unique<ApplyingConfiguration>(
-      [this](DisplayID display, const DisplayMode& mode) {
-        return applyMode(display, mode.width, mode.height);
+      [this](DisplayID display, const DisplayMode& mode, std::string& refusal) {
+        return applyMode(display, mode.width, mode.height, refusal);
       });
 }
 
-bool LinuxDisplayServices::applyMode(DisplayID display, uint64_t width, uint64_t height) {
+bool LinuxDisplayServices::applyMode(DisplayID display, uint64_t width, uint64_t height,
+                                     std::string& refusal) {
   const auto found = connector(display);
-  return found && screen_ != nullptr && screen_->apply({found->name, found->edid}, width, height);
+  return found && screen_ != nullptr &&
+         screen_->apply({found->name, found->edid}, width, height, refusal);
 }
 
 }  // namespace platform::linux_backend

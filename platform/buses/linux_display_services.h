@@ -32,7 +32,7 @@ class LinuxDisplayServices : public DisplayServices {
   std::unique_ptr<DisplayConfiguration> beginDisplayConfiguration() override;
   std::string busName(const I2CInterface& interface) override;
 
-  bool applyMode(DisplayID display, uint64_t width, uint64_t height);
+  bool applyMode(DisplayID display, uint64_t width, uint64_t height, std::string& refusal);
 
  private:
   std::optional<Connector> connector(DisplayID display);

@@ -7,8 +7,6 @@
 #include <QDBusMetaType>
 #include <cmath>
 
-#include "platform/mode_failure.h"
-
 namespace {
 
 constexpr const char* kService = "org.gnome.Mutter.DisplayConfig";
@@ -266,7 +264,8 @@ std::optional<std::vector<DisplayMode>> MutterDisplayConfig::modes(const Monitor
   return list;
 }
 
-bool MutterDisplayConfig::apply(const MonitorName& name, uint64_t width, uint64_t height) {
+bool MutterDisplayConfig::apply(const MonitorName& name, uint64_t width, uint64_t height,
+                                std::string& refusal) {
   const auto state = currentState();
   const Monitor* target = state ? find(*state, name) : nullptr;
   if (target == nullptr) return false;
@@ -285,7 +284,7 @@ bool MutterDisplayConfig::apply(const MonitorName& name, uint64_t width, uint64_
   const QDBusMessage reply =
       QDBusConnection::sessionBus().call(call, QDBus::Block, kApplyTimeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage) {
-    noteModeFailure("GNOME: " + reply.errorMessage().toStdString());
+    refusal = "GNOME: " + reply.errorMessage().toStdString();
     return false;
   }
   // Success is what the monitor runs now, not that the call returned.
@@ -294,7 +293,7 @@ bool MutterDisplayConfig::apply(const MonitorName& name, uint64_t width, uint64_
   const Mode* running = monitor != nullptr ? currentMode(*monitor) : nullptr;
   if (running == nullptr || uint64_t(running->width) != width ||
       uint64_t(running->height) != height) {
-    noteModeFailure("GNOME kept the monitor's mode");
+    refusal = "GNOME kept the monitor's mode";
     return false;
   }
   return true;

@@ -15,7 +15,8 @@ class MutterDisplayConfig : public ScreenModes {
 
   std::optional<DisplaySize> bounds(const MonitorName& monitor) override;
   std::optional<std::vector<DisplayMode>> modes(const MonitorName& monitor) override;
-  bool apply(const MonitorName& monitor, uint64_t width, uint64_t height) override;
+  bool apply(const MonitorName& monitor, uint64_t width, uint64_t height,
+             std::string& refusal) override;
 };
 
 // Mutter's name of a DRM connector: "card1-HDMI-A-1" -> "HDMI-1",

@@ -4,8 +4,6 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 
-#include "platform/mode_failure.h"
-
 namespace platform::session {
 namespace {
 
@@ -82,16 +80,17 @@ std::optional<std::vector<DisplayMode>> OutputToolScreenModes::modes(const Monit
   return output->modes;
 }
 
-bool OutputToolScreenModes::apply(const MonitorName& monitor, uint64_t width, uint64_t height) {
+bool OutputToolScreenModes::apply(const MonitorName& monitor, uint64_t width, uint64_t height,
+                                  std::string& refusal) {
   const auto output = cachedFind(monitor);
   if (!output) {
-    noteModeFailure("the display tool does not list the monitor's output");
+    refusal = "the display tool does not list the monitor's output";
     return false;
   }
   // An output that lists no modes (a virtual one) takes any size as its own.
   const std::optional<double> refresh = refreshFor(*output, width, height);
   if (!refresh && !output->modes.empty()) {
-    noteModeFailure("the desktop lists no such mode for the monitor");
+    refusal = "the desktop lists no such mode for the monitor";
     return false;
   }
   const bool ran = setMode(monitor, width, height, refresh);
@@ -101,8 +100,8 @@ bool OutputToolScreenModes::apply(const MonitorName& monitor, uint64_t width, ui
   const auto after = ran ? cachedFind(monitor) : std::nullopt;
   if (!after || !after->current || after->current->width != double(width) ||
       after->current->height != double(height)) {
-    noteModeFailure(ran ? "the display kept its mode after the display tool's change"
-                        : "the display tool refused the change");
+    refusal = ran ? "the display kept its mode after the display tool's change"
+                  : "the display tool refused the change";
     return false;
   }
   return true;

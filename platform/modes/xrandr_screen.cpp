@@ -9,8 +9,6 @@
 #include <memory>
 #include <string>
 
-#include "platform/mode_failure.h"
-
 namespace platform::linux_backend {
 namespace {
 
@@ -123,7 +121,8 @@ std::optional<std::vector<DisplayMode>> XRandRScreen::modes(const MonitorName& m
   return list;
 }
 
-bool XRandRScreen::apply(const MonitorName& monitor, uint64_t width, uint64_t height) {
+bool XRandRScreen::apply(const MonitorName& monitor, uint64_t width, uint64_t height,
+                         std::string& refusal) {
   auto found = findOutput(monitor.edid);
   if (!found || found->output->crtc == 0) return false;
   Display* display = found->display;
@@ -171,7 +170,7 @@ bool XRandRScreen::apply(const MonitorName& monitor, uint64_t width, uint64_t he
   if (status == RRSetConfigSuccess) resize(wantedWidth, wantedHeight);
   XSync(display, False);
   if (status != RRSetConfigSuccess) {
-    noteModeFailure("the X server refused the mode (RandR status " + std::to_string(status) + ")");
+    refusal = "the X server refused the mode (RandR status " + std::to_string(status) + ")";
   }
   return status == RRSetConfigSuccess;
 }

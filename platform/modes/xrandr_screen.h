@@ -27,7 +27,8 @@ class XRandRScreen : public ScreenModes {
  public:
   std::optional<DisplaySize> bounds(const MonitorName& monitor) override;
   std::optional<std::vector<DisplayMode>> modes(const MonitorName& monitor) override;
-  bool apply(const MonitorName& monitor, uint64_t width, uint64_t height) override;
+  bool apply(const MonitorName& monitor, uint64_t width, uint64_t height,
+             std::string& refusal) override;
 };
 
 }  // namespace platform::linux_backend

@@ -16,6 +16,7 @@
 #include "core/app_delegate.h"
 #include "core/desktop_hotkey_offer.h"
 #include "core/parameters.h"
+#include "core/session_capabilities.h"
 #include "platform/key_codes.h"
 #include "tests/support/fixture.h"
 #include "tests/support/gnome_settings.h"
@@ -87,7 +88,7 @@ TEST_P(DesktopShortcutsTest, SettingsButtonAddsFollowsAndRemovesGnomeShortcuts) 
 
   DesktopShortcuts shortcuts(*GetParam(), delegate);
   ASSERT_TRUE(shortcuts.start(session));
-  EXPECT_TRUE(delegate.globalHotkeysUnavailable.load());
+  EXPECT_TRUE(sessionCapabilities().globalHotkeysUnavailable.load());
   EXPECT_NE(shortcuts.path().indexOf("--desktop-shortcuts on"), -1)
       << shortcuts.path().toStdString();
   DesktopHotkeysButton& add = button();
@@ -99,7 +100,7 @@ TEST_P(DesktopShortcutsTest, SettingsButtonAddsFollowsAndRemovesGnomeShortcuts) 
   add.click();
   EXPECT_EQ(add.text(), "Remove");
   EXPECT_EQ(shortcuts.path(), "GNOME's own keyboard shortcuts");
-  EXPECT_FALSE(delegate.globalHotkeysUnavailable.load());
+  EXPECT_FALSE(sessionCapabilities().globalHotkeysUnavailable.load());
   // The refresh hotkey is off in Settings: no entry for it.
   EXPECT_EQ(gnomeCustomList(),
             (std::vector<std::string>{usersOwn[0], kBase + owner() + "-contrast-up/",
@@ -123,7 +124,7 @@ TEST_P(DesktopShortcutsTest, SettingsButtonAddsFollowsAndRemovesGnomeShortcuts) 
   remove.click();
   EXPECT_EQ(gnomeCustomList(), usersOwn);
   EXPECT_EQ(entry("refresh", "command"), "");
-  EXPECT_TRUE(delegate.globalHotkeysUnavailable.load());
+  EXPECT_TRUE(sessionCapabilities().globalHotkeysUnavailable.load());
 
   FreshHandSoftEnable = 1;
   ContrastHotkeyModifierFlags = platform::kModifierControl;

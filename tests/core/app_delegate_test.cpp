@@ -2,6 +2,7 @@
 
 #include "base/tl_log.h"
 #include "core/parameters.h"
+#include "core/refresh_timer.h"
 #include "core/runtime_flags.h"
 #include "link/monitor_commands.h"
 #include "tests/support/fixture.h"
@@ -79,7 +80,7 @@ TEST_P(AppDelegateTest, TerminationClosesTheLogAndStopsTheTimer) {
   EXPECT_FALSE(tl_log_is_open());
   ASSERT_EQ(platform.timers.size(), 1u);
   EXPECT_FALSE(platform.timers.begin()->second.valid);
-  EXPECT_TRUE(delegate.RefreshTimer.has_value());
+  EXPECT_TRUE(RefreshTimer.has_value());
 }
 
 TEST_P(AppDelegateTest, RefreshTimerIntervalAndAction) {
@@ -88,14 +89,14 @@ TEST_P(AppDelegateTest, RefreshTimerIntervalAndAction) {
   for (auto [configured, expected] : intervals) {
     AutoFreshTime = configured;
     delegate.startRefreshTimer();
-    EXPECT_EQ(platform.timers.at(*delegate.RefreshTimer).interval, expected);
+    EXPECT_EQ(platform.timers.at(*RefreshTimer).interval, expected);
     delegate.stopRefreshTimer();
   }
   EXPECT_EQ(platform.systemLogLines.front(), "Start refresh timer with interval 120.000000.\n");
 
   AutoFreshTime = 60;
   delegate.startRefreshTimer();
-  auto& timer = platform.timers.at(*delegate.RefreshTimer);
+  auto& timer = platform.timers.at(*RefreshTimer);
   const std::tuple<uint8_t, uint8_t, uint8_t> cases[] = {{0, 1, 2}, {1, 1, 0}, {0, 0, 0}};
   for (auto [saved, enabled, expectedFlag] : cases) {
     ScreenSaved = saved;

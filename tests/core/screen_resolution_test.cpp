@@ -137,17 +137,27 @@ TEST_P(ScreenResolutionTest, PortraitFixedSizeWhenLandscapeIsMissing) {
   EXPECT_EQ(platform.appliedModes.back().second.height, 1100u);
 }
 
-TEST_P(ScreenResolutionTest, FailuresLeaveTheDisplayAlone) {
+// Each failure leaves the display alone and says why with its result.
+TEST_P(ScreenResolutionTest, FailuresLeaveTheDisplayAloneAndSayWhy) {
   connectAt(1600, 1200);
   platform.configurationCompletes = false;
-  EXPECT_FALSE(setDisplayResolution(1, 1100, 825));
+  ModeSwitch result = setDisplayResolution(1, 1100, 825);
+  EXPECT_FALSE(result.switched);
+  EXPECT_EQ(result.refusal, "the desktop refused it");
   EXPECT_EQ(platform.systemLogLines.back(), "Cancel resolution setting .xxxxxxxx.\n");
+  EXPECT_EQ(setDefaultScreenResolution().refusal, "the desktop refused it");
   platform.configurationCompletes = true;
   platform.systemLogLines.clear();
-  EXPECT_FALSE(setDisplayResolution(1, 1024, 768));
+  result = setDisplayResolution(1, 1024, 768);
+  EXPECT_FALSE(result.switched);
+  EXPECT_EQ(result.refusal, "the monitor has no 1024x768 mode");
   EXPECT_EQ(platform.systemLogLines.size(), 5u);  // every mode examined, nothing more
+  platform.displayList[0].modes = modes({{1600, 1200}});
+  EXPECT_EQ(setDefaultScreenResolution().refusal, "the monitor has no 1100x825 or 825x1100 mode");
   platform.displayList[0].modes.reset();
-  EXPECT_FALSE(setDisplayResolution(1, 1600, 1200));
+  result = setDisplayResolution(1, 1600, 1200);
+  EXPECT_FALSE(result.switched);
+  EXPECT_EQ(result.refusal, "the desktop lists no display modes for the monitor");
   EXPECT_TRUE(platform.appliedModes.empty());
 }
 

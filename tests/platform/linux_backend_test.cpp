@@ -84,7 +84,7 @@ class FakeSyscalls : public I2CSyscalls {
     }
     return static_cast<int>(data->nmsgs);
   }
-  void pause(uint32_t milliseconds) override {
+  void sleepMilliseconds(uint32_t milliseconds) override {
     pauses.push_back(milliseconds);
     clock += milliseconds;
   }

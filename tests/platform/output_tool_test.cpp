@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/mode_failure.h"
-
 namespace {
 
 using platform::DisplayMode;
@@ -55,7 +53,8 @@ TEST(OutputToolTest, ListedOnceUntilTheOutputsChange) {
   EXPECT_TRUE(tool.bounds(monitor));
   EXPECT_EQ(tool.listings, 2);
   // The mode's own refresh rate; the listing is read again after the change.
-  EXPECT_TRUE(tool.apply(monitor, 1100, 825));
+  std::string refusal;
+  EXPECT_TRUE(tool.apply(monitor, 1100, 825, refusal));
   EXPECT_EQ(tool.set, (std::vector<std::pair<uint64_t, std::optional<double>>>{{1100, 59.94}}));
   EXPECT_EQ(tool.listings, 3);
   EXPECT_EQ(tool.bounds(monitor)->width, 1100);
@@ -65,18 +64,18 @@ TEST(OutputToolTest, ListedOnceUntilTheOutputsChange) {
 TEST(OutputToolTest, RefusalsAndMissingSizesAreFailuresWithAReason) {
   CountingTool tool;
   const MonitorName monitor{"card1-HDMI-A-1", {}};
-  EXPECT_FALSE(tool.apply(monitor, 800, 600));
-  EXPECT_EQ(platform::lastModeFailure(), "the desktop lists no such mode for the monitor");
+  std::string refusal;
+  EXPECT_FALSE(tool.apply(monitor, 800, 600, refusal));
+  EXPECT_EQ(refusal, "the desktop lists no such mode for the monitor");
   EXPECT_TRUE(tool.set.empty());
   tool.refuses = true;
-  EXPECT_FALSE(tool.apply(monitor, 1100, 825));
-  EXPECT_EQ(platform::lastModeFailure(), "the display tool refused the change");
+  EXPECT_FALSE(tool.apply(monitor, 1100, 825, refusal));
+  EXPECT_EQ(refusal, "the display tool refused the change");
   // The tool said yes and the display runs what it ran before: read back, a failure.
   tool.refuses = false;
   tool.ignores = true;
-  EXPECT_FALSE(tool.apply(monitor, 1100, 825));
-  EXPECT_EQ(platform::lastModeFailure(),
-            "the display kept its mode after the display tool's change");
+  EXPECT_FALSE(tool.apply(monitor, 1100, 825, refusal));
+  EXPECT_EQ(refusal, "the display kept its mode after the display tool's change");
   EXPECT_EQ(tool.bounds(monitor)->width, 1600);
 }
 
@@ -85,7 +84,8 @@ TEST(OutputToolTest, AnOutputWithoutModesTakesTheSizeAsACustomMode) {
   CountingTool tool;
   tool.listsModes = false;
   const MonitorName monitor{"card0-HEADLESS-1", {}};
-  EXPECT_TRUE(tool.apply(monitor, 1100, 825));
+  std::string refusal;
+  EXPECT_TRUE(tool.apply(monitor, 1100, 825, refusal));
   EXPECT_EQ(tool.set, (std::vector<std::pair<uint64_t, std::optional<double>>>{{1100, {}}}));
 }
 

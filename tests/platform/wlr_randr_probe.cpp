@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-#include "platform/mode_failure.h"
 #include "platform/modes/wlr_randr.h"
 
 namespace {
@@ -32,10 +31,11 @@ int main(int argc, char** argv) {
   for (int i = 2; i < argc; ++i) {
     unsigned width = 0, height = 0;
     if (std::sscanf(argv[i], "%ux%u", &width, &height) != 2) return 2;
-    if (tool.apply(monitor, width, height)) {
+    std::string refusal;
+    if (tool.apply(monitor, width, height, refusal)) {
       std::printf("%s: done\n", argv[i]);
     } else {
-      std::printf("%s: refused: %s\n", argv[i], platform::lastModeFailure().c_str());
+      std::printf("%s: refused: %s\n", argv[i], refusal.c_str());
     }
     printNow(tool, monitor);
   }

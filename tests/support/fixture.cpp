@@ -7,8 +7,11 @@
 
 #include "base/tl_log.h"
 #include "core/parameters.h"
+#include "core/refresh_timer.h"
 #include "core/runtime_flags.h"
 #include "core/screen_resolution.h"
+#include "core/session_capabilities.h"
+#include "core/status_notes.h"
 #include "link/detection_report.h"
 
 void ModelTest::SetUp() {
@@ -16,6 +19,9 @@ void ModelTest::SetUp() {
   resetParameters();
   resetRuntimeFlags();
   resetDetectionReport();
+  resetSessionCapabilities();
+  resetStatusNotes();
+  RefreshTimer.reset();
   currentRes.set(0, 0);
   mainDefaultRes.set(0, 0);
   tl_log_reset();

@@ -184,7 +184,7 @@ std::optional<std::vector<platform::DisplayMode>> TestPlatform::copyAllDisplayMo
 
 std::unique_ptr<platform::DisplayConfiguration> TestPlatform::beginDisplayConfiguration() {
   return std::make_unique<platform::ApplyingConfiguration>(
-      [this](platform::DisplayID display, const platform::DisplayMode& mode) {
+      [this](platform::DisplayID display, const platform::DisplayMode& mode, std::string&) {
         if (!configurationCompletes) return false;
         appliedModes.emplace_back(display, mode);
         if (TestDisplay* target = findDisplay(display)) {

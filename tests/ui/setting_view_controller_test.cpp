@@ -4,6 +4,7 @@
 #include "core/mode_table.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
+#include "core/session_capabilities.h"
 #include "platform/key_codes.h"
 #include "tests/support/fixture.h"
 
@@ -100,7 +101,7 @@ TEST_P(SettingViewControllerTest, TextsByLanguage) {
 // save does not start on its own, in the settings dialog's language.
 TEST_P(SettingViewControllerTest, ScreenSaveNoteWithoutIdleTime) {
   EXPECT_TRUE(open().ScreenSaveNoteText->isHidden());
-  delegate.idleTimeKnown = false;
+  sessionCapabilities().idleTimeKnown = false;
   const std::pair<uint8_t, const char*> cases[] = {
       {2, "This session does not tell idle time, so screen save does not start on its own."},
       {1, "此会话不提供空闲时间，屏幕保护不会自动启动。"}};
@@ -115,7 +116,7 @@ TEST_P(SettingViewControllerTest, ScreenSaveNoteWithoutIdleTime) {
 // Where the desktop did not take the hotkeys, the note says they act in this
 // window only and names the command-line actions to bind.
 TEST_P(SettingViewControllerTest, NoteWhenTheDesktopDidNotTakeTheHotkeys) {
-  delegate.globalHotkeysUnavailable = true;
+  sessionCapabilities().globalHotkeysUnavailable = true;
   for (uint8_t language : {kLanguageEnglish, kLanguageChinese}) {
     Language = language;
     SettingViewController& dialog = open();

@@ -8,6 +8,8 @@
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/screen_resolution.h"
+#include "core/session_capabilities.h"
+#include "core/status_notes.h"
 #include "link/detection_report.h"
 #include "link/monitor_commands.h"
 #include "tests/support/fixture.h"
@@ -200,7 +202,7 @@ TEST_P(ViewControllerTest, FixedResolutionPicked) {
 TEST_P(ViewControllerTest, ResolutionPickedWhereTheSessionRefusesSaysSo) {
   MonitorOnline = 1;
   Language = 2;
-  delegate.displayModesChangeable = false;
+  sessionCapabilities().displayModesChangeable = false;
   panel->ResCommModeRadioRef->cells()[1]->click();
   EXPECT_EQ(ResCommMode.load(), 2);
   EXPECT_EQ(panel->StatusLine->text(), "Monitor connected");
@@ -273,7 +275,7 @@ TEST_P(ViewControllerTest, ResolutionRefusedByTheDesktopIsNotRecorded) {
   platform.displayList[0].modes = std::vector<platform::DisplayMode>{{1100, 825, 0}};
   panel->ResCommModeRadioRef->cells()[1]->click();
   EXPECT_EQ(ResCommMode.load(), 2);
-  EXPECT_EQ(resolutionFailure(), "");
+  EXPECT_EQ(statusNotes().resolutionFailure, "");
 }
 
 // The way back to the flexible mode is never refused: any size suits it, and

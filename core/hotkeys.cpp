@@ -1,9 +1,7 @@
-// The activity and hotkey handler: every key press, mouse movement or scroll
-// restarts the idle count; the three hotkeys raise requests for the worker.
+#include "core/hotkeys.h"
 
 #include "base/model_profile.h"
 #include "base/tl_log.h"
-#include "core/app_delegate.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/ui_posts.h"
@@ -18,7 +16,7 @@ bool matches(uint32_t modifiers, const platform::Event& event, uint32_t hotkeyMo
 
 }  // namespace
 
-void AppDelegate::contrastStep(bool up) {
+void contrastStep(bool up) {
   const bool clamps = profile().contrastHotkeyClampsToEnds;
   uint16_t threshold = Threshold.load();
   if (up) {
@@ -43,7 +41,7 @@ void AppDelegate::contrastStep(bool up) {
   if (SVC.load() != nullptr) postUpdateThreshold();
 }
 
-void AppDelegate::handleActivityEvent(const platform::Event& event) {
+void handleActivityEvent(const platform::Event& event) {
   ScreenSaveCount = 0;
   const auto modifiers =
       static_cast<uint32_t>(event.modifierFlags & platform::kDeviceIndependentModifierMask);
@@ -59,9 +57,7 @@ void AppDelegate::handleActivityEvent(const platform::Event& event) {
   }
 }
 
-// A hotkey's combination seen, here or by the desktop (the shortcuts portal):
-// the enable boxes decide, as they do for the key combinations.
-void AppDelegate::hotkeyPressed(Hotkey hotkey) {
+void hotkeyPressed(Hotkey hotkey) {
   switch (hotkey) {
     case Hotkey::kContrastUp:
     case Hotkey::kContrastDown:
@@ -74,13 +70,11 @@ void AppDelegate::hotkeyPressed(Hotkey hotkey) {
   }
 }
 
-void AppDelegate::sessionActivity() {
+void sessionActivity() {
   ScreenSaveCount = 0;
 }
 
-// The refresh as its hotkey asks for it, for callers that are not the key
-// combination (the desktop, the tray): the enable box is the key's, not the action's.
-void AppDelegate::refreshRequest() {
+void refreshRequest() {
   tl_log("Presss refresh hotkey.\n");
   ClearBlurFlag = 2;
 }

@@ -24,7 +24,7 @@ void describeShortcut(const QKeySequence& sequence, MASMenuItem& item) {
     // Function keys have key-equivalent characters of their own, from U+F704 for F1.
     character = QChar(0xF704 + (key - Qt::Key_F1));
   } else if (character.isEmpty()) {
-    if (const auto entry = platform::keyForQtKey(static_cast<uint32_t>(key), false)) {
+    if (const auto entry = platform::input::keyForQtKey(static_cast<uint32_t>(key), false)) {
       if (entry->keysym >= 0x20 && entry->keysym < 0x7f) character = QChar(entry->keysym);
     }
   }

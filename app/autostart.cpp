@@ -54,7 +54,7 @@ bool makeFolder(const QString& folder, QString& why) {
 // part of another user's (a folder, a link or the file) is never written
 // through, nor removed.
 bool ownPath(const QString& path, QString& why) {
-  const std::string foreign = platform::foreignPart(QFile::encodeName(path).toStdString());
+  const std::string foreign = base::foreignPart(QFile::encodeName(path).toStdString());
   if (foreign.empty()) return true;
   why = QString::fromStdString(foreign) + " belongs to another user";
   return false;

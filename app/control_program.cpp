@@ -60,7 +60,7 @@ void showPainted(QWidget& window) {
 }
 
 // The display tools' answers are kept until Qt sees the outputs change.
-void watchOutputs(platform::DisplayModeOwners& owners) {
+void watchOutputs(platform::modes::DisplayModeOwners& owners) {
   const auto changed = [&owners] { owners.outputsChanged(); };
   const auto watchScreen = [changed](QScreen* screen) {
     QObject::connect(screen, &QScreen::geometryChanged, qApp, changed);
@@ -75,14 +75,14 @@ void watchOutputs(platform::DisplayModeOwners& owners) {
 
 // X11 input events see the whole of an X11 session; in a Wayland session the
 // session's own idle source stands in, and without one idle time is unknown.
-std::unique_ptr<platform::session::IdleSource> watchSessionIdle(
+std::unique_ptr<platform::input::IdleSource> watchSessionIdle(
     const platform::session::SessionType& session, AppDelegate& delegate) {
   auto& app = platform::app();
   const std::string described = session.describe();
   app.systemLog((described.rfind("X11", 0) == 0 ? "Running in an " : "Running in a ") + described +
                 ".\n");
   auto source =
-      platform::session::startIdleSource(session, [&delegate] { delegate.sessionActivity(); });
+      platform::input::startIdleSource(session, [&delegate] { delegate.sessionActivity(); });
   if (source) {
     app.systemLog("Idle time from " + source->name() + ".\n");
   }
@@ -161,20 +161,20 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   noWindowGuard.reset();
   QApplication::setApplicationName(model.programName);
   QApplication::setApplicationVersion(QUILLMARK_VERSION);
-  QApplication::setWindowIcon(platform::programIcon());
+  QApplication::setWindowIcon(platform::qt::programIcon());
   QGuiApplication::setDesktopFileName(model.appId);
 
-  platform::linux_backend::XInputGlobalEvents globalEvents;
-  platform::QtAppFramework framework(model.programName, &globalEvents);
+  platform::input::XInputGlobalEvents globalEvents;
+  platform::qt::QtAppFramework framework(model.programName, &globalEvents);
   const platform::session::SessionType session = platform::session::detectSession();
-  platform::DisplayModeOwners owners;
+  platform::modes::DisplayModeOwners owners;
   platform::ScreenModes* const modesOwner = owners.forSession(session);
   watchOutputs(owners);
-  platform::linux_backend::LinuxDisplayServices realDisplays(
-      "/sys/class/drm", "/dev", platform::linux_backend::realI2CSyscalls(), modesOwner);
-  emulated::EmulatedDisplays emulatedDisplays;
-  platform::CompositeDisplays displays({&realDisplays, &emulatedDisplays});
-  platform::linux_backend::XkbKeyboardServices keyboard;
+  platform::buses::LinuxDisplayServices realDisplays(
+      "/sys/class/drm", "/dev", platform::buses::realI2CSyscalls(), modesOwner);
+  platform::buses::EmulatedDisplays emulatedDisplays;
+  platform::buses::CompositeDisplays displays({&realDisplays, &emulatedDisplays});
+  platform::input::XkbKeyboardServices keyboard;
   platform::install({&displays, &framework, &keyboard});
   if (command.diagnose) return diagnose(model);
 

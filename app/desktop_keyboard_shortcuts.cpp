@@ -12,8 +12,8 @@
 
 namespace {
 
-std::vector<platform::session::DesktopShortcut> gnomeShortcuts(const ModelProfile& model) {
-  std::vector<platform::session::DesktopShortcut> shortcuts;
+std::vector<platform::input::DesktopShortcut> gnomeShortcuts(const ModelProfile& model) {
+  std::vector<platform::input::DesktopShortcut> shortcuts;
   for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
     std::string label = hotkey.label;
     label[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(label[0])));
@@ -34,19 +34,19 @@ std::string gnomeOwner(const ModelProfile& model) {
 }  // namespace
 
 bool setGnomeShortcuts(const ModelProfile& model, bool on, std::string& why) {
-  return platform::session::setGnomeCustomShortcuts(gnomeOwner(model), gnomeShortcuts(model), on,
-                                                    why);
+  return platform::input::setGnomeCustomShortcuts(gnomeOwner(model), gnomeShortcuts(model), on,
+                                                  why);
 }
 
 bool gnomeShortcutsHeld(const ModelProfile& model) {
-  return platform::session::gnomeCustomShortcutsHeld(gnomeOwner(model), gnomeShortcuts(model));
+  return platform::input::gnomeCustomShortcutsHeld(gnomeOwner(model), gnomeShortcuts(model));
 }
 
 std::string swayBindings(const ModelProfile& model) {
   std::string lines;
   for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
     const std::string keys =
-        platform::session::swayKeyCombination(hotkey.keyCode, hotkey.modifierFlags);
+        platform::input::swayKeyCombination(hotkey.keyCode, hotkey.modifierFlags);
     if (!keys.empty()) lines += "bindsym " + keys + " exec " + actionCommand(model, hotkey) + "\n";
   }
   return lines;
@@ -64,9 +64,8 @@ int setGnomeShortcutsFromCommandLine(const ModelProfile& model, bool on) {
     std::printf("%s's hotkeys are GNOME keyboard shortcuts now:", model.programName);
     for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
       if (!hotkey.enabled) continue;
-      std::printf(
-          " %s %s;", hotkey.id.c_str(),
-          platform::session::gnomeAccelerator(hotkey.keyCode, hotkey.modifierFlags).c_str());
+      std::printf(" %s %s;", hotkey.id.c_str(),
+                  platform::input::gnomeAccelerator(hotkey.keyCode, hotkey.modifierFlags).c_str());
     }
     std::printf(" see Settings > Keyboard > Custom Shortcuts\n");
   } else {

@@ -14,19 +14,19 @@
 
 namespace {
 
-using Outcome = platform::session::GlobalShortcutsPortal::Outcome;
-using Missing = platform::session::GlobalShortcutsPortal::Missing;
+using Outcome = platform::input::GlobalShortcutsPortal::Outcome;
+using Missing = platform::input::GlobalShortcutsPortal::Missing;
 
 // Settings saves the hotkeys into the Parameters; they are looked at this often.
 constexpr int kWatchIntervalMs = 2000;
 // How long --diagnose waits for the portal's answer.
 constexpr int kLookWaitMs = 3000;
 
-std::vector<platform::session::PortalShortcut> portalShortcuts() {
-  std::vector<platform::session::PortalShortcut> list;
+std::vector<platform::input::PortalShortcut> portalShortcuts() {
+  std::vector<platform::input::PortalShortcut> list;
   for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
     list.push_back({QString::fromStdString(hotkey.id), QString::fromStdString(hotkey.label),
-                    platform::session::portalTrigger(hotkey.keyCode, hotkey.modifierFlags)});
+                    platform::input::portalTrigger(hotkey.keyCode, hotkey.modifierFlags)});
   }
   return list;
 }
@@ -67,7 +67,7 @@ bool DesktopShortcuts::start(const platform::session::SessionType& session) {
   QObject::connect(&watch_, &QTimer::timeout, [this] { followSettings(); });
   if (portal_.available()) {
     startPortal(session.isGnome());
-  } else if (session.isGnome() && platform::session::gnomeCustomShortcutsAvailable()) {
+  } else if (session.isGnome() && platform::input::gnomeCustomShortcutsAvailable()) {
     startGnomeShortcuts();
   } else {
     if (!session.isGnome() && !session.isKde()) {
@@ -191,7 +191,7 @@ void DesktopShortcuts::settled(Outcome outcome, uint code) {
 void DesktopShortcuts::tellOfFormerKdeBindings() {
   const QString former = "token_" + sessionToken(model_);
   if (!kde_ || !portal_.namedByAppId() || remembered(model_, kFormerKdeNameTold) ||
-      !platform::session::kdeShortcutComponentExists(former)) {
+      !platform::input::kdeShortcutComponentExists(former)) {
     return;
   }
   remember(model_, kFormerKdeNameTold, true);
@@ -228,7 +228,7 @@ std::string DesktopShortcuts::bindAdvice(const ModelProfile& model) {
 QString DesktopShortcuts::lookWithoutInstance(const ModelProfile& model,
                                               const platform::session::SessionType& session) {
   if (!session.wayland) return session.x11 ? "X11 key grab" : "none (no graphical session)";
-  platform::session::GlobalShortcutsPortal portal(model.appId);
+  platform::input::GlobalShortcutsPortal portal(model.appId);
   if (portal.available()) {
     std::optional<std::pair<Outcome, uint>> answer;
     QEventLoop loop;
@@ -254,7 +254,7 @@ QString DesktopShortcuts::lookWithoutInstance(const ModelProfile& model,
     if (!portal.identityProblem().isEmpty()) why += "; " + portal.identityProblem();
     return "none (" + why + "); " + QString::fromStdString(bindAdvice(model)).trimmed();
   }
-  if (session.isGnome() && platform::session::gnomeCustomShortcutsAvailable()) {
+  if (session.isGnome() && platform::input::gnomeCustomShortcutsAvailable()) {
     if (gnomeShortcutsHeld(model)) return "GNOME's own keyboard shortcuts";
     return QString(
                "none (no GlobalShortcuts portal); add them to GNOME's keyboard shortcuts: "

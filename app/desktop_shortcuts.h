@@ -36,14 +36,14 @@ class DesktopShortcuts {
  private:
   void startPortal(bool gnome);
   void startGnomeShortcuts();
-  void settled(platform::session::GlobalShortcutsPortal::Outcome outcome, uint code);
+  void settled(platform::input::GlobalShortcutsPortal::Outcome outcome, uint code);
   void followSettings();
   void setCarried(bool carried, const QString& path);
   void tellOfFormerKdeBindings();
 
   const ModelProfile& model_;
   AppDelegate& delegate_;
-  platform::session::GlobalShortcutsPortal portal_;
+  platform::input::GlobalShortcutsPortal portal_;
   QTimer watch_;
   std::string asSet_;  // the hotkeys as last handed to the desktop
   bool gnomeShortcutsOn_ = false;

@@ -34,9 +34,9 @@ namespace fs = std::filesystem;
 void printSession(const ModelProfile& model, const QString& instanceHotkeys) {
   const platform::session::SessionType session = platform::session::detectSession();
   std::printf("session: %s\n", session.describe().c_str());
-  std::printf("display modes: %s\n", platform::DisplayModeOwners::describe(session).c_str());
+  std::printf("display modes: %s\n", platform::modes::DisplayModeOwners::describe(session).c_str());
   if (session.wayland) {
-    const auto source = platform::session::startIdleSource(session, [] {});
+    const auto source = platform::input::startIdleSource(session, [] {});
     std::printf("idle time: %s\n",
                 source ? source->name().c_str()
                        : "none in this session: screen save will not start on its own");

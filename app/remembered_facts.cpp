@@ -31,8 +31,7 @@ void remember(const ModelProfile& model, const char* fact, bool holds) {
     return;
   }
   const QString folder = QFileInfo(path).absolutePath();
-  if (!platform::foreignPart(QFile::encodeName(path).toStdString()).empty() ||
-      !QDir().mkpath(folder)) {
+  if (!base::foreignPart(QFile::encodeName(path).toStdString()).empty() || !QDir().mkpath(folder)) {
     return;
   }
   QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

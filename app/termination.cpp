@@ -45,7 +45,7 @@ void watchTermination(AppDelegate& delegate) {
   if (gSignalPipe[0] >= 0) {
     auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, terminate);
-    if (auto* framework = dynamic_cast<platform::QtAppFramework*>(&platform::app())) {
+    if (auto* framework = dynamic_cast<platform::qt::QtAppFramework*>(&platform::app())) {
       framework->interruptMainThreadSleepsOn(gSignalPipe[0], terminate);
     }
   }

@@ -82,7 +82,7 @@ void Tray::refreshMenu() {
 
 void Tray::refreshIcon() {
   const bool online = MonitorOnline.load() == 1;
-  const QIcon icon = platform::programIcon();
+  const QIcon icon = platform::qt::programIcon();
   icon_.setIcon(online ? icon : QIcon(icon.pixmap(64, QIcon::Disabled)));
   icon_.setToolTip(QString("%1: %2").arg(model_.programName,
                                          online ? languageText("monitor connected", "显示器已连接")

@@ -8,7 +8,7 @@
 #include <climits>
 #include <utility>
 
-namespace platform {
+namespace base {
 
 std::optional<std::string> linkTarget(const std::string& path) {
   std::string target(PATH_MAX, '\0');
@@ -134,4 +134,4 @@ OpenedFile openRegularFileIn(const FilePlace& place, int flags, mode_t mode) {
   return {descriptor, OpenOutcome::kOpened};
 }
 
-}  // namespace platform
+}  // namespace base

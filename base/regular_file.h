@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-namespace platform {
+namespace base {
 
 enum class OpenOutcome { kOpened, kMissing, kNotRegular, kForeign, kFailed };
 
@@ -54,4 +54,4 @@ OpenedFile openRegularFile(const std::string& path, int flags, mode_t mode = 066
 // The same in a place already found: no link is followed there.
 OpenedFile openRegularFileIn(const FilePlace& place, int flags, mode_t mode = 0666);
 
-}  // namespace platform
+}  // namespace base

@@ -37,15 +37,14 @@ bool openLogFile() {
   app.standardOutput(formatLine("local user path is %s.\n", home));
   const std::string path = home + "/tl.log";
   app.standardOutput(formatLine("local user log file is %s.\n", path));
-  const platform::OpenedFile opened =
-      platform::openRegularFile(path, O_RDWR | O_CREAT | O_TRUNC, 0600);
-  if (opened.outcome == platform::OpenOutcome::kForeign) {
+  const base::OpenedFile opened = base::openRegularFile(path, O_RDWR | O_CREAT | O_TRUNC, 0600);
+  if (opened.outcome == base::OpenOutcome::kForeign) {
     app.standardError(
         formatLine("%s belongs to another user; the log goes to standard output only.\n", path));
     gFileRefused = true;
     return true;
   }
-  if (opened.outcome == platform::OpenOutcome::kNotRegular) {
+  if (opened.outcome == base::OpenOutcome::kNotRegular) {
     app.standardError(
         formatLine("%s is not a regular file; the log goes to standard output only.\n", path));
     gFileRefused = true;

@@ -23,7 +23,7 @@ int main() {
   testing_platform::TestPlatform services;  // log, console and home of the run
   services.captureOutput = false;
   services.home = std::filesystem::path(directory).parent_path();
-  emulated::EmulatedDisplays displays(directory);
+  platform::buses::EmulatedDisplays displays(directory);
   platform::install({&displays, &services, &services});
   selectProfile(altoProfile());
 

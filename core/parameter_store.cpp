@@ -132,11 +132,11 @@ std::string errnoText() {
 // Where no temporary file can be made beside the target (a read-only home
 // folder with a writable file in it), or where the file has other names
 // (hard links) that a replacement would cut off, the file is rewritten in place.
-std::string saveInPlace(const platform::FilePlace& place, mode_t mode) {
-  const platform::OpenedFile opened = platform::openRegularFileIn(place, O_WRONLY | O_CREAT, mode);
-  if (opened.outcome == platform::OpenOutcome::kNotRegular) reportNotRegular(place.path);
+std::string saveInPlace(const base::FilePlace& place, mode_t mode) {
+  const base::OpenedFile opened = base::openRegularFileIn(place, O_WRONLY | O_CREAT, mode);
+  if (opened.outcome == base::OpenOutcome::kNotRegular) reportNotRegular(place.path);
   if (opened.descriptor < 0) {
-    return saveFailed(place.path, opened.outcome == platform::OpenOutcome::kFailed
+    return saveFailed(place.path, opened.outcome == base::OpenOutcome::kFailed
                                       ? errnoText()
                                       : "not a regular file");
   }
@@ -148,7 +148,7 @@ std::string saveInPlace(const platform::FilePlace& place, mode_t mode) {
 
 // A new file beside the target, its name in temporary; made exclusively,
 // so that nothing already there is ever used. -1 when none can be made there.
-int openTemporaryBeside(const platform::FilePlace& place, std::string& temporary) {
+int openTemporaryBeside(const base::FilePlace& place, std::string& temporary) {
   static std::atomic<unsigned> made{0};
   for (int attempt = 0; attempt < 16; ++attempt) {
     char suffix[32];
@@ -178,8 +178,8 @@ namespace {
 // when there is no file to read.
 bool readParameters(const std::string& path,
                     const std::function<void(const ParameterSlot*, int32_t)>& told) {
-  const platform::OpenedFile opened = platform::openRegularFile(path, O_RDONLY);
-  if (opened.outcome == platform::OpenOutcome::kNotRegular) reportNotRegular(path);
+  const base::OpenedFile opened = base::openRegularFile(path, O_RDONLY);
+  if (opened.outcome == base::OpenOutcome::kNotRegular) reportNotRegular(path);
   if (opened.descriptor < 0) return false;
   file = fdopen(opened.descriptor, "r");
   if (file == nullptr) {
@@ -224,7 +224,7 @@ std::string writeParameterFile() {
   const std::string path = logPathLines();
   // Found once: the folder is held open and every step below works in it,
   // so that a link or folder swapped meanwhile changes nothing.
-  const platform::FilePlace place = platform::findFile(path, platform::FileUse::kWrite);
+  const base::FilePlace place = base::findFile(path, base::FileUse::kWrite);
   if (!place.foreign.empty()) {
     return saveFailed(path, place.foreign + " belongs to another user");
   }

@@ -41,7 +41,7 @@ QImage blended(const QImage& a, const QImage& b, int percent) {
 
 }  // namespace
 
-PanelInput panelInputFor(Model model, const MonitorState& state, const DisplaySettings& display) {
+PanelInput panelInputFor(Model model, const DeviceState& state, const DisplaySettings& display) {
   PanelInput input;
   input.drawing = drawingFor(model, state);
   QSize size = state.resolutionMode == 2

@@ -31,7 +31,7 @@ struct PanelInput {
 
 // The picture's size: 1100x825 in the fixed resolution mode, else the
 // display mode the computer set, scaled down to at most 2200 pixels a side.
-PanelInput panelInputFor(Model model, const MonitorState& state, const DisplaySettings& display);
+PanelInput panelInputFor(Model model, const DeviceState& state, const DisplaySettings& display);
 
 class EinkPanel {
  public:

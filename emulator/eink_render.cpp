@@ -94,7 +94,7 @@ QImage diffused(const QImage& picture, int level) {
 
 }  // namespace
 
-Drawing drawingFor(Model model, const MonitorState& state) {
+Drawing drawingFor(Model model, const DeviceState& state) {
   const ThresholdWindow window = thresholdWindow(model, state.showMode);
   return {lookOf(state.showMode), thresholdInForce(model, state), window.low, window.high};
 }

@@ -22,7 +22,7 @@ struct Drawing {
 };
 
 // Unknown display modes draw as A16, as the monitor falls back to its greys.
-Drawing drawingFor(Model model, const MonitorState& state);
+Drawing drawingFor(Model model, const DeviceState& state);
 
 // The picture (Grayscale8) drawn as the mode would draw it, at the same size.
 QImage drawAs(const QImage& picture, const Drawing& drawing);

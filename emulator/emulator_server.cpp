@@ -51,14 +51,14 @@ void removeStaleSockets(const std::string& folder) {
   if (directory == nullptr) return;
   while (const dirent* entry = readdir(directory)) {
     const std::string name = entry->d_name;
-    if (!emulated::isDisplaySocketName(name)) continue;
+    if (!platform::buses::isDisplaySocketName(name)) continue;
     const std::string path = folder + "/" + name;
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode) || info.st_uid != geteuid()) {
       continue;
     }
     sockaddr_un address;
-    if (!emulated::unixSocketAddress(path, address)) continue;
+    if (!platform::buses::unixSocketAddress(path, address)) continue;
     const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (probe < 0) continue;
     if (connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
@@ -103,8 +103,8 @@ bool EmulatorServer::start(const std::string& directory, std::string& why,
   // from its first instant.
   const std::string inCheckedFolder = "/proc/self/fd/" + std::to_string(folder) + "/" + socketName;
   sockaddr_un address;
-  if (!emulated::unixSocketAddress(socketPath_, address) ||
-      !emulated::unixSocketAddress(inCheckedFolder, address)) {
+  if (!platform::buses::unixSocketAddress(socketPath_, address) ||
+      !platform::buses::unixSocketAddress(inCheckedFolder, address)) {
     close(folder);
     why = "the socket's path is too long";
     return false;
@@ -204,21 +204,22 @@ void EmulatorServer::acceptClients(std::vector<Client>& clients) {
 }
 
 bool EmulatorServer::serveClient(Client& client) {
-  uint8_t buffer[emulated::kMaxMessageSize];
+  uint8_t buffer[platform::buses::kMaxMessageSize];
   const ssize_t received = recv(client.socket, buffer, sizeof buffer, MSG_DONTWAIT);
   if (received < 0) return errno == EAGAIN || errno == EINTR;
   if (received == 0) return false;
   client.inbound.insert(client.inbound.end(), buffer, buffer + received);
   client.lastHeard = std::chrono::steady_clock::now();
   while (client.inbound.size() >= 4) {
-    const uint32_t length = emulated::messageLength(client.inbound.data());
-    if (length > emulated::kMaxMessageSize) return false;
+    const uint32_t length = platform::buses::messageLength(client.inbound.data());
+    if (length > platform::buses::kMaxMessageSize) return false;
     if (client.inbound.size() < 4 + length) break;
     const std::vector<uint8_t> request(client.inbound.begin() + 4,
                                        client.inbound.begin() + 4 + length);
     client.inbound.erase(client.inbound.begin(), client.inbound.begin() + 4 + length);
     monitor_.setHost(client.host);
-    if (!emulated::sendMessage(client.socket, answer(request), emulated::Deadline(kAnswerBudget))) {
+    if (!platform::buses::sendMessage(client.socket, answer(request),
+                                      platform::buses::Deadline(kAnswerBudget))) {
       return false;
     }
   }
@@ -226,35 +227,35 @@ bool EmulatorServer::serveClient(Client& client) {
 }
 
 std::vector<uint8_t> EmulatorServer::answer(const std::vector<uint8_t>& request) {
-  emulated::MessageReader reader(request);
-  emulated::MessageWriter reply;
+  platform::buses::MessageReader reader(request);
+  platform::buses::MessageWriter reply;
   uint8_t operation = 0;
   if (!reader.u8(operation)) return {};
   DisplaySettings current = settings();
   const bool busPresent = current.plugged && monitor_.fault() != Fault::NoBus;
   switch (operation) {
-    case emulated::kInfo: {
+    case platform::buses::kInfo: {
       // An unplugged monitor is no display at all.
       if (!current.plugged || !reader.atEnd()) return {};
-      emulated::DisplayInfo info{busPresent ? 1u : 0u, current.width, current.height,
-                                 current.modes};
-      return emulated::encodeInfo(info);
+      platform::buses::DisplayInfo info{busPresent ? 1u : 0u, current.width, current.height,
+                                        current.modes};
+      return platform::buses::encodeInfo(info);
     }
-    case emulated::kWrite: {
+    case platform::buses::kWrite: {
       uint8_t address = 0;
       uint32_t count = 0;
       std::vector<uint8_t> bytes;
-      if (!reader.u8(address) || !reader.u32(count) || count > emulated::kMaxTransfer ||
+      if (!reader.u8(address) || !reader.u32(count) || count > platform::buses::kMaxTransfer ||
           !reader.bytes(bytes, count) || !reader.atEnd()) {
         return {};
       }
       const bool acknowledged = busPresent && monitor_.write(address, bytes.data(), count);
       return reply.u8(acknowledged ? 1 : 0).data();
     }
-    case emulated::kRead: {
+    case platform::buses::kRead: {
       uint8_t address = 0;
       uint32_t count = 0;
-      if (!reader.u8(address) || !reader.u32(count) || count > emulated::kMaxTransfer ||
+      if (!reader.u8(address) || !reader.u32(count) || count > platform::buses::kMaxTransfer ||
           !reader.atEnd()) {
         return {};
       }
@@ -262,7 +263,7 @@ std::vector<uint8_t> EmulatorServer::answer(const std::vector<uint8_t>& request)
       const bool acknowledged = busPresent && monitor_.read(address, bytes.data(), count);
       return reply.u8(acknowledged ? 1 : 0).u32(count).bytes(bytes.data(), count).data();
     }
-    case emulated::kSetMode: {
+    case platform::buses::kSetMode: {
       uint32_t width = 0, height = 0;
       if (!reader.u32(width) || !reader.u32(height) || !reader.atEnd()) return {};
       bool known = false;

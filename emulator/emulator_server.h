@@ -19,7 +19,7 @@ namespace emulator {
 struct DisplaySettings {
   uint32_t width = 1600;
   uint32_t height = 1200;
-  std::vector<emulated::DisplayMode> modes;
+  std::vector<platform::buses::ModeSize> modes;
   bool plugged = true;
 };
 

@@ -15,7 +15,7 @@
 namespace emulator {
 namespace {
 
-QString statusText(Model model, const MonitorState& state, const DisplaySettings& display) {
+QString statusText(Model model, const DeviceState& state, const DisplaySettings& display) {
   const Drawing drawing = drawingFor(model, state);
   QStringList parts{QString::fromStdString(modeName(state.showMode))};
   if (drawing.look == Look::Floyd) {
@@ -164,7 +164,7 @@ void EmulatorWindow::runCommand(const std::string& command) {
 }
 
 void EmulatorWindow::sync() {
-  const MonitorState state = monitor_.state();
+  const DeviceState state = monitor_.state();
   const DisplaySettings display = server_.settings();
   const PanelInput input = panelInputFor(monitor_.model(), state, display);
   if (shown_ == input) return;

@@ -66,16 +66,16 @@ void usage(std::FILE* stream = stderr) {
                kEmulatorDefaultModes, kEmulatorCommandsHelp);
 }
 
-bool parseModes(const std::string& list, std::vector<emulated::DisplayMode>& modes) {
+bool parseModes(const std::string& list, std::vector<platform::buses::ModeSize>& modes) {
   modes.clear();
   std::istringstream in(list);
   std::string item;
   while (std::getline(in, item, ',')) {
-    emulated::DisplayMode mode;
+    platform::buses::ModeSize mode;
     if (!emulator::parseSize(item, mode.width, mode.height)) return false;
     modes.push_back(mode);
   }
-  return !modes.empty() && modes.size() <= emulated::kMaxModes;
+  return !modes.empty() && modes.size() <= platform::buses::kMaxModes;
 }
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -179,9 +179,9 @@ int main(int argc, char** argv) {
     if (emulator::EmulatorWindow* window = shown.load()) window->noteChange();
   });
   std::string why;
-  if (!server.start(emulated::socketDirectory(), why)) {
-    std::fprintf(stderr, "cannot serve a display in %s: %s\n", emulated::socketDirectory().c_str(),
-                 why.c_str());
+  if (!server.start(platform::buses::socketDirectory(), why)) {
+    std::fprintf(stderr, "cannot serve a display in %s: %s\n",
+                 platform::buses::socketDirectory().c_str(), why.c_str());
     return 1;
   }
   // The window's end by the loss of its X display goes through exit().
@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<emulator::EmulatorWindow> window;
   if (!options.headless) {
     application = std::make_unique<QApplication>(argc, argv);
-    QApplication::setWindowIcon(platform::programIcon());
+    QApplication::setWindowIcon(platform::qt::programIcon());
     QGuiApplication::setDesktopFileName("quillmark-emulator");
     QImage picture;
     QString why;

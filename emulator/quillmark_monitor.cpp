@@ -75,7 +75,7 @@ int valueOfLevel(const ThresholdWindow& window, int level) {
   return window.low + (std::clamp(level, 1, 9) - 1) * ((window.high - window.low) / 8);
 }
 
-int thresholdInForce(Model model, const MonitorState& state) {
+int thresholdInForce(Model model, const DeviceState& state) {
   const ThresholdWindow window = thresholdWindow(model, state.showMode);
   if (window.command == 0) return 0;
   const int sent = state.thresholds[window.command];
@@ -362,7 +362,7 @@ Fault QuillmarkMonitor::fault() const {
   return fault_;
 }
 
-MonitorState QuillmarkMonitor::state() const {
+DeviceState QuillmarkMonitor::state() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return state_;
 }

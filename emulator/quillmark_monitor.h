@@ -37,7 +37,7 @@ struct WireRecord {
   std::string nak;               // why a strict monitor refused the message
 };
 
-struct MonitorState {
+struct DeviceState {
   uint8_t showMode = 2;
   uint8_t resolutionMode = 1;
   uint8_t thresholds[12] = {};  // by command type
@@ -63,7 +63,7 @@ int levelOf(const ThresholdWindow& window, int value);  // 1 to 9
 int valueOfLevel(const ThresholdWindow& window, int level);
 // What the monitor draws with in a display mode: the value last sent for it,
 // or the middle level when none was.
-int thresholdInForce(Model model, const MonitorState& state);
+int thresholdInForce(Model model, const DeviceState& state);
 
 struct MonitorEvent {
   uint8_t type = 0;
@@ -100,7 +100,7 @@ class QuillmarkMonitor : public platform::I2CDevice {
 
   Model model() const { return model_; }
   const std::vector<uint8_t>& edid() const { return edid_; }
-  MonitorState state() const;
+  DeviceState state() const;
   std::vector<WireRecord> transactions() const;
   void clearTransactions();
   // Called (outside the lock) after every transaction or event.
@@ -131,7 +131,7 @@ class QuillmarkMonitor : public platform::I2CDevice {
   };
   uint64_t host_ = 0;
   std::map<uint64_t, HostTiming> hosts_;
-  MonitorState state_;
+  DeviceState state_;
   Fault fault_ = Fault::None;
   std::deque<MonitorEvent> events_;
   PendingRead pendingRead_ = PendingRead::Reply;

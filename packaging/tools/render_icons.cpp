@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
     const QString folder = QString("%1/%2x%2/apps").arg(argv[1]).arg(size);
     if (!QDir().mkpath(folder) ||
-        !platform::renderProgramIcon(size).save(folder + "/quillmark-control.png")) {
+        !platform::qt::renderProgramIcon(size).save(folder + "/quillmark-control.png")) {
       std::fprintf(stderr, "cannot write the %d pixel icon in %s\n", size, argv[1]);
       return 1;
     }

@@ -4,7 +4,7 @@
 #include <map>
 #include <mutex>
 
-namespace platform {
+namespace platform::buses {
 namespace {
 
 struct LastMessage {
@@ -44,4 +44,4 @@ void recordMessage(const std::string& bus, uint64_t nowMs, bool wasWrite) {
   gLastMessages[bus] = {nowMs, wasWrite};
 }
 
-}  // namespace platform
+}  // namespace platform::buses

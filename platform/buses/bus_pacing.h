@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-namespace platform {
+namespace platform::buses {
 
 constexpr uint32_t kPauseAfterWriteMs = 50;
 
@@ -23,4 +23,4 @@ void paceBeforeMessage(const std::string& bus, uint64_t nowMs,
                        const std::function<void(uint32_t)>& sleepMilliseconds);
 void recordMessage(const std::string& bus, uint64_t nowMs, bool wasWrite);
 
-}  // namespace platform
+}  // namespace platform::buses

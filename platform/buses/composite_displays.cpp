@@ -2,7 +2,7 @@
 
 #include <map>
 
-namespace platform {
+namespace platform::buses {
 namespace {
 
 // Begins a configuration on each backend the moment one of its displays is configured.
@@ -133,4 +133,4 @@ std::unique_ptr<DisplayConfiguration> CompositeDisplays::beginDisplayConfigurati
   return std::make_unique<CompositeConfiguration>(*this);
 }
 
-}  // namespace platform
+}  // namespace platform::buses

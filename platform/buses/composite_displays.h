@@ -8,7 +8,7 @@
 
 #include "platform/display_services.h"
 
-namespace platform {
+namespace platform::buses {
 
 class CompositeDisplays : public DisplayServices {
  public:
@@ -35,4 +35,4 @@ class CompositeDisplays : public DisplayServices {
   std::vector<std::pair<DisplayID, DisplayServices*>> owners_;  // from the last online list
 };
 
-}  // namespace platform
+}  // namespace platform::buses

@@ -10,6 +10,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   const bool display =
-      platform::linux_backend::isDisplayBus("/sys/class/i2c-dev", "/sys/class/drm", argv[1]);
+      platform::buses::isDisplayBus("/sys/class/i2c-dev", "/sys/class/drm", argv[1]);
   return display ? 0 : 1;
 }

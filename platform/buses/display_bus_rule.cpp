@@ -4,7 +4,7 @@
 #include <fstream>
 #include <vector>
 
-namespace platform::linux_backend {
+namespace platform::buses {
 namespace {
 
 namespace fs = std::filesystem;
@@ -83,4 +83,4 @@ bool isDisplayBus(const std::string& i2cDevRoot, const std::string& drmRoot,
   return !connectors.empty() && !driverLinksBuses && !namedAsOtherThanDisplay(adapter);
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::buses

@@ -12,11 +12,11 @@
 
 #include <string>
 
-namespace platform::linux_backend {
+namespace platform::buses {
 
 // i2cDevRoot: the i2c-dev class folder (/sys/class/i2c-dev); drmRoot: the
 // DRM class folder (/sys/class/drm); bus: "i2c-N".
 bool isDisplayBus(const std::string& i2cDevRoot, const std::string& drmRoot,
                   const std::string& bus);
 
-}  // namespace platform::linux_backend
+}  // namespace platform::buses

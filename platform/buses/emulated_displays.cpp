@@ -14,7 +14,7 @@
 #include "platform/i2c_request.h"
 #include "platform/platform.h"
 
-namespace emulated {
+namespace platform::buses {
 namespace {
 
 class Socket {
@@ -76,11 +76,11 @@ class SocketDevice : public platform::I2CDevice {
   // the host to it), so its bus is paced as a real bus is.
   template <typename Transfer>
   bool paced(bool isWrite, Transfer transfer) {
-    platform::paceBeforeMessage(path_, platform::steadyNowMs(), [](uint32_t ms) {
+    platform::buses::paceBeforeMessage(path_, platform::buses::steadyNowMs(), [](uint32_t ms) {
       std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     });
     const bool done = transfer();
-    platform::recordMessage(path_, platform::steadyNowMs(), isWrite);
+    platform::buses::recordMessage(path_, platform::buses::steadyNowMs(), isWrite);
     return done;
   }
 
@@ -273,4 +273,4 @@ bool EmulatedDisplays::applyMode(platform::DisplayID display, uint64_t width, ui
          decodeAcknowledgement(answer).value_or(false);
 }
 
-}  // namespace emulated
+}  // namespace platform::buses

@@ -12,7 +12,7 @@
 #include "platform/buses/socket_protocol.h"
 #include "platform/display_services.h"
 
-namespace emulated {
+namespace platform::buses {
 
 // Emulated display IDs carry this bit, so they never meet a connector's ID.
 constexpr platform::DisplayID kEmulatedDisplayBit = 0x40000000;
@@ -58,4 +58,4 @@ class EmulatedDisplays : public platform::DisplayServices {
   std::set<std::string> reported_;
 };
 
-}  // namespace emulated
+}  // namespace platform::buses

@@ -10,7 +10,7 @@
 
 #include "platform/buses/bus_pacing.h"
 
-namespace platform::linux_backend {
+namespace platform::buses {
 namespace {
 
 class RealSyscalls : public I2CSyscalls {
@@ -97,4 +97,4 @@ bool I2CDevConnection::read(uint8_t address7, uint8_t* data, uint32_t count) {
   return transfer(address7, I2C_M_RD, data, count);
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::buses

@@ -13,7 +13,7 @@
 #include "platform/bus_cause.h"
 #include "platform/display_services.h"
 
-namespace platform::linux_backend {
+namespace platform::buses {
 
 class I2CSyscalls {
  public:
@@ -57,4 +57,4 @@ class I2CDevConnection : public I2CConnection, public I2CDevice {
   BusCause lastCause_ = BusCause::kNone;  // of the last transfer, for its request
 };
 
-}  // namespace platform::linux_backend
+}  // namespace platform::buses

@@ -4,7 +4,7 @@
 
 #include "platform/applying_configuration.h"
 
-namespace platform::linux_backend {
+namespace platform::buses {
 
 LinuxDisplayServices::LinuxDisplayServices(std::string drmRoot, std::string devRoot,
                                            I2CSyscalls& syscalls, ScreenModes* screen)
@@ -98,4 +98,4 @@ bool LinuxDisplayServices::applyMode(DisplayID display, uint64_t width, uint64_t
          screen_->apply({found->name, found->edid}, width, height, refusal);
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::buses

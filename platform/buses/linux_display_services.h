@@ -10,7 +10,7 @@
 #include "platform/display_services.h"
 #include "platform/screen_modes.h"
 
-namespace platform::linux_backend {
+namespace platform::buses {
 
 class LinuxDisplayServices : public DisplayServices {
  public:
@@ -44,4 +44,4 @@ class LinuxDisplayServices : public DisplayServices {
   std::map<DisplayID, Connector> connectors_;  // from the last online list
 };
 
-}  // namespace platform::linux_backend
+}  // namespace platform::buses

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <thread>
 
-namespace emulated {
+namespace platform::buses {
 namespace {
 
 bool waitFor(int socket, short events, const Deadline& deadline) {
@@ -159,7 +159,7 @@ std::optional<DisplayInfo> decodeInfo(const std::vector<uint8_t>& message) {
     return std::nullopt;
   }
   for (uint32_t i = 0; i < modeCount; ++i) {
-    DisplayMode mode;
+    ModeSize mode;
     if (!reader.u32(mode.width) || !reader.u32(mode.height)) return std::nullopt;
     info.modes.push_back(mode);
   }
@@ -223,4 +223,4 @@ bool peerIsThisUser(int socket, std::string& why) {
   return true;
 }
 
-}  // namespace emulated
+}  // namespace platform::buses

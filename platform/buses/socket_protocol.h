@@ -11,7 +11,7 @@
 
 struct sockaddr_un;
 
-namespace emulated {
+namespace platform::buses {
 
 constexpr uint32_t kMaxMessageSize = 4096;
 constexpr uint32_t kMaxModes = 64;
@@ -54,7 +54,7 @@ class MessageReader {
   bool ok_ = true;
 };
 
-struct DisplayMode {
+struct ModeSize {
   uint32_t width = 0;
   uint32_t height = 0;
 };
@@ -63,7 +63,7 @@ struct DisplayInfo {
   uint32_t busCount = 0;
   uint32_t width = 0;
   uint32_t height = 0;
-  std::vector<DisplayMode> modes;
+  std::vector<ModeSize> modes;
 };
 
 // The answers of the emulator: an acknowledgement (write, set-mode), and a
@@ -107,4 +107,4 @@ uint32_t messageLength(const uint8_t* header);
 // True when the peer of a connected socket runs as this user (SO_PEERCRED).
 bool peerIsThisUser(int socket, std::string& why);
 
-}  // namespace emulated
+}  // namespace platform::buses

@@ -7,7 +7,7 @@
 
 #include "platform/buses/display_bus_rule.h"
 
-namespace platform::linux_backend {
+namespace platform::buses {
 namespace {
 
 namespace fs = std::filesystem;
@@ -161,4 +161,4 @@ bool SysfsDisplays::stillConnected(const Connector& connector) const {
   return readText(fs::path(drmRoot_) / connector.name / "status") == "connected";
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::buses

@@ -8,7 +8,7 @@
 
 #include "platform/buses/i2c_dev_bus.h"
 
-namespace platform::linux_backend {
+namespace platform::buses {
 
 struct Connector {
   std::string name;                // "card0-HDMI-A-1"
@@ -51,4 +51,4 @@ class SysfsDisplays {
   std::map<std::string, std::vector<std::string>> probed_;
 };
 
-}  // namespace platform::linux_backend
+}  // namespace platform::buses

@@ -7,7 +7,7 @@
 #include "platform/input/key_table.h"
 #include "platform/key_codes.h"
 
-namespace platform::session {
+namespace platform::input {
 namespace {
 
 // The key's xkb name ("u", "F5", "Left"), which both desktops take, after
@@ -37,4 +37,4 @@ std::string swayKeyCombination(uint32_t keyCode, uint32_t modifierFlags) {
   return keyWithModifiers(keyCode, modifierFlags, {"Shift+", "Ctrl+", "Mod1+", "Mod4+"});
 }
 
-}  // namespace platform::session
+}  // namespace platform::input

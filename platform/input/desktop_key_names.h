@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
-namespace platform::session {
+namespace platform::input {
 
 // GNOME's accelerator: "<Control>u"; "" when the key has no name.
 std::string gnomeAccelerator(uint32_t keyCode, uint32_t modifierFlags);
 // sway's (and i3's) bindsym combination: "Ctrl+u"; "" when the key has no name.
 std::string swayKeyCombination(uint32_t keyCode, uint32_t modifierFlags);
 
-}  // namespace platform::session
+}  // namespace platform::input

@@ -15,7 +15,7 @@ using PortalShortcutEntry = QPair<QString, QVariantMap>;
 using PortalShortcutList = QList<PortalShortcutEntry>;
 Q_DECLARE_METATYPE(PortalShortcutList)
 
-namespace platform::session {
+namespace platform::input {
 namespace {
 
 constexpr const char* kService = "org.freedesktop.portal.Desktop";
@@ -279,4 +279,4 @@ void GlobalShortcutsPortal::onActivated(const QDBusMessage& message) {
   activated_(arguments[1].toString());
 }
 
-}  // namespace platform::session
+}  // namespace platform::input

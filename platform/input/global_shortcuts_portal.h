@@ -21,7 +21,7 @@
 #include <functional>
 #include <vector>
 
-namespace platform::session {
+namespace platform::input {
 
 struct PortalShortcut {
   QString id;
@@ -110,4 +110,4 @@ QString portalTrigger(uint32_t keyCode, uint32_t modifierFlags);
 // not started for the question).
 bool kdeShortcutComponentExists(const QString& component);
 
-}  // namespace platform::session
+}  // namespace platform::input

@@ -7,7 +7,7 @@
 
 #include "platform/input/desktop_key_names.h"
 
-namespace platform::session {
+namespace platform::input {
 namespace {
 
 constexpr const char* kMediaKeys = "org.gnome.settings-daemon.plugins.media-keys";
@@ -138,4 +138,4 @@ bool gnomeCustomShortcutsHeld(const std::string& owner,
   });
 }
 
-}  // namespace platform::session
+}  // namespace platform::input

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace platform::session {
+namespace platform::input {
 
 struct DesktopShortcut {
   std::string id;       // "contrast-up": the entry's path is "<owner>-<id>/"
@@ -37,4 +37,4 @@ bool setGnomeCustomShortcuts(const std::string& owner,
 bool gnomeCustomShortcutsHeld(const std::string& owner,
                               const std::vector<DesktopShortcut>& shortcuts);
 
-}  // namespace platform::session
+}  // namespace platform::input

@@ -3,9 +3,9 @@
 #include "platform/input/mutter_idle_monitor.h"
 #include "platform/input/wayland_idle.h"
 
-namespace platform::session {
+namespace platform::input {
 
-std::unique_ptr<IdleSource> startIdleSource(const SessionType& session,
+std::unique_ptr<IdleSource> startIdleSource(const session::SessionType& session,
                                             std::function<void()> onActivity) {
   if (!session.wayland) return nullptr;
   auto mutter = std::make_unique<MutterIdleMonitor>();
@@ -15,4 +15,4 @@ std::unique_ptr<IdleSource> startIdleSource(const SessionType& session,
   return nullptr;
 }
 
-}  // namespace platform::session
+}  // namespace platform::input

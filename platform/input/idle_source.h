@@ -10,7 +10,7 @@
 
 #include "platform/session/session_type.h"
 
-namespace platform::session {
+namespace platform::input {
 
 class IdleSource {
  public:
@@ -24,7 +24,7 @@ class IdleSource {
 // The first source the session offers: GNOME's IdleMonitor, then the Wayland
 // idle protocols (ext_idle_notifier_v1, org_kde_kwin_idle). nullptr when
 // there is none; the caller then leaves idle screen save off.
-std::unique_ptr<IdleSource> startIdleSource(const SessionType& session,
+std::unique_ptr<IdleSource> startIdleSource(const session::SessionType& session,
                                             std::function<void()> onActivity);
 
-}  // namespace platform::session
+}  // namespace platform::input

@@ -4,7 +4,7 @@
 
 #include "platform/key_codes.h"
 
-namespace platform {
+namespace platform::input {
 namespace {
 
 struct Row {
@@ -166,4 +166,4 @@ uint64_t modifiersFromX11State(uint32_t state) {
   return flags;
 }
 
-}  // namespace platform
+}  // namespace platform::input

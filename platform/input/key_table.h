@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace platform {
+namespace platform::input {
 
 struct KeyTableEntry {
   uint16_t keyCode;       // virtual key code
@@ -25,4 +25,4 @@ std::optional<KeyTableEntry> keyForCode(uint16_t keyCode);
 // Control 4, Mod1 = Alt 8, Mod4 = Super 0x40).
 uint64_t modifiersFromX11State(uint32_t state);
 
-}  // namespace platform
+}  // namespace platform::input

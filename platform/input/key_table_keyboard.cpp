@@ -2,7 +2,7 @@
 
 #include "platform/input/key_table.h"
 
-namespace platform {
+namespace platform::input {
 
 KeyTranslation KeyTableKeyboard::translateKey(uint16_t keyCode, uint32_t, bool) {
   KeyTranslation translation;
@@ -15,4 +15,4 @@ KeyTranslation KeyTableKeyboard::translateKey(uint16_t keyCode, uint32_t, bool) 
   return translation;
 }
 
-}  // namespace platform
+}  // namespace platform::input

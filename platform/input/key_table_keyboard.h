@@ -4,7 +4,7 @@
 
 #include "platform/keyboard_services.h"
 
-namespace platform {
+namespace platform::input {
 
 class KeyTableKeyboard : public KeyboardServices {
  public:
@@ -15,4 +15,4 @@ class KeyTableKeyboard : public KeyboardServices {
   }
 };
 
-}  // namespace platform
+}  // namespace platform::input

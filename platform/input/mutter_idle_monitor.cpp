@@ -6,7 +6,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
-namespace platform::session {
+namespace platform::input {
 namespace {
 
 constexpr const char* kService = "org.gnome.Mutter.IdleMonitor";
@@ -53,4 +53,4 @@ void MutterIdleMonitor::poll() {
                    });
 }
 
-}  // namespace platform::session
+}  // namespace platform::input

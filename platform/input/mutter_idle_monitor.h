@@ -7,7 +7,7 @@
 
 #include "platform/input/idle_source.h"
 
-namespace platform::session {
+namespace platform::input {
 
 class MutterIdleMonitor : public QObject, public IdleSource {
  public:
@@ -23,4 +23,4 @@ class MutterIdleMonitor : public QObject, public IdleSource {
   bool waiting_ = false;
 };
 
-}  // namespace platform::session
+}  // namespace platform::input

@@ -7,7 +7,7 @@
 #include "ext-idle-notify-v1-client-protocol.h"
 #include "kde-idle-client-protocol.h"
 
-namespace platform::session {
+namespace platform::input {
 namespace {
 
 // The user counts as idle after this long without input.
@@ -107,4 +107,4 @@ void WaylandIdle::dispatch() {
   wl_display_flush(display_);
 }
 
-}  // namespace platform::session
+}  // namespace platform::input

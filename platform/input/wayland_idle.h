@@ -20,7 +20,7 @@ struct ext_idle_notification_v1;
 struct org_kde_kwin_idle;
 struct org_kde_kwin_idle_timeout;
 
-namespace platform::session {
+namespace platform::input {
 
 class WaylandIdle : public QObject, public IdleSource {
  public:
@@ -48,4 +48,4 @@ class WaylandIdle : public QObject, public IdleSource {
   bool active_ = true;
 };
 
-}  // namespace platform::session
+}  // namespace platform::input

@@ -12,7 +12,7 @@
 
 #include "platform/input/key_table.h"
 
-namespace platform::linux_backend {
+namespace platform::input {
 
 bool ModifierKeys::update(uint32_t x11Keycode, bool pressed) {
   // Left and right Shift, Control, Alt and Super at their evdev positions.
@@ -173,4 +173,4 @@ bool XInputGlobalEvents::start(std::function<void(const Event&)> deliver) {
   return true;
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::input

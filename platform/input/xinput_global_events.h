@@ -4,7 +4,7 @@
 
 #include "platform/global_event_source.h"
 
-namespace platform::linux_backend {
+namespace platform::input {
 
 class XInputGlobalEvents : public GlobalEventSource {
  public:
@@ -28,4 +28,4 @@ class ModifierKeys {
 // modifier word from the X keyboard state (with the key's own bits).
 Event eventFromRawKey(uint32_t x11Keycode, uint32_t x11State);
 
-}  // namespace platform::linux_backend
+}  // namespace platform::input

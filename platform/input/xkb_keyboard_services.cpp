@@ -7,7 +7,7 @@
 #include "platform/input/key_table.h"
 #include "platform/key_codes.h"
 
-namespace platform::linux_backend {
+namespace platform::input {
 namespace {
 
 // A keymap read this long ago is read again: layouts change rarely, and
@@ -147,4 +147,4 @@ KeyTranslation XkbKeyboardServices::translateKey(uint16_t keyCode, uint32_t dead
   return translation;
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::input

@@ -15,7 +15,7 @@ struct xkb_context;
 struct xkb_keymap;
 struct xcb_connection_t;
 
-namespace platform::linux_backend {
+namespace platform::input {
 
 // The text of a key with no modifiers in one layout of a keymap. A dead key
 // gives the spacing character it stands for (^ for the circumflex) and, when
@@ -51,4 +51,4 @@ class XkbKeyboardServices : public KeyboardServices {
   KeyTableKeyboard fallback_;
 };
 
-}  // namespace platform::linux_backend
+}  // namespace platform::input

@@ -1,13 +1,12 @@
 #include "platform/modes/display_mode_owners.h"
 
-namespace platform {
+namespace platform::modes {
 
 namespace {
 
 enum class Owner { kNone, kXRandR, kMutter, kKScreen, kWlroots };
 
 Owner ownerFor(const session::SessionType& session) {
-  using namespace session;
   if (!session.wayland) return Owner::kXRandR;
   if (MutterDisplayConfig::available()) return Owner::kMutter;
   if (session.isKde() && KScreenDoctor::available()) return Owner::kKScreen;
@@ -63,4 +62,4 @@ std::string DisplayModeOwners::describe(const session::SessionType& session) {
   return "none (this session does not let the program change the resolution)";
 }
 
-}  // namespace platform
+}  // namespace platform::modes

@@ -12,7 +12,7 @@
 #include "platform/modes/xrandr_screen.h"
 #include "platform/session/session_type.h"
 
-namespace platform {
+namespace platform::modes {
 
 class DisplayModeOwners {
  public:
@@ -25,10 +25,10 @@ class DisplayModeOwners {
   void outputsChanged();
 
  private:
-  linux_backend::XRandRScreen xrandr_;
-  session::MutterDisplayConfig mutter_;
-  session::KScreenDoctor kscreen_;
-  session::WlrRandr wlroots_;
+  platform::modes::XRandRScreen xrandr_;
+  modes::MutterDisplayConfig mutter_;
+  modes::KScreenDoctor kscreen_;
+  modes::WlrRandr wlroots_;
 };
 
-}  // namespace platform
+}  // namespace platform::modes

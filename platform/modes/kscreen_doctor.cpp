@@ -7,7 +7,7 @@
 
 #include "platform/modes/output_tool.h"
 
-namespace platform::session {
+namespace platform::modes {
 namespace {
 
 constexpr const char* kProgram = "kscreen-doctor";
@@ -56,4 +56,4 @@ bool KScreenDoctor::setMode(const MonitorName& monitor, uint64_t width, uint64_t
   return runOutputTool(kProgram, {setting}).has_value();
 }
 
-}  // namespace platform::session
+}  // namespace platform::modes

@@ -5,7 +5,7 @@
 
 #include "platform/modes/output_tool.h"
 
-namespace platform::session {
+namespace platform::modes {
 
 class KScreenDoctor : public OutputToolScreenModes {
  public:
@@ -18,4 +18,4 @@ class KScreenDoctor : public OutputToolScreenModes {
                std::optional<double> refresh) override;
 };
 
-}  // namespace platform::session
+}  // namespace platform::modes

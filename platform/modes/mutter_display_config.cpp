@@ -77,7 +77,7 @@ const QDBusArgument& operator>>(const QDBusArgument& in, LogicalMonitor& logical
 Q_DECLARE_METATYPE(MonitorConfig)
 Q_DECLARE_METATYPE(LogicalMonitor)
 
-namespace platform::session {
+namespace platform::modes {
 namespace {
 
 constexpr uint kLogicalLayout = 1;  // layout-mode: sizes divided by the scale
@@ -299,4 +299,4 @@ bool MutterDisplayConfig::apply(const MonitorName& name, uint64_t width, uint64_
   return true;
 }
 
-}  // namespace platform::session
+}  // namespace platform::modes

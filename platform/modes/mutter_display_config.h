@@ -6,7 +6,7 @@
 
 #include "platform/screen_modes.h"
 
-namespace platform::session {
+namespace platform::modes {
 
 class MutterDisplayConfig : public ScreenModes {
  public:
@@ -23,4 +23,4 @@ class MutterDisplayConfig : public ScreenModes {
 // "card0-eDP-1" -> "eDP-1".
 std::string mutterConnectorName(const std::string& drmConnector);
 
-}  // namespace platform::session
+}  // namespace platform::modes

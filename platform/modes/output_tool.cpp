@@ -4,7 +4,7 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 
-namespace platform::session {
+namespace platform::modes {
 namespace {
 
 constexpr int kRunTimeoutMs = 10000;
@@ -107,4 +107,4 @@ bool OutputToolScreenModes::apply(const MonitorName& monitor, uint64_t width, ui
   return true;
 }
 
-}  // namespace platform::session
+}  // namespace platform::modes

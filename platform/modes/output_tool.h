@@ -13,7 +13,7 @@
 #include "platform/display_services.h"
 #include "platform/screen_modes.h"
 
-namespace platform::session {
+namespace platform::modes {
 
 // The tool's standard output when it ran and exited 0; nullopt otherwise.
 // It runs without the program's Qt variables (a QT_QPA_PLATFORM of xcb makes
@@ -62,4 +62,4 @@ class OutputToolScreenModes : public ScreenModes {
   std::map<std::string, std::optional<ToolOutput>> known_;  // by connector
 };
 
-}  // namespace platform::session
+}  // namespace platform::modes

@@ -5,7 +5,7 @@
 
 #include "platform/modes/output_tool.h"
 
-namespace platform::session {
+namespace platform::modes {
 namespace {
 
 constexpr const char* kProgram = "wlr-randr";
@@ -64,4 +64,4 @@ bool WlrRandr::setMode(const MonitorName& monitor, uint64_t width, uint64_t heig
       .has_value();
 }
 
-}  // namespace platform::session
+}  // namespace platform::modes

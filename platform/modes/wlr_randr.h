@@ -5,7 +5,7 @@
 
 #include "platform/modes/output_tool.h"
 
-namespace platform::session {
+namespace platform::modes {
 
 class WlrRandr : public OutputToolScreenModes {
  public:
@@ -17,4 +17,4 @@ class WlrRandr : public OutputToolScreenModes {
                std::optional<double> refresh) override;
 };
 
-}  // namespace platform::session
+}  // namespace platform::modes

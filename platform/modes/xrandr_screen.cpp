@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-namespace platform::linux_backend {
+namespace platform::modes {
 namespace {
 
 // Errors of single requests (an output that went away) are not fatal here.
@@ -175,4 +175,4 @@ bool XRandRScreen::apply(const MonitorName& monitor, uint64_t width, uint64_t he
   return status == RRSetConfigSuccess;
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::modes

@@ -9,7 +9,7 @@
 #include "platform/display_services.h"
 #include "platform/screen_modes.h"
 
-namespace platform::linux_backend {
+namespace platform::modes {
 
 // Where an enabled CRTC lies on the screen: its mode's size before rotation.
 struct CrtcArea {
@@ -31,4 +31,4 @@ class XRandRScreen : public ScreenModes {
              std::string& refusal) override;
 };
 
-}  // namespace platform::linux_backend
+}  // namespace platform::modes

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace platform {
+namespace platform::qt {
 
 // The same drawing as packaging/quillmark-control.svg, on its 64-unit grid.
 QImage renderProgramIcon(int size) {
@@ -40,4 +40,4 @@ QIcon programIcon() {
   return icon;
 }
 
-}  // namespace platform
+}  // namespace platform::qt

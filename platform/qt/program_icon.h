@@ -6,10 +6,10 @@
 #include <QIcon>
 #include <QImage>
 
-namespace platform {
+namespace platform::qt {
 
 QImage renderProgramIcon(int size);
 // The icon at the theme's sizes, from 16 to 256 pixels.
 QIcon programIcon();
 
-}  // namespace platform
+}  // namespace platform::qt

@@ -22,7 +22,7 @@
 #include "platform/input/key_table.h"
 #include "platform/key_codes.h"
 
-namespace platform {
+namespace platform::qt {
 namespace {
 
 // X11's Lock bit in a key event's native modifier state; Qt has no Caps Lock modifier.
@@ -69,9 +69,10 @@ bool eventFromQtKey(int qtKey, unsigned qtModifiers, uint32_t x11Keycode, uint32
   if (nativeModifiers & kX11LockMask) event.modifierFlags |= kModifierCapsLock;
   // On X11 the key's position is known and names it whatever the layout;
   // elsewhere the Qt key value stands for the US position.
-  auto key = x11Keycode > 8 ? keyForEvdev(x11Keycode - 8) : std::nullopt;
+  auto key = x11Keycode > 8 ? platform::input::keyForEvdev(x11Keycode - 8) : std::nullopt;
   if (!key) {
-    key = keyForQtKey(static_cast<uint32_t>(qtKey), (qtModifiers & Qt::KeypadModifier) != 0);
+    key = platform::input::keyForQtKey(static_cast<uint32_t>(qtKey),
+                                       (qtModifiers & Qt::KeypadModifier) != 0);
   }
   if (!key) return false;
   event.keyCode = key->keyCode;
@@ -308,4 +309,4 @@ std::string QtAppFramework::homeDirectory() {
   return QDir::homePath().toStdString();
 }
 
-}  // namespace platform
+}  // namespace platform::qt

@@ -14,7 +14,7 @@
 
 class QTimer;
 
-namespace platform {
+namespace platform::qt {
 
 class QtAppFramework : public QObject, public AppFramework {
  public:
@@ -77,4 +77,4 @@ class QtAppFramework : public QObject, public AppFramework {
 bool eventFromQtKey(int qtKey, unsigned qtModifiers, uint32_t x11Keycode, uint32_t nativeModifiers,
                     Event& event);
 
-}  // namespace platform
+}  // namespace platform::qt

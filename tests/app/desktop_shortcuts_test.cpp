@@ -42,7 +42,6 @@ class DesktopShortcutsTest : public ModelTest {
     const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     savedBus = bus != nullptr ? bus : "";
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    appInstance = &delegate;
     desktopHotkeyOffer() = {};
     session.wayland = true;
     session.desktop = "GNOME";
@@ -50,7 +49,6 @@ class DesktopShortcutsTest : public ModelTest {
   void TearDown() override {
     dialog.reset();
     desktopHotkeyOffer() = {};
-    appInstance = nullptr;
     if (!savedBus.empty()) setenv("DBUS_SESSION_BUS_ADDRESS", savedBus.c_str(), 1);
     ModelTest::TearDown();
   }

@@ -28,11 +28,11 @@ TEST_F(RegularFileTest, LinkTargetsAndNonLinks) {
   fs::create_directory(root / "sub");
   fs::create_symlink("../file", root / "sub" / "relative");
   fs::create_symlink(root / "file", root / "absolute");
-  EXPECT_EQ(platform::linkTarget((root / "sub" / "relative").string()),
+  EXPECT_EQ(base::linkTarget((root / "sub" / "relative").string()),
             (root / "sub" / "../file").string());
-  EXPECT_EQ(platform::linkTarget((root / "absolute").string()), (root / "file").string());
-  EXPECT_EQ(platform::linkTarget((root / "file").string()), std::nullopt);
-  EXPECT_EQ(platform::linkTarget((root / "missing").string()), std::nullopt);
+  EXPECT_EQ(base::linkTarget((root / "absolute").string()), (root / "file").string());
+  EXPECT_EQ(base::linkTarget((root / "file").string()), std::nullopt);
+  EXPECT_EQ(base::linkTarget((root / "missing").string()), std::nullopt);
 }
 
 // The program's own file and links are never foreign; a chain of links is
@@ -43,13 +43,13 @@ TEST_F(RegularFileTest, OwnPathsAreNotForeignAndLoopsEnd) {
   fs::create_symlink("loop-b", root / "loop-a");
   fs::create_symlink("loop-a", root / "loop-b");
   for (const char* name : {"file", "one", "two", "missing"}) {
-    EXPECT_EQ(platform::foreignPart((root / name).string()), "") << name;
+    EXPECT_EQ(base::foreignPart((root / name).string()), "") << name;
   }
-  EXPECT_EQ(platform::foreignPart((root / "loop-a").string()),
+  EXPECT_EQ(base::foreignPart((root / "loop-a").string()),
             "the links at " + (root / "loop-a").string());
-  const platform::OpenedFile opened =
-      platform::openRegularFile((root / "two").string(), O_WRONLY | O_APPEND);
-  EXPECT_EQ(opened.outcome, platform::OpenOutcome::kOpened);
+  const base::OpenedFile opened =
+      base::openRegularFile((root / "two").string(), O_WRONLY | O_APPEND);
+  EXPECT_EQ(opened.outcome, base::OpenOutcome::kOpened);
   if (opened.descriptor >= 0) close(opened.descriptor);
 }
 
@@ -72,13 +72,13 @@ TEST_F(RegularFileTest, AnotherUsersPartsAreForeign) {
       {root / "theirs", (root / "theirs").string()},
       {root / "their-folder" / "x", "the folder " + (root / "their-folder").string() + "/"}};
   for (const auto& c : cases) {
-    EXPECT_EQ(platform::foreignPart(c.path.string()), c.part);
-    EXPECT_EQ(platform::openRegularFile(c.path.string(), O_WRONLY | O_CREAT).outcome,
-              platform::OpenOutcome::kForeign);
+    EXPECT_EQ(base::foreignPart(c.path.string()), c.part);
+    EXPECT_EQ(base::openRegularFile(c.path.string(), O_WRONLY | O_CREAT).outcome,
+              base::OpenOutcome::kForeign);
   }
   // Reading is not writing: the file is still read.
-  const platform::OpenedFile read = platform::openRegularFile((root / "theirs").string(), O_RDONLY);
-  EXPECT_EQ(read.outcome, platform::OpenOutcome::kOpened);
+  const base::OpenedFile read = base::openRegularFile((root / "theirs").string(), O_RDONLY);
+  EXPECT_EQ(read.outcome, base::OpenOutcome::kOpened);
   if (read.descriptor >= 0) close(read.descriptor);
 }
 
@@ -86,22 +86,21 @@ TEST_F(RegularFileTest, AnotherUsersPartsAreForeign) {
 // followed, and in a folder that others may write no link is, not even one's own.
 TEST_F(RegularFileTest, ReadsFollowOnlyLinksTheRuleAllows) {
   fs::create_symlink("file", root / "mine");
-  EXPECT_EQ(platform::openRegularFile((root / "mine").string(), O_RDONLY).outcome,
-            platform::OpenOutcome::kOpened);
+  EXPECT_EQ(base::openRegularFile((root / "mine").string(), O_RDONLY).outcome,
+            base::OpenOutcome::kOpened);
   fs::permissions(root, fs::perms::group_write, fs::perm_options::add);
   for (const int flags : {O_RDONLY, O_WRONLY}) {
-    EXPECT_EQ(platform::openRegularFile((root / "mine").string(), flags).outcome,
-              platform::OpenOutcome::kForeign);
+    EXPECT_EQ(base::openRegularFile((root / "mine").string(), flags).outcome,
+              base::OpenOutcome::kForeign);
   }
-  EXPECT_EQ(platform::foreignPart((root / "mine").string()),
-            "the link " + (root / "mine").string());
+  EXPECT_EQ(base::foreignPart((root / "mine").string()), "the link " + (root / "mine").string());
   if (geteuid() != 0) return;
   fs::permissions(root, fs::perms::group_write, fs::perm_options::remove);
   const passwd* nobody = getpwnam("nobody");
   ASSERT_NE(nobody, nullptr);
   ASSERT_EQ(lchown((root / "mine").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
-  EXPECT_EQ(platform::openRegularFile((root / "mine").string(), O_RDONLY).outcome,
-            platform::OpenOutcome::kForeign);
+  EXPECT_EQ(base::openRegularFile((root / "mine").string(), O_RDONLY).outcome,
+            base::OpenOutcome::kForeign);
 }
 
 }  // namespace

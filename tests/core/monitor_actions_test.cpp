@@ -13,16 +13,11 @@ class MonitorActionsTest : public ModelTest {
  protected:
   void SetUp() override {
     ModelTest::SetUp();
-    appInstance = &delegate;
     PauseFlag = 0;
     MonitorOnline = 1;
     ResCommMode = 2;
     ShowMode = 5;
     Threshold = 230;
-  }
-  void TearDown() override {
-    appInstance = nullptr;
-    ModelTest::TearDown();
   }
   std::string saved() const { return readFile(home + "/.QuillMark"); }
 

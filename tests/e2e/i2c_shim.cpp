@@ -89,8 +89,9 @@ int openBus(int bus) {
   if (fd < 0) return -1;
   int emulator = -1;
   if (std::to_string(bus) == setting("QUILLMARK_SHIM_MONITOR_BUS")) {
-    emulator = emulated::connectTo(setting("QUILLMARK_SHIM_SOCKET"),
-                                   emulated::Deadline(std::chrono::milliseconds(2000)));
+    emulator =
+        platform::buses::connectTo(setting("QUILLMARK_SHIM_SOCKET"),
+                                   platform::buses::Deadline(std::chrono::milliseconds(2000)));
   }
   logOpen(bus);
   std::lock_guard<std::mutex> lock(gMutex);
@@ -99,25 +100,25 @@ int openBus(int bus) {
 }
 
 bool exchange(int emulator, const std::vector<uint8_t>& request, std::vector<uint8_t>& answer) {
-  const emulated::Deadline deadline(std::chrono::milliseconds(2000));
-  return emulated::sendMessage(emulator, request, deadline) &&
-         emulated::receiveMessage(emulator, answer, deadline);
+  const platform::buses::Deadline deadline(std::chrono::milliseconds(2000));
+  return platform::buses::sendMessage(emulator, request, deadline) &&
+         platform::buses::receiveMessage(emulator, answer, deadline);
 }
 
 // One I2C message through the emulator's socket protocol; false for a NAK.
 bool transfer(int emulator, i2c_msg& message) {
   if (emulator < 0) return false;
-  emulated::MessageWriter request;
+  platform::buses::MessageWriter request;
   std::vector<uint8_t> answer;
   if (message.flags & I2C_M_RD) {
-    request.u8(emulated::kRead).u8(static_cast<uint8_t>(message.addr)).u32(message.len);
+    request.u8(platform::buses::kRead).u8(static_cast<uint8_t>(message.addr)).u32(message.len);
     return exchange(emulator, request.data(), answer) &&
-           emulated::decodeReadAnswer(answer, message.len, message.buf).value_or(false);
+           platform::buses::decodeReadAnswer(answer, message.len, message.buf).value_or(false);
   }
-  request.u8(emulated::kWrite).u8(static_cast<uint8_t>(message.addr)).u32(message.len);
+  request.u8(platform::buses::kWrite).u8(static_cast<uint8_t>(message.addr)).u32(message.len);
   request.bytes(message.buf, message.len);
   return exchange(emulator, request.data(), answer) &&
-         emulated::decodeAcknowledgement(answer).value_or(false);
+         platform::buses::decodeAcknowledgement(answer).value_or(false);
 }
 
 bool isShimBus(int fd, OpenBus& bus) {

@@ -18,14 +18,14 @@ namespace {
 enum Peer : uint8_t { kPrompt, kTrickle, kStall, kVanish };
 
 void checkDecoding(const std::vector<uint8_t>& message) {
-  if (const auto info = emulated::decodeInfo(message)) {
-    FUZZ_CHECK(info->modes.size() <= emulated::kMaxModes);
-    FUZZ_CHECK(emulated::encodeInfo(*info) == message);
+  if (const auto info = platform::buses::decodeInfo(message)) {
+    FUZZ_CHECK(info->modes.size() <= platform::buses::kMaxModes);
+    FUZZ_CHECK(platform::buses::encodeInfo(*info) == message);
   }
-  emulated::decodeAcknowledgement(message);
+  platform::buses::decodeAcknowledgement(message);
   for (uint32_t count : {0u, 1u, 11u, 128u}) {
     std::vector<uint8_t> out(count, 0);
-    if (emulated::decodeReadAnswer(message, count, out.data()))
+    if (platform::buses::decodeReadAnswer(message, count, out.data()))
       FUZZ_CHECK(message.size() == 5 + count);
   }
 }
@@ -47,7 +47,8 @@ void checkReceiving(Peer peer, const std::vector<uint8_t>& sent) {
   constexpr auto kBudget = std::chrono::milliseconds(5);
   const auto start = std::chrono::steady_clock::now();
   std::vector<uint8_t> message;
-  const bool received = emulated::receiveMessage(ends[0], message, emulated::Deadline(kBudget));
+  const bool received =
+      platform::buses::receiveMessage(ends[0], message, platform::buses::Deadline(kBudget));
   const auto spent = std::chrono::steady_clock::now() - start;
   // Generous against a loaded machine; a deadline restarted per chunk would
   // run far past it on a long trickle.
@@ -56,7 +57,7 @@ void checkReceiving(Peer peer, const std::vector<uint8_t>& sent) {
     uint32_t length = 0;
     FUZZ_CHECK(sent.size() >= 4);
     std::memcpy(&length, sent.data(), 4);
-    FUZZ_CHECK(length <= emulated::kMaxMessageSize && 4 + length <= sent.size());
+    FUZZ_CHECK(length <= platform::buses::kMaxMessageSize && 4 + length <= sent.size());
     FUZZ_CHECK(std::equal(message.begin(), message.end(), sent.begin() + 4) &&
                message.size() == length);
   }
@@ -70,7 +71,7 @@ void checkReceiving(Peer peer, const std::vector<uint8_t>& sent) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> message(data, data + size);
   checkDecoding(message);
-  if (size > 0 && size <= 4 + emulated::kMaxMessageSize) {
+  if (size > 0 && size <= 4 + platform::buses::kMaxMessageSize) {
     checkReceiving(static_cast<Peer>(data[0] % 4), std::vector<uint8_t>(data + 1, data + size));
   }
   return 0;

@@ -9,7 +9,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using platform::linux_backend::isDisplayBus;
+using platform::buses::isDisplayBus;
 
 // A fake /sys laid out as the kernel lays it out: adapters and connectors
 // below their PCI device, the class folders as links into it.

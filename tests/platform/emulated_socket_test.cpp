@@ -54,7 +54,7 @@ class EmulatedSocketTest : public ModelTest {
     return servers.back()->start(dir, why, name);
   }
   size_t online(const std::string& dir) {
-    emulated::EmulatedDisplays displays(dir);
+    platform::buses::EmulatedDisplays displays(dir);
     return displays.onlineDisplayList().value_or(std::vector<platform::DisplayID>{}).size();
   }
   size_t logLinesWith(const std::string& text) const {
@@ -107,7 +107,7 @@ TEST_P(EmulatedSocketTest, OnlyAPrivateFolderOfThisUserIsUsed) {
     if (scanned.empty()) continue;  // changing the owner needs root
     platform.systemLogLines.clear();
     const bool trusted = c.reason[0] == '\0';
-    emulated::EmulatedDisplays displays(scanned);
+    platform::buses::EmulatedDisplays displays(scanned);
     for (int scan = 0; scan < 3; ++scan) {
       EXPECT_EQ(displays.onlineDisplayList()->size(), trusted ? 1u : 0u) << c.name;
     }
@@ -195,7 +195,7 @@ TEST_P(EmulatedSocketTest, StalledTricklingAndVanishingPeersFailInTime) {
   std::atomic<bool> done{false};
   std::thread peers([&] {
     const std::vector<uint8_t> answer =
-        emulated::encodeInfo({1, 1600, 1200, {{1600, 1200}, {1100, 825}}});
+        platform::buses::encodeInfo({1, 1600, 1200, {{1600, 1200}, {1100, 825}}});
     while (!done) {
       pollfd waiting[2] = {{trickling, POLLIN, 0}, {vanishing, POLLIN, 0}};
       if (poll(waiting, 2, 50) <= 0) continue;
@@ -226,8 +226,8 @@ TEST_P(EmulatedSocketTest, EmulatorServesClientsSideBySide) {
   ASSERT_TRUE(serve(folder, "alto"));
   std::vector<int> idle;
   for (int i = 0; i < 40; ++i) {
-    idle.push_back(emulated::connectTo(servers.back()->socketPath(),
-                                       emulated::Deadline(std::chrono::milliseconds(500))));
+    idle.push_back(platform::buses::connectTo(
+        servers.back()->socketPath(), platform::buses::Deadline(std::chrono::milliseconds(500))));
     ASSERT_GE(idle.back(), 0);
   }
   EXPECT_EQ(online(folder), 1u);
@@ -240,7 +240,7 @@ TEST_P(EmulatedSocketTest, StaleSocketsGoAndTheTableStaysBounded) {
   ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   close(listenAt(folder + "/killed.sock"));
   ASSERT_TRUE(std::filesystem::exists(folder + "/killed.sock"));
-  emulated::EmulatedDisplays displays(folder);
+  platform::buses::EmulatedDisplays displays(folder);
   for (int restart = 0; restart < 20; ++restart) {
     ASSERT_TRUE(serve(folder, "run-" + std::to_string(restart)));
     EXPECT_EQ(displays.onlineDisplayList()->size(), 1u);

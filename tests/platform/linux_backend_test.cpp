@@ -28,7 +28,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace platform;
-using namespace platform::linux_backend;
+using namespace platform::buses;
+using namespace platform::input;
+using namespace platform::modes;
 
 struct RecordedMessage {
   uint16_t address;

@@ -7,8 +7,8 @@ namespace {
 using platform::DisplayMode;
 using platform::DisplaySize;
 using platform::MonitorName;
-using platform::session::OutputToolScreenModes;
-using platform::session::ToolOutput;
+using platform::modes::OutputToolScreenModes;
+using platform::modes::ToolOutput;
 
 // A display tool that counts how often it is run. Like kscreen-doctor 6, it
 // may report success for a change the display never makes.

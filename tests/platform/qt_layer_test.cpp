@@ -33,7 +33,7 @@ class QtLayerTest : public ModelTest {
  protected:
   void SetUp() override {
     ModelTest::SetUp();
-    framework = std::make_unique<QtAppFramework>("qt-layer-test", nullptr);
+    framework = std::make_unique<platform::qt::QtAppFramework>("qt-layer-test", nullptr);
     install({&platform, framework.get(), &platform});
   }
   void TearDown() override {
@@ -53,7 +53,7 @@ class QtLayerTest : public ModelTest {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   }
 
-  std::unique_ptr<QtAppFramework> framework;
+  std::unique_ptr<platform::qt::QtAppFramework> framework;
 };
 
 // Caps Lock, the numeric-pad bit of the arrows and the function bit of the

@@ -21,6 +21,8 @@ namespace {
 
 using namespace platform;
 using namespace platform::session;
+using namespace platform::input;
+using namespace platform::modes;
 
 TEST(Session, DetectedFromTheEnvironment) {
   struct Case {

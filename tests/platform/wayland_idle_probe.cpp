@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
   QElapsedTimer clock;
   clock.start();
-  platform::session::WaylandIdle idle;
+  platform::input::WaylandIdle idle;
   if (!idle.start([&clock] {
         std::printf("activity %lld\n", static_cast<long long>(clock.elapsed()));
         std::fflush(stdout);

@@ -11,7 +11,7 @@
 
 namespace {
 
-void printNow(platform::session::WlrRandr& tool, const platform::MonitorName& monitor) {
+void printNow(platform::modes::WlrRandr& tool, const platform::MonitorName& monitor) {
   tool.outputsChanged();
   const auto now = tool.bounds(monitor);
   std::printf(
@@ -25,7 +25,7 @@ void printNow(platform::session::WlrRandr& tool, const platform::MonitorName& mo
 int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
   if (argc < 3) return 2;
-  platform::session::WlrRandr tool;
+  platform::modes::WlrRandr tool;
   const platform::MonitorName monitor{argv[1], {}};
   printNow(tool, monitor);
   for (int i = 2; i < argc; ++i) {

@@ -8,8 +8,8 @@
 
 namespace {
 
-using platform::linux_backend::asciiCapableLayout;
-using platform::linux_backend::keyTextInLayout;
+using platform::input::asciiCapableLayout;
+using platform::input::keyTextInLayout;
 
 class XkbKeymap {
  public:

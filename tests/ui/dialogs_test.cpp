@@ -1,6 +1,5 @@
 #include <filesystem>
 
-#include "core/app_delegate.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "tests/support/fixture.h"
@@ -12,14 +11,6 @@ namespace {
 
 class DialogsTest : public ModelTest {
  protected:
-  void SetUp() override {
-    ModelTest::SetUp();
-    appInstance = &delegate;
-  }
-  void TearDown() override {
-    appInstance = nullptr;
-    ModelTest::TearDown();
-  }
   std::vector<QString> currentSettings() {
     CurrentSettingsViewController view;
     return {view.CurrentMode->text(),
@@ -35,7 +26,6 @@ class DialogsTest : public ModelTest {
     return {help.CheckingNewVersionRef->text(), help.AboutRef->text(), help.CancelRef->text(),
             help.OkButtonRef->text()};
   }
-  AppDelegate delegate;
 };
 
 QString u(const char* text) {

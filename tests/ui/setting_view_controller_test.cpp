@@ -16,13 +16,8 @@ QString u(const char* text) {
 
 class SettingViewControllerTest : public ModelTest {
  protected:
-  void SetUp() override {
-    ModelTest::SetUp();
-    appInstance = &delegate;
-  }
   void TearDown() override {
     dialog.reset();
-    appInstance = nullptr;
     ModelTest::TearDown();
   }
   SettingViewController& open() {

@@ -20,7 +20,6 @@ class ViewControllerTest : public ModelTest {
  protected:
   void SetUp() override {
     ModelTest::SetUp();
-    appInstance = &delegate;
     auto& display = platform.addDisplay(1, {});
     display.modes = std::vector<platform::DisplayMode>{{1600, 1200, 0}, {1100, 825, 0}};
     TLMonitorID = 1;
@@ -28,7 +27,6 @@ class ViewControllerTest : public ModelTest {
   }
   void TearDown() override {
     panel.reset();
-    appInstance = nullptr;
     ModelTest::TearDown();
   }
   bool saved() const { return !readFile(home + "/.QuillMark").empty(); }

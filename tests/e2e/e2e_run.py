@@ -293,16 +293,27 @@ def check(run):
 
 def run_checks(scenarios, extra_arguments=(), optional_arguments=()):
     """Runs each (make_run, check) scenario with --build and --model from the
-    command line; make_run(arguments) gives the Run. 0 when every check held."""
+    command line; make_run(arguments) gives the Run. --only PREFIX (repeated)
+    keeps the checks whose names start with one of them, --skip PREFIX leaves
+    them out, so that one script's scenarios can run as separate tests. 0 when
+    every check held."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
     parser.add_argument("--model", choices=["alto", "tenor"], required=True)
+    parser.add_argument("--only", action="append", default=[])
+    parser.add_argument("--skip", action="append", default=[])
     for name in extra_arguments:
         parser.add_argument(name, required=True)
     for name in optional_arguments:
         parser.add_argument(name)
     arguments = parser.parse_args()
-    for make_run, check_run in scenarios:
+    chosen = [(make_run, check_run) for make_run, check_run in scenarios
+              if (not arguments.only or check_run.__name__.startswith(tuple(arguments.only)))
+              and not check_run.__name__.startswith(tuple(arguments.skip) or ("\0",))]
+    if not chosen:
+        print("FAILED: no check is named so")
+        return 1
+    for make_run, check_run in chosen:
         run = make_run(arguments)
         try:
             check_run(run)

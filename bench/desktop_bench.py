@@ -3,7 +3,6 @@
 headless emulator, beside a minimal Qt program: the X11 key grab, and the
 command-line action a desktop's own shortcut runs. Prints Markdown tables."""
 
-import json
 import os
 import statistics
 import subprocess
@@ -11,29 +10,12 @@ import sys
 import tempfile
 import time
 
+from e2e_run import WireLog
+from process_cost import cpu_seconds, peak_rss_kb
+
 BUILD = sys.argv[1] if len(sys.argv) > 1 else "build"
 IDLE_SECONDS = int(os.environ.get("IDLE_SECONDS", "60"))
 PRESSES = int(os.environ.get("PRESSES", "24"))
-TICKS = os.sysconf("SC_CLK_TCK")
-
-
-def cpu_seconds(pid):
-    with open("/proc/%d/stat" % pid) as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / TICKS
-
-
-def peak_rss_kb(pid):
-    with open("/proc/%d/status" % pid) as status:
-        for line in status:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1])
-    return 0
-
-
-def wire(path):
-    with open(path) as log:
-        return [json.loads(line) for line in log if line.strip()]
 
 
 def painted(window, env):
@@ -81,7 +63,7 @@ def latencies_of(trigger, steps, wire_log):
         deadline = time.time() + 5
         sent = None
         while time.time() < deadline and sent is None:
-            for record in wire(wire_log):
+            for record in WireLog(wire_log).records():
                 if record.get("bytes", "").startswith(wanted) and record["wall_ms"] >= before:
                     sent = record["wall_ms"]
             time.sleep(0.02)
@@ -116,7 +98,7 @@ def main():
     try:
         heartbeat = "51 84 03 08 01 01 b0"
         deadline = time.time() + 30
-        while time.time() < deadline and not any(r.get("bytes") == heartbeat for r in wire(wire_log)):
+        while time.time() < deadline and not any(r.get("bytes") == heartbeat for r in WireLog(wire_log).records()):
             time.sleep(0.2)
         time.sleep(2)
         start = {p.pid: cpu_seconds(p.pid) for p in (app, minimal)}
@@ -137,7 +119,7 @@ def main():
         window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "AltoControl"],
                                 env=env, capture_output=True, text=True).stdout.split()[0]
         subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env)
-        beats = [r["t_ms"] for r in wire(wire_log) if r.get("bytes") == heartbeat]
+        beats = [r["t_ms"] for r in WireLog(wire_log).records() if r.get("bytes") == heartbeat]
         periods = [b - a for a, b in zip(beats, beats[1:]) if b - a < 2000]
         period = statistics.median(periods)
         print("| hotkey to threshold frame | presses | median (ms) | 95th percentile (ms) |"

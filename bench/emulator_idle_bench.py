@@ -9,8 +9,8 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_bench import cpu_seconds, peak_rss_kb, wire  # noqa: E402
+from e2e_run import WireLog
+from process_cost import cpu_seconds, peak_rss_kb
 
 BUILD = sys.argv[1] if len(sys.argv) > 1 else "build"
 IDLE_SECONDS = int(os.environ.get("IDLE_SECONDS", "30"))
@@ -45,12 +45,12 @@ def main():
         app = subprocess.Popen([BUILD + "/app/AltoControl", "--hidden"], stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL, env=env)
         deadline = time.time() + 30
-        while time.time() < deadline and not any(r.get("bytes") == HEARTBEAT for r in wire(wire_log)):
+        while time.time() < deadline and not any(r.get("bytes") == HEARTBEAT for r in WireLog(wire_log).records()):
             time.sleep(0.2)
         time.sleep(3)  # the connection's mode, clear and threshold settled on the panel
-        before = len(wire(wire_log))
+        before = len(WireLog(wire_log).records())
         serving = per_minute(emulator.pid, IDLE_SECONDS)
-        messages = (len(wire(wire_log)) - before) * 60 / IDLE_SECONDS
+        messages = (len(WireLog(wire_log).records()) - before) * 60 / IDLE_SECONDS
         print("| emulator with its window | messages per minute | CPU s per minute | CPU % of one core"
               " | peak RSS (MiB) |")
         print("|---|---:|---:|---:|---:|")

@@ -7,25 +7,17 @@ processes (kscreen-doctor), and how often kscreen-doctor ran.
 usage: kde_idle_bench.py BUILD SHIM (under xvfb-run)"""
 
 import os
-import shutil
 import stat
-import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from e2e_run import HEARTBEAT  # noqa: E402
-from real_backend_run import MONITOR_BUS, PANEL_BUS, RealBackendRun  # noqa: E402
+from e2e_run import HEARTBEAT
+from headless_kwin import start_headless_kwin
+from process_cost import cpu_seconds
+from real_backend_run import MONITOR_BUS, PANEL_BUS, RealBackendRun
 
 IDLE_SECONDS = int(os.environ.get("IDLE_SECONDS", "60"))
-TICKS = os.sysconf("SC_CLK_TCK")
 WAYLAND = "wl-quillmark-bench"
-
-
-def cpu_with_children(pid):
-    with open("/proc/%d/stat" % pid) as status:
-        fields = status.read().rsplit(")", 1)[1].split()
-    return sum(int(field) for field in fields[11:15]) / TICKS
 
 
 class KdeBenchRun(RealBackendRun):
@@ -41,12 +33,8 @@ class KdeBenchRun(RealBackendRun):
 def main():
     build, shim = sys.argv[1], sys.argv[2]
     run = KdeBenchRun(build, shim, "alto")
-    kwin_binary = os.path.join(run.root, "kwin_wayland")
-    shutil.copy("/usr/bin/kwin_wayland", kwin_binary)  # without its file capability
     kde_env = dict(run.env, XDG_CURRENT_DESKTOP="KDE", KDE_FULL_SESSION="true")
-    kwin = subprocess.Popen([kwin_binary, "--virtual", "--width", "1600", "--height", "1200",
-                             "--socket", WAYLAND, "--no-lockscreen"], env=kde_env,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    kwin = start_headless_kwin(run.root, kde_env, WAYLAND)
     # kscreen-doctor itself, counted.
     tools = os.path.join(run.root, "bin")
     os.makedirs(tools)
@@ -64,10 +52,10 @@ def main():
         run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 3, 60, "the link")
         time.sleep(2)
         runs_before = open(counter).read().count("run") if os.path.exists(counter) else 0
-        start = cpu_with_children(run.app.pid)
+        start = cpu_seconds(run.app.pid, children=True)
         passes = run.writes().count(HEARTBEAT)
         time.sleep(IDLE_SECONDS)
-        per_minute = (cpu_with_children(run.app.pid) - start) * 60 / IDLE_SECONDS
+        per_minute = (cpu_seconds(run.app.pid, children=True) - start) * 60 / IDLE_SECONDS
         passes = run.writes().count(HEARTBEAT) - passes
         total = open(counter).read().count("run") if os.path.exists(counter) else 0
         runs = total - runs_before

@@ -70,6 +70,32 @@ def frame(type_byte, value):
 CONNECTION_SEQUENCE = [frame(7, 5), frame(6, 1), frame(4, 2)]
 
 
+class WireLog:
+    """The emulator's wire log: each message on the monitor's bus, with its time."""
+
+    def __init__(self, path):
+        self.path = path
+
+    def records(self):
+        if not os.path.exists(self.path):
+            return []
+        with open(self.path) as log:
+            return [json.loads(line) for line in log if line.strip()]
+
+    def writes(self, since_ms=0):
+        return [r["bytes"] for r in self.records() if r["op"] == "write" and r["t_ms"] >= since_ms]
+
+    def now_ms(self):
+        records = self.records()
+        return records[-1]["t_ms"] if records else 0
+
+
+def read_text(path):
+    """A program's output file as it stands, undecodable bytes replaced."""
+    with open(path, errors="replace") as out:
+        return out.read()
+
+
 class Run:
     bus_config = PRIVATE_BUS_CONFIG
 
@@ -83,6 +109,7 @@ class Run:
         os.makedirs(self.home)
         os.makedirs(self.runtime, mode=0o700)
         self.wire_log = os.path.join(self.root, "wire.jsonl")
+        self.wire = WireLog(self.wire_log)
         self.program_output = os.path.join(self.root, "program.out")
         self.env = dict(os.environ, HOME=self.home, XDG_RUNTIME_DIR=self.runtime)
         # A private session bus: the program is one instance per bus, and runs
@@ -143,11 +170,10 @@ class Run:
         shutil.rmtree(self.root, ignore_errors=True)
 
     def records(self):
-        with open(self.wire_log) as log:
-            return [json.loads(line) for line in log if line.strip()]
+        return self.wire.records()
 
     def writes(self, since_ms=0):
-        return [r["bytes"] for r in self.records() if r["op"] == "write" and r["t_ms"] >= since_ms]
+        return self.wire.writes(since_ms)
 
     def check_pacing(self):
         """The monitor's timing held: nothing refused, 50 ms after every write."""
@@ -161,12 +187,10 @@ class Run:
             previous = record
 
     def now_ms(self):
-        records = self.records()
-        return records[-1]["t_ms"] if records else 0
+        return self.wire.now_ms()
 
     def output(self):
-        with open(self.program_output, errors="replace") as out:
-            return out.read()
+        return read_text(self.program_output)
 
     def command(self, line):
         self.emulator.stdin.write(line + "\n")

@@ -15,6 +15,7 @@ import shutil
 import subprocess
 import sys
 
+from headless_kwin import start_headless_kwin
 from e2e_run import Run, frame, run_checks
 
 WAYLAND = "wl-quillmark-kwin"
@@ -25,10 +26,6 @@ SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file_
 class KdeRun(Run):
     def __init__(self, build, model, desktop):
         super().__init__(build, model)
-        # The packaged binary carries a file capability that exec refuses in
-        # a container; a copy has none.
-        self.kwin_binary = os.path.join(self.root, "kwin_wayland")
-        shutil.copy("/usr/bin/kwin_wayland", self.kwin_binary)
         # The portal's registry takes only an app id with an installed desktop file.
         applications = os.path.join(self.root, "share", "applications")
         os.makedirs(applications)
@@ -41,10 +38,7 @@ class KdeRun(Run):
             out.write(text)
         self.env["XDG_DATA_DIRS"] = os.path.join(self.root, "share") + ":/usr/local/share:/usr/share"
         kde_env = dict(self.env, XDG_CURRENT_DESKTOP=desktop, KDE_FULL_SESSION="true")
-        self.services = [subprocess.Popen(
-            [self.kwin_binary, "--virtual", "--output-count", "2", "--width", "1600",
-             "--height", "1200", "--socket", WAYLAND, "--no-lockscreen"],
-            env=kde_env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
+        self.services = [start_headless_kwin(self.root, kde_env, WAYLAND, output_count=2)]
         self.wait_for(lambda: os.path.exists(os.path.join(self.runtime, WAYLAND)), 30, "KWin")
         self.services.append(subprocess.Popen(
             ["/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde"],

@@ -7,13 +7,12 @@ tree. It takes the session's idle time from sway's idle protocol
 screen save does not come while input goes on (the cursor moved through
 sway's IPC) and comes after the idle time once it stops."""
 
-import json
 import os
 import subprocess
 import sys
 import time
 
-from e2e_run import HEARTBEAT, Run, frame, private_data
+from e2e_run import HEARTBEAT, Run, WireLog, frame, private_data, read_text
 from headless_sway import HeadlessSway
 
 SCREEN_SAVE_ON, SCREEN_SAVE_OFF = frame(2, 1), frame(2, 0)
@@ -25,22 +24,11 @@ def main(build, model):
     emulator = app = None
     output_path = os.path.join(sway.home, "program.out")
     wire_path = os.path.join(sway.home, "wire.jsonl")
-
-    def writes(since=0):
-        if not os.path.exists(wire_path):
-            return []
-        with open(wire_path) as log:
-            records = [json.loads(line) for line in log if line.strip()]
-        return [r["bytes"] for r in records if r["op"] == "write" and r["t_ms"] >= since]
-
-    def now_ms():
-        with open(wire_path) as log:
-            lines = [line for line in log if line.strip()]
-        return json.loads(lines[-1])["t_ms"] if lines else 0
+    wire = WireLog(wire_path)
+    writes, now_ms = wire.writes, wire.now_ms
 
     def output():
-        with open(output_path, errors="replace") as out:
-            return out.read()
+        return read_text(output_path)
 
     try:
         env = dict(sway.env, XDG_SESSION_TYPE="wayland")

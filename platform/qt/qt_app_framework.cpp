@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -19,41 +18,11 @@
 #include <cstdio>
 #include <thread>
 
-#include "platform/input/key_table.h"
 #include "platform/key_codes.h"
+#include "platform/qt/qt_key_events.h"
 
 namespace platform::qt {
 namespace {
-
-// X11's Lock bit in a key event's native modifier state; Qt has no Caps Lock modifier.
-constexpr uint32_t kX11LockMask = 1u << 1;
-
-uint64_t modifiersFromQt(unsigned qtModifiers) {
-  uint64_t flags = 0;
-  if (qtModifiers & Qt::ShiftModifier) flags |= kModifierShift;
-  if (qtModifiers & Qt::ControlModifier) flags |= kModifierControl;
-  if (qtModifiers & Qt::AltModifier) flags |= kModifierOption;
-  if (qtModifiers & Qt::MetaModifier) flags |= kModifierCommand;
-  if (qtModifiers & Qt::KeypadModifier) flags |= kModifierNumericPad;
-  return flags;
-}
-
-uint64_t modifierOfKey(int qtKey) {
-  switch (qtKey) {
-    case Qt::Key_Shift:
-      return kModifierShift;
-    case Qt::Key_Control:
-      return kModifierControl;
-    case Qt::Key_Alt:
-      return kModifierOption;
-    case Qt::Key_Meta:
-    case Qt::Key_Super_L:
-    case Qt::Key_Super_R:
-      return kModifierCommand;
-    default:
-      return 0;
-  }
-}
 
 void writeStream(std::FILE* stream, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stream);
@@ -61,25 +30,6 @@ void writeStream(std::FILE* stream, std::string_view text) {
 }
 
 }  // namespace
-
-bool eventFromQtKey(int qtKey, unsigned qtModifiers, uint32_t x11Keycode, uint32_t nativeModifiers,
-                    Event& event) {
-  event.type = kEventKeyDown;
-  event.modifierFlags = modifiersFromQt(qtModifiers);
-  if (nativeModifiers & kX11LockMask) event.modifierFlags |= kModifierCapsLock;
-  // On X11 the key's position is known and names it whatever the layout;
-  // elsewhere the Qt key value stands for the US position.
-  auto key = x11Keycode > 8 ? platform::input::keyForEvdev(x11Keycode - 8) : std::nullopt;
-  if (!key) {
-    key = platform::input::keyForQtKey(static_cast<uint32_t>(qtKey),
-                                       (qtModifiers & Qt::KeypadModifier) != 0);
-  }
-  if (!key) return false;
-  event.keyCode = key->keyCode;
-  event.hasKeyCode = true;
-  event.modifierFlags |= key->ownModifiers;
-  return true;
-}
 
 QtAppFramework::QtAppFramework(const char* programName, GlobalEventSource* globalEvents)
     : globalEvents_(globalEvents) {
@@ -199,23 +149,10 @@ bool QtAppFramework::eventFilter(QObject* watched, QEvent* qtEvent) {
   switch (qtEvent->type()) {
     case QEvent::KeyRelease:
     case QEvent::KeyPress: {
-      const auto* key = static_cast<QKeyEvent*>(qtEvent);
-      if (const uint64_t modifier = modifierOfKey(key->key())) {
-        // A modifier key alone changes the modifier word only.
-        event.type = kEventFlagsChanged;
-        event.modifierFlags = modifiersFromQt(key->modifiers());
-        if (qtEvent->type() == QEvent::KeyPress) {
-          event.modifierFlags |= modifier;
-        } else {
-          event.modifierFlags &= ~modifier;
-        }
-        break;
-      }
-      if (qtEvent->type() == QEvent::KeyRelease) return false;
-      if (!eventFromQtKey(key->key(), key->modifiers(), key->nativeScanCode(),
-                          key->nativeModifiers(), event)) {
-        event.hasKeyCode = false;
-      }
+      const auto translated = eventFromQtKeyEvent(*static_cast<QKeyEvent*>(qtEvent),
+                                                  qtEvent->type() == QEvent::KeyPress);
+      if (!translated) return false;
+      event = *translated;
       break;
     }
     case QEvent::MouseMove:

@@ -71,10 +71,4 @@ class QtAppFramework : public QObject, public AppFramework {
   std::function<void()> onSleepInterrupted_;
 };
 
-// Translates a Qt key event into this program's key code and modifier word;
-// x11Keycode is the event's native scan code (0 where there is none) and
-// nativeModifiers its native modifier state, which alone carries Caps Lock.
-bool eventFromQtKey(int qtKey, unsigned qtModifiers, uint32_t x11Keycode, uint32_t nativeModifiers,
-                    Event& event);
-
 }  // namespace platform::qt

@@ -19,8 +19,6 @@
 namespace emulator {
 namespace {
 
-constexpr uint32_t kMaxSide = 16384;
-
 // A client that sends nothing for this long is let go; no client may hold
 // the monitor for the others.
 constexpr auto kIdleClientLimit = std::chrono::seconds(5);
@@ -71,17 +69,6 @@ void removeStaleSockets(const std::string& folder) {
 }
 
 }  // namespace
-
-bool parseSize(const std::string& text, uint32_t& width, uint32_t& height) {
-  unsigned long w = 0, h = 0;
-  char separator = 0;
-  std::istringstream in(text);
-  if (!(in >> w >> separator >> h) || separator != 'x' || !in.eof()) return false;
-  if (w == 0 || h == 0 || w > kMaxSide || h > kMaxSide) return false;
-  width = static_cast<uint32_t>(w);
-  height = static_cast<uint32_t>(h);
-  return true;
-}
 
 EmulatorServer::EmulatorServer(QuillmarkMonitor& monitor, DisplaySettings settings)
     : monitor_(monitor), settings_(std::move(settings)) {}
@@ -288,62 +275,9 @@ void EmulatorServer::changeSize(uint32_t width, uint32_t height) {
   if (observer) observer(width, height);
 }
 
-bool EmulatorServer::command(const std::string& line, std::string& error, bool& quit) {
-  std::istringstream in(line);
-  std::string verb;
-  in >> verb;
-  std::string rest;
-  std::getline(in >> std::ws, rest);
-  auto number = [&rest](int low, int high, int& value) {
-    std::istringstream words(rest);
-    return (words >> value) && value >= low && value <= high;
-  };
-  int value = 0;
-  if (verb.empty()) return true;
-  if (verb == "quit") {
-    quit = true;
-  } else if (verb == "mode" && number(1, 6, value)) {
-    monitor_.pressModeButton(static_cast<uint8_t>(value));
-  } else if (verb == "wake" && rest.empty()) {
-    monitor_.wake();
-  } else if (verb == "threshold") {
-    std::istringstream words(rest);
-    int type = 0, level = 0;
-    if (!(words >> type >> level) || (type != 8 && type != 9 && type != 11) || level < 0 ||
-        level > 15) {
-      error = "usage: threshold 8|9|11 LEVEL(0-15)";
-      return false;
-    }
-    monitor_.reportThreshold(static_cast<uint8_t>(type), static_cast<uint8_t>(level));
-  } else if (verb == "contrast" && (rest == "up" || rest == "down")) {
-    if (!monitor_.stepContrast(rest == "up" ? 1 : -1)) {
-      error = "the A16 modes have no contrast threshold";
-      return false;
-    }
-  } else if ((verb == "unplug" || verb == "plug") && rest.empty()) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    settings_.plugged = verb == "plug";
-  } else if (verb == "size") {
-    uint32_t width = 0, height = 0;
-    if (!parseSize(rest, width, height)) {
-      error = "usage: size WxH";
-      return false;
-    }
-    changeSize(width, height);
-  } else if (verb == "fault") {
-    Fault fault = Fault::None;
-    if (!parseFault(rest, fault)) {
-      error = "usage: fault none|no-answer|bad-checksum|wrong-code|nak|no-bus";
-      return false;
-    }
-    monitor_.setFault(fault);
-  } else {
-    error = "unknown command: " + line +
-            " (mode N, wake, threshold T L, contrast up|down, unplug, plug, size WxH, fault KIND, "
-            "quit)";
-    return false;
-  }
-  return true;
+void EmulatorServer::setPlugged(bool plugged) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  settings_.plugged = plugged;
 }
 
 DisplaySettings EmulatorServer::settings() const {

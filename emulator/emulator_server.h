@@ -36,11 +36,11 @@ class EmulatorServer {
   void stop();
   const std::string& socketPath() const { return socketPath_; }
 
-  // One console command ("mode 2", "unplug", "fault nak" ...). Returns false with
-  // a reason for a command it does not understand; sets quit for "quit".
-  bool command(const std::string& line, std::string& error, bool& quit);
-
   DisplaySettings settings() const;
+  // The display plugged in or out: an unplugged one is not online.
+  void setPlugged(bool plugged);
+  // The display's size changed by the system (set-mode, the console's "size").
+  void changeSize(uint32_t width, uint32_t height);
   // Called after a mode change made by the system (set-mode or "size").
   void setModeObserver(std::function<void(uint32_t width, uint32_t height)> observer);
 
@@ -56,7 +56,6 @@ class EmulatorServer {
   // Reads what the client sent and answers each whole request; false to let it go.
   bool serveClient(Client& client);
   std::vector<uint8_t> answer(const std::vector<uint8_t>& request);
-  void changeSize(uint32_t width, uint32_t height);
 
   QuillmarkMonitor& monitor_;
   mutable std::mutex mutex_;
@@ -68,8 +67,5 @@ class EmulatorServer {
   std::atomic<bool> running_{false};
   std::thread thread_;
 };
-
-// "WxH" -> width and height, both 1..16384.
-bool parseSize(const std::string& text, uint32_t& width, uint32_t& height);
 
 }  // namespace emulator

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "emulator/emulator_console.h"
 #include "emulator/preview_widget.h"
 #include "emulator/test_picture.h"
 
@@ -159,7 +160,7 @@ void EmulatorWindow::noteChange() {
 void EmulatorWindow::runCommand(const std::string& command) {
   std::string error;
   bool quit = false;
-  server_.command(command, error, quit);
+  runConsoleCommand(server_, monitor_, command, error, quit);
   sync();
 }
 

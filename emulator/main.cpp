@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "emulator/commands_text.h"
+#include "emulator/emulator_console.h"
 #include "emulator/emulator_server.h"
 #include "emulator/emulator_window.h"
 #include "emulator/test_picture.h"
@@ -217,12 +218,13 @@ int main(int argc, char** argv) {
     sigwait(&terminationSignals, &received);
     requestQuit(headless);
   }).detach();
-  std::thread([headless, &server, &shown] {
+  std::thread([headless, &server, &monitor, &shown] {
     std::string line;
     while (readCommand(line)) {
       std::string error;
       bool quit = false;
-      if (!server.command(line, error, quit)) std::fprintf(stderr, "%s\n", error.c_str());
+      if (!emulator::runConsoleCommand(server, monitor, line, error, quit))
+        std::fprintf(stderr, "%s\n", error.c_str());
       if (emulator::EmulatorWindow* window = shown.load()) window->noteChange();
       if (quit) {
         requestQuit(headless);

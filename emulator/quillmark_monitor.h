@@ -13,11 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "emulator/device_state.h"
+#include "emulator/edid_builder.h"
+#include "emulator/model.h"
+#include "emulator/threshold_windows.h"
 #include "platform/i2c_request.h"
 
 namespace emulator {
-
-enum class Model { Alto, Tenor };
 
 enum class Fault { None, NoAnswer, BadChecksum, WrongCode, Nak, NoBus };
 
@@ -36,34 +38,6 @@ struct WireRecord {
   int64_t gapMs = -1;            // since the previous message on the bus (-1: the first)
   std::string nak;               // why a strict monitor refused the message
 };
-
-struct DeviceState {
-  uint8_t showMode = 2;
-  uint8_t resolutionMode = 1;
-  uint8_t thresholds[12] = {};  // by command type
-  bool screenSaved = false;
-  bool turnedOff = false;
-  uint32_t clears = 0;
-  uint32_t heartbeats = 0;
-  uint32_t malformedFrames = 0;
-  bool lastCommandAccepted = true;
-};
-
-// The threshold the monitor keeps for a display mode: the command type that
-// sets it (0 for none, as in the A16 modes), the event type it reports the
-// level with, and its window, which the nine levels split evenly.
-struct ThresholdWindow {
-  uint8_t command = 0;
-  uint8_t report = 0;
-  int low = 0;
-  int high = 0;
-};
-ThresholdWindow thresholdWindow(Model model, uint8_t showMode);
-int levelOf(const ThresholdWindow& window, int value);  // 1 to 9
-int valueOfLevel(const ThresholdWindow& window, int level);
-// What the monitor draws with in a display mode: the value last sent for it,
-// or the middle level when none was.
-int thresholdInForce(Model model, const DeviceState& state);
 
 struct MonitorEvent {
   uint8_t type = 0;
@@ -140,8 +114,5 @@ class QuillmarkMonitor : public platform::I2CDevice {
   std::vector<WireRecord> transactions_;
   std::function<void(const WireRecord&)> observer_;
 };
-
-// A 128-byte EDID block with a valid checksum carrying the model's name at offset 95.
-std::vector<uint8_t> makeEDID(Model model);
 
 }  // namespace emulator

@@ -1,0 +1,7 @@
+#pragma once
+
+namespace emulator {
+
+enum class Model { Alto, Tenor };
+
+}  // namespace emulator

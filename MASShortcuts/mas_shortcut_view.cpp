@@ -92,7 +92,7 @@ MASShortcutView::~MASShortcutView() {
   if (currentRecorder == this) currentRecorder = nullptr;
 }
 
-QString MASShortcutView::text(const char* english) const {
+QString MASShortcutView::localized(const char* english) const {
   if (profile().localizedShortcutTexts && Language.load() != kLanguageEnglish) {
     const auto found = chineseTexts().find(english);
     if (found != chineseTexts().end()) return QString::fromUtf8(found->second);
@@ -235,21 +235,22 @@ MASShortcutView::Drawing MASShortcutView::drawing() const {
     if (!recording_) {
       plan.title = shortcutValue_->description();
     } else if (hinting_) {
-      plan.title = text("Use Old Shortcut");
+      plan.title = localized("Use Old Shortcut");
     } else {
       plan.title =
-          shortcutPlaceholder_.isEmpty() ? text("Type New Shortcut") : shortcutPlaceholder_;
+          shortcutPlaceholder_.isEmpty() ? localized("Type New Shortcut") : shortcutPlaceholder_;
     }
   } else if (recording_) {
     plan.hintGlyph = kEscapeGlyph;
     plan.titleOn = true;
     if (hinting_) {
-      plan.title = text("Cancel");
+      plan.title = localized("Cancel");
     } else {
-      plan.title = shortcutPlaceholder_.isEmpty() ? text("Type Shortcut") : shortcutPlaceholder_;
+      plan.title =
+          shortcutPlaceholder_.isEmpty() ? localized("Type Shortcut") : shortcutPlaceholder_;
     }
   } else {
-    plan.title = text("Record Shortcut");
+    plan.title = localized("Record Shortcut");
     plan.titleInShortcutRect = false;
   }
   return plan;
@@ -352,8 +353,8 @@ int MASShortcutView::toolTipTagAt(const QPoint& point) const {
 }
 
 QString MASShortcutView::stringForToolTip(int tag) const {
-  if (tag == kUserDataShortcut) return text("Click to record new shortcut");
-  if (tag == kUserDataHint) return text("Delete shortcut");
+  if (tag == kUserDataShortcut) return localized("Click to record new shortcut");
+  if (tag == kUserDataHint) return localized("Delete shortcut");
   return {};
 }
 
@@ -448,11 +449,12 @@ bool MASShortcutView::handleRecordingEvent(const Event& event) {
     } else if (shortcutValidator_->isShortcutAlreadyTakenBySystem(shortcut, &explanation)) {
       activateResignObserver(false);
       activateEventMonitoring(false);
-      platform::app().runModalAlert(
-          {text("The key combination %1 cannot be used").arg(shortcut.description()).toStdString(),
-           explanation.toStdString(),
-           {"OK"},
-           2});
+      platform::app().runModalAlert({localized("The key combination %1 cannot be used")
+                                         .arg(shortcut.description())
+                                         .toStdString(),
+                                     explanation.toStdString(),
+                                     {"OK"},
+                                     2});
       setShortcutPlaceholder({});
       activateResignObserver(true);
       activateEventMonitoring(true);

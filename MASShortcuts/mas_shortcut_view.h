@@ -82,7 +82,7 @@ class MASShortcutView : public QWidget {
   void updateTrackingAreas();
   void activateEventMonitoring(bool on);
   void activateResignObserver(bool on);
-  QString text(const char* english) const;
+  QString localized(const char* english) const;
   int hintWidth() const;
 
   std::optional<MASShortcut> shortcutValue_;

@@ -4,7 +4,7 @@
 
 #include "app/autostart.h"
 #include "base/model_profile.h"
-#include "ui/language_text.h"
+#include "ui/captions.h"
 #include "ui/view_controller.h"
 
 MainWindow::MainWindow() {
@@ -45,11 +45,11 @@ void MainWindow::bringToFront() {
 }
 
 void MainWindow::retitleMenus() {
-  settings_->setText(languageText("Settings...", "设置..."));
-  currentSettings_->setText(languageText("Current settings", "当前设置"));
-  startAtLogin_->setText(languageText("Start at login", "登录时启动"));
-  hide_->setText(languageText("Hide", "隐藏"));
-  quit_->setText(languageText("Quit", "退出"));
-  helpMenu_->setTitle(languageText("Help", "帮助"));
-  helpAndLanguage_->setText(languageText("Help and language...", "帮助和语言..."));
+  settings_->setText(caption(Caption::kSettingsMenu));
+  currentSettings_->setText(caption(Caption::kCurrentSettings));
+  startAtLogin_->setText(caption(Caption::kStartAtLogin));
+  hide_->setText(caption(Caption::kHide));
+  quit_->setText(caption(Caption::kQuit));
+  helpMenu_->setTitle(caption(Caption::kHelp));
+  helpAndLanguage_->setText(caption(Caption::kHelpAndLanguage));
 }

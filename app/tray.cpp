@@ -9,7 +9,7 @@
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "platform/qt/program_icon.h"
-#include "ui/language_text.h"
+#include "ui/captions.h"
 #include "ui/state_watch.h"
 #include "ui/view_controller.h"
 #include "ui/warning_alert.h"
@@ -71,22 +71,22 @@ void Tray::refreshMenu() {
     modes_[button]->setText(row != nullptr ? row->name : "");
     modes_[button]->setChecked(ShowMode.load() == showMode);
   }
-  refresh_->setText(languageText("Refresh", "刷新"));
-  settings_->setText(languageText("Settings...", "设置..."));
-  currentSettings_->setText(languageText("Current settings...", "当前设置..."));
-  showWindow_->setText(languageText("Show window", "显示窗口"));
-  startAtLogin_->setText(languageText("Start at login", "登录时启动"));
+  refresh_->setText(caption(Caption::kRefresh));
+  settings_->setText(caption(Caption::kSettingsMenu));
+  currentSettings_->setText(caption(Caption::kCurrentSettingsMenu));
+  showWindow_->setText(caption(Caption::kShowWindow));
+  startAtLogin_->setText(caption(Caption::kStartAtLogin));
   startAtLogin_->setChecked(autostartEnabled(model_));
-  quit_->setText(languageText("Quit", "退出"));
+  quit_->setText(caption(Caption::kQuit));
 }
 
 void Tray::refreshIcon() {
   const bool online = MonitorOnline.load() == 1;
   const QIcon icon = platform::qt::programIcon();
   icon_.setIcon(online ? icon : QIcon(icon.pixmap(64, QIcon::Disabled)));
-  icon_.setToolTip(QString("%1: %2").arg(model_.programName,
-                                         online ? languageText("monitor connected", "显示器已连接")
-                                                : languageText("no monitor", "未检测到显示器")));
+  icon_.setToolTip(
+      QString("%1: %2").arg(model_.programName, online ? caption(Caption::kTrayMonitorConnected)
+                                                       : caption(Caption::kTrayNoMonitor)));
 }
 
 void Tray::chooseMode(int button) {

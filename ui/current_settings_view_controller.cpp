@@ -10,10 +10,6 @@
 
 namespace {
 
-QString text(const char* utf8) {
-  return QString::fromUtf8(utf8);
-}
-
 const char* kNotEnabled = " 未启用";
 
 QString modeName(uint8_t mode) {
@@ -24,7 +20,7 @@ QString modeName(uint8_t mode) {
 }  // namespace
 
 CurrentSettingsViewController::CurrentSettingsViewController(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(text("当前设置 / Current settings"));
+  setWindowTitle(QString::fromUtf8("当前设置 / Current settings"));
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
   form->setLabelAlignment(Qt::AlignRight);
@@ -44,7 +40,7 @@ CurrentSettingsViewController::CurrentSettingsViewController(QWidget* parent) : 
   for (size_t i = 0; i < std::size(fields); ++i) {
     *fields[i] = new QLabel(this);
     (*fields[i])->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    form->addRow(text(captions[i]), *fields[i]);
+    form->addRow(QString::fromUtf8(captions[i]), *fields[i]);
   }
   layout->addLayout(form);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
@@ -60,14 +56,17 @@ void CurrentSettingsViewController::viewDidLoad() {
   static const char* kWorkModes[] = {"正常模式", "居中模式", "全屏拉伸模式", "等比例拉伸模式"};
   const uint8_t workMode = WorkMode.load();
   // A work mode outside 1 to 4 has no name of its own; the field repeats the display mode.
-  CurrentWorkMode->setText(workMode >= 1 && workMode <= 4 ? text(kWorkModes[workMode - 1]) : name);
+  CurrentWorkMode->setText(
+      workMode >= 1 && workMode <= 4 ? QString::fromUtf8(kWorkModes[workMode - 1]) : name);
   CurrentModeThreshold->setText(QString::asprintf("%d", Threshold.load()));
   CurrentModeResolution->setText(QString::asprintf("%d x %d", Display_X, Display_Y));
   CurrentRefreshMethod->setText(FreshAutoEnable.load() != 0
                                     ? QString::asprintf(" %d s", AutoFreshTime.load())
-                                    : text(kNotEnabled));
-  CurrentRefreshHandSoft->setText(FreshHandSoftEnable.load() != 0 ? " Alt + c" : text(kNotEnabled));
-  CurrentRefreshHandHard->setText(FreshHandHardEnable.load() != 0 ? " Alt + h" : text(kNotEnabled));
+                                    : QString::fromUtf8(kNotEnabled));
+  CurrentRefreshHandSoft->setText(FreshHandSoftEnable.load() != 0 ? " Alt + c"
+                                                                  : QString::fromUtf8(kNotEnabled));
+  CurrentRefreshHandHard->setText(FreshHandHardEnable.load() != 0 ? " Alt + h"
+                                                                  : QString::fromUtf8(kNotEnabled));
   CurrentSoftVersion->setText(QString::asprintf("v0.1.%d", 1));
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/desktop_hotkey_offer.h"
 #include "platform/platform.h"
+#include "ui/captions.h"
 
 DesktopHotkeysButton::DesktopHotkeysButton(QWidget* parent) : QPushButton(parent) {
   setObjectName("DesktopHotkeysButton");
@@ -16,9 +17,7 @@ void DesktopHotkeysButton::showState(bool english) {
   const DesktopHotkeyOffer& offer = desktopHotkeyOffer();
   const bool held = offer.offered() && offer.held();
   setVisible(offer.offered() && (!held || offer.takesBack));
-  setText(held ? (english ? QString("Remove") : QString::fromUtf8("移除"))
-               : (english ? QString("Add to GNOME's keyboard shortcuts")
-                          : QString::fromUtf8("添加到 GNOME 键盘快捷键")));
+  setText(caption(held ? Caption::kRemove : Caption::kAddToGnomeShortcuts, english));
 }
 
 void DesktopHotkeysButton::press() {

@@ -8,6 +8,7 @@
 #include "core/runtime_flags.h"
 #include "platform/platform.h"
 #include "ui/about_view_controller.h"
+#include "ui/captions.h"
 #include "ui/console.h"
 
 const char* const kVersionCheckURL = "https://www.talvex.com/quillmark/version-check";
@@ -47,12 +48,12 @@ HelpViewController::HelpViewController(QWidget* parent) : QDialog(parent) {
 }
 
 void HelpViewController::setTitles(bool english) {
-  setWindowTitle(english ? "Help" : QString::fromUtf8("帮助"));
-  CheckingNewVersionRef->setText(english ? "Check new version" : QString::fromUtf8("检查更新"));
-  AboutRef->setText(english ? "About" : QString::fromUtf8("关于"));
-  CancelRef->setText(english ? "Cancel" : QString::fromUtf8("取消"));
+  setWindowTitle(caption(Caption::kHelp, english));
+  CheckingNewVersionRef->setText(caption(Caption::kCheckNewVersion, english));
+  AboutRef->setText(caption(Caption::kAbout, english));
+  CancelRef->setText(caption(Caption::kCancel, english));
   LanguageRef->setTitle(QString::fromUtf8("语言切换/Language"));
-  OkButtonRef->setText(english ? "OK" : QString::fromUtf8("确定"));
+  OkButtonRef->setText(caption(Caption::kOk, english));
 }
 
 void HelpViewController::viewDidLoad() {

@@ -20,6 +20,7 @@
 #include "core/runtime_flags.h"
 #include "core/session_capabilities.h"
 #include "platform/platform.h"
+#include "ui/captions.h"
 #include "ui/console.h"
 #include "ui/state_watch.h"
 
@@ -27,10 +28,6 @@ namespace {
 
 constexpr int kPresetThresholds[3] = {130, 170, 190};
 constexpr int kSelfDefined = 3;
-
-QString text(const char* utf8) {
-  return QString::fromUtf8(utf8);
-}
 
 // The leading number of a text, 0 when there is none, held to 32 bits.
 int32_t integerValue(const QString& value) {
@@ -112,7 +109,7 @@ SettingViewController::~SettingViewController() {
 }
 
 void SettingViewController::buildLayout() {
-  setWindowTitle(Language.load() == kLanguageEnglish ? "Settings" : text("设置"));
+  setWindowTitle(caption(Caption::kSettingsTitle, Language.load() == kLanguageEnglish));
   auto* layout = new QVBoxLayout(this);
   layout->setSpacing(10);
 
@@ -213,28 +210,30 @@ void SettingViewController::setCaptions(bool english) {
   const bool flexible = ResCommMode.load() == 1;
   const ModelProfile& model = profile();
   NormalShowModeLabelRef->setText(
-      flexible ? (english ? "Flexiable RES mode" : text("可变分辨率模式"))
-               : (english ? text(model.fixedModeLabelEnglish) : text(model.fixedModeLabelChinese)));
-  ShowModeLabelRef->setText(english ? "Current show mode:" : text("当前显示模式:"));
-  ShowModeSetttingLabelRef->setText(english ? "Normal show mode setting:" : text("正常显示模式:"));
-  ThresholdLabelRef->setText(english ? ":     contrast setting" : text(":     对比度设置"));
-  RefreshSettingLabelRef->setText(english ? "Refresh setting:" : text("刷新设置:"));
-  AutoRefreshScaleLabelRef->setText(english ? "interval time:" : text("自动刷新间隔:"));
-  RefreshAutoCheckBox->setText(english ? "auto refresh" : text("定时自动刷新"));
-  RefreshHandSoftCheckbox->setText(english ? "Contrast hotkey" : text("对比度快捷键"));
-  RefreshHandHardCheckBox->setText(english ? "Refresh hotkey" : text("刷新快捷键"));
-  OKButtonRef->setText(english ? "OK" : text("确定"));
-  CancelButtonRef->setText(english ? "Cancel" : text("取消"));
+      flexible
+          ? (caption(Caption::kFlexibleMode, english))
+          : QString::fromUtf8(english ? model.fixedModeLabelEnglish : model.fixedModeLabelChinese));
+  ShowModeLabelRef->setText(caption(Caption::kCurrentShowMode, english));
+  ShowModeSetttingLabelRef->setText(caption(Caption::kNormalShowModeSetting, english));
+  ThresholdLabelRef->setText(caption(Caption::kContrastSettingLabel, english));
+  RefreshSettingLabelRef->setText(caption(Caption::kRefreshSetting, english));
+  AutoRefreshScaleLabelRef->setText(caption(Caption::kRefreshInterval, english));
+  RefreshAutoCheckBox->setText(caption(Caption::kAutoRefresh, english));
+  RefreshHandSoftCheckbox->setText(caption(Caption::kContrastHotkey, english));
+  RefreshHandHardCheckBox->setText(caption(Caption::kRefreshHotkey, english));
+  OKButtonRef->setText(caption(Caption::kOk, english));
+  CancelButtonRef->setText(caption(Caption::kCancel, english));
   DesktopHotkeys->showState(english);
-  const char* presets[2][4] = {{"浅", "适中", "深", "自定义"},
-                               {"Low", "Medium", "High", "Self Def"}};
+  const Caption presets[4] = {Caption::kPresetLow, Caption::kPresetMedium, Caption::kPresetHigh,
+                              Caption::kPresetOwn};
   for (int column = 0; column < 4; ++column) {
-    DefineThresholdRadio->cells()[column]->setText(text(presets[english][column]));
+    DefineThresholdRadio->cells()[column]->setText(caption(presets[column], english));
   }
-  const char* groupTitles[2][5] = {
-      {"显示模式", "对比度", "刷新", "快捷键", "屏幕保护 (秒)"},
-      {"Display mode", "Contrast", "Refresh", "Hotkeys", "Screen save (seconds)"}};
-  for (size_t i = 0; i < groups_.size(); ++i) groups_[i]->setTitle(text(groupTitles[english][i]));
+  const Caption groupTitles[5] = {Caption::kGroupDisplayMode, Caption::kGroupContrast,
+                                  Caption::kRefresh, Caption::kGroupHotkeys,
+                                  Caption::kGroupScreenSave};
+  for (size_t i = 0; i < groups_.size(); ++i)
+    groups_[i]->setTitle(caption(groupTitles[i], english));
 }
 
 void SettingViewController::viewDidLoad() {
@@ -267,35 +266,16 @@ void SettingViewController::viewDidLoad() {
   const bool hotkeysLocal = sessionCapabilities().globalHotkeysUnavailable.load();
   QStringList notes;
   if (idleTimeUnknown) {
-    notes
-        << (english
-                ? "This session does not tell idle time, so screen save does not start on its own."
-                : QString::fromUtf8("此会话不提供空闲时间，屏幕保护不会自动启动。"));
+    notes << caption(Caption::kNoIdleTime, english);
   }
   if (hotkeysLocal && desktopHotkeyOffer().offered()) {
-    notes << (english ? QString("The desktop does not take the hotkeys yet: they work in this "
-                                "window only. Add them to GNOME's keyboard shortcuts with the "
-                                "button above.")
-                      : QString::fromUtf8("桌面尚未接受快捷键：快捷键仅在本窗口中有效。请用上方的"
-                                          "按钮将其添加到 GNOME 键盘快捷键。"));
+    notes << caption(Caption::kHotkeysLocalUseButton, english);
   } else if (hotkeysLocal && desktopHotkeyOffer().configurationLines) {
-    notes << (english ? QString("The desktop does not take global hotkeys: they work in this "
-                                "window only. For sway, add these lines to "
-                                "~/.config/sway/config, then run swaymsg reload:")
-                      : QString::fromUtf8("桌面不接受全局快捷键：快捷键仅在本窗口中有效。在 sway "
-                                          "中，请将以下几行加入 ~/.config/sway/config，然后运行 "
-                                          "swaymsg reload："))
+    notes << caption(Caption::kHotkeysLocalSwayLines, english)
           << QString::fromStdString(desktopHotkeyOffer().configurationLines()).trimmed();
   } else if (hotkeysLocal) {
     const QString program = profile().programName;
-    notes << (english ? QString("The desktop does not take global hotkeys: they work in this "
-                                "window only. Bind %1 --contrast-up, --contrast-down and "
-                                "--refresh in the desktop's keyboard settings.")
-                            .arg(program)
-                      : QString::fromUtf8("桌面不接受全局快捷键：快捷键仅在本窗口中有效。请在桌面的"
-                                          "键盘设置中绑定 %1 --contrast-up、--contrast-down 和 "
-                                          "--refresh。")
-                            .arg(program));
+    notes << caption(Caption::kHotkeysLocalBindCommands, english).arg(program);
   }
   ScreenSaveNoteText->setVisible(!notes.isEmpty());
   ScreenSaveNoteText->setText(notes.join("\n"));

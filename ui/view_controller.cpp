@@ -16,20 +16,13 @@
 #include "core/status_notes.h"
 #include "link/detection_report.h"
 #include "platform/platform.h"
+#include "ui/captions.h"
 #include "ui/console.h"
 #include "ui/current_settings_view_controller.h"
 #include "ui/help_view_controller.h"
 #include "ui/setting_view_controller.h"
 #include "ui/state_watch.h"
 #include "ui/warning_alert.h"
-
-namespace {
-
-QString text(const char* utf8) {
-  return QString::fromUtf8(utf8);
-}
-
-}  // namespace
 
 ViewController::ViewController(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
@@ -95,15 +88,14 @@ void ViewController::viewDidLoad() {
 
 void ViewController::UIButtonTextAutoChange() {
   const bool chinese = Language.load() == kLanguageChinese;
-  ResCommModeRadioRef->cells()[0]->setText(chinese ? text("可变分辨率模式") : "Flexiable RES mode");
-  ResCommModeRadioRef->cells()[1]->setText(chinese ? text("固定1100x825模式")
-                                                   : "Fix 1100x825 mode");
-  SettingButtonRef->setText(chinese ? text("设置") : "Setting");
-  ExitButtonRef->setText(chinese ? text("退出") : "Exit");
+  ResCommModeRadioRef->cells()[0]->setText(caption(Caption::kFlexibleMode, !chinese));
+  ResCommModeRadioRef->cells()[1]->setText(caption(Caption::kFixedMode, !chinese));
+  SettingButtonRef->setText(caption(Caption::kSettingButton, !chinese));
+  ExitButtonRef->setText(caption(Caption::kExit, !chinese));
   // Captions that no Part of the panel's own code owns follow the language too.
-  HideButton->setText(chinese ? text("隐藏") : "Hide");
-  HelpButton->setText(chinese ? text("帮助") : "Help");
-  CurrentSettingsButton->setText(chinese ? text("当前设置") : "Current settings");
+  HideButton->setText(caption(Caption::kHide, !chinese));
+  HelpButton->setText(caption(Caption::kHelp, !chinese));
+  CurrentSettingsButton->setText(caption(Caption::kCurrentSettings, !chinese));
   showLinkState();
   if (captionsChanged) captionsChanged();
 }
@@ -117,8 +109,7 @@ void ViewController::showLinkState() {
   const bool chinese = Language.load() == kLanguageChinese;
   StatusLine->setText(
       StatusLine->text() + "\n" +
-      (chinese ? text("设置未保存：%1").arg(QString::fromStdString(problem))
-               : QString("Settings not saved: %1").arg(QString::fromStdString(problem))));
+      caption(Caption::kSettingsNotSaved, !chinese).arg(QString::fromStdString(problem)));
 }
 
 void ViewController::showMonitorState() {
@@ -127,53 +118,39 @@ void ViewController::showMonitorState() {
     const StatusNotes notes = statusNotes();
     if (!notes.resolutionFailure.empty()) {
       const QString reason = QString::fromStdString(notes.resolutionFailure);
-      StatusLine->setText(chinese ? text("显示器已连接。分辨率未更改：%1").arg(reason)
-                                  : QString("Monitor connected. The resolution was not "
-                                            "changed: %1")
-                                        .arg(reason));
+      StatusLine->setText(caption(Caption::kResolutionNotChanged, !chinese).arg(reason));
     } else if (notes.resolutionChangeRefused) {
-      StatusLine->setText(chinese ? text("显示器已连接。此会话不允许本程序更改分辨率。")
-                                  : "Monitor connected. This session does not let the program "
-                                    "change the resolution.");
+      StatusLine->setText(caption(Caption::kResolutionKeptBySession, !chinese));
     } else {
-      StatusLine->setText(chinese ? text("显示器已连接") : "Monitor connected");
+      StatusLine->setText(caption(Caption::kMonitorConnected, !chinese));
     }
     return;
   }
   const DetectionProblem problem = lastDetectionProblem();
   if (!problem.finished) {
-    StatusLine->setText(chinese ? text("正在查找 Talvex 显示器…")
-                                : "Looking for the Talvex monitor…");
+    StatusLine->setText(caption(Caption::kLookingForMonitor, !chinese));
     return;
   }
   const QString bus = QString::fromStdString(problem.bus);
   using platform::BusCause;
   switch (problem.cause) {
     case BusCause::kNoAccess:
-      StatusLine->setText(
-          chinese ? text("无权访问 %1：安装后请注销并重新登录").arg(bus)
-                  : QString("No access to %1: log out and in after installing").arg(bus));
+      StatusLine->setText(caption(Caption::kBusNoAccess, !chinese).arg(bus));
       break;
     case BusCause::kBusy:
-      StatusLine->setText(chinese
-                              ? text("%1 正被其他程序占用，稍后重试").arg(bus)
-                              : QString("%1 is held by another program; trying again").arg(bus));
+      StatusLine->setText(caption(Caption::kBusBusy, !chinese).arg(bus));
       break;
     case BusCause::kNoAnswer:
-      StatusLine->setText(
-          chinese ? text("显示器在 %1 上没有应答：请在显示器菜单中打开 DDC/CI").arg(bus)
-                  : QString("No answer on %1: turn DDC/CI on in the monitor's menu").arg(bus));
+      StatusLine->setText(caption(Caption::kBusNoAnswer, !chinese).arg(bus));
       break;
     case BusCause::kNoDevice:
-      StatusLine->setText(chinese ? text("没有 I2C 总线：请加载 i2c-dev（sudo modprobe i2c-dev）")
-                                  : QString("No I2C buses: load i2c-dev (sudo modprobe i2c-dev)"));
+      StatusLine->setText(caption(Caption::kNoI2CBuses, !chinese));
       break;
     case BusCause::kUnsupported:
-      StatusLine->setText(chinese ? text("%1 无法进行 DDC/CI 通信").arg(bus)
-                                  : QString("%1 cannot carry DDC/CI").arg(bus));
+      StatusLine->setText(caption(Caption::kBusUnsupported, !chinese).arg(bus));
       break;
     case BusCause::kNone:
-      StatusLine->setText(chinese ? text("未检测到 Talvex 显示器") : "No Talvex monitor detected");
+      StatusLine->setText(caption(Caption::kNoMonitorDetected, !chinese));
       break;
   }
 }

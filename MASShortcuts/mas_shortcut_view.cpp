@@ -1,15 +1,15 @@
 #include "MASShortcuts/mas_shortcut_view.h"
 
-#include <QAccessibleWidget>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QToolTip>
-#include <map>
 
 #include "MASShortcuts/mas_localized_string.h"
+#include "MASShortcuts/mas_recorder_accessibility.h"
+#include "MASShortcuts/mas_recorder_texts.h"
 #include "base/model_profile.h"
 #include "core/parameters.h"
 #include "platform/key_codes.h"
@@ -30,47 +30,6 @@ MASShortcutView* currentRecorder = nullptr;
 std::optional<MonitorId> eventMonitor;
 std::optional<ObserverId> resignObserver;
 
-const std::map<std::string, const char*>& chineseTexts() {
-  static const std::map<std::string, const char*> texts = {
-      {"Record Shortcut", "输入快捷键"},
-      {"Type Shortcut", "输入快捷键"},
-      {"Cancel", "取消"},
-      {"Type New Shortcut", "键入新快捷键"},
-      {"Use Old Shortcut", "使用旧快捷键"},
-      {"Click to record new shortcut", "单击记录快捷键"},
-      {"Delete shortcut", "删除快捷键"},
-      {"The key combination %1 cannot be used", "组合键%1不能被使用"},
-  };
-  return texts;
-}
-
-// What screen readers see of a recorder: a button named after its shortcut
-// whose press starts recording.
-class RecorderAccessibility : public QAccessibleWidget {
- public:
-  explicit RecorderAccessibility(MASShortcutView* view)
-      : QAccessibleWidget(view, QAccessible::Button), view_(view) {}
-  QString text(QAccessible::Text kind) const override {
-    if (kind == QAccessible::Name) return view_->accessibilityLabel();
-    if (kind == QAccessible::Help || kind == QAccessible::Description) {
-      return view_->accessibilityHelp();
-    }
-    return QAccessibleWidget::text(kind);
-  }
-  QStringList actionNames() const override { return {pressAction()}; }
-  void doAction(const QString& action) override {
-    if (action == pressAction()) view_->accessibilityPerformPress();
-  }
-
- private:
-  MASShortcutView* view_;
-};
-
-QAccessibleInterface* recorderAccessibility(const QString& className, QObject* object) {
-  auto* view = dynamic_cast<MASShortcutView*>(object);
-  return className == "QWidget" && view != nullptr ? new RecorderAccessibility(view) : nullptr;
-}
-
 }  // namespace
 
 MASShortcutView::MASShortcutView(QWidget* parent)
@@ -81,9 +40,7 @@ MASShortcutView::MASShortcutView(QWidget* parent)
   setAcceptsFirstResponder(false);
   setStyle(0);
   updateTrackingAreas();
-  static const bool accessibilityInstalled =
-      (QAccessible::installFactory(recorderAccessibility), true);
-  (void)accessibilityInstalled;
+  installRecorderAccessibility();
 }
 
 MASShortcutView::~MASShortcutView() {
@@ -94,8 +51,7 @@ MASShortcutView::~MASShortcutView() {
 
 QString MASShortcutView::localized(const char* english) const {
   if (profile().localizedShortcutTexts && Language.load() != kLanguageEnglish) {
-    const auto found = chineseTexts().find(english);
-    if (found != chineseTexts().end()) return QString::fromUtf8(found->second);
+    if (const char* chinese = chineseRecorderText(english)) return QString::fromUtf8(chinese);
   }
   return QString::fromUtf8(english);
 }
@@ -175,8 +131,7 @@ QSize MASShortcutView::minimumSizeHint() const {
   QStringList captions = {QString::fromUtf8("\u2303\u2325\u21E7\u2318F19")};
   for (const char* caption : kCaptions) {
     captions << QString::fromUtf8(caption);
-    const auto found = chineseTexts().find(caption);
-    if (found != chineseTexts().end()) captions << QString::fromUtf8(found->second);
+    if (const char* chinese = chineseRecorderText(caption)) captions << QString::fromUtf8(chinese);
   }
   const QFontMetrics metrics(font());
   int widest = 0;

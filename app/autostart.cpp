@@ -34,20 +34,11 @@ bool autostartEnabled(const ModelProfile& model) {
 
 namespace {
 
-// Makes the folder where missing, only inside a folder of this user's (run as
-// root with a user's HOME, the program makes nothing in that home).
 bool makeFolder(const QString& folder, QString& why) {
-  if (QFileInfo::exists(folder)) return true;
-  const QString parent = QFileInfo(folder).absolutePath();
-  if (!base::isOwnFolder(QFile::encodeName(parent).toStdString())) {
-    why = parent + " is not yours: " + QFileInfo(folder).fileName() + " is not made there";
-    return false;
-  }
-  if (mkdir(QFile::encodeName(folder).constData(), 0700) != 0) {
-    why = folder + ": " + QString::fromLocal8Bit(std::strerror(errno));
-    return false;
-  }
-  return true;
+  std::string reason;
+  if (base::makeOwnFolder(QFile::encodeName(folder).toStdString(), reason)) return true;
+  why = QFile::decodeName(reason.c_str());
+  return false;
 }
 
 // The private data file's rule for the entry and each folder on its way: a

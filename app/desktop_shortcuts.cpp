@@ -55,6 +55,19 @@ QString askAgainHint() {
   return "Settings > Hotkeys > Add to GNOME's keyboard shortcuts asks again";
 }
 
+QString notBoundSinceCancelled() {
+  return "none (not bound since the desktop's shortcut dialog was cancelled; " + askAgainHint() +
+         ")";
+}
+
+// The portal's refusal, what the desktop said of the program's name, and what to do.
+QString refusedByPortal(uint code, const QString& identityProblem, const ModelProfile& model) {
+  QString why = QString("the portal answered %1").arg(code);
+  if (!identityProblem.isEmpty()) why += "; " + identityProblem;
+  return "none (" + why + "); " +
+         QString::fromStdString(DesktopShortcuts::bindAdvice(model)).trimmed();
+}
+
 }  // namespace
 
 DesktopShortcuts::DesktopShortcuts(const ModelProfile& model, AppDelegate& delegate)
@@ -86,7 +99,7 @@ bool DesktopShortcuts::start(const platform::session::SessionType& session) {
 void DesktopShortcuts::startPortal(bool gnome) {
   path_ = "the GlobalShortcuts portal (no answer yet)";
   const auto activated = [this](const QString& id) {
-    using Hotkey = AppDelegate::Hotkey;
+    using Hotkey = ::Hotkey;
     if (id == "contrast-up") delegate_.hotkeyPressed(Hotkey::kContrastUp);
     if (id == "contrast-down") delegate_.hotkeyPressed(Hotkey::kContrastDown);
     if (id == "refresh") delegate_.hotkeyPressed(Hotkey::kRefresh);
@@ -164,8 +177,7 @@ void DesktopShortcuts::settled(Outcome outcome, uint code) {
           askAgainHint().toStdString() + ").\n");
       return;
     case Outcome::kNotBound:
-      setCarried(false, "none (not bound since the desktop's shortcut dialog was cancelled; " +
-                            askAgainHint() + ")");
+      setCarried(false, notBoundSinceCancelled());
       app.systemLog(
           "The hotkeys are not bound: the desktop's shortcut dialog was cancelled "
           "before (" +
@@ -174,9 +186,7 @@ void DesktopShortcuts::settled(Outcome outcome, uint code) {
     case Outcome::kRefused:
       break;
   }
-  QString why = QString("the portal answered %1").arg(code);
-  if (!portal_.identityProblem().isEmpty()) why += "; " + portal_.identityProblem();
-  setCarried(false, "none (" + why + "); " + QString::fromStdString(advice).trimmed());
+  setCarried(false, refusedByPortal(code, portal_.identityProblem(), model_));
   app.systemLog("The desktop's global shortcuts portal did not take the hotkeys (response " +
                 std::to_string(code) + "): " + advice);
   if (!portal_.identityProblem().isEmpty()) {
@@ -243,16 +253,13 @@ QString DesktopShortcuts::lookWithoutInstance(const ModelProfile& model,
     if (!answer) return "the GlobalShortcuts portal (it did not answer)";
     if (answer->first == Outcome::kBound) return "the GlobalShortcuts portal (bound)";
     if (answer->first == Outcome::kNotBound && remembered(model, kDeclined)) {
-      return "none (not bound since the desktop's shortcut dialog was cancelled; " +
-             askAgainHint() + ")";
+      return notBoundSinceCancelled();
     }
     if (answer->first == Outcome::kNotBound) {
       return QString("the GlobalShortcuts portal (not bound yet: %1 binds them at its start%2)")
           .arg(model.programName, session.isGnome() ? ", when GNOME asks once" : "");
     }
-    QString why = QString("the portal answered %1").arg(answer->second);
-    if (!portal.identityProblem().isEmpty()) why += "; " + portal.identityProblem();
-    return "none (" + why + "); " + QString::fromStdString(bindAdvice(model)).trimmed();
+    return refusedByPortal(answer->second, portal.identityProblem(), model);
   }
   if (session.isGnome() && platform::input::gnomeCustomShortcutsAvailable()) {
     if (gnomeShortcutsHeld(model)) return "GNOME's own keyboard shortcuts";

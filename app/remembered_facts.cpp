@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "base/private_folder.h"
 #include "base/regular_file.h"
 
 namespace {
@@ -30,11 +31,12 @@ void remember(const ModelProfile& model, const char* fact, bool holds) {
     if (remembered(model, fact)) QFile::remove(path);
     return;
   }
-  const QString folder = QFileInfo(path).absolutePath();
-  if (!base::foreignPart(QFile::encodeName(path).toStdString()).empty() || !QDir().mkpath(folder)) {
+  const std::string folder = QFile::encodeName(QFileInfo(path).absolutePath()).toStdString();
+  std::string why;
+  if (!base::foreignPart(QFile::encodeName(path).toStdString()).empty() ||
+      !base::makeOwnFolders(folder, why)) {
     return;
   }
-  QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   QSaveFile file(path);
   if (file.open(QIODevice::WriteOnly)) file.commit();
 }

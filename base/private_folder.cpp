@@ -64,4 +64,28 @@ bool isOwnFolder(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid();
 }
 
+bool makeOwnFolder(const std::string& folder, std::string& why) {
+  struct stat info {};
+  if (stat(folder.c_str(), &info) == 0) return true;
+  const size_t slash = folder.find_last_of('/');
+  const std::string parent = slash == 0 ? "/" : folder.substr(0, slash);
+  if (!isOwnFolder(parent)) {
+    why = parent + " is not yours: " + folder.substr(slash + 1) + " is not made there";
+    return false;
+  }
+  if (mkdir(folder.c_str(), 0700) != 0) {
+    why = folder + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+bool makeOwnFolders(const std::string& folder, std::string& why) {
+  for (size_t slash = folder.find('/', 1); slash != std::string::npos;
+       slash = folder.find('/', slash + 1)) {
+    if (!makeOwnFolder(folder.substr(0, slash), why)) return false;
+  }
+  return makeOwnFolder(folder, why);
+}
+
 }  // namespace base

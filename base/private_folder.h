@@ -18,5 +18,11 @@ bool isPrivateDirectory(int directory, std::string& why);
 // Whether path is a folder of this user's (a link to one counts), whatever its
 // mode: one where the program may make a folder of its own.
 bool isOwnFolder(const std::string& path);
+// Makes the folder (0700) where it is missing, only inside a folder of this
+// user's: run as root with a user's HOME, the program makes nothing in that
+// home. False with the reason.
+bool makeOwnFolder(const std::string& folder, std::string& why);
+// The same for each missing folder on the way to folder, outermost first.
+bool makeOwnFolders(const std::string& folder, std::string& why);
 
 }  // namespace base

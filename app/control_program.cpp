@@ -176,7 +176,7 @@ int runControlProgram(const ModelProfile& model, int argc, char** argv) {
   platform::buses::CompositeDisplays displays({&realDisplays, &emulatedDisplays});
   platform::input::XkbKeyboardServices keyboard;
   platform::install({&displays, &framework, &keyboard});
-  if (command.diagnose) return diagnose(model);
+  if (command.diagnose) return printDiagnosis(model);
 
   AppDelegate delegate;
   watchTermination(delegate);

@@ -172,7 +172,7 @@ int reportRunningInstance(const ModelProfile& model, const QVariantMap& state,
 
 }  // namespace
 
-int diagnose(const ModelProfile& model) {
+int printDiagnosis(const ModelProfile& model) {
   std::printf("%s %s\n", model.programName, QUILLMARK_VERSION);
   QString error;
   const auto state = runningInstanceState(model, error);

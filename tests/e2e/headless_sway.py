@@ -32,12 +32,16 @@ class HeadlessSway:
                     "WLR_LIBINPUT_NO_DEVICES": "1"}
         self.process = subprocess.Popen(self.as_user(["sway", "-c", config]), env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Sway makes its IPC socket after the Wayland one: both are waited for,
+        # or swaymsg may find no sway on a loaded machine.
         deadline = time.time() + 10
-        while time.time() < deadline and not os.path.exists(os.path.join(self.runtime,
-                                                                         "wayland-1")):
+        sockets = []
+        while time.time() < deadline:
+            sockets = [name for name in os.listdir(self.runtime) if name.startswith("sway-ipc")]
+            if sockets and os.path.exists(os.path.join(self.runtime, "wayland-1")):
+                break
             time.sleep(0.1)
         self.env["WAYLAND_DISPLAY"] = "wayland-1"
-        sockets = [name for name in os.listdir(self.runtime) if name.startswith("sway-ipc")]
         self.env["SWAYSOCK"] = os.path.join(self.runtime, sockets[0]) if sockets else ""
 
     def private_folder(self, name):

@@ -1,16 +1,12 @@
 #include "app/autostart.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <cerrno>
-#include <cstring>
+#include <string>
 
 #include "base/private_folder.h"
 #include "base/regular_file.h"

@@ -63,14 +63,15 @@ ResolutionOutcome requestResolutionMode(uint8_t resolutionMode) {
   if (manualFlag) ResManualChangeFlag = 1;
   const ModeSwitch modeSwitch =
       resolutionMode == 1 ? restoreDefaultScreenResolution() : setDefaultScreenResolution();
-  // Whether the desktop lists the monitor's modes at all: asked only where
-  // the answer matters, not after every switch that happened.
-  const auto modesKnown = [] {
+  // Whether the desktop lists the monitor's modes at all: asked once, and
+  // only where the answer matters, not after every switch that happened.
+  bool modesKnown = false;
+  if (!modeSwitch.switched) {
     const auto modes = platform::displays().copyAllDisplayModes(TLMonitorID.load());
-    return modes && !modes->empty();
-  };
+    modesKnown = modes && !modes->empty();
+  }
   ResolutionOutcome outcome;
-  if (!modeSwitch.switched && modesKnown()) {
+  if (!modeSwitch.switched && modesKnown) {
     outcome.failure = modeSwitch.refusal.empty() ? "the desktop kept the monitor's display mode"
                                                  : modeSwitch.refusal;
   }
@@ -91,7 +92,7 @@ ResolutionOutcome requestResolutionMode(uint8_t resolutionMode) {
   // Recorded as always where the session gives the program no display modes
   // of the monitor: nothing changed on screen, and the status line says so.
   outcome.changeRefused =
-      !modeSwitch.switched && !sessionCapabilities().displayModesChangeable.load() && !modesKnown();
+      !modeSwitch.switched && !sessionCapabilities().displayModesChangeable.load() && !modesKnown;
   noteResolutionOutcome(outcome.failure, outcome.changeRefused);
   return outcome;
 }

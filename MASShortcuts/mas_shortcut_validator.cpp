@@ -19,7 +19,7 @@ std::function<MASMenu()>& mainMenuProvider() {
 }
 
 QString menuExplanation(const QString& title) {
-  if (profile().localizedShortcutTexts && Language.load() != kLanguageEnglish) {
+  if (base::profile().localizedShortcutTexts && Language.load() != kLanguageEnglish) {
     return QString::fromUtf8("键入快捷键已经被 \u2018%1\u2019 菜单所使用.").arg(title);
   }
   return QString::fromUtf8(

@@ -50,7 +50,7 @@ MASShortcutView::~MASShortcutView() {
 }
 
 QString MASShortcutView::localized(const char* english) const {
-  if (profile().localizedShortcutTexts && Language.load() != kLanguageEnglish) {
+  if (base::profile().localizedShortcutTexts && Language.load() != kLanguageEnglish) {
     if (const char* chinese = chineseRecorderText(english)) return QString::fromUtf8(chinese);
   }
   return QString::fromUtf8(english);

@@ -1,5 +1,5 @@
 #include "app/control_program.h"
 
 int main(int argc, char** argv) {
-  return runControlProgram(altoProfile(), argc, argv);
+  return runControlProgram(base::altoProfile(), argc, argv);
 }

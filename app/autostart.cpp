@@ -20,11 +20,11 @@ QString autostartEntry(const char* name) {
 
 }  // namespace
 
-QString autostartPath(const ModelProfile& model) {
+QString autostartPath(const base::ModelProfile& model) {
   return autostartEntry(model.appId);
 }
 
-bool autostartEnabled(const ModelProfile& model) {
+bool autostartEnabled(const base::ModelProfile& model) {
   return QFileInfo::exists(autostartPath(model));
 }
 
@@ -49,7 +49,7 @@ bool ownPath(const QString& path, QString& why) {
 
 }  // namespace
 
-bool setAutostart(const ModelProfile& model, bool enabled, QString* reason) {
+bool setAutostart(const base::ModelProfile& model, bool enabled, QString* reason) {
   QString unused;
   QString& why = reason != nullptr ? *reason : unused;
   const QString path = autostartPath(model);
@@ -93,7 +93,7 @@ bool setAutostart(const ModelProfile& model, bool enabled, QString* reason) {
   return false;
 }
 
-bool moveAutostartToAppId(const ModelProfile& model, QString* why) {
+bool moveAutostartToAppId(const base::ModelProfile& model, QString* why) {
   const QString old = autostartEntry(model.programName);
   const QFileInfo entry(old);
   if (!entry.exists() || entry.isSymLink() || !entry.isFile()) return true;

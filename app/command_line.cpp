@@ -42,7 +42,7 @@ QString printable(const QString& text) {
   return text.size() > kLongest ? shown + "..." : shown;
 }
 
-[[noreturn]] void fail(const ModelProfile& model, const QString& text, int status) {
+[[noreturn]] void fail(const base::ModelProfile& model, const QString& text, int status) {
   std::fprintf(stderr, "%s: %s\n", model.programName, qPrintable(printable(text)));
   std::exit(status);
 }
@@ -106,7 +106,7 @@ std::optional<double> secondsSinceStart(uint pid) {
 
 class RunningInstance {
  public:
-  RunningInstance(const ModelProfile& model, QDBusConnection bus) : model_(model), bus_(bus) {
+  RunningInstance(const base::ModelProfile& model, QDBusConnection bus) : model_(model), bus_(bus) {
     // An instance in its launch is waited for until the launch is over.
     const auto pid = ownerCredential(bus_, "GetConnectionUnixProcessID", controlServiceName(model));
     const auto age = pid ? secondsSinceStart(*pid) : std::nullopt;
@@ -147,7 +147,7 @@ class RunningInstance {
   }
 
  private:
-  const ModelProfile& model_;
+  const base::ModelProfile& model_;
   QDBusConnection bus_;
   int timeoutMs_ = kCallTimeoutMs;
 };
@@ -155,7 +155,7 @@ class RunningInstance {
 // Calls use with the instance of this program that owns its name on the
 // session bus, over a connection of its own; false when none does.
 template <typename Use>
-bool withRunningInstance(const ModelProfile& model, Use use) {
+bool withRunningInstance(const base::ModelProfile& model, Use use) {
   bool running = false;
   {
     QDBusConnection bus =
@@ -199,7 +199,7 @@ int printStatus(RunningInstance& instance) {
   return standardOutputWasClosed() || std::fflush(stdout) != 0 || std::ferror(stdout) ? 1 : 0;
 }
 
-int carryOut(RunningInstance& instance, const ModelProfile& model, const Command& command) {
+int carryOut(RunningInstance& instance, const base::ModelProfile& model, const Command& command) {
   QString error;
   QString method;
   QVariantList arguments;
@@ -248,7 +248,7 @@ int carryOut(RunningInstance& instance, const ModelProfile& model, const Command
 
 }  // namespace
 
-Command parseCommandLine(const ModelProfile& model, const QCoreApplication& application) {
+Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication& application) {
   QCoreApplication::setApplicationName(model.programName);
   QCoreApplication::setApplicationVersion(QUILLMARK_VERSION);
   QCommandLineParser parser;
@@ -327,7 +327,7 @@ Command parseCommandLine(const ModelProfile& model, const QCoreApplication& appl
   return command;
 }
 
-int setAutostartFromCommandLine(const ModelProfile& model, const Command& command) {
+int setAutostartFromCommandLine(const base::ModelProfile& model, const Command& command) {
   const bool on = command.argument == "on";
   QString why;
   if (!setAutostart(model, on, &why)) {
@@ -340,7 +340,7 @@ int setAutostartFromCommandLine(const ModelProfile& model, const Command& comman
   return 0;
 }
 
-std::optional<int> handOver(const ModelProfile& model, const Command& command) {
+std::optional<int> handOver(const base::ModelProfile& model, const Command& command) {
   if (command.action == Command::kAutostart) return setAutostartFromCommandLine(model, command);
   if (command.action == Command::kDesktopShortcuts) {
     return setGnomeShortcutsFromCommandLine(model, command.argument == "on");
@@ -363,7 +363,7 @@ std::optional<int> handOver(const ModelProfile& model, const Command& command) {
   return status;
 }
 
-std::optional<QVariantMap> runningInstanceState(const ModelProfile& model, QString& error) {
+std::optional<QVariantMap> runningInstanceState(const base::ModelProfile& model, QString& error) {
   std::optional<QVariantMap> state;
   withRunningInstance(model, [&](RunningInstance& instance) {
     state = instance.readProperties(error).value_or(QVariantMap{});
@@ -371,6 +371,6 @@ std::optional<QVariantMap> runningInstanceState(const ModelProfile& model, QStri
   return state;
 }
 
-void showRunningInstance(const ModelProfile& model) {
+void showRunningInstance(const base::ModelProfile& model) {
   handOver(model, Command{});
 }

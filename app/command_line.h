@@ -33,22 +33,22 @@ struct Command {
 // Answers --help and --version and ends the program there (they need no
 // display); a bad command line ends it with a message and status 2. Qt's
 // own single-dash options (-platform, -display ...) are left to Qt.
-Command parseCommandLine(const ModelProfile& model, const QCoreApplication& application);
+Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication& application);
 
 // --autostart on|off: the entry in ~/.config/autostart, with or without a
 // running instance. The exit status: 0 when the entry is as asked.
-int setAutostartFromCommandLine(const ModelProfile& model, const Command& command);
+int setAutostartFromCommandLine(const base::ModelProfile& model, const Command& command);
 
 // With an instance of this program running on the session bus, hands the
 // command to it (no action: bring its window to the front) and returns this
 // start's exit status: 0 when the action was carried out. Without one, an
 // action ends with status 1 ("not running"); nullopt: start the program.
-std::optional<int> handOver(const ModelProfile& model, const Command& command);
+std::optional<int> handOver(const base::ModelProfile& model, const Command& command);
 
 // The state of an instance of this program on the session bus (empty when it
 // did not answer, with the reason in error); nullopt when none runs there.
-std::optional<QVariantMap> runningInstanceState(const ModelProfile& model, QString& error);
+std::optional<QVariantMap> runningInstanceState(const base::ModelProfile& model, QString& error);
 
 // Brings the running instance's window to the front (a start that lost the
 // race for the bus name).
-void showRunningInstance(const ModelProfile& model);
+void showRunningInstance(const base::ModelProfile& model);

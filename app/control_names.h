@@ -12,6 +12,6 @@ inline constexpr const char* kResolutionRefusedError =
     "com.talvex.QuillmarkControl.Error.ResolutionRefused";
 
 // com.talvex.AltoControl or com.talvex.TenorControl: one instance per program.
-inline QString controlServiceName(const ModelProfile& model) {
+inline QString controlServiceName(const base::ModelProfile& model) {
   return QString("com.talvex.%1").arg(model.programName);
 }

@@ -98,7 +98,7 @@ std::unique_ptr<platform::input::IdleSource> watchSessionIdle(
 // The instance lock, or the exit status of a start that must not go on: one
 // whose instance runs already, or one that could lock nothing and has no
 // session bus name to keep a second worker off the monitor.
-std::optional<int> holdInstanceLock(const ModelProfile& model) {
+std::optional<int> holdInstanceLock(const base::ModelProfile& model) {
   std::string why;
   const InstanceLock lock = takeInstanceLock(model, why);
   if (lock == InstanceLock::kHeldByAnother) {
@@ -126,10 +126,10 @@ std::optional<int> holdInstanceLock(const ModelProfile& model) {
 
 }  // namespace
 
-int runControlProgram(const ModelProfile& model, int argc, char** argv) {
+int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   keepStandardStreamsSafe();
   catchTerminationSignals();
-  selectProfile(model);
+  base::selectProfile(model);
   // A wedged bus would hold every D-Bus call; the program then runs without it.
   const bool busAnswers = sessionBusAnswers(kSessionBusDeadline);
   if (!busAnswers) unsetenv("DBUS_SESSION_BUS_ADDRESS");

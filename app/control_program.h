@@ -4,4 +4,4 @@
 
 #include "base/model_profile.h"
 
-int runControlProgram(const ModelProfile& model, int argc, char** argv);
+int runControlProgram(const base::ModelProfile& model, int argc, char** argv);

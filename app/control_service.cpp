@@ -33,7 +33,8 @@ QString validShowModes(unsigned resolution) {
 
 }  // namespace
 
-ControlService::ControlService(const ModelProfile& model, MainWindow& window, AppDelegate& delegate)
+ControlService::ControlService(const base::ModelProfile& model, MainWindow& window,
+                               AppDelegate& delegate)
     : model_(model), window_(window), delegate_(delegate) {
   new ControlAdaptor(*this);
 }

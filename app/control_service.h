@@ -19,13 +19,13 @@ struct MonitorState;
 
 class ControlService : public QObject {
  public:
-  ControlService(const ModelProfile& model, MainWindow& window, AppDelegate& delegate);
+  ControlService(const base::ModelProfile& model, MainWindow& window, AppDelegate& delegate);
 
   // Takes the program's bus name and exports the object; false when another
   // instance has the name.
   bool registerOn(QDBusConnection bus);
 
-  const ModelProfile& model() const { return model_; }
+  const base::ModelProfile& model() const { return model_; }
   MainWindow& window() const { return window_; }
   AppDelegate& delegate() const { return delegate_; }
   QDBusConnection bus() const { return bus_; }
@@ -36,7 +36,7 @@ class ControlService : public QObject {
  private:
   void announceChanges(const MonitorState& before, const MonitorState& now);
 
-  const ModelProfile& model_;
+  const base::ModelProfile& model_;
   MainWindow& window_;
   AppDelegate& delegate_;
   QDBusConnection bus_{QString()};

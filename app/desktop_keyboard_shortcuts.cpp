@@ -12,7 +12,7 @@
 
 namespace {
 
-std::vector<platform::input::DesktopShortcut> gnomeShortcuts(const ModelProfile& model) {
+std::vector<platform::input::DesktopShortcut> gnomeShortcuts(const base::ModelProfile& model) {
   std::vector<platform::input::DesktopShortcut> shortcuts;
   for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
     std::string label = hotkey.label;
@@ -25,7 +25,7 @@ std::vector<platform::input::DesktopShortcut> gnomeShortcuts(const ModelProfile&
 }
 
 // The entries' paths start with the program's name in lower case.
-std::string gnomeOwner(const ModelProfile& model) {
+std::string gnomeOwner(const base::ModelProfile& model) {
   std::string owner = model.programName;
   for (char& c : owner) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return owner;
@@ -33,16 +33,16 @@ std::string gnomeOwner(const ModelProfile& model) {
 
 }  // namespace
 
-bool setGnomeShortcuts(const ModelProfile& model, bool on, std::string& why) {
+bool setGnomeShortcuts(const base::ModelProfile& model, bool on, std::string& why) {
   return platform::input::setGnomeCustomShortcuts(gnomeOwner(model), gnomeShortcuts(model), on,
                                                   why);
 }
 
-bool gnomeShortcutsHeld(const ModelProfile& model) {
+bool gnomeShortcutsHeld(const base::ModelProfile& model) {
   return platform::input::gnomeCustomShortcutsHeld(gnomeOwner(model), gnomeShortcuts(model));
 }
 
-std::string swayBindings(const ModelProfile& model) {
+std::string swayBindings(const base::ModelProfile& model) {
   std::string lines;
   for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
     const std::string keys =
@@ -52,7 +52,7 @@ std::string swayBindings(const ModelProfile& model) {
   return lines;
 }
 
-int setGnomeShortcutsFromCommandLine(const ModelProfile& model, bool on) {
+int setGnomeShortcutsFromCommandLine(const base::ModelProfile& model, bool on) {
   loadParametersQuietly(QDir::homePath().toStdString());
   std::string why;
   if (!setGnomeShortcuts(model, on, why)) {

@@ -12,14 +12,14 @@
 
 // Puts the hotkeys as set into GNOME's custom shortcuts or takes them out;
 // false, with the reason in why, where that cannot be done.
-bool setGnomeShortcuts(const ModelProfile& model, bool on, std::string& why);
+bool setGnomeShortcuts(const base::ModelProfile& model, bool on, std::string& why);
 // Whether GNOME's custom shortcuts hold any of the program's entries.
-bool gnomeShortcutsHeld(const ModelProfile& model);
+bool gnomeShortcutsHeld(const base::ModelProfile& model);
 
 // The exit status: 0 when GNOME's shortcuts are as asked, 1 (with the reason
 // on stderr) where they cannot be. Reads the hotkeys from the private data file.
-int setGnomeShortcutsFromCommandLine(const ModelProfile& model, bool on);
+int setGnomeShortcutsFromCommandLine(const base::ModelProfile& model, bool on);
 
 // "bindsym Ctrl+u exec /usr/bin/AltoControl --contrast-up\n" and the others,
 // for the hotkeys as set; a hotkey without a key name is left out.
-std::string swayBindings(const ModelProfile& model);
+std::string swayBindings(const base::ModelProfile& model);

@@ -42,7 +42,7 @@ std::string asSetNow() {
 }
 
 // The same token at every start keeps the user's own bindings in the desktop.
-QString sessionToken(const ModelProfile& model) {
+QString sessionToken(const base::ModelProfile& model) {
   return QString("quillmark_%1").arg(model.programName).toLower();
 }
 
@@ -61,7 +61,8 @@ QString notBoundSinceCancelled() {
 }
 
 // The portal's refusal, what the desktop said of the program's name, and what to do.
-QString refusedByPortal(uint code, const QString& identityProblem, const ModelProfile& model) {
+QString refusedByPortal(uint code, const QString& identityProblem,
+                        const base::ModelProfile& model) {
   QString why = QString("the portal answered %1").arg(code);
   if (!identityProblem.isEmpty()) why += "; " + identityProblem;
   return "none (" + why + "); " +
@@ -70,7 +71,7 @@ QString refusedByPortal(uint code, const QString& identityProblem, const ModelPr
 
 }  // namespace
 
-DesktopShortcuts::DesktopShortcuts(const ModelProfile& model, AppDelegate& delegate)
+DesktopShortcuts::DesktopShortcuts(const base::ModelProfile& model, AppDelegate& delegate)
     : model_(model), delegate_(delegate), portal_(model.appId) {}
 
 bool DesktopShortcuts::start(const platform::session::SessionType& session) {
@@ -230,12 +231,12 @@ void DesktopShortcuts::followSettings() {
   }
 }
 
-std::string DesktopShortcuts::bindAdvice(const ModelProfile& model) {
+std::string DesktopShortcuts::bindAdvice(const base::ModelProfile& model) {
   return std::string("bind ") + model.programName +
          " --contrast-up, --contrast-down and --refresh in the desktop's keyboard settings.\n";
 }
 
-QString DesktopShortcuts::lookWithoutInstance(const ModelProfile& model,
+QString DesktopShortcuts::lookWithoutInstance(const base::ModelProfile& model,
                                               const platform::session::SessionType& session) {
   if (!session.wayland) return session.x11 ? "X11 key grab" : "none (no graphical session)";
   platform::input::GlobalShortcutsPortal portal(model.appId);

@@ -18,17 +18,17 @@ class AppDelegate;
 
 class DesktopShortcuts {
  public:
-  DesktopShortcuts(const ModelProfile& model, AppDelegate& delegate);
+  DesktopShortcuts(const base::ModelProfile& model, AppDelegate& delegate);
   // Hands the hotkeys to the desktop as it takes them; false (and says so
   // once in the system log) where it takes none.
   bool start(const platform::session::SessionType& session);
   // For --diagnose, without a running instance: what carries the hotkeys on
   // this desktop and what to do where nothing does. Only looks: it binds and
   // writes nothing.
-  static QString lookWithoutInstance(const ModelProfile& model,
+  static QString lookWithoutInstance(const base::ModelProfile& model,
                                      const platform::session::SessionType& session);
   // "bind AltoControl --contrast-up, ... in the desktop's keyboard settings.\n"
-  static std::string bindAdvice(const ModelProfile& model);
+  static std::string bindAdvice(const base::ModelProfile& model);
   // What carries the hotkeys in this instance, for --diagnose beside it:
   // "X11 key grab", "the GlobalShortcuts portal (bound)", "none (...)".
   QString path() const { return path_; }
@@ -41,7 +41,7 @@ class DesktopShortcuts {
   void setCarried(bool carried, const QString& path);
   void tellOfFormerKdeBindings();
 
-  const ModelProfile& model_;
+  const base::ModelProfile& model_;
   AppDelegate& delegate_;
   platform::input::GlobalShortcutsPortal portal_;
   QTimer watch_;

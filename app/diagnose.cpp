@@ -31,7 +31,7 @@ namespace fs = std::filesystem;
 
 // instanceHotkeys: what a running instance says carries its hotkeys, which
 // is then reported instead of what a look at the desktop would say.
-void printSession(const ModelProfile& model, const QString& instanceHotkeys) {
+void printSession(const base::ModelProfile& model, const QString& instanceHotkeys) {
   const platform::session::SessionType session = platform::session::detectSession();
   std::printf("session: %s\n", session.describe().c_str());
   std::printf("display modes: %s\n", platform::modes::DisplayModeOwners::describe(session).c_str());
@@ -87,17 +87,17 @@ std::string printableName(const uint8_t* edid) {
 struct Findings {
   bool found = false;
   bool answered = false;
-  std::string noAccess;                      // the first bus the user may not open
-  const ModelProfile* otherModel = nullptr;  // a Quillmark of the other model
+  std::string noAccess;                            // the first bus the user may not open
+  const base::ModelProfile* otherModel = nullptr;  // a Quillmark of the other model
 };
 
-const ModelProfile& otherModelThan(const ModelProfile& model) {
-  return &model == &altoProfile() ? tenorProfile() : altoProfile();
+const base::ModelProfile& otherModelThan(const base::ModelProfile& model) {
+  return &model == &base::altoProfile() ? base::tenorProfile() : base::altoProfile();
 }
 
 // One bus: its access, the EDID name read there and, on the monitor's bus,
 // one status exchange.
-void diagnoseBus(const ModelProfile& model, const VisitedBus& bus, Findings& findings) {
+void diagnoseBus(const base::ModelProfile& model, const VisitedBus& bus, Findings& findings) {
   const std::string name = platform::displays().busName(bus.interface);
   const std::string label = name.empty() ? "bus " + std::to_string(bus.bus) : name;
   std::printf("  %s: access %s", label.c_str(), accessOf(name).c_str());
@@ -130,7 +130,7 @@ void diagnoseBus(const ModelProfile& model, const VisitedBus& bus, Findings& fin
 }
 
 // The last line names the first real cause, in the order a user would fix them.
-void printVerdict(const ModelProfile& model, const Findings& findings, bool i2cDevLoaded) {
+void printVerdict(const base::ModelProfile& model, const Findings& findings, bool i2cDevLoaded) {
   if (findings.found) {
     std::printf("monitor: %s\n", findings.answered ? "answered" : "found but did not answer");
   } else if (findings.otherModel != nullptr) {
@@ -151,7 +151,7 @@ void printVerdict(const ModelProfile& model, const Findings& findings, bool i2cD
 }
 
 // A running instance holds the monitor: it is asked, and the buses are left to it.
-int reportRunningInstance(const ModelProfile& model, const QVariantMap& state,
+int reportRunningInstance(const base::ModelProfile& model, const QVariantMap& state,
                           const QString& error) {
   if (state.isEmpty()) {
     std::printf("instance: %s runs but does not answer (%s); the monitor is left to it\n",
@@ -172,7 +172,7 @@ int reportRunningInstance(const ModelProfile& model, const QVariantMap& state,
 
 }  // namespace
 
-int printDiagnosis(const ModelProfile& model) {
+int printDiagnosis(const base::ModelProfile& model) {
   std::printf("%s %s\n", model.programName, QUILLMARK_VERSION);
   QString error;
   const auto state = runningInstanceState(model, error);

@@ -7,4 +7,4 @@
 
 // Prints the report to standard output; 0 when the monitor answered one
 // status exchange, 1 otherwise.
-int printDiagnosis(const ModelProfile& model);
+int printDiagnosis(const base::ModelProfile& model);

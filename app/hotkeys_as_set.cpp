@@ -15,7 +15,7 @@ std::vector<HotkeyAsSet> hotkeysAsSet() {
            RefreshHotkeyModifierFlags.load(), refresh}};
 }
 
-std::string actionCommand(const ModelProfile& model, const HotkeyAsSet& hotkey) {
+std::string actionCommand(const base::ModelProfile& model, const HotkeyAsSet& hotkey) {
   std::string program = QCoreApplication::applicationFilePath().toStdString();
   if (program.empty()) program = model.programName;
   if (program.find(' ') != std::string::npos) program = '"' + program + '"';

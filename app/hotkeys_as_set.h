@@ -22,4 +22,4 @@ std::vector<HotkeyAsSet> hotkeysAsSet();
 
 // How a desktop starts the program's action: its own path (quoted where it
 // holds a space), the option after it.
-std::string actionCommand(const ModelProfile& model, const HotkeyAsSet& hotkey);
+std::string actionCommand(const base::ModelProfile& model, const HotkeyAsSet& hotkey);

@@ -8,7 +8,7 @@
 #include "ui/view_controller.h"
 
 MainWindow::MainWindow() {
-  const ModelProfile& model = profile();
+  const base::ModelProfile& model = base::profile();
   setWindowTitle(QString("%1 - Talvex Quillmark %2").arg(model.programName, model.modelName));
   panel_ = new ViewController(this);
   setCentralWidget(panel_);
@@ -20,12 +20,12 @@ MainWindow::MainWindow() {
                                         [this] { panel_->presentCurrentSettings(); });
   // The tray has the same box; a desktop without a tray has only this one.
   startAtLogin_ = program->addAction({}, [this](bool on) {
-    setAutostart(profile(), on);
-    startAtLogin_->setChecked(autostartEnabled(profile()));
+    setAutostart(base::profile(), on);
+    startAtLogin_->setChecked(autostartEnabled(base::profile()));
   });
   startAtLogin_->setCheckable(true);
   connect(program, &QMenu::aboutToShow, this,
-          [this] { startAtLogin_->setChecked(autostartEnabled(profile())); });
+          [this] { startAtLogin_->setChecked(autostartEnabled(base::profile())); });
   program->addSeparator();
   hide_ =
       program->addAction({}, QKeySequence(Qt::CTRL | Qt::Key_H), [this] { panel_->HideAction(); });

@@ -12,7 +12,7 @@
 
 namespace {
 
-QString factPath(const ModelProfile& model, const char* fact) {
+QString factPath(const base::ModelProfile& model, const char* fact) {
   QString state = qEnvironmentVariable("XDG_STATE_HOME");
   if (!QDir::isAbsolutePath(state)) state = QDir::homePath() + "/.local/state";
   return state + "/quillmark/" + model.appId + "." + fact;
@@ -20,12 +20,12 @@ QString factPath(const ModelProfile& model, const char* fact) {
 
 }  // namespace
 
-bool remembered(const ModelProfile& model, const char* fact) {
+bool remembered(const base::ModelProfile& model, const char* fact) {
   const QFileInfo file(factPath(model, fact));
   return file.isFile() && !file.isSymLink() && file.ownerId() == geteuid();
 }
 
-void remember(const ModelProfile& model, const char* fact, bool holds) {
+void remember(const base::ModelProfile& model, const char* fact, bool holds) {
   const QString path = factPath(model, fact);
   if (!holds) {
     if (remembered(model, fact)) QFile::remove(path);

@@ -7,5 +7,5 @@
 
 #include "base/model_profile.h"
 
-bool remembered(const ModelProfile& model, const char* fact);
-void remember(const ModelProfile& model, const char* fact, bool holds);
+bool remembered(const base::ModelProfile& model, const char* fact);
+void remember(const base::ModelProfile& model, const char* fact, bool holds);

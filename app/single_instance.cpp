@@ -14,7 +14,7 @@
 
 namespace {
 
-std::string lockFileName(const ModelProfile& model) {
+std::string lockFileName(const base::ModelProfile& model) {
   return std::string(model.programName) + ".lock";
 }
 
@@ -51,7 +51,7 @@ int lockFolder(std::string& why) {
 
 }  // namespace
 
-InstanceLock takeInstanceLock(const ModelProfile& model, std::string& why) {
+InstanceLock takeInstanceLock(const base::ModelProfile& model, std::string& why) {
   const int folder = lockFolder(why);
   if (folder < 0) return InstanceLock::kUnavailable;
   const std::string name = lockFileName(model);
@@ -68,7 +68,7 @@ InstanceLock takeInstanceLock(const ModelProfile& model, std::string& why) {
   return InstanceLock::kHeldByAnother;
 }
 
-bool instanceLockHeld(const ModelProfile& model) {
+bool instanceLockHeld(const base::ModelProfile& model) {
   std::string why;
   const int folder = lockFolder(why);
   if (folder < 0) return false;

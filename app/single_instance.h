@@ -12,7 +12,7 @@ enum class InstanceLock { kTaken, kHeldByAnother, kUnavailable };
 #include <string>
 
 // kUnavailable says in why which folders were refused and why.
-InstanceLock takeInstanceLock(const ModelProfile& model, std::string& why);
+InstanceLock takeInstanceLock(const base::ModelProfile& model, std::string& why);
 
 // True while an instance holds the lock: it runs, reachable over D-Bus or not.
-bool instanceLockHeld(const ModelProfile& model);
+bool instanceLockHeld(const base::ModelProfile& model);

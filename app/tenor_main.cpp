@@ -1,5 +1,5 @@
 #include "app/control_program.h"
 
 int main(int argc, char** argv) {
-  return runControlProgram(tenorProfile(), argc, argv);
+  return runControlProgram(base::tenorProfile(), argc, argv);
 }

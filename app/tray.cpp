@@ -25,7 +25,7 @@ unsigned showModeOfButton(int button) {
 
 }  // namespace
 
-Tray::Tray(const ModelProfile& model, MainWindow& window, AppDelegate& delegate)
+Tray::Tray(const base::ModelProfile& model, MainWindow& window, AppDelegate& delegate)
     : model_(model), window_(window), delegate_(delegate) {
   for (int button = 0; button < 3; ++button) {
     modes_[button] = menu_.addAction(QString(), [this, button] { chooseMode(button); });

@@ -14,7 +14,7 @@ class MainWindow;
 
 class Tray {
  public:
-  Tray(const ModelProfile& model, MainWindow& window, AppDelegate& delegate);
+  Tray(const base::ModelProfile& model, MainWindow& window, AppDelegate& delegate);
 
   // Shows the icon; false when the desktop has no tray.
   bool show();
@@ -27,7 +27,7 @@ class Tray {
   void chooseMode(int button);
   void toggleWindow();
 
-  const ModelProfile& model_;
+  const base::ModelProfile& model_;
   MainWindow& window_;
   AppDelegate& delegate_;
   QMenu menu_;

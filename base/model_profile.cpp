@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+namespace base {
+
 namespace {
 
 constexpr ModelProfile kAlto{
@@ -74,3 +76,5 @@ void selectProfile(const ModelProfile& profile) {
 const ModelProfile& profile() {
   return *gProfile.load(std::memory_order_acquire);
 }
+
+}  // namespace base

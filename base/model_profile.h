@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace base {
+
 struct ModelProfile {
   const char* programName;  // "AltoControl" / "TenorControl"
   const char* modelName;    // "Alto" / "Tenor"
@@ -52,3 +54,5 @@ const ModelProfile& tenorProfile();
 
 void selectProfile(const ModelProfile& profile);
 const ModelProfile& profile();
+
+}  // namespace base

@@ -12,6 +12,8 @@
 #include "base/regular_file.h"
 #include "platform/platform.h"
 
+namespace base {
+
 namespace {
 
 // One message holds at most 255 characters; longer ones are cut.
@@ -97,3 +99,5 @@ void tl_log_reset() {
   gClosedByTermination = false;
   gFileRefused = false;
 }
+
+}  // namespace base

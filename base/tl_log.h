@@ -2,6 +2,8 @@
 // The diagnostic log of the monitor link and the core: "<home>/tl.log" and a
 // copy on standard output. The file is emptied by the first message of a run.
 
+namespace base {
+
 void tl_log(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // True while the log file is open.
@@ -13,3 +15,5 @@ void tl_log_close();
 
 // Forgets the open file and the closed state, as at process start (tests).
 void tl_log_reset();
+
+}  // namespace base

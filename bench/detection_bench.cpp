@@ -25,7 +25,7 @@ int main() {
   services.home = std::filesystem::path(directory).parent_path();
   platform::buses::EmulatedDisplays displays(directory);
   platform::install({&displays, &services, &services});
-  selectProfile(altoProfile());
+  base::selectProfile(base::altoProfile());
 
   std::printf("| displays | detection time (ms) | I2C transactions | buses of the displays |\n");
   std::printf("|---:|---:|---:|---:|\n");

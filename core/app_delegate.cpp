@@ -44,7 +44,7 @@ void AppDelegate::applicationWillTerminate() {
     std::fclose(file);
     file = nullptr;
   }
-  tl_log_close();
+  base::tl_log_close();
   if (appInstance != nullptr) appInstance->fini_release();
 }
 

@@ -17,19 +17,19 @@ bool matches(uint32_t modifiers, const platform::Event& event, uint32_t hotkeyMo
 }  // namespace
 
 void contrastStep(bool up) {
-  const bool clamps = profile().contrastHotkeyClampsToEnds;
+  const bool clamps = base::profile().contrastHotkeyClampsToEnds;
   uint16_t threshold = Threshold.load();
   if (up) {
-    tl_log("Press Contrast up hotkey.\n");
-    tl_log("add threshold .\n");
+    base::tl_log("Press Contrast up hotkey.\n");
+    base::tl_log("add threshold .\n");
     if (threshold < 246) {
       threshold = static_cast<uint16_t>(threshold + 10);
     } else if (clamps) {
       threshold = 255;
     }
   } else {
-    tl_log("Press Contrast down hotkey.\n");
-    tl_log("del threshold .\n");
+    base::tl_log("Press Contrast down hotkey.\n");
+    base::tl_log("del threshold .\n");
     if (threshold > 10) {
       threshold = static_cast<uint16_t>(threshold - 10);
     } else if (clamps) {
@@ -45,7 +45,7 @@ void handleActivityEvent(const platform::Event& event) {
   ScreenSaveCount = 0;
   const auto modifiers =
       static_cast<uint32_t>(event.modifierFlags & platform::kDeviceIndependentModifierMask);
-  if (profile().hotkeysNeedModifier && modifiers == 0) return;
+  if (base::profile().hotkeysNeedModifier && modifiers == 0) return;
   if (matches(modifiers, event, ContrastHotkeyModifierFlags, ContrastHotkeyKeyCode)) {
     hotkeyPressed(Hotkey::kContrastUp);
   }
@@ -64,7 +64,7 @@ void hotkeyPressed(Hotkey hotkey) {
       if (FreshHandSoftEnable.load() == 1) contrastStep(hotkey == Hotkey::kContrastUp);
       break;
     case Hotkey::kRefresh:
-      tl_log("Presss refresh hotkey.\n");
+      base::tl_log("Presss refresh hotkey.\n");
       if (FreshHandHardEnable.load() == 1) ClearBlurFlag = 2;
       break;
   }
@@ -75,6 +75,6 @@ void sessionActivity() {
 }
 
 void refreshRequest() {
-  tl_log("Presss refresh hotkey.\n");
+  base::tl_log("Presss refresh hotkey.\n");
   ClearBlurFlag = 2;
 }

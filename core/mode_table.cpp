@@ -39,7 +39,7 @@ constexpr ModeRow kTenorRows[] = {
 }  // namespace
 
 std::span<const ModeRow> modeRows() {
-  if (&profile() == &tenorProfile()) return kTenorRows;
+  if (&base::profile() == &base::tenorProfile()) return kTenorRows;
   return kAltoRows;
 }
 

@@ -59,7 +59,7 @@ ActionResult chooseShowMode(unsigned showMode) {
 }
 
 ResolutionOutcome requestResolutionMode(uint8_t resolutionMode) {
-  const bool manualFlag = profile().usesResManualChangeFlag;
+  const bool manualFlag = base::profile().usesResManualChangeFlag;
   if (manualFlag) ResManualChangeFlag = 1;
   const ModeSwitch modeSwitch =
       resolutionMode == 1 ? restoreDefaultScreenResolution() : setDefaultScreenResolution();
@@ -172,7 +172,7 @@ void quitProgram() {
     std::fclose(file);
     file = nullptr;
   }
-  tl_log_close();
+  base::tl_log_close();
   stopRefreshTimer();
   platform::app().exitProcess(0);
 }

@@ -28,7 +28,7 @@ void sendThresholdForMode(uint8_t mode, uint8_t value) {
   if (row != nullptr && row->thresholdCommand != nullptr) {
     row->thresholdCommand(value);
   } else {
-    tl_log("unknown showmode %d.\n", mode);
+    base::tl_log("unknown showmode %d.\n", mode);
   }
 }
 
@@ -75,7 +75,7 @@ void MonitorWorker::heartPass() {
     if (DetectMonitor()) {
       connectMonitor();
     } else {
-      tl_log("before sleep 10s.\n");
+      base::tl_log("before sleep 10s.\n");
       platform::app().sleepFor(3);
     }
   } else if (PauseFlag.load() == 1) {
@@ -102,7 +102,7 @@ void MonitorWorker::connectMonitor() {
 }
 
 void MonitorWorker::workingPass() {
-  const ModelProfile& model = profile();
+  const base::ModelProfile& model = base::profile();
   PausedFlag = 0;
 
   const uint8_t clear = ClearBlurFlag.load();
@@ -124,7 +124,7 @@ void MonitorWorker::workingPass() {
 
   if (ScreenSaved.load() == 1) {
     ++resendCounter_;
-    if (model.logsScreenSaveResend) tl_log("send screen save.\n");
+    if (model.logsScreenSaveResend) base::tl_log("send screen save.\n");
     if (resendCounter_ >= kResendAfterPasses) SendScreenSave(true);
   } else {
     resendCounter_ = 0;
@@ -135,7 +135,7 @@ void MonitorWorker::workingPass() {
     const uint16_t threshold = SettingViewControllerThreshold.load(std::memory_order_acquire);
     const auto value = static_cast<uint8_t>(threshold_calculate(threshold));
     const uint8_t mode = ShowMode.load();
-    tl_log("current mode is %d. d as %d\n", mode, value);
+    base::tl_log("current mode is %d. d as %d\n", mode, value);
     sendThresholdForMode(mode, value);
   }
 
@@ -164,7 +164,7 @@ void MonitorWorker::workingPass() {
   if (!SendHeartSignal(true)) {
     countFailure();
     if (failureCount.load() >= model.failureLimit) MonitorOnline = 0;
-    tl_log("send heart failed.\n");
+    base::tl_log("send heart failed.\n");
   }
 
   uint8_t reply[kStatusReplyLength] = {};
@@ -174,7 +174,7 @@ void MonitorWorker::workingPass() {
       platform::app().sleepFor(8);
       MonitorOnline = 0;
     }
-    tl_log("xxxxxx   read data failure.\n");
+    base::tl_log("xxxxxx   read data failure.\n");
     return;
   }
   failureCount = 0;
@@ -189,16 +189,16 @@ void MonitorWorker::decodeStatus(const uint8_t* reply) {
   const uint8_t data = reply[9] & 0x0F;
   switch (type) {
     case kHeartSignal:
-      if (data != 2) tl_log("unknown data type %d.\n", data);
+      if (data != 2) base::tl_log("unknown data type %d.\n", data);
       break;
     case kModeSelect:
-      if (data >= 1 && data <= profile().modeEventMaxData) {
+      if (data >= 1 && data <= base::profile().modeEventMaxData) {
         const uint8_t mode = showModeOfEvent(data, ResCommMode.load());
         ShowMode = mode;
-        tl_log("____  change to show mode %d, packet_data %d.\n", mode, data);
+        base::tl_log("____  change to show mode %d, packet_data %d.\n", mode, data);
         postChangeModeButton();
       } else if (data == 8) {
-        tl_log("Cancel screen saver.\n");
+        base::tl_log("Cancel screen saver.\n");
       }
       cancelScreenSaveFromMonitor();
       break;
@@ -206,8 +206,9 @@ void MonitorWorker::decodeStatus(const uint8_t* reply) {
     case kMonitorA2Threshold:
     case kMonitorLowA5Threshold:
       Threshold = convert_to_threshold(data);
-      tl_log("received %s mode threshold is %d.\n", thresholdEventName(type), Threshold.load());
-      if (profile().thresholdEventCancelsScreenSave) {
+      base::tl_log("received %s mode threshold is %d.\n", thresholdEventName(type),
+                   Threshold.load());
+      if (base::profile().thresholdEventCancelsScreenSave) {
         cancelScreenSaveFromMonitor();
         if (SVC.load() != nullptr) postUpdateThreshold();
       }

@@ -79,9 +79,9 @@ int32_t parseDecimalPrefix(const char* text) {
 
 std::string logPathLines() {
   const std::string home = platform::app().homeDirectory();
-  tl_log("local user path is %s.\n", home.c_str());
+  base::tl_log("local user path is %s.\n", home.c_str());
   const std::string path = home + "/.QuillMark";
-  tl_log("local user private data file is %s.\n", path.c_str());
+  base::tl_log("local user private data file is %s.\n", path.c_str());
   return path;
 }
 
@@ -120,7 +120,7 @@ bool writeParameters(int descriptor) {
 // A save that left the file as it was says why, in the log and on stderr,
 // and returns it.
 std::string saveFailed(const std::string& target, const std::string& cause) {
-  tl_log("Cannot save %s: %s.\n", target.c_str(), cause.c_str());
+  base::tl_log("Cannot save %s: %s.\n", target.c_str(), cause.c_str());
   platform::app().standardError("Cannot save " + target + ": " + cause + ".\n");
   return cause;
 }
@@ -205,11 +205,11 @@ void restoreParameterFile() {
   bool first = true;
   readParameters(logPathLines(), [&first](const ParameterSlot* parameter, int32_t value) {
     if (parameter == nullptr) {
-      tl_log(first ? "configure is null.\n" : "configure file is end.\n");
+      base::tl_log(first ? "configure is null.\n" : "configure file is end.\n");
       return;
     }
     first = false;
-    tl_log(parameter->logFormat, value);
+    base::tl_log(parameter->logFormat, value);
   });
 }
 

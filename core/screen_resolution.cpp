@@ -20,7 +20,7 @@ void reportResolutionMode(uint8_t mode, const char* logLine) {
   SendMonitorRes(mode);
   ResCommMode = mode;
   postChangeResModeRadio();
-  tl_log("%s", logLine);
+  base::tl_log("%s", logLine);
 }
 
 ModeSwitch refused(std::string reason, bool modeFound = false) {
@@ -69,7 +69,8 @@ void ResChangeDetect() {
   // A monitor whose size cannot be read (it went away) is not a resolution change.
   const auto bounds = platform::displays().displayBounds(TLMonitorID.load());
   if (!bounds) return;
-  const bool manualChange = profile().usesResManualChangeFlag && ResManualChangeFlag.load() >= 1;
+  const bool manualChange =
+      base::profile().usesResManualChangeFlag && ResManualChangeFlag.load() >= 1;
   if (!manualChange) {
     const uint64_t recordedArea = currentRes.area();
     const double area = bounds->width * bounds->height;
@@ -82,7 +83,8 @@ void ResChangeDetect() {
     }
   }
   currentRes.set(static_cast<uint64_t>(bounds->width), static_cast<uint64_t>(bounds->height));
-  if (profile().usesResManualChangeFlag && ResManualChangeFlag.load() == 2) ResManualChangeFlag = 0;
+  if (base::profile().usesResManualChangeFlag && ResManualChangeFlag.load() == 2)
+    ResManualChangeFlag = 0;
 }
 
 void saveDefaultScreenResolution() {

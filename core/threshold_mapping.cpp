@@ -10,7 +10,7 @@
 namespace {
 
 uint16_t logged(uint16_t result) {
-  tl_log("***** after calculate, threshold result is %d .\n", result);
+  base::tl_log("***** after calculate, threshold result is %d .\n", result);
   return result;
 }
 
@@ -32,7 +32,7 @@ uint16_t threshold_calculate(uint16_t threshold) {
     case ThresholdScale::kA2Range:
       return logged(heldTo(threshold, 130, 250));
     case ThresholdScale::kLowA5Range:
-      return logged(heldTo(threshold, profile().lowA5Minimum, profile().lowA5Maximum));
+      return logged(heldTo(threshold, base::profile().lowA5Minimum, base::profile().lowA5Maximum));
     case ThresholdScale::kNone:
       break;
   }
@@ -47,8 +47,8 @@ uint16_t convert_to_threshold(uint16_t level) {
     case ThresholdScale::kA2Range:
       return logged(static_cast<uint16_t>((l - 1) * 15 + 130));
     case ThresholdScale::kLowA5Range:
-      return logged(
-          static_cast<uint16_t>((l - 1) * profile().lowA5LevelStep + profile().lowA5Minimum));
+      return logged(static_cast<uint16_t>((l - 1) * base::profile().lowA5LevelStep +
+                                          base::profile().lowA5Minimum));
     case ThresholdScale::kNone:
       break;
   }

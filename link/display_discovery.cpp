@@ -33,9 +33,9 @@ void logBusOutcome(const VisitedBus& visited, platform::BusCause cause, const ch
   if (name.empty()) name = "bus " + std::to_string(visited.bus);
   if (cause != platform::BusCause::kNone) {
     noteBusProblem(cause, name);
-    tl_log("Display %u, %s: %s.\n", displayID, name.c_str(), platform::busCauseText(cause));
+    base::tl_log("Display %u, %s: %s.\n", displayID, name.c_str(), platform::busCauseText(cause));
   } else if (finding != nullptr) {
-    tl_log("Display %u, %s: %s.\n", displayID, name.c_str(), finding);
+    base::tl_log("Display %u, %s: %s.\n", displayID, name.c_str(), finding);
   }
 }
 
@@ -48,10 +48,10 @@ char printableEDIDByte(uint8_t byte) {
 }
 
 bool EDIDNamesThisModel(const uint8_t* edid) {
-  return EDIDNamesModel(edid, profile());
+  return EDIDNamesModel(edid, base::profile());
 }
 
-bool EDIDNamesModel(const uint8_t* edid, const ModelProfile& model) {
+bool EDIDNamesModel(const uint8_t* edid, const base::ModelProfile& model) {
   return std::strncmp(reinterpret_cast<const char*>(edid + kEDIDNameOffset), model.edidName,
                       model.edidNameLength) == 0;
 }
@@ -99,7 +99,7 @@ void EDIDDump(const uint8_t* bytes, size_t count) {
 }
 
 bool ValidationEDID(uint32_t displayID) {
-  tl_log("display ID as %d.\n", static_cast<int>(displayID));
+  base::tl_log("display ID as %d.\n", static_cast<int>(displayID));
   bool found = false;
   walkDisplayBuses(displayID, RegistryEntry::kNotNeeded, [&found](VisitedBus& bus) {
     toStandardError(format("/* Bus %u: */\n", bus.bus));
@@ -112,11 +112,11 @@ bool ValidationEDID(uint32_t displayID) {
     EDIDRead(bus.connection.get(), edid, &cause);
     bus.connection.reset();
     const uint8_t* name = edid + kEDIDNameOffset;
-    tl_log("%c%c%c%c%c%c\n", printableEDIDByte(name[0]), printableEDIDByte(name[1]),
-           printableEDIDByte(name[2]), printableEDIDByte(name[3]), printableEDIDByte(name[4]),
-           printableEDIDByte(name[5]));
+    base::tl_log("%c%c%c%c%c%c\n", printableEDIDByte(name[0]), printableEDIDByte(name[1]),
+                 printableEDIDByte(name[2]), printableEDIDByte(name[3]), printableEDIDByte(name[4]),
+                 printableEDIDByte(name[5]));
     if (EDIDNamesThisModel(edid)) {
-      tl_log("found talvex monitor.\n");
+      base::tl_log("found talvex monitor.\n");
       found = true;
       return true;
     }
@@ -136,8 +136,8 @@ bool DetectMonitor() {
   const size_t count = std::min<size_t>(online->size(), platform::kMaxOnlineDisplays);
   for (size_t i = 0; i < count; ++i) {
     const uint32_t displayID = (*online)[i];
-    tl_log("display ID is %d , numDisplays = %d.\n", static_cast<int>(displayID),
-           static_cast<int>(count));
+    base::tl_log("display ID is %d , numDisplays = %d.\n", static_cast<int>(displayID),
+                 static_cast<int>(count));
     if (ValidationEDID(displayID)) {
       platform::app().systemLog(format("Find ext display ID(%d)", static_cast<int>(displayID)));
       TLMonitorID = displayID;

@@ -21,7 +21,7 @@ bool ValidationEDID(uint32_t displayID);
 // True when the EDID's monitor name is this model's.
 bool EDIDNamesThisModel(const uint8_t* edid);
 // Whether the EDID names the given model's monitor.
-bool EDIDNamesModel(const uint8_t* edid, const ModelProfile& model);
+bool EDIDNamesModel(const uint8_t* edid, const base::ModelProfile& model);
 // An EDID name byte as the log shows it: '.' for a byte that is not printable.
 char printableEDIDByte(uint8_t byte);
 bool DetectMonitor();

@@ -58,9 +58,9 @@ bool TLMonitorWriteData(uint32_t displayID, const uint8_t* packet, uint8_t count
     uint8_t statusBytes[2] = {};
     result = DDCRead(connection.get(), kStatusRequestData, 2, statusBytes, 2, packet[0]);
     if (!result) {
-      tl_log("failed read status.\n");
+      base::tl_log("failed read status.\n");
     } else if (statusBytes[0] != 1) {
-      tl_log("failed setting type %d .\n", packet[0]);
+      base::tl_log("failed setting type %d .\n", packet[0]);
     }
   }
   return result;
@@ -94,12 +94,12 @@ bool SendMonitorThreshold(uint8_t threshold) {
 }
 
 bool SendClearMonitor(bool flag) {
-  if (TLMonitorID.load() != 0) tl_log("call clean blur++++++++++++\n");
+  if (TLMonitorID.load() != 0) base::tl_log("call clean blur++++++++++++\n");
   return writeCommandWaitAndRead(kClearMonitor, onOff(flag), 0.5);
 }
 
 bool SendModeSelect(uint8_t mode) {
-  tl_log("_____ %d %d ____\n", kModeSelect, mode);
+  base::tl_log("_____ %d %d ____\n", kModeSelect, mode);
   return writeCommandWaitAndRead(kModeSelect, mode & 0x0F, 0.8);
 }
 

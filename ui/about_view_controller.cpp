@@ -8,7 +8,7 @@
 #include "platform/version.h"
 
 AboutViewController::AboutViewController(QWidget* parent) : QDialog(parent) {
-  const ModelProfile& model = profile();
+  const base::ModelProfile& model = base::profile();
   setWindowTitle(QString("About %1").arg(model.programName));
   auto* layout = new QVBoxLayout(this);
   auto* name = new QLabel(QString("<h2>%1</h2>").arg(model.programName), this);

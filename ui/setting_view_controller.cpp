@@ -103,7 +103,7 @@ SettingViewController::SettingViewController(QWidget* parent) : QDialog(parent) 
 }
 
 SettingViewController::~SettingViewController() {
-  tl_log("______________-    setting view controller dealloc finished.\n");
+  base::tl_log("______________-    setting view controller dealloc finished.\n");
   ThresholdView* self = this;
   SVC.compare_exchange_strong(self, nullptr);
 }
@@ -208,7 +208,7 @@ void SettingViewController::buildLayout() {
 
 void SettingViewController::setCaptions(bool english) {
   const bool flexible = ResCommMode.load() == 1;
-  const ModelProfile& model = profile();
+  const base::ModelProfile& model = base::profile();
   NormalShowModeLabelRef->setText(
       flexible
           ? (caption(Caption::kFlexibleMode, english))
@@ -274,7 +274,7 @@ void SettingViewController::viewDidLoad() {
     notes << caption(Caption::kHotkeysLocalSwayLines, english)
           << QString::fromStdString(desktopHotkeyOffer().configurationLines()).trimmed();
   } else if (hotkeysLocal) {
-    const QString program = profile().programName;
+    const QString program = base::profile().programName;
     notes << caption(Caption::kHotkeysLocalBindCommands, english).arg(program);
   }
   ScreenSaveNoteText->setVisible(!notes.isEmpty());
@@ -302,7 +302,8 @@ void SettingViewController::showCurrentMode() {
   STRING_show_mode->setText(row->settingsCaption);
   ShowModeLabel->setText(row->settingsCaption);
   const bool takesThreshold = row->scale != ThresholdScale::kNone;
-  const bool presetsOff = row->button == ModeButton::kA5 && profile().presetsDisabledInFloydAndA5;
+  const bool presetsOff =
+      row->button == ModeButton::kA5 && base::profile().presetsDisabledInFloydAndA5;
   DefineThresholdRadio->setEnabled(takesThreshold && !presetsOff);
   slider_edit->setEnabled(takesThreshold);
   mode_slider->setEnabled(takesThreshold);
@@ -448,11 +449,11 @@ void SettingViewController::HotkeyAction() {
 }
 
 void SettingViewController::windowWillClose() {
-  tl_log("______________-    window will close.\n");
+  base::tl_log("______________-    window will close.\n");
   SVC = nullptr;
 }
 
 void SettingViewController::applicationDidFinishLaunching() {
-  tl_log("______________-    setting view controller finished.\n");
+  base::tl_log("______________-    setting view controller finished.\n");
   SVC = nullptr;
 }

@@ -210,7 +210,7 @@ void ViewController::switchMode(ModeButton pressed) {
   requestShowMode(row.showMode);
   platform::app().sleepFor(1.0);
   saveParameterFile();
-  if (profile().modeActionDisablesButtonAgain) button->setEnabled(false);
+  if (base::profile().modeActionDisablesButtonAgain) button->setEnabled(false);
 }
 
 void ViewController::A2Action() {

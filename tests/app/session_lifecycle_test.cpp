@@ -53,12 +53,12 @@ class SessionLifecycleTest : public ::testing::Test {
 // and a link planted at the lock's place is not followed.
 TEST_F(SessionLifecycleTest, OneInstanceLockPerProgram) {
   std::string why;
-  EXPECT_EQ(takeInstanceLock(altoProfile(), why), InstanceLock::kTaken);
-  EXPECT_EQ(takeInstanceLock(altoProfile(), why), InstanceLock::kHeldByAnother);
-  EXPECT_EQ(takeInstanceLock(tenorProfile(), why), InstanceLock::kTaken);
+  EXPECT_EQ(takeInstanceLock(base::altoProfile(), why), InstanceLock::kTaken);
+  EXPECT_EQ(takeInstanceLock(base::altoProfile(), why), InstanceLock::kHeldByAnother);
+  EXPECT_EQ(takeInstanceLock(base::tenorProfile(), why), InstanceLock::kTaken);
   fs::remove(root / "TenorControl.lock");
   fs::create_symlink(root / "elsewhere", root / "TenorControl.lock");
-  EXPECT_EQ(takeInstanceLock(tenorProfile(), why), InstanceLock::kUnavailable);
+  EXPECT_EQ(takeInstanceLock(base::tenorProfile(), why), InstanceLock::kUnavailable);
   EXPECT_FALSE(fs::exists(root / "elsewhere"));
 }
 
@@ -80,12 +80,12 @@ TEST_F(SessionLifecycleTest, LockFallsBackToTheCacheAndSaysWhyWhenNothingWillDo)
   unsetenv("XDG_RUNTIME_DIR");
 
   std::string why;
-  EXPECT_EQ(takeInstanceLock(altoProfile(), why), InstanceLock::kTaken) << why;
+  EXPECT_EQ(takeInstanceLock(base::altoProfile(), why), InstanceLock::kTaken) << why;
   EXPECT_TRUE(fs::exists(root / "home/.cache/quillmark/AltoControl.lock"));
   fs::permissions(root / "home/.cache/quillmark", fs::perms::others_read | fs::perms::others_exec,
                   fs::perm_options::add);
   why.clear();
-  EXPECT_EQ(takeInstanceLock(tenorProfile(), why), InstanceLock::kUnavailable);
+  EXPECT_EQ(takeInstanceLock(base::tenorProfile(), why), InstanceLock::kUnavailable);
   EXPECT_NE(why.find(inTmp.string() + ": it is a symbolic link or not a folder"), std::string::npos)
       << why;
   EXPECT_NE(why.find("quillmark: its mode is 0705, not 0700"), std::string::npos) << why;

@@ -15,11 +15,11 @@ class TlLogTest : public ModelTest {};
 TEST_P(TlLogTest, FirstMessageEmptiesTheFileAndPrintsThePathsFirst) {
   const std::string path = home + "/tl.log";
   writeFile(path, "old run\n");
-  tl_log("configure is null.\n");
+  base::tl_log("configure is null.\n");
   const std::string expectedOut = "local user path is " + home + ".\nlocal user log file is " +
                                   path + ".\nconfigure is null.\n";
   EXPECT_EQ(takeStdout(), expectedOut);
-  tl_log("ShowMode (%d)\n", 44);
+  base::tl_log("ShowMode (%d)\n", 44);
   EXPECT_EQ(takeStdout(), "ShowMode (44)\n");
   // Each message reaches the file as it is written (Tenor's file stays empty).
   EXPECT_EQ(readFile(path), tenor() ? "" : "configure is null.\nShowMode (44)\n");
@@ -29,12 +29,12 @@ TEST_P(TlLogTest, FirstMessageEmptiesTheFileAndPrintsThePathsFirst) {
 // no hole: the next line starts the file.
 TEST_P(TlLogTest, PrivateAndWrittenWithoutHolesAfterAnotherTruncates) {
   const std::string path = home + "/tl.log";
-  tl_log("first line of this run\n");
+  base::tl_log("first line of this run\n");
   struct stat info {};
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   ASSERT_EQ(truncate(path.c_str(), 0), 0);
-  tl_log("after\n");
+  base::tl_log("after\n");
   EXPECT_EQ(readFile(path), tenor() ? "" : "after\n");
 }
 
@@ -44,8 +44,8 @@ TEST_P(TlLogTest, UnwritableHomeDropsMessagesAndRetriesTheOpen) {
   } else {
     chmod(home.c_str(), 0500);
   }
-  tl_log("first\n");
-  tl_log("second\n");
+  base::tl_log("first\n");
+  base::tl_log("second\n");
   const std::string out = takeStdout();
   EXPECT_EQ(out.find("first"), std::string::npos);
   EXPECT_EQ(out.find("second"), std::string::npos);
@@ -59,21 +59,21 @@ TEST_P(TlLogTest, UnwritableHomeDropsMessagesAndRetriesTheOpen) {
 
 TEST_P(TlLogTest, LongMessagesAreCutAt255Characters) {
   const std::string longText(400, 'x');
-  tl_log("%s\n", longText.c_str());
-  tl_log("next\n");
+  base::tl_log("%s\n", longText.c_str());
+  base::tl_log("next\n");
   const std::string out = takeStdout();
   EXPECT_NE(out.find(std::string(255, 'x') + "next\n"), std::string::npos);
   EXPECT_EQ(out.find(std::string(256, 'x')), std::string::npos);
 }
 
 TEST_P(TlLogTest, AfterTerminationOnlyStandardOutputAndNoReopen) {
-  tl_log("before\n");
-  tl_log_close();
-  EXPECT_FALSE(tl_log_is_open());
+  base::tl_log("before\n");
+  base::tl_log_close();
+  EXPECT_FALSE(base::tl_log_is_open());
   takeStdout();
-  tl_log("after\n");
+  base::tl_log("after\n");
   EXPECT_EQ(takeStdout(), "after\n");
-  EXPECT_FALSE(tl_log_is_open());
+  EXPECT_FALSE(base::tl_log_is_open());
   EXPECT_EQ(readFile(home + "/tl.log"), tenor() ? "" : "before\n");
 }
 
@@ -81,16 +81,16 @@ TEST_P(TlLogTest, HomePathOfAnyLength) {
   const std::string deep = home + "/" + std::string(120, 'd');
   mkdir(deep.c_str(), 0700);
   platform.home = deep;
-  tl_log("deep\n");
-  EXPECT_TRUE(tl_log_is_open());
+  base::tl_log("deep\n");
+  EXPECT_TRUE(base::tl_log_is_open());
   EXPECT_EQ(readFile(deep + "/tl.log"), tenor() ? "" : "deep\n");
 }
 
 TEST_P(TlLogTest, ConcurrentFirstCallsOpenOneFile) {
   std::thread other([] {
-    for (int i = 0; i < 50; ++i) tl_log("worker %d\n", i);
+    for (int i = 0; i < 50; ++i) base::tl_log("worker %d\n", i);
   });
-  for (int i = 0; i < 50; ++i) tl_log("main %d\n", i);
+  for (int i = 0; i < 50; ++i) base::tl_log("main %d\n", i);
   other.join();
   const std::string out = platform.stdoutText;
   size_t opens = 0;

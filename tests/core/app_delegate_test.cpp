@@ -73,11 +73,11 @@ TEST_P(AppDelegateTest, LaunchWithoutPanelDoesNothingThroughIt) {
 
 TEST_P(AppDelegateTest, TerminationClosesTheLogAndStopsTheTimer) {
   appInstance = &delegate;
-  tl_log("running\n");
+  base::tl_log("running\n");
   delegate.startRefreshTimer();
   delegate.applicationWillTerminate();
   EXPECT_EQ(platform.systemLogLines.back(), "--------- ...\n");
-  EXPECT_FALSE(tl_log_is_open());
+  EXPECT_FALSE(base::tl_log_is_open());
   ASSERT_EQ(platform.timers.size(), 1u);
   EXPECT_FALSE(platform.timers.begin()->second.valid);
   EXPECT_TRUE(RefreshTimer.has_value());

@@ -151,7 +151,7 @@ TEST_P(ParameterStoreTest, SaveInPlaceWhenTheFolderIsReadOnly) {
 TEST_P(ParameterStoreTest, FifoInsteadOfFilesIsSkipped) {
   ASSERT_EQ(mkfifo(path().c_str(), 0600), 0);
   ASSERT_EQ(mkfifo((home + "/tl.log").c_str(), 0600), 0);
-  tl_log_reset();
+  base::tl_log_reset();
   Threshold = 7;
   delegate.restoreParameters();
   delegate.saveParameters();

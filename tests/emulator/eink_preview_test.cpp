@@ -192,7 +192,7 @@ TEST_P(EinkPreviewTest, AnySequenceOfStatesGivesWholeFrames) {
     return ramp;
   });
   const QSize sizes[] = {{1, 1}, {3, 2}, {640, 480}, {2200, 1}, {1, 900}};
-  std::mt19937 random(GetParam() == &tenorProfile() ? 2 : 1);
+  std::mt19937 random(GetParam() == &base::tenorProfile() ? 2 : 1);
   emulator::DeviceState state;
   uint64_t now = 0;
   for (int step = 0; step < 300; ++step) {

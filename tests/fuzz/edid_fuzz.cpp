@@ -11,8 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzPlatform();
   if (size < 1) return 0;
-  const ModelProfile& model = (data[0] & 1) ? tenorProfile() : altoProfile();
-  selectProfile(model);
+  const base::ModelProfile& model = (data[0] & 1) ? base::tenorProfile() : base::altoProfile();
+  base::selectProfile(model);
   std::vector<uint8_t> blocks(data + 1, data + size);
   blocks.resize(blocks.size() / 128 * 128);
   const int bad = EDIDSum(blocks.data(), blocks.size());

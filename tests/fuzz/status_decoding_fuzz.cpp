@@ -12,7 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzPlatform();
   if (size < 4) return 0;
-  selectProfile((data[0] & 1) ? tenorProfile() : altoProfile());
+  base::selectProfile((data[0] & 1) ? base::tenorProfile() : base::altoProfile());
   ResCommMode = static_cast<uint8_t>(1 + (data[1] & 1));
   ShowMode = static_cast<uint8_t>(1 + data[2] % 6);
   const uint8_t modeBefore = ShowMode.load();

@@ -15,7 +15,7 @@
 #include "link/detection_report.h"
 
 void ModelTest::SetUp() {
-  selectProfile(*GetParam());
+  base::selectProfile(*GetParam());
   resetParameters();
   resetRuntimeFlags();
   resetDetectionReport();
@@ -24,14 +24,14 @@ void ModelTest::SetUp() {
   RefreshTimer.reset();
   currentRes.set(0, 0);
   mainDefaultRes.set(0, 0);
-  tl_log_reset();
+  base::tl_log_reset();
   char pattern[] = "/tmp/quillmark-test-XXXXXX";
   home = mkdtemp(pattern);
   platform.home = home;
 }
 
 void ModelTest::TearDown() {
-  tl_log_reset();
+  base::tl_log_reset();
   std::error_code ignored;
   std::filesystem::permissions(home, std::filesystem::perms::owner_all, ignored);
   std::filesystem::remove_all(home, ignored);
@@ -81,7 +81,7 @@ void ModelTest::writeFile(const std::string& path, const std::string& content) c
   std::ofstream(path, std::ios::binary) << content;
 }
 
-std::string modelName(const ::testing::TestParamInfo<const ModelProfile*>& info) {
+std::string modelName(const ::testing::TestParamInfo<const base::ModelProfile*>& info) {
   return info.param->modelName;
 }
 

@@ -12,12 +12,12 @@
 #include "emulator/quillmark_monitor.h"
 #include "tests/support/test_platform.h"
 
-class ModelTest : public ::testing::TestWithParam<const ModelProfile*> {
+class ModelTest : public ::testing::TestWithParam<const base::ModelProfile*> {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  bool tenor() const { return GetParam() == &tenorProfile(); }
+  bool tenor() const { return GetParam() == &base::tenorProfile(); }
   emulator::Model model() const { return tenor() ? emulator::Model::Tenor : emulator::Model::Alto; }
 
   // A monitor of this test's model on a display of its own (bus 0), with
@@ -42,11 +42,11 @@ class ModelTest : public ::testing::TestWithParam<const ModelProfile*> {
   size_t stdoutTaken_ = 0;
 };
 
-std::string modelName(const ::testing::TestParamInfo<const ModelProfile*>& info);
+std::string modelName(const ::testing::TestParamInfo<const base::ModelProfile*>& info);
 
-#define INSTANTIATE_FOR_BOTH_MODELS(Suite)                                                    \
-  INSTANTIATE_TEST_SUITE_P(Models, Suite, ::testing::Values(&altoProfile(), &tenorProfile()), \
-                           modelName)
+#define INSTANTIATE_FOR_BOTH_MODELS(Suite) \
+  INSTANTIATE_TEST_SUITE_P(                \
+      Models, Suite, ::testing::Values(&base::altoProfile(), &base::tenorProfile()), modelName)
 
 // A command packet as a write frame: 51 84 03 08 type value checksum.
 std::vector<uint8_t> commandFrame(uint8_t type, uint8_t value);

@@ -343,14 +343,14 @@ TEST_P(ViewControllerTest, HelpHideAndExit) {
   panel->HideAction();
   EXPECT_EQ(platform.miniaturizeCalls, 1);
   delegate.startRefreshTimer();
-  tl_log("running\n");
+  base::tl_log("running\n");
   try {
     panel->ExitAction();
     FAIL() << "the process did not end";
   } catch (const testing_platform::TestExit& exit) {
     EXPECT_EQ(exit.status, 0);
   }
-  EXPECT_FALSE(tl_log_is_open());
+  EXPECT_FALSE(base::tl_log_is_open());
   EXPECT_FALSE(platform.timers.begin()->second.valid);
   const std::string out = takeStdout();
   EXPECT_NE(out.find("ssss Language is 2.\nCall HideAction.\n"), std::string::npos);

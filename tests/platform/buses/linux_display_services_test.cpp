@@ -385,8 +385,8 @@ TEST_F(LinuxBackendTest, DetectionLogsEachBusWithItsCause) {
   platform.home = root;
   auto services = displays();
   platform::install({&services, &platform, &platform});
-  selectProfile(altoProfile());
-  tl_log_reset();
+  base::selectProfile(base::altoProfile());
+  base::tl_log_reset();
   // /dev/i2c-3 cannot be opened; /dev/i2c-5 opens but nobody answers; i2c-6 has a Tenor.
   calls.openErrnoFor[root + "/dev/i2c-3"] = EACCES;
   EXPECT_FALSE(DetectMonitor());
@@ -404,7 +404,7 @@ TEST_F(LinuxBackendTest, DetectionLogsEachBusWithItsCause) {
   EXPECT_NE(log.find("......\n"), std::string::npos) << "an unreadable EDID's name line";
   EXPECT_EQ(lastDetectionProblem().cause, BusCause::kNoAccess);
   EXPECT_EQ(lastDetectionProblem().bus, root + "/dev/i2c-3");
-  tl_log_reset();
+  base::tl_log_reset();
   platform::install({});
 }
 

@@ -10,7 +10,6 @@
 #include "core/runtime_flags.h"
 #include "core/screen_resolution.h"
 #include "core/session_capabilities.h"
-#include "core/status_notes.h"
 #include "core/ui_posts.h"
 #include "link/monitor_commands.h"
 #include "platform/platform.h"
@@ -82,7 +81,7 @@ ResolutionOutcome requestResolutionMode(uint8_t resolutionMode) {
   // status line says why.
   if (!outcome.failure.empty() && resolutionMode == 2) {
     if (manualFlag) ResManualChangeFlag = 0;
-    noteResolutionOutcome(outcome.failure, false);
+    postResolutionOutcome(outcome.failure, false);
     return outcome;
   }
   ResCommMode = resolutionMode;
@@ -93,7 +92,7 @@ ResolutionOutcome requestResolutionMode(uint8_t resolutionMode) {
   // of the monitor: nothing changed on screen, and the status line says so.
   outcome.changeRefused =
       !modeSwitch.switched && !sessionCapabilities().displayModesChangeable.load() && !modesKnown;
-  noteResolutionOutcome(outcome.failure, outcome.changeRefused);
+  postResolutionOutcome(outcome.failure, outcome.changeRefused);
   return outcome;
 }
 

@@ -14,7 +14,7 @@
 #include "base/regular_file.h"
 #include "base/tl_log.h"
 #include "core/parameters.h"
-#include "core/status_notes.h"
+#include "core/ui_posts.h"
 #include "platform/platform.h"
 
 std::FILE* file = nullptr;
@@ -267,6 +267,6 @@ std::string writeParameterFile() {
 
 std::string saveParameterFile() {
   const std::string problem = writeParameterFile();
-  noteSaveOutcome(problem);
+  postSaveOutcome(problem);
   return problem;
 }

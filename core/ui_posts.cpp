@@ -20,3 +20,15 @@ void postUpdateThreshold() {
     if (ThresholdView* dialog = SVC.load()) dialog->updateThreshold();
   });
 }
+
+void postSaveOutcome(const std::string& problem) {
+  platform::app().postToMainThread([problem] {
+    if (MainPanel* panel = VCInstance.load()) panel->showSaveOutcome(problem);
+  });
+}
+
+void postResolutionOutcome(const std::string& failure, bool changeRefused) {
+  platform::app().postToMainThread([failure, changeRefused] {
+    if (MainPanel* panel = VCInstance.load()) panel->showResolutionOutcome(failure, changeRefused);
+  });
+}

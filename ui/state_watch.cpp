@@ -21,7 +21,6 @@ MonitorState MonitorState::now() {
   state.problem = problem.cause;
   state.problemBus = problem.bus;
   state.detectionFinished = problem.finished;
-  state.notes = statusNotes();
   return state;
 }
 

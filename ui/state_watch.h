@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <string>
 
-#include "core/status_notes.h"
 #include "platform/bus_cause.h"
 
 struct MonitorState {
@@ -19,7 +18,6 @@ struct MonitorState {
   platform::BusCause problem = platform::BusCause::kNone;
   std::string problemBus;
   bool detectionFinished = false;
-  StatusNotes notes;
 
   static MonitorState now();
   bool operator==(const MonitorState&) const = default;

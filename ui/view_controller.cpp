@@ -13,7 +13,6 @@
 #include "core/parameter_store.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
-#include "core/status_notes.h"
 #include "link/detection_report.h"
 #include "platform/platform.h"
 #include "ui/captions.h"
@@ -104,22 +103,31 @@ void ViewController::UIButtonTextAutoChange() {
 // a save that failed is said below it until a save works again.
 void ViewController::showLinkState() {
   showMonitorState();
-  const std::string problem = statusNotes().saveProblem;
-  if (problem.empty()) return;
+  if (saveProblem_.empty()) return;
   const bool chinese = Language.load() == kLanguageChinese;
   StatusLine->setText(
       StatusLine->text() + "\n" +
-      caption(Caption::kSettingsNotSaved, !chinese).arg(QString::fromStdString(problem)));
+      caption(Caption::kSettingsNotSaved, !chinese).arg(QString::fromStdString(saveProblem_)));
+}
+
+void ViewController::showSaveOutcome(const std::string& problem) {
+  saveProblem_ = problem;
+  showLinkState();
+}
+
+void ViewController::showResolutionOutcome(const std::string& failure, bool changeRefused) {
+  resolutionFailure_ = failure;
+  resolutionChangeRefused_ = changeRefused;
+  showLinkState();
 }
 
 void ViewController::showMonitorState() {
   const bool chinese = Language.load() == kLanguageChinese;
   if (MonitorOnline.load() == 1) {
-    const StatusNotes notes = statusNotes();
-    if (!notes.resolutionFailure.empty()) {
-      const QString reason = QString::fromStdString(notes.resolutionFailure);
+    if (!resolutionFailure_.empty()) {
+      const QString reason = QString::fromStdString(resolutionFailure_);
       StatusLine->setText(caption(Caption::kResolutionNotChanged, !chinese).arg(reason));
-    } else if (notes.resolutionChangeRefused) {
+    } else if (resolutionChangeRefused_) {
       StatusLine->setText(caption(Caption::kResolutionKeptBySession, !chinese));
     } else {
       StatusLine->setText(caption(Caption::kMonitorConnected, !chinese));

@@ -23,6 +23,8 @@ class ViewController : public QWidget, public MainPanel {
   void UIButtonTextAutoChange() override;
   void ChangeResModeRadio() override;
   void ChangeModeButton() override;
+  void showSaveOutcome(const std::string& problem) override;
+  void showResolutionOutcome(const std::string& failure, bool changeRefused) override;
   void EnableModeButton();
 
   void A2Action();
@@ -60,4 +62,9 @@ class ViewController : public QWidget, public MainPanel {
   void setModeCaptions(uint8_t resolutionMode);
 
   QPointer<QDialog> settings_;
+  // What the status line says beside the link (showSaveOutcome,
+  // showResolutionOutcome).
+  std::string saveProblem_;
+  std::string resolutionFailure_;
+  bool resolutionChangeRefused_ = false;
 };

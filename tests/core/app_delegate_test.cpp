@@ -14,6 +14,8 @@ class RecordingPanel : public MainPanel {
   void UIButtonTextAutoChange() override { calls.push_back("UIButtonTextAutoChange"); }
   void ChangeResModeRadio() override { calls.push_back("ChangeResModeRadio"); }
   void ChangeModeButton() override { calls.push_back("ChangeModeButton"); }
+  void showSaveOutcome(const std::string&) override {}
+  void showResolutionOutcome(const std::string&, bool) override {}
   std::vector<std::string> calls;
 };
 

@@ -35,6 +35,8 @@ class CountingPanel : public MainPanel, public ThresholdView {
   void UIButtonTextAutoChange() override {}
   void ChangeResModeRadio() override {}
   void ChangeModeButton() override { ++modeButtonRefreshes; }
+  void showSaveOutcome(const std::string&) override {}
+  void showResolutionOutcome(const std::string&, bool) override {}
   void updateThreshold() override { ++thresholdUpdates; }
   int modeButtonRefreshes = 0;
   int thresholdUpdates = 0;

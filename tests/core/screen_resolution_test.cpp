@@ -19,6 +19,8 @@ class ResolutionPanel : public MainPanel {
   void UIButtonTextAutoChange() override {}
   void ChangeResModeRadio() override { ++radioRefreshes; }
   void ChangeModeButton() override {}
+  void showSaveOutcome(const std::string&) override {}
+  void showResolutionOutcome(const std::string&, bool) override {}
   int radioRefreshes = 0;
 };
 

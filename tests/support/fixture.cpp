@@ -11,7 +11,6 @@
 #include "core/runtime_flags.h"
 #include "core/screen_resolution.h"
 #include "core/session_capabilities.h"
-#include "core/status_notes.h"
 #include "link/detection_report.h"
 
 void ModelTest::SetUp() {
@@ -20,7 +19,6 @@ void ModelTest::SetUp() {
   resetRuntimeFlags();
   resetDetectionReport();
   resetSessionCapabilities();
-  resetStatusNotes();
   RefreshTimer.reset();
   currentRes.set(0, 0);
   mainDefaultRes.set(0, 0);

@@ -158,7 +158,7 @@ void ControlAdaptor::SetResolutionMode(uint mode, const QDBusMessage& message) {
 
 void ControlAdaptor::ShowWindow(const QDBusMessage& message) {
   if (!fromOwnUser(message)) return;
-  service_.window().bringToFront();
+  service_.mainWindow().bringToFront();
 }
 
 void ControlAdaptor::Quit(const QDBusMessage& message) {

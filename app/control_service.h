@@ -26,7 +26,7 @@ class ControlService : public QObject {
   bool registerOn(QDBusConnection bus);
 
   const base::ModelProfile& model() const { return model_; }
-  MainWindow& window() const { return window_; }
+  MainWindow& mainWindow() const { return window_; }
   AppDelegate& delegate() const { return delegate_; }
   QDBusConnection bus() const { return bus_; }
   // What carries the hotkeys, published as the Hotkeys property.

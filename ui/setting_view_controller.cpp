@@ -98,6 +98,10 @@ SettingViewController::SettingViewController(QWidget* parent) : QDialog(parent) 
               showCurrentMode();
             }
             if (before.threshold != now.threshold) updateThreshold();
+            if (before.hotkeysLocal != now.hotkeysLocal) {
+              showSessionNotes();
+              DesktopHotkeys->showState(Language.load() == kLanguageEnglish);
+            }
           });
   viewDidLoad();
 }
@@ -236,6 +240,30 @@ void SettingViewController::setCaptions(bool english) {
     groups_[i]->setTitle(caption(groupTitles[i], english));
 }
 
+// Where the session gives no idle time, screen save never starts on its own;
+// where the desktop keeps global keys, the hotkeys act in this window only.
+// The desktop's answer may come while the dialog is open (GNOME's dialog).
+void SettingViewController::showSessionNotes() {
+  const bool english = Language.load() == kLanguageEnglish;
+  const bool idleTimeUnknown = !sessionCapabilities().idleTimeKnown.load();
+  const bool hotkeysLocal = sessionCapabilities().globalHotkeysUnavailable.load();
+  QStringList notes;
+  if (idleTimeUnknown) {
+    notes << caption(Caption::kNoIdleTime, english);
+  }
+  if (hotkeysLocal && desktopHotkeyOffer().offered()) {
+    notes << caption(Caption::kHotkeysLocalUseButton, english);
+  } else if (hotkeysLocal && desktopHotkeyOffer().configurationLines) {
+    notes << caption(Caption::kHotkeysLocalSwayLines, english)
+          << QString::fromStdString(desktopHotkeyOffer().configurationLines()).trimmed();
+  } else if (hotkeysLocal) {
+    const QString program = base::profile().programName;
+    notes << caption(Caption::kHotkeysLocalBindCommands, english).arg(program);
+  }
+  ScreenSaveNoteText->setVisible(!notes.isEmpty());
+  ScreenSaveNoteText->setText(notes.join("\n"));
+}
+
 void SettingViewController::viewDidLoad() {
   SVC = this;
   const bool soft = FreshHandSoftEnable.load() == 1;
@@ -259,26 +287,7 @@ void SettingViewController::viewDidLoad() {
   selectPreset(Threshold.load());
   ResolutionSelectRadio->hide();
   ResolutionNoteText->setText("Not supported this feature!");
-  // Where the session gives no idle time, screen save never starts on its own;
-  // where the desktop keeps global keys, the hotkeys act in this window only.
-  const bool english = Language.load() == kLanguageEnglish;
-  const bool idleTimeUnknown = !sessionCapabilities().idleTimeKnown.load();
-  const bool hotkeysLocal = sessionCapabilities().globalHotkeysUnavailable.load();
-  QStringList notes;
-  if (idleTimeUnknown) {
-    notes << caption(Caption::kNoIdleTime, english);
-  }
-  if (hotkeysLocal && desktopHotkeyOffer().offered()) {
-    notes << caption(Caption::kHotkeysLocalUseButton, english);
-  } else if (hotkeysLocal && desktopHotkeyOffer().configurationLines) {
-    notes << caption(Caption::kHotkeysLocalSwayLines, english)
-          << QString::fromStdString(desktopHotkeyOffer().configurationLines()).trimmed();
-  } else if (hotkeysLocal) {
-    const QString program = base::profile().programName;
-    notes << caption(Caption::kHotkeysLocalBindCommands, english).arg(program);
-  }
-  ScreenSaveNoteText->setVisible(!notes.isEmpty());
-  ScreenSaveNoteText->setText(notes.join("\n"));
+  showSessionNotes();
   if (workMode >= 1 && workMode <= 4) WorkModeRadio->selectCellAtRow(0, workMode - 1);
   WorkModeRadio->hide();
   consoleLine("ShowMode is %d\n", ShowMode.load());

@@ -83,6 +83,7 @@ class SettingViewController : public QDialog, public ThresholdView {
   void preview();
   // The ShowMode's captions, and the contrast controls it takes.
   void showCurrentMode();
+  void showSessionNotes();
   void dismissController();
 
   bool settingSlider_ = false;

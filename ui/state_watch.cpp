@@ -4,6 +4,7 @@
 
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
+#include "core/session_capabilities.h"
 #include "link/detection_report.h"
 
 namespace {
@@ -21,6 +22,7 @@ MonitorState MonitorState::now() {
   state.problem = problem.cause;
   state.problemBus = problem.bus;
   state.detectionFinished = problem.finished;
+  state.hotkeysLocal = sessionCapabilities().globalHotkeysUnavailable.load();
   return state;
 }
 

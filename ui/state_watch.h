@@ -18,6 +18,9 @@ struct MonitorState {
   platform::BusCause problem = platform::BusCause::kNone;
   std::string problemBus;
   bool detectionFinished = false;
+  // The session's: the hotkeys act only in the program's window. The
+  // desktop may answer after the start (its shortcut dialog).
+  bool hotkeysLocal = false;
 
   static MonitorState now();
   bool operator==(const MonitorState&) const = default;

@@ -1,12 +1,16 @@
 #include "ui/setting_view_controller.h"
 
+#include <QTest>
+
 #include "core/app_delegate.h"
+#include "core/desktop_hotkey_offer.h"
 #include "core/mode_table.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/session_capabilities.h"
 #include "platform/key_codes.h"
 #include "tests/support/fixture.h"
+#include "ui/state_watch.h"
 
 namespace {
 
@@ -18,6 +22,7 @@ class SettingViewControllerTest : public ModelTest {
  protected:
   void TearDown() override {
     dialog.reset();
+    desktopHotkeyOffer() = {};
     ModelTest::TearDown();
   }
   SettingViewController& open() {
@@ -122,6 +127,30 @@ TEST_P(SettingViewControllerTest, NoteWhenTheDesktopDidNotTakeTheHotkeys) {
     EXPECT_TRUE(note.contains("--refresh"));
     EXPECT_EQ(note.contains("window only"), language == kLanguageEnglish);
   }
+}
+
+// GNOME's dialog answers after the button was pressed, while Settings is
+// still open: the button and the note follow the answer without a reopen.
+TEST_P(SettingViewControllerTest, DesktopAnswerWhileOpenHidesTheButtonAndTheNote) {
+  sessionCapabilities().globalHotkeysUnavailable = true;
+  int asked = 0;
+  DesktopHotkeyOffer& offer = desktopHotkeyOffer();
+  offer.takesBack = false;
+  offer.held = [] { return !sessionCapabilities().globalHotkeysUnavailable.load(); };
+  offer.set = [&asked](bool on, std::string&) { return on && ++asked > 0; };
+  Language = kLanguageEnglish;
+  SettingViewController& dialog = open();
+  // The watch is the program's one: it must have seen the hotkeys local.
+  ASSERT_TRUE(QTest::qWaitFor([] { return stateWatch().state().hotkeysLocal; }, 15000));
+  ASSERT_FALSE(dialog.DesktopHotkeys->isHidden());
+  EXPECT_EQ(dialog.DesktopHotkeys->text(), "Add to GNOME's keyboard shortcuts");
+  EXPECT_FALSE(dialog.ScreenSaveNoteText->isHidden());
+  dialog.DesktopHotkeys->click();
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(dialog.DesktopHotkeys->isHidden());
+  sessionCapabilities().globalHotkeysUnavailable = false;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.DesktopHotkeys->isHidden(); }, 15000));
+  EXPECT_TRUE(dialog.ScreenSaveNoteText->isHidden());
 }
 
 TEST_P(SettingViewControllerTest, PresetsInFloydAndLowA5) {

@@ -137,7 +137,10 @@ TEST_P(SettingViewControllerTest, DesktopAnswerWhileOpenHidesTheButtonAndTheNote
   DesktopHotkeyOffer& offer = desktopHotkeyOffer();
   offer.takesBack = false;
   offer.held = [] { return !sessionCapabilities().globalHotkeysUnavailable.load(); };
-  offer.set = [&asked](bool on, std::string&) { return on && ++asked > 0; };
+  offer.set = [&asked](bool on, std::string&) {
+    if (on) ++asked;
+    return on;
+  };
   Language = kLanguageEnglish;
   SettingViewController& dialog = open();
   // The watch is the program's one: it must have seen the hotkeys local.

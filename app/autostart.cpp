@@ -1,13 +1,17 @@
 #include "app/autostart.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <algorithm>
 #include <string>
 
+#include "base/file_replacement.h"
 #include "base/private_folder.h"
 #include "base/regular_file.h"
 
@@ -47,60 +51,113 @@ bool ownPath(const QString& path, QString& why) {
   return false;
 }
 
-}  // namespace
-
-bool setAutostart(const base::ModelProfile& model, bool enabled, QString* reason) {
-  QString unused;
-  QString& why = reason != nullptr ? *reason : unused;
-  const QString path = autostartPath(model);
-  const QString folder = QFileInfo(path).absolutePath();
-  const QString configFolder = QFileInfo(folder).absolutePath();
-  if (!enabled) {
-    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) return true;
-    if (!ownPath(path, why)) return false;
-    if (QFile::remove(path)) return true;
-    why = path + " cannot be removed";
-    return false;
-  }
-  if (!makeFolder(configFolder, why) || !ownPath(folder, why) || !makeFolder(folder, why) ||
-      !ownPath(path, why)) {
-    return false;
-  }
+// The entry the program writes for itself; its own keys, which a move to the
+// app id's name writes afresh (the program's path may have changed).
+QString freshEntry(const base::ModelProfile& model) {
   // The program's own path, so that the entry works from wherever it was installed.
   QString program = QCoreApplication::applicationFilePath();
   if (program.isEmpty()) program = model.programName;
   // TryExec: an entry whose program was uninstalled starts nothing.
   const QString tryExec = program;
   if (program.contains(' ')) program = '"' + program + '"';
-  QSaveFile entry(path);
-  if (!entry.open(QIODevice::WriteOnly)) {
-    why = path + ": " + entry.errorString();
+  return QString(
+             "[Desktop Entry]\n"
+             "Type=Application\n"
+             "Name=%1\n"
+             "Comment=Keeps the Talvex Quillmark %2 in step all session\n"
+             "TryExec=%4\n"
+             "Exec=%3 --hidden\n"
+             "Icon=quillmark-control\n"
+             "Terminal=false\n"
+             "X-GNOME-Autostart-enabled=true\n")
+      .arg(model.programName, model.modelName, program, tryExec);
+}
+
+const QStringList kOwnKeys = {"Type", "Name", "Comment", "TryExec", "Exec", "Icon", "Terminal"};
+
+// The fresh entry with what the desktop or the user wrote into the former
+// one carried over: Hidden, X-GNOME-Autostart-enabled=false (turned off in
+// the desktop's settings), translations, other groups.
+QString carriedEntry(const QString& fresh, const QString& former) {
+  QStringList lines = fresh.split('\n', Qt::SkipEmptyParts);
+  QStringList otherGroups;
+  bool inMainGroup = false;
+  for (const QString& line : former.split('\n', Qt::SkipEmptyParts)) {
+    if (line.startsWith('[')) inMainGroup = line.trimmed() == "[Desktop Entry]";
+    if (!inMainGroup) {
+      otherGroups << line;
+      continue;
+    }
+    const QString key = line.section('=', 0, 0).trimmed();
+    if (line.startsWith('#') || !line.contains('=') || kOwnKeys.contains(key)) continue;
+    const auto same = std::find_if(lines.begin(), lines.end(), [&key](const QString& own) {
+      return own.section('=', 0, 0).trimmed() == key;
+    });
+    if (same != lines.end()) {
+      *same = line;
+    } else {
+      lines << line;
+    }
+  }
+  return (lines + otherGroups).join('\n') + '\n';
+}
+
+// The former entry's text, "" when it cannot be read as a regular file.
+QString readEntry(const QString& path) {
+  constexpr size_t kMaxEntryBytes = 64 * 1024;
+  const base::OpenedFile opened =
+      base::openRegularFile(QFile::encodeName(path).toStdString(), O_RDONLY);
+  if (opened.descriptor < 0) return {};
+  std::string text(kMaxEntryBytes, '\0');
+  const ssize_t length = read(opened.descriptor, text.data(), text.size());
+  close(opened.descriptor);
+  text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+  return QString::fromUtf8(text);
+}
+
+bool writeEntry(const QString& path, const QString& text, QString& why) {
+  const QString folder = QFileInfo(path).absolutePath();
+  const QString configFolder = QFileInfo(folder).absolutePath();
+  if (!makeFolder(configFolder, why) || !ownPath(folder, why) || !makeFolder(folder, why)) {
     return false;
   }
-  entry.write(QString("[Desktop Entry]\n"
-                      "Type=Application\n"
-                      "Name=%1\n"
-                      "Comment=Keeps the Talvex Quillmark %2 in step all session\n"
-                      "TryExec=%4\n"
-                      "Exec=%3 --hidden\n"
-                      "Icon=quillmark-control\n"
-                      "Terminal=false\n"
-                      "X-GNOME-Autostart-enabled=true\n")
-                  .arg(model.programName, model.modelName, program, tryExec)
-                  .toUtf8());
-  if (entry.commit()) return true;
-  why = path + ": " + entry.errorString();
+  std::string problem;
+  if (base::replaceOwnFile(QFile::encodeName(path).toStdString(), text.toStdString(), 0644,
+                           problem)) {
+    return true;
+  }
+  why = QFile::decodeName(problem.c_str());
   return false;
 }
 
-bool moveAutostartToAppId(const base::ModelProfile& model, QString* why) {
+bool removeEntry(const QString& path, QString& why) {
+  std::string problem;
+  if (base::removeOwnFile(QFile::encodeName(path).toStdString(), problem)) return true;
+  why = QFile::decodeName(problem.c_str());
+  return false;
+}
+
+}  // namespace
+
+bool setAutostart(const base::ModelProfile& model, bool enabled, QString* reason) {
+  QString unused;
+  QString& why = reason != nullptr ? *reason : unused;
+  const QString path = autostartPath(model);
+  if (!enabled) return removeEntry(path, why);
+  return writeEntry(path, freshEntry(model), why);
+}
+
+bool moveAutostartToAppId(const base::ModelProfile& model, QString* reason) {
+  QString unused;
+  QString& why = reason != nullptr ? *reason : unused;
   const QString old = autostartEntry(model.programName);
   const QFileInfo entry(old);
   if (!entry.exists() || entry.isSymLink() || !entry.isFile()) return true;
   QString problem;
   if (!ownPath(old, problem)) return true;  // not the program's to move
-  if (!autostartEnabled(model) && !setAutostart(model, true, why)) return false;
-  if (QFile::remove(old)) return true;
-  if (why != nullptr) *why = old + " cannot be removed";
-  return false;
+  if (!autostartEnabled(model) &&
+      !writeEntry(autostartPath(model), carriedEntry(freshEntry(model), readEntry(old)), why)) {
+    return false;
+  }
+  return removeEntry(old, why);
 }

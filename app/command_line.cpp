@@ -64,22 +64,27 @@ QString modeNames(unsigned resolution) {
   return names.join(", ");
 }
 
-// Whether the program's name has an owner on the bus, asked with the same bound as every call.
-bool nameHasOwner(QDBusConnection& bus, const QString& name) {
+// The unique name of the well-known name's owner, "" when it has none, asked
+// with the same bound as every call. Everything after is asked of and sent
+// to that connection: the well-known name may pass to another owner between
+// two calls, and a check made of one owner must hold for the one called.
+QString nameOwner(QDBusConnection& bus, const QString& name) {
   QDBusMessage message = QDBusMessage::createMethodCall(
-      "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner");
+      "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetNameOwner");
   message << name;
   const QDBusMessage reply = bus.call(message, QDBus::Block, kCallTimeoutMs);
-  return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 1 &&
-         reply.arguments()[0].toBool();
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1) return {};
+  const QString owner = reply.arguments()[0].toString();
+  return owner.startsWith(':') ? owner : QString();
 }
 
-// What the bus daemon itself knows of a name's owner ("GetConnectionUnixUser",
-// "GetConnectionUnixProcessID"); the owner is not asked.
-std::optional<uint> ownerCredential(QDBusConnection& bus, const char* method, const QString& name) {
+// What the bus daemon itself knows of a connection ("GetConnectionUnixUser",
+// "GetConnectionUnixProcessID"); the connection is not asked.
+std::optional<uint> ownerCredential(QDBusConnection& bus, const char* method,
+                                    const QString& owner) {
   QDBusMessage message = QDBusMessage::createMethodCall(
       "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method);
-  message << name;
+  message << owner;
   const QDBusMessage reply = bus.call(message, QDBus::Block, kCallTimeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1) {
     return std::nullopt;
@@ -106,9 +111,11 @@ std::optional<double> secondsSinceStart(uint pid) {
 
 class RunningInstance {
  public:
-  RunningInstance(const base::ModelProfile& model, QDBusConnection bus) : model_(model), bus_(bus) {
+  // owner: the unique name of the instance's connection, checked to be this user's.
+  RunningInstance(const base::ModelProfile& model, QDBusConnection bus, const QString& owner)
+      : model_(model), bus_(bus), owner_(owner) {
     // An instance in its launch is waited for until the launch is over.
-    const auto pid = ownerCredential(bus_, "GetConnectionUnixProcessID", controlServiceName(model));
+    const auto pid = ownerCredential(bus_, "GetConnectionUnixProcessID", owner_);
     const auto age = pid ? secondsSinceStart(*pid) : std::nullopt;
     if (age && *age >= 0 && *age < kLaunchSeconds) {
       timeoutMs_ += int((kLaunchSeconds - *age) * 1000);
@@ -118,8 +125,8 @@ class RunningInstance {
   // The reply, or the error's text in error.
   std::optional<QDBusMessage> call(const QString& interface, const QString& method,
                                    const QVariantList& arguments, QString& error) {
-    QDBusMessage message = QDBusMessage::createMethodCall(controlServiceName(model_),
-                                                          kControlObjectPath, interface, method);
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(owner_, kControlObjectPath, interface, method);
     message.setArguments(arguments);
     const QDBusMessage reply = bus_.call(message, QDBus::Block, timeoutMs_);
     if (reply.type() == QDBusMessage::ReplyMessage) return reply;
@@ -149,6 +156,7 @@ class RunningInstance {
  private:
   const base::ModelProfile& model_;
   QDBusConnection bus_;
+  QString owner_;
   int timeoutMs_ = kCallTimeoutMs;
 };
 
@@ -160,21 +168,20 @@ bool withRunningInstance(const base::ModelProfile& model, Use use) {
   {
     QDBusConnection bus =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, kProbeConnection);
-    running = bus.isConnected() && nameHasOwner(bus, controlServiceName(model));
+    const QString owner = bus.isConnected() ? nameOwner(bus, controlServiceName(model)) : "";
+    running = !owner.isEmpty();
     // A bus that lets other users connect may hold the name for an impostor:
     // only this user's own instance is told anything or believed.
-    const auto owner =
-        running ? ownerCredential(bus, "GetConnectionUnixUser", controlServiceName(model))
-                : std::nullopt;
-    if (running && owner != geteuid()) {
+    const auto user = running ? ownerCredential(bus, "GetConnectionUnixUser", owner) : std::nullopt;
+    if (running && user != geteuid()) {
       fail(model,
            QString("%1 on this session bus belongs to %2, not to you: it is not trusted")
                .arg(controlServiceName(model),
-                    owner ? QString("user %1").arg(*owner) : QString("an unknown user")),
+                    user ? QString("user %1").arg(*user) : QString("an unknown user")),
            1);
     }
     if (running) {
-      RunningInstance instance(model, bus);
+      RunningInstance instance(model, bus, owner);
       use(instance);
     }
   }

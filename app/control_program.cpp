@@ -196,11 +196,14 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   const auto idleSource = watchSessionIdle(session, delegate);
   sessionCapabilities().displayModesChangeable = modesOwner != nullptr;
   DesktopShortcuts desktopShortcuts(model, delegate);
-  desktopShortcuts.start(session);
   service.setHotkeyPath([&desktopShortcuts] { return desktopShortcuts.path(); });
   Tray tray(model, window, delegate);
   framework.setHidesToTray(tray.show());
-  delegate.beforeLaunchWait = [&window, &command] {
+  delegate.beforeLaunchWait = [&window, &command, &desktopShortcuts, &session] {
+    // The desktop is offered the hotkeys as the user set them, in one request:
+    // offered before the Parameters are read, the defaults would go first and
+    // the user's keys after them, asking GNOME's dialog twice.
+    desktopShortcuts.start(session);
     ViewController* panel = window.panel();
     panel->UIButtonTextAutoChange();
     panel->ChangeResModeRadio();

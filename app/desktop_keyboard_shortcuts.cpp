@@ -1,6 +1,7 @@
 #include "app/desktop_keyboard_shortcuts.h"
 
 #include <QDir>
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <string>
@@ -45,6 +46,8 @@ bool gnomeShortcutsHeld(const base::ModelProfile& model) {
 std::string swayBindings(const base::ModelProfile& model) {
   std::string lines;
   for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
+    // A hotkey turned off in Settings does nothing wherever it is carried.
+    if (!hotkey.enabled) continue;
     const std::string keys =
         platform::input::swayKeyCombination(hotkey.keyCode, hotkey.modifierFlags);
     if (!keys.empty()) lines += "bindsym " + keys + " exec " + actionCommand(model, hotkey) + "\n";
@@ -54,6 +57,15 @@ std::string swayBindings(const base::ModelProfile& model) {
 
 int setGnomeShortcutsFromCommandLine(const base::ModelProfile& model, bool on) {
   loadParametersQuietly(QDir::homePath().toStdString());
+  const std::vector<HotkeyAsSet> hotkeys = hotkeysAsSet();
+  if (on && std::none_of(hotkeys.begin(), hotkeys.end(),
+                         [](const HotkeyAsSet& hotkey) { return hotkey.enabled; })) {
+    std::fprintf(stderr,
+                 "%s: the hotkeys are off in Settings, so GNOME was given none: turn them on "
+                 "in Settings first\n",
+                 model.programName);
+    return 1;
+  }
   std::string why;
   if (!setGnomeShortcuts(model, on, why)) {
     std::fprintf(stderr, "%s: GNOME's keyboard shortcuts were not changed: %s\n", model.programName,
@@ -62,7 +74,7 @@ int setGnomeShortcutsFromCommandLine(const base::ModelProfile& model, bool on) {
   }
   if (on) {
     std::printf("%s's hotkeys are GNOME keyboard shortcuts now:", model.programName);
-    for (const HotkeyAsSet& hotkey : hotkeysAsSet()) {
+    for (const HotkeyAsSet& hotkey : hotkeys) {
       if (!hotkey.enabled) continue;
       std::printf(" %s %s;", hotkey.id.c_str(),
                   platform::input::gnomeAccelerator(hotkey.keyCode, hotkey.modifierFlags).c_str());

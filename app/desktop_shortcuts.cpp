@@ -220,6 +220,9 @@ void DesktopShortcuts::followSettings() {
   if (now == asSet_) return;
   asSet_ = now;
   if (!desktopHotkeyOffer().takesBack || !desktopHotkeyOffer().offered()) {
+    // A cancelled dialog holds until Settings' button asks again, which
+    // binds the hotkeys as they are then.
+    if (remembered(model_, kDeclined)) return;
     // Hotkeys the desktop does not hold yet are asked for again: the user
     // acted in Settings.
     portal_.rebind(portalShortcuts(), sessionCapabilities().globalHotkeysUnavailable.load());

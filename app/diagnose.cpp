@@ -46,14 +46,20 @@ void printSession(const base::ModelProfile& model, const QString& instanceHotkey
   loadParametersQuietly(QDir::homePath().toStdString());
   if (session.wayland && !session.isGnome() && !session.isKde()) {
     // wlroots desktops bind keys in their own configuration: the lines to paste.
-    std::printf("hotkeys for sway (add to ~/.config/sway/config, then swaymsg reload):\n");
-    const QStringList lines = QString::fromStdString(swayBindings(model)).split('\n');
-    for (const QString& line : lines) {
+    const std::string lines = swayBindings(model);
+    std::printf(
+        "hotkeys for sway (desktop: %s; add to ~/.config/sway/config, then swaymsg "
+        "reload):%s\n",
+        session.desktop.empty() ? "not named" : session.desktop.c_str(),
+        lines.empty() ? " none, the hotkeys are off in Settings" : "");
+    for (const QString& line : QString::fromStdString(lines).split('\n')) {
       if (!line.isEmpty()) std::printf("  %s\n", qPrintable(line));
     }
   }
   if (!instanceHotkeys.isEmpty()) {
-    std::printf("global hotkeys: %s (the running instance's)\n", qPrintable(instanceHotkeys));
+    QString said = instanceHotkeys;
+    if (said.endsWith('.')) said.chop(1);
+    std::printf("global hotkeys: %s (the running instance's)\n", qPrintable(said));
     return;
   }
   std::printf("global hotkeys: %s\n",

@@ -1,11 +1,15 @@
 #include "app/graphical_session.h"
 
-#include <QFileInfo>
-#include <QLibraryInfo>
+#include <QCoreApplication>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QPluginLoader>
 #include <QString>
 #include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -18,19 +22,41 @@ bool set(const char* variable) {
   return value != nullptr && *value != '\0';
 }
 
+// Asked of Qt's own plugins rather than by file name: Qt 6.11 merged the
+// per-shell Wayland plugins into one of another name. Each platform plugin's
+// metadata names the platforms it serves ("wayland", "wayland-egl", ...),
+// read without loading the plugin.
 bool waylandPluginInstalled() {
-  return QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
-                           "/platforms/libqwayland-generic.so");
+  for (const QString& folder : QCoreApplication::libraryPaths()) {
+    const QDir platforms(folder + "/platforms");
+    for (const QString& file : platforms.entryList(QDir::Files)) {
+      const QJsonArray keys = QPluginLoader(platforms.filePath(file))
+                                  .metaData()
+                                  .value("MetaData")
+                                  .toObject()
+                                  .value("Keys")
+                                  .toArray();
+      for (const QJsonValue& key : keys) {
+        if (key.toString().startsWith("wayland")) return true;
+      }
+    }
+  }
+  return false;
 }
 
 // What is missing, for the session the environment describes.
-const char* noGraphicalSessionAdvice(bool waylandDisplay, bool x11Display) {
-  if (waylandDisplay && !waylandPluginInstalled()) {
+std::string noGraphicalSessionAdvice() {
+  if (set("QT_QPA_PLATFORM")) {
+    return std::string("cannot open a window through the platform QT_QPA_PLATFORM names (") +
+           std::getenv("QT_QPA_PLATFORM") +
+           "): unset QT_QPA_PLATFORM to use the session's own display";
+  }
+  if (set("WAYLAND_DISPLAY") && !waylandPluginInstalled()) {
     return "cannot open a window on this Wayland desktop: install Qt's Wayland plugin "
            "(sudo apt install qt6-wayland), or XWayland";
   }
-  if (waylandDisplay) return "cannot reach the Wayland display named by WAYLAND_DISPLAY";
-  if (x11Display) return "cannot open a window on the X display named by DISPLAY";
+  if (set("WAYLAND_DISPLAY")) return "cannot reach the Wayland display named by WAYLAND_DISPLAY";
+  if (set("DISPLAY")) return "cannot open a window on the X display named by DISPLAY";
   return "needs a graphical session (X11 or Wayland); none was found (DISPLAY and "
          "WAYLAND_DISPLAY are unset). From a text console, use --diagnose or the command-line "
          "actions of a running instance";
@@ -49,8 +75,7 @@ void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
     gHeld.push_back({type, qFormatLogMessage(type, context, message)});
     return;
   }
-  std::fprintf(stderr, "%s: %s\n", gProgramName,
-               noGraphicalSessionAdvice(set("WAYLAND_DISPLAY"), set("DISPLAY")));
+  std::fprintf(stderr, "%s: %s\n", gProgramName, noGraphicalSessionAdvice().c_str());
   std::fflush(stderr);
   std::_Exit(1);
 }

@@ -5,8 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <string>
 
+#include "base/file_replacement.h"
 #include "base/private_folder.h"
 #include "base/regular_file.h"
 
@@ -26,17 +27,15 @@ bool remembered(const base::ModelProfile& model, const char* fact) {
 }
 
 void remember(const base::ModelProfile& model, const char* fact, bool holds) {
-  const QString path = factPath(model, fact);
-  if (!holds) {
-    if (remembered(model, fact)) QFile::remove(path);
-    return;
-  }
-  const std::string folder = QFile::encodeName(QFileInfo(path).absolutePath()).toStdString();
+  const std::string path = QFile::encodeName(factPath(model, fact)).toStdString();
   std::string why;
-  if (!base::foreignPart(QFile::encodeName(path).toStdString()).empty() ||
-      !base::makeOwnFolders(folder, why)) {
+  if (!holds) {
+    base::removeOwnFile(path, why);
     return;
   }
-  QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly)) file.commit();
+  if (!base::foreignPart(path).empty() ||
+      !base::makeOwnFolders(path.substr(0, path.rfind('/')), why)) {
+    return;
+  }
+  base::replaceOwnFile(path, "", 0600, why);
 }

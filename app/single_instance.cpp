@@ -18,13 +18,14 @@ std::string lockFileName(const base::ModelProfile& model) {
   return std::string(model.programName) + ".lock";
 }
 
-// The first folder the lock may live in, open: the runtime folder, else a
-// folder of this user's in /tmp, else one in the user's cache (for when
-// another user took the /tmp name first). Each must be a real folder of this
-// user's with mode 0700, checked on the opened folder as the emulated
-// displays' is; the last two are made when missing, and only once the ones
-// before them were refused, the cache's only in a home of this user's. -1,
-// with each refusal in why, when none will do.
+// The folder the lock lives in, open: the runtime folder, else a folder in
+// the user's own cache, and one in /tmp only for a user without a home of
+// their own. One place for a given environment, whatever another user made
+// or removed in /tmp: falling back from a folder someone else can take would
+// let two starts lock in two places. Each must be a real folder of this
+// user's with mode 0700, checked on the opened folder; the cache's and
+// /tmp's are made when missing. -1, with each refusal in why, when it will
+// not do.
 int lockFolder(std::string& why) {
   const auto open = [&why](const std::string& candidate) {
     std::string refusal;
@@ -36,17 +37,16 @@ int lockFolder(std::string& why) {
       runtime != nullptr && runtime[0] == '/') {
     if (const int folder = open(runtime); folder >= 0) return folder;
   }
-  const std::string inTmp = "/tmp/quillmark-" + std::to_string(geteuid());
-  mkdir(inTmp.c_str(), 0700);
-  if (const int folder = open(inTmp); folder >= 0) return folder;
   const char* home = std::getenv("HOME");
-  if (home == nullptr || home[0] != '/') return -1;
-  const std::string cache = std::string(home) + "/.cache";
-  if (base::isOwnFolder(home)) {
+  if (home != nullptr && home[0] == '/' && base::isOwnFolder(home)) {
+    const std::string cache = std::string(home) + "/.cache";
     mkdir(cache.c_str(), 0700);
     if (base::isOwnFolder(cache)) mkdir((cache + "/quillmark").c_str(), 0700);
+    return open(cache + "/quillmark");
   }
-  return open(cache + "/quillmark");
+  const std::string inTmp = "/tmp/quillmark-" + std::to_string(geteuid());
+  mkdir(inTmp.c_str(), 0700);
+  return open(inTmp);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/file_replacement.h"
 #include "base/regular_file.h"
 #include "base/tl_log.h"
 #include "core/parameters.h"
@@ -146,21 +147,6 @@ std::string saveInPlace(const base::FilePlace& place, mode_t mode) {
   return problem;
 }
 
-// A new file beside the target, its name in temporary; made exclusively,
-// so that nothing already there is ever used. -1 when none can be made there.
-int openTemporaryBeside(const base::FilePlace& place, std::string& temporary) {
-  static std::atomic<unsigned> made{0};
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%d.%u", static_cast<int>(getpid()), made++);
-    temporary = place.name + suffix;
-    const int descriptor = openat(place.folder, temporary.c_str(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (descriptor >= 0 || errno != EEXIST) return descriptor;
-  }
-  return -1;
-}
-
 }  // namespace
 
 std::string privateDataFilePath() {
@@ -248,7 +234,7 @@ std::string writeParameterFile() {
     return saveInPlace(place, mode);
   }
   std::string temporary;
-  const int descriptor = openTemporaryBeside(place, temporary);
+  const int descriptor = base::openTemporaryBeside(place, temporary);
   if (descriptor < 0) {
     return saveInPlace(place, mode);
   }

@@ -7,6 +7,7 @@
 
 #include "core/mode_table.h"
 #include "core/parameters.h"
+#include "platform/version.h"
 
 namespace {
 
@@ -67,7 +68,8 @@ void CurrentSettingsViewController::viewDidLoad() {
                                                                   : QString::fromUtf8(kNotEnabled));
   CurrentRefreshHandHard->setText(FreshHandHardEnable.load() != 0 ? " Alt + h"
                                                                   : QString::fromUtf8(kNotEnabled));
-  CurrentSoftVersion->setText(QString::asprintf("v0.1.%d", 1));
+  // The program's own version: a fixed one went stale with the first release after it.
+  CurrentSoftVersion->setText("v" QUILLMARK_VERSION);
 }
 
 void CurrentSettingsViewController::COK() {

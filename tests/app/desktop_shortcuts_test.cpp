@@ -159,6 +159,11 @@ TEST_P(DesktopShortcutsTest, OnSwaySettingsGivesTheLinesToPaste) {
     }
     EXPECT_NE(note.indexOf(" --contrast-down\n"), -1) << note.toStdString();
   }
+  // A hotkey turned off in Settings gets no line: pasted, it would still act.
+  FreshHandHardEnable = 0;
+  const std::string lines = desktopHotkeyOffer().configurationLines();
+  EXPECT_EQ(lines.find("--refresh"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("--contrast-up"), std::string::npos) << lines;
 }
 
 INSTANTIATE_FOR_BOTH_MODELS(DesktopShortcutsTest);

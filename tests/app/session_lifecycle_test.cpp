@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "app/session_bus_probe.h"
@@ -62,36 +63,53 @@ TEST_F(SessionLifecycleTest, OneInstanceLockPerProgram) {
   EXPECT_FALSE(fs::exists(root / "elsewhere"));
 }
 
-// Without a runtime folder, and with the /tmp name taken by something that
-// is no folder of this user's (another user may make it first): the lock
-// moves to the user's cache; with that refused too, the start is told why.
-TEST_F(SessionLifecycleTest, LockFallsBackToTheCacheAndSaysWhyWhenNothingWillDo) {
+// Without a runtime folder the lock lives in the user's cache, whatever
+// another user made or removed under the /tmp name between two starts; with
+// the cache refused, the start is told why and /tmp is not tried. Only a
+// user without a home of their own locks in /tmp.
+TEST_F(SessionLifecycleTest, LockFolderIsOneWhateverTmpHoldsAndSaysWhyWhenRefused) {
   const fs::path inTmp = "/tmp/quillmark-" + std::to_string(geteuid());
   const fs::path aside = root / "tmp-folder-aside";
   if (fs::exists(fs::symlink_status(inTmp))) fs::rename(inTmp, aside);
-  {
-    std::FILE* planted = std::fopen(inTmp.c_str(), "w");
-    std::fclose(planted);
-  }
   const char* home = std::getenv("HOME");
   const std::string savedHome = home != nullptr ? home : "";
   fs::create_directory(root / "home");
   setenv("HOME", (root / "home").c_str(), 1);
   unsetenv("XDG_RUNTIME_DIR");
 
-  std::string why;
-  EXPECT_EQ(takeInstanceLock(base::altoProfile(), why), InstanceLock::kTaken) << why;
+  const std::function<void()> tmpStates[] = {
+      [&] { std::fclose(std::fopen(inTmp.c_str(), "w")); },  // planted by another user
+      [&] { fs::remove(inTmp); },                            // removed again
+      [&] {                                                  // made by this user's earlier start
+        fs::create_directory(inTmp);
+        fs::permissions(inTmp, fs::perms::owner_all);
+      }};
+  {
+    std::string why;
+    ASSERT_EQ(takeInstanceLock(base::altoProfile(), why), InstanceLock::kTaken) << why;
+  }
   EXPECT_TRUE(fs::exists(root / "home/.cache/quillmark/AltoControl.lock"));
+  for (const auto& makeTmpState : tmpStates) {
+    makeTmpState();
+    // The first start's lock is found by the next, whatever /tmp holds now.
+    std::string why;
+    EXPECT_EQ(takeInstanceLock(base::altoProfile(), why), InstanceLock::kHeldByAnother) << why;
+    EXPECT_FALSE(fs::exists(inTmp / "AltoControl.lock"));
+  }
   fs::permissions(root / "home/.cache/quillmark", fs::perms::others_read | fs::perms::others_exec,
                   fs::perm_options::add);
-  why.clear();
+  std::string why;
   EXPECT_EQ(takeInstanceLock(base::tenorProfile(), why), InstanceLock::kUnavailable);
-  EXPECT_NE(why.find(inTmp.string() + ": it is a symbolic link or not a folder"), std::string::npos)
-      << why;
   EXPECT_NE(why.find("quillmark: its mode is 0705, not 0700"), std::string::npos) << why;
+  EXPECT_EQ(why.find(inTmp.string()), std::string::npos) << why;
+
+  unsetenv("HOME");
+  why.clear();
+  EXPECT_EQ(takeInstanceLock(base::tenorProfile(), why), InstanceLock::kTaken) << why;
+  EXPECT_TRUE(fs::exists(inTmp / "TenorControl.lock"));
 
   setenv("HOME", savedHome.c_str(), 1);
-  fs::remove(inTmp);
+  fs::remove_all(inTmp);
   if (fs::exists(fs::symlink_status(aside))) fs::rename(aside, inTmp);
 }
 

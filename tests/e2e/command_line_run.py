@@ -40,20 +40,26 @@ def autostart(run):
 
 def autostart_under_the_former_name(run):
     """An entry written under the program's former name becomes the entry
-    under its app id at the next start: start at login survives the rename."""
+    under its app id at the next start: start at login survives the rename,
+    and what the desktop wrote into it (turned off, a translation) with it."""
     run.env["XDG_CONFIG_HOME"] = os.path.join(run.home, ".config")
     folder = os.path.join(run.home, ".config", "autostart")
     os.makedirs(folder)
     former = os.path.join(folder, run.program + ".desktop")
     with open(former, "w") as out:
-        out.write("[Desktop Entry]\nType=Application\nExec=%s --hidden\n" % run.program)
+        out.write("[Desktop Entry]\nType=Application\nExec=%s --hidden\nHidden=true\n"
+                  "X-GNOME-Autostart-enabled=false\nName[de]=Alto\n" % run.program)
     run.start_connected(40)
     entry = os.path.join(folder, "com.talvex.%s.desktop" % run.program)
     run.wait_for(lambda: os.path.exists(entry) and not os.path.exists(former), 15,
                  "the entry to be moved")
     with open(entry) as text:
-        assert "Exec=%s --hidden" % os.path.realpath(
-            os.path.join(run.build, "app", run.program)) in text.read().splitlines()
+        lines = text.read().splitlines()
+    assert "Exec=%s --hidden" % os.path.realpath(
+        os.path.join(run.build, "app", run.program)) in lines, lines
+    for carried in ("Hidden=true", "X-GNOME-Autostart-enabled=false", "Name[de]=Alto"):
+        assert carried in lines, lines
+    assert "X-GNOME-Autostart-enabled=true" not in lines, lines
     print("an autostart entry under the former name is moved to the app id's: ok")
 
 
@@ -140,10 +146,11 @@ def no_graphical_session(run):
     says what is missing and exit 1, never Qt's abort and its advice to reinstall."""
     for variable in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"):
         run.env.pop(variable, None)
-    for wayland, expected in ((None, "needs a graphical session (X11 or Wayland)"),
-                              ("wayland-nothing-here", "cannot reach the Wayland display")):
-        if wayland:
-            run.env["WAYLAND_DISPLAY"] = wayland
+    for changes, expected in (
+            ({}, "needs a graphical session (X11 or Wayland)"),
+            ({"WAYLAND_DISPLAY": "wayland-nothing-here"}, "cannot reach the Wayland display"),
+            ({"QT_QPA_PLATFORM": "xcb"}, "the platform QT_QPA_PLATFORM names (xcb)")):
+        run.env.update(changes)
         result = run.cli()
         lines = result.stderr.strip().splitlines()
         assert result.returncode == 1, result

@@ -2,11 +2,14 @@
 """Binds the hotkeys as the program did before it named itself to the
 portal: no app id, the session token quillmark_<program>. On Plasma 6 the
 shortcuts then live in kglobalaccel's component token_quillmark_<program>.
-Usage: former_portal_client.py PROGRAM; exit 0 once the bind was answered 0."""
+Usage: former_portal_client.py PROGRAM; exit 0 once the bind was answered 0,
+3 when the portal takes no client without an app id (1.22 and later), so
+that no program could have bound anything under the former name there."""
 
 import sys
 
 import dbus
+import dbus.exceptions
 from dbus.mainloop.glib import DBusGMainLoop
 from gi.repository import GLib
 
@@ -34,7 +37,12 @@ def main():
         GLib.timeout_add_seconds(20, loop.quit)
         loop.run()
 
-    call("CreateSession", "former1", {"handle_token": "former1", "session_handle_token": token})
+    try:
+        call("CreateSession", "former1", {"handle_token": "former1",
+                                          "session_handle_token": token})
+    except dbus.exceptions.DBusException as refusal:
+        print(refusal.get_dbus_message())
+        sys.exit(3 if "app id" in (refusal.get_dbus_message() or "") else 1)
     session = dbus.ObjectPath("%s/session/%s/%s" % (PATH, sender, token))
     shortcut = dbus.Struct(("contrast-up", {"description": "Contrast up",
                                             "preferred_trigger": "CTRL+U"}), signature="sa{sv}")

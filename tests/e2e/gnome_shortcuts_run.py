@@ -67,6 +67,12 @@ def check(run):
     run.gsettings("set", KEYS, "custom-keybindings", str(USERS_OWN))
     run.gsettings("set", KEYS + ".custom-keybinding:" + USERS_OWN[0], "name", "Terminal")
     run.gsettings("set", KEYS + ".custom-keybinding:" + USERS_OWN[0], "binding", "<Super>t")
+    # Every hotkey off in Settings: nothing to give GNOME, and no success said.
+    run.write_private_data(FreshHandSoftEnable=0, FreshHandHardEnable=0)
+    refused = run.cli("--desktop-shortcuts", "on")
+    assert refused.returncode == 1 and "off in Settings" in refused.stderr, refused
+    assert run.custom_list() == USERS_OWN, run.custom_list()
+    print("every hotkey off: --desktop-shortcuts on adds nothing, says why, exit 1: ok")
     run.write_private_data(FreshHandHardEnable=1)
     # GNOME 43 to 47 on Wayland: no portal on the bus, GNOME's own shortcuts offered.
     assert "global hotkeys: none (no GlobalShortcuts portal); add them to GNOME's keyboard " \

@@ -29,9 +29,9 @@ class WaylandRun(Run):
     def tell(self, line):
         self.desktop.tell(line)
 
-    def start_connected(self):
+    def start_connected(self, **changes):
         # ScreenSaveTime 3 s, contrast hotkeys enabled, A2 in the fixed mode, threshold 200.
-        self.write_private_data(ScreenSaveTime=3)
+        self.write_private_data(**{"ScreenSaveTime": 3, **changes})
         self.start()
         self.wait_for(lambda: self.writes().count(HEARTBEAT) >= 3, 30, "the link")
         # The launch's 5 s wait (the count runs only after it) is over by now.
@@ -103,13 +103,15 @@ def check_refusing_portal(run):
 
 def check_gnome48_confirmed(run):
     """GNOME 48: the program names itself, GNOME's dialog comes once, at the
-    first start, and the next start finds the hotkeys listed."""
-    run.start_connected()
+    first start, with the keys the user set (Ctrl+R for the refresh), and
+    the next start finds the hotkeys listed."""
+    run.start_connected(RefreshHotkeyKeyCode=15)
     seen = run.desktop.wait_for_line("identified com.talvex." + run.program)
     seen += run.desktop.wait_for_line("dialog 0")
     seen += run.desktop.wait_for_line("bound contrast-up CTRL+U")
-    seen += run.desktop.wait_for_line("bound refresh CTRL+X")
+    seen += run.desktop.wait_for_line("bound refresh CTRL+R")
     assert not any(line.startswith("registered") for line in seen), seen
+    assert seen.count("dialog 0") == 1 and "bound refresh CTRL+X" not in seen, seen
     run.wait_for(lambda: "Hotkeys registered with the desktop's global shortcuts portal."
                  in run.output(), 10, "the portal's answer")
     mark = run.now_ms()
@@ -131,6 +133,8 @@ def check_gnome48_cancelled(run):
     run.desktop.wait_for_line("dialog 1")
     run.wait_for(lambda: "The desktop's shortcut dialog was cancelled" in run.output(), 10,
                  "the cancel to be told")
+    # Past the program's look at Settings (every 2 s): the cancel holds.
+    assert "dialog" not in run.desktop.lines(3.0), "GNOME's dialog again after a cancel"
     report = subprocess.run([os.path.join(run.build, "app", run.program), "--diagnose"],
                             env=run.env, capture_output=True, text=True, timeout=30).stdout
     assert "global hotkeys: none (the desktop's shortcut dialog was cancelled; Settings > " \

@@ -2,6 +2,7 @@
 
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
+#include "platform/version.h"
 #include "tests/support/fixture.h"
 #include "ui/current_settings_view_controller.h"
 #include "ui/help_view_controller.h"
@@ -35,7 +36,7 @@ QString u(const char* text) {
 TEST_P(DialogsTest, CurrentSettingsWithTheDefaults) {
   EXPECT_EQ(currentSettings(),
             (std::vector<QString>{"A2", u("正常模式"), "200", "2000 x 1600", u(" 未启用"),
-                                  u(" 未启用"), u(" 未启用"), "v0.1.1"}));
+                                  u(" 未启用"), u(" 未启用"), "v" QUILLMARK_VERSION}));
 }
 
 TEST_P(DialogsTest, CurrentSettingsFollowTheParameters) {

@@ -1,19 +1,16 @@
 // Runs the Wayland idle client against the compositor of WAYLAND_DISPLAY and
 // prints, one per line, "source NAME" and then "activity MS" for each
-// activity reported, MS after the start; exits after the given seconds.
-// The compositor test (wayland_idle_run.py) reads what it printed.
+// activity reported, MS after the start, until it is ended. The compositor
+// test (wayland_idle_run.py) reads it as it comes.
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/input/wayland_idle.h"
 
 int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
-  const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
   QElapsedTimer clock;
   clock.start();
   platform::input::WaylandIdle idle;
@@ -26,6 +23,5 @@ int main(int argc, char** argv) {
   }
   std::printf("source %s\n", idle.name().c_str());
   std::fflush(stdout);
-  QTimer::singleShot(seconds * 1000, &application, &QCoreApplication::quit);
   return application.exec();
 }

@@ -224,6 +224,10 @@ int carryOut(RunningInstance& instance, const base::ModelProfile& model, const C
     case Command::kRefresh:
       method = "Refresh";
       break;
+    case Command::kHotkey:
+      method = "PressHotkey";
+      arguments = {command.argument};
+      break;
     case Command::kStatus:
       return printStatus(instance);
     case Command::kAutostart:
@@ -280,12 +284,17 @@ Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication
   const QCommandLineOption desktopShortcuts(
       "desktop-shortcuts",
       "Put the hotkeys into GNOME's own keyboard shortcuts, or take them out again.", "on|off");
+  const QCommandLineOption hotkey(
+      "hotkey",
+      "Act as the hotkey does (for the desktop's own shortcuts): nothing while it is off in "
+      "Settings, the program's offline behaviour while no monitor is connected.",
+      "contrast-up|contrast-down|refresh");
   const QCommandLineOption diagnose(
       "diagnose",
       "Report the session, i2c-dev, each display's buses with their access, the EDID names "
       "read, and one status exchange with the monitor; exit 0 when it answered.");
   parser.addOptions({contrastUp, contrastDown, refresh, mode, resolution, status, hidden, diagnose,
-                     autostart, desktopShortcuts});
+                     autostart, desktopShortcuts, hotkey});
   if (!parser.parse(application.arguments())) fail(model, parser.errorText(), 2);
   if (parser.isSet(help) || parser.isSet("help-all")) parser.showHelp(0);
   if (parser.isSet(version)) parser.showVersion();
@@ -313,6 +322,7 @@ Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication
   take(status, Command::kStatus);
   take(autostart, Command::kAutostart);
   take(desktopShortcuts, Command::kDesktopShortcuts);
+  take(hotkey, Command::kHotkey);
   if (actions + (command.diagnose ? 1 : 0) > 1) {
     fail(model, "give one action at a time; see --help", 2);
   }
@@ -326,6 +336,10 @@ Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication
          command.action == Command::kAutostart ? "--autostart takes on or off"
                                                : "--desktop-shortcuts takes on or off",
          2);
+  }
+  if (command.action == Command::kHotkey && command.argument != "contrast-up" &&
+      command.argument != "contrast-down" && command.argument != "refresh") {
+    fail(model, "--hotkey takes contrast-up, contrast-down or refresh", 2);
   }
   if (command.action == Command::kResolution && command.argument != "flexible" &&
       command.argument != "fixed") {

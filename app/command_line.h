@@ -22,10 +22,11 @@ struct Command {
     kResolution,
     kStatus,
     kAutostart,
-    kDesktopShortcuts
+    kDesktopShortcuts,
+    kHotkey
   };
   Action action = kNone;
-  QString argument;  // the mode's or resolution mode's name, or on/off
+  QString argument;  // the mode's or resolution mode's name, on/off, or the hotkey's id
   bool hidden = false;
   bool diagnose = false;  // report on the buses and the monitor, then end
 };

@@ -116,6 +116,18 @@ void ControlAdaptor::Refresh(const QDBusMessage& message) {
   service_.delegate().refreshRequest();
 }
 
+// What a desktop's own shortcut runs: the key behaves as the hotkey itself,
+// whatever carries it (off in Settings: nothing; offline: as the key grab).
+void ControlAdaptor::PressHotkey(const QString& id, const QDBusMessage& message) {
+  if (!fromOwnUser(message)) return;
+  const std::optional<Hotkey> hotkey = hotkeyNamed(id.toStdString());
+  if (!hotkey) {
+    return answer(ActionResult::kInvalid, message,
+                  "PressHotkey takes contrast-up, contrast-down or refresh");
+  }
+  service_.delegate().hotkeyPressed(*hotkey);
+}
+
 void ControlAdaptor::answer(ActionResult result, const QDBusMessage& message, const QString& why) {
   QString name;
   QString text;

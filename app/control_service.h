@@ -69,6 +69,8 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   void ContrastUp(const QDBusMessage& message);
   void ContrastDown(const QDBusMessage& message);
   void Refresh(const QDBusMessage& message);
+  // The hotkey "contrast-up", "contrast-down" or "refresh" as if pressed.
+  void PressHotkey(const QString& id, const QDBusMessage& message);
   void SetShowMode(uint mode, const QDBusMessage& message);
   void SetResolutionMode(uint mode, const QDBusMessage& message);
   void ShowWindow(const QDBusMessage& message);

@@ -100,10 +100,9 @@ bool DesktopShortcuts::start(const platform::session::SessionType& session) {
 void DesktopShortcuts::startPortal(bool gnome) {
   path_ = "the GlobalShortcuts portal (no answer yet)";
   const auto activated = [this](const QString& id) {
-    using Hotkey = ::Hotkey;
-    if (id == "contrast-up") delegate_.hotkeyPressed(Hotkey::kContrastUp);
-    if (id == "contrast-down") delegate_.hotkeyPressed(Hotkey::kContrastDown);
-    if (id == "refresh") delegate_.hotkeyPressed(Hotkey::kRefresh);
+    if (const std::optional<Hotkey> hotkey = hotkeyNamed(id.toStdString())) {
+      delegate_.hotkeyPressed(*hotkey);
+    }
   };
   // Once the user cancelled the desktop's dialog, a start does not ask again.
   const Missing missing = remembered(model_, kDeclined) ? Missing::kLeave : Missing::kBind;
@@ -236,7 +235,8 @@ void DesktopShortcuts::followSettings() {
 
 std::string DesktopShortcuts::bindAdvice(const base::ModelProfile& model) {
   return std::string("bind ") + model.programName +
-         " --contrast-up, --contrast-down and --refresh in the desktop's keyboard settings.\n";
+         " --hotkey contrast-up, --hotkey contrast-down and --hotkey refresh in the desktop's "
+         "keyboard settings.\n";
 }
 
 QString DesktopShortcuts::lookWithoutInstance(const base::ModelProfile& model,

@@ -7,11 +7,11 @@
 std::vector<HotkeyAsSet> hotkeysAsSet() {
   const bool contrast = FreshHandSoftEnable.load() == 1;
   const bool refresh = FreshHandHardEnable.load() == 1;
-  return {{"contrast-up", "Contrast up", "--contrast-up", ContrastHotkeyKeyCode.load(),
+  return {{"contrast-up", "Contrast up", "--hotkey contrast-up", ContrastHotkeyKeyCode.load(),
            ContrastHotkeyModifierFlags.load(), contrast},
-          {"contrast-down", "Contrast down", "--contrast-down", ContrastHotkeyDownKeyCode.load(),
-           ContrastHotkeyDownModifierFlags.load(), contrast},
-          {"refresh", "Refresh", "--refresh", RefreshHotkeyKeyCode.load(),
+          {"contrast-down", "Contrast down", "--hotkey contrast-down",
+           ContrastHotkeyDownKeyCode.load(), ContrastHotkeyDownModifierFlags.load(), contrast},
+          {"refresh", "Refresh", "--hotkey refresh", RefreshHotkeyKeyCode.load(),
            RefreshHotkeyModifierFlags.load(), refresh}};
 }
 

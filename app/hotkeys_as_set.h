@@ -10,9 +10,10 @@
 #include "base/model_profile.h"
 
 struct HotkeyAsSet {
-  std::string id;      // "contrast-up"
-  std::string label;   // "Contrast up"
-  std::string option;  // "--contrast-up"
+  std::string id;     // "contrast-up"
+  std::string label;  // "Contrast up"
+  // "--hotkey contrast-up": the key acts as the hotkey, whatever carries it.
+  std::string option;
   uint32_t keyCode = 0;
   uint32_t modifierFlags = 0;
   bool enabled = false;  // its checkbox in Settings

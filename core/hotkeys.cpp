@@ -57,6 +57,13 @@ void handleActivityEvent(const platform::Event& event) {
   }
 }
 
+std::optional<Hotkey> hotkeyNamed(const std::string& id) {
+  if (id == "contrast-up") return Hotkey::kContrastUp;
+  if (id == "contrast-down") return Hotkey::kContrastDown;
+  if (id == "refresh") return Hotkey::kRefresh;
+  return std::nullopt;
+}
+
 void hotkeyPressed(Hotkey hotkey) {
   switch (hotkey) {
     case Hotkey::kContrastUp:

@@ -3,6 +3,8 @@
 // restarts the idle count; the three hotkeys raise requests for the worker.
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "platform/app_framework.h"
 
@@ -10,6 +12,10 @@
 constexpr uint64_t kActivityEventMask = 0x400420;
 
 enum class Hotkey { kContrastUp, kContrastDown, kRefresh };
+
+// The hotkey of a desktop's name for it ("contrast-up", "contrast-down",
+// "refresh"), as the portal, the desktops' entries and D-Bus name them.
+std::optional<Hotkey> hotkeyNamed(const std::string& id);
 
 // For every event of kActivityEventMask.
 void handleActivityEvent(const platform::Event& event);

@@ -66,9 +66,10 @@ constexpr CaptionRow kCaptions[] = {
      "~/.config/sway/config，然后运行 swaymsg reload："},
     {Caption::kHotkeysLocalBindCommands,
      "The desktop does not take global hotkeys: they work in this window only. Bind %1 "
-     "--contrast-up, --contrast-down and --refresh in the desktop's keyboard settings.",
+     "--hotkey contrast-up, --hotkey contrast-down and --hotkey refresh in the desktop's keyboard "
+     "settings.",
      "桌面不接受全局快捷键：快捷键仅在本窗口中有效。请在桌面的键盘设置中绑定 %1 "
-     "--contrast-up、--contrast-down 和 --refresh。"},
+     "--hotkey contrast-up、--hotkey contrast-down 和 --hotkey refresh。"},
     {Caption::kPresetLow, "Low", "浅"},
     {Caption::kPresetMedium, "Medium", "适中"},
     {Caption::kPresetHigh, "High", "深"},

@@ -104,7 +104,7 @@ TEST_P(DesktopShortcutsTest, SettingsButtonAddsFollowsAndRemovesGnomeShortcuts) 
             (std::vector<std::string>{usersOwn[0], kBase + owner() + "-contrast-up/",
                                       kBase + owner() + "-contrast-down/"}));
   EXPECT_EQ(entry("contrast-up", "binding"), "<Control>u");
-  EXPECT_NE(entry("contrast-down", "command").find(" --contrast-down"), std::string::npos);
+  EXPECT_NE(entry("contrast-down", "command").find(" --hotkey contrast-down"), std::string::npos);
 
   // Settings changes a hotkey and turns the refresh hotkey on: the entries follow.
   ContrastHotkeyModifierFlags = ContrastHotkeyModifierFlags.load() | platform::kModifierOption;
@@ -157,13 +157,13 @@ TEST_P(DesktopShortcutsTest, OnSwaySettingsGivesTheLinesToPaste) {
          {"bindsym Ctrl+u exec ", "bindsym Ctrl+d exec ", "bindsym Ctrl+x exec "}) {
       EXPECT_NE(note.indexOf(line), -1) << line;
     }
-    EXPECT_NE(note.indexOf(" --contrast-down\n"), -1) << note.toStdString();
+    EXPECT_NE(note.indexOf(" --hotkey contrast-down\n"), -1) << note.toStdString();
   }
   // A hotkey turned off in Settings gets no line: pasted, it would still act.
   FreshHandHardEnable = 0;
   const std::string lines = desktopHotkeyOffer().configurationLines();
-  EXPECT_EQ(lines.find("--refresh"), std::string::npos) << lines;
-  EXPECT_NE(lines.find("--contrast-up"), std::string::npos) << lines;
+  EXPECT_EQ(lines.find("--hotkey refresh"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("--hotkey contrast-up"), std::string::npos) << lines;
 }
 
 INSTANTIATE_FOR_BOTH_MODELS(DesktopShortcutsTest);

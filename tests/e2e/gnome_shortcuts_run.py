@@ -85,7 +85,8 @@ def check(run):
     ours = [BASE + run.program.lower() + "-" + name + "/"
             for name in ("contrast-up", "contrast-down", "refresh")]
     assert run.custom_list() == USERS_OWN + ours, run.custom_list()
-    for path, action, binding in zip(ours, ("--contrast-up", "--contrast-down", "--refresh"),
+    for path, action, binding in zip(ours, ("--hotkey contrast-up", "--hotkey contrast-down",
+                                                "--hotkey refresh"),
                                      ("<Control>u", "<Control>d", "<Control>x")):
         assert run.entry(path, "command") == program + " " + action, run.entry(path, "command")
         assert run.entry(path, "binding") == binding, run.entry(path, "binding")
@@ -102,6 +103,14 @@ def check(run):
     subprocess.run(run.entry(ours[0], "command").split(), env=run.env, check=True, timeout=30)
     run.wait_for_sequence([frame(10, 210)], 10, mark)
     print("the contrast-up entry's command changes the threshold on the monitor: ok")
+    # Without the monitor the entry's key acts as the hotkey does there: the
+    # threshold steps, to be sent when the monitor is back.
+    run.command("unplug")
+    run.wait_for(lambda: "online: no" in run.cli("--status").stdout, 30, "the link to drop")
+    pressed = subprocess.run(run.entry(ours[0], "command").split(), env=run.env, timeout=30)
+    assert pressed.returncode == 0, pressed
+    assert "threshold: 220" in run.cli("--status").stdout, run.cli("--status").stdout
+    print("the entry's key without a monitor acts as the hotkey: ok")
 
     assert run.cli("--desktop-shortcuts", "off").returncode == 0
     assert run.custom_list() == USERS_OWN, run.custom_list()

@@ -162,7 +162,7 @@ def check(run):
     # Properties come from one adaptor: the interface is listed once.
     xml = run.introspect()
     assert xml.count('interface name="org.freedesktop.DBus.Properties"') == 1, xml
-    for member in ("ContrastUp", "SetShowMode", "SetResolutionMode", "Quit"):
+    for member in ("ContrastUp", "PressHotkey", "SetShowMode", "SetResolutionMode", "Quit"):
         assert 'method name="%s"' % member in xml, xml
     for name in ("Online", "ShowMode", "Threshold", "ResCommMode", "Model"):
         assert 'property name="%s"' % name in xml, xml
@@ -176,6 +176,14 @@ def check(run):
         assert result.returncode == 1 and "Cannot detect Talvex Display exist" in result.stderr, \
             (arguments, result)
     print("actions without a monitor: exit 1 with the reason: ok")
+    # A desktop's own shortcut runs --hotkey: the key does what the key grab
+    # does, here nothing, the contrast hotkeys being off in Settings.
+    status, pressed = run.cli("--status").stdout, run.output().count("Press Contrast up")
+    assert run.cli("--hotkey", "contrast-up").returncode == 0
+    assert run.cli("--status").stdout == status, status
+    assert run.output().count("Press Contrast up") == pressed, "the key acted while off"
+    assert run.cli("--hotkey", "sideways").returncode == 2
+    print("--hotkey of a hotkey off in Settings: nothing, as the key: ok")
 
     # Ten mode changes queued on the bus, then SIGTERM: none of them holds off
     # the end, which comes with the closing line.

@@ -93,7 +93,7 @@ def check_refusing_portal(run):
     run.wait_for(lambda: "did not take the hotkeys (response 2)" in run.output(), 10,
                  "the refusal to be told")
     assert "Hotkeys registered" not in run.output()
-    assert "--contrast-up, --contrast-down and --refresh" in run.output()
+    assert "--hotkey contrast-up, --hotkey contrast-down and --hotkey refresh" in run.output()
     print("a portal answering code 2: the hotkeys are said to be unavailable: ok")
     report = subprocess.run([os.path.join(run.build, "app", run.program), "--diagnose"],
                             env=run.env, capture_output=True, text=True, timeout=30).stdout

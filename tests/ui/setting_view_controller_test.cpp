@@ -122,9 +122,9 @@ TEST_P(SettingViewControllerTest, NoteWhenTheDesktopDidNotTakeTheHotkeys) {
     SettingViewController& dialog = open();
     EXPECT_FALSE(dialog.ScreenSaveNoteText->isHidden());
     const QString note = dialog.ScreenSaveNoteText->text();
-    EXPECT_TRUE(note.contains(QString(base::profile().programName) + " --contrast-up"))
+    EXPECT_TRUE(note.contains(QString(base::profile().programName) + " --hotkey contrast-up"))
         << note.toStdString();
-    EXPECT_TRUE(note.contains("--refresh"));
+    EXPECT_TRUE(note.contains("--hotkey refresh"));
     EXPECT_EQ(note.contains("window only"), language == kLanguageEnglish);
   }
 }

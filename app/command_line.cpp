@@ -17,6 +17,7 @@
 #include "app/autostart.h"
 #include "app/control_names.h"
 #include "app/desktop_keyboard_shortcuts.h"
+#include "app/forget.h"
 #include "app/single_instance.h"
 #include "app/standard_streams.h"
 #include "core/mode_table.h"
@@ -234,6 +235,8 @@ int carryOut(RunningInstance& instance, const base::ModelProfile& model, const C
       return setAutostartFromCommandLine(model, command);
     case Command::kDesktopShortcuts:
       return setGnomeShortcutsFromCommandLine(model, command.argument == "on");
+    case Command::kForget:
+      return forgetFromCommandLine(model);
     case Command::kResolution:
       method = "SetResolutionMode";
       arguments = {uint(command.argument == "flexible" ? 1 : 2)};
@@ -289,12 +292,16 @@ Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication
       "Act as the hotkey does (for the desktop's own shortcuts): nothing while it is off in "
       "Settings, the program's offline behaviour while no monitor is connected.",
       "contrast-up|contrast-down|refresh");
+  const QCommandLineOption forget(
+      "forget",
+      "Take out of the desktop what the program put there (GNOME's and KDE's shortcuts, start "
+      "at login, remembered answers); run it before removing the package.");
   const QCommandLineOption diagnose(
       "diagnose",
       "Report the session, i2c-dev, each display's buses with their access, the EDID names "
       "read, and one status exchange with the monitor; exit 0 when it answered.");
   parser.addOptions({contrastUp, contrastDown, refresh, mode, resolution, status, hidden, diagnose,
-                     autostart, desktopShortcuts, hotkey});
+                     autostart, desktopShortcuts, hotkey, forget});
   if (!parser.parse(application.arguments())) fail(model, parser.errorText(), 2);
   if (parser.isSet(help) || parser.isSet("help-all")) parser.showHelp(0);
   if (parser.isSet(version)) parser.showVersion();
@@ -323,6 +330,7 @@ Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication
   take(autostart, Command::kAutostart);
   take(desktopShortcuts, Command::kDesktopShortcuts);
   take(hotkey, Command::kHotkey);
+  take(forget, Command::kForget);
   if (actions + (command.diagnose ? 1 : 0) > 1) {
     fail(model, "give one action at a time; see --help", 2);
   }
@@ -363,6 +371,7 @@ int setAutostartFromCommandLine(const base::ModelProfile& model, const Command& 
 
 std::optional<int> handOver(const base::ModelProfile& model, const Command& command) {
   if (command.action == Command::kAutostart) return setAutostartFromCommandLine(model, command);
+  if (command.action == Command::kForget) return forgetFromCommandLine(model);
   if (command.action == Command::kDesktopShortcuts) {
     return setGnomeShortcutsFromCommandLine(model, command.argument == "on");
   }
@@ -373,7 +382,8 @@ std::optional<int> handOver(const base::ModelProfile& model, const Command& comm
     if (instanceLockHeld(model)) {
       std::fprintf(stderr,
                    "%s runs, but not on this session bus (or there is none here), so the "
-                   "action cannot reach it; give it in the program's own session.\n",
+                   "action cannot reach it; run the command in the desktop session the "
+                   "program was started in.\n",
                    model.programName);
     } else {
       std::fprintf(stderr, "%s is not running; start it first (the action goes to it).\n",

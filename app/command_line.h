@@ -23,7 +23,8 @@ struct Command {
     kStatus,
     kAutostart,
     kDesktopShortcuts,
-    kHotkey
+    kHotkey,
+    kForget
   };
   Action action = kNone;
   QString argument;  // the mode's or resolution mode's name, on/off, or the hotkey's id

@@ -18,7 +18,6 @@
 #include "app/control_service.h"
 #include "app/desktop_shortcuts.h"
 #include "app/diagnose.h"
-#include "app/graphical_session.h"
 #include "app/main_window.h"
 #include "app/session_bus_probe.h"
 #include "app/single_instance.h"
@@ -35,6 +34,7 @@
 #include "platform/input/xkb_keyboard_services.h"
 #include "platform/modes/display_mode_owners.h"
 #include "platform/platform.h"
+#include "platform/qt/graphical_session.h"
 #include "platform/qt/program_icon.h"
 #include "platform/qt/qt_app_framework.h"
 #include "platform/version.h"
@@ -139,9 +139,9 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
     QCoreApplication probe(argc, argv);
     command = parseCommandLine(model, probe);
     if (!busAnswers) {
-      const bool needsInstance = command.action != Command::kNone &&
-                                 command.action != Command::kAutostart &&
-                                 command.action != Command::kDesktopShortcuts;
+      const bool needsInstance =
+          command.action != Command::kNone && command.action != Command::kAutostart &&
+          command.action != Command::kDesktopShortcuts && command.action != Command::kForget;
       std::fprintf(
           stderr, "%s: the session bus does not answer; %s\n", model.programName,
           needsInstance ? "the running program cannot be reached." : "going on without D-Bus.");
@@ -156,7 +156,9 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
       return *status;
     }
   }
-  std::optional<GraphicalSessionGuard> noWindowGuard{std::in_place, model.programName};
+  std::optional<platform::qt::GraphicalSessionGuard> noWindowGuard{
+      std::in_place, model.programName,
+      "From a text console, use --diagnose or the command-line actions of a running instance"};
   QApplication application(argc, argv);
   noWindowGuard.reset();
   QApplication::setApplicationName(model.programName);

@@ -10,6 +10,7 @@
 #include "core/session_capabilities.h"
 #include "platform/input/global_shortcuts_portal.h"
 #include "platform/input/gnome_custom_shortcuts.h"
+#include "platform/input/kde_shortcut_components.h"
 #include "platform/platform.h"
 
 namespace {
@@ -45,11 +46,6 @@ std::string asSetNow() {
 QString sessionToken(const base::ModelProfile& model) {
   return QString("quillmark_%1").arg(model.programName).toLower();
 }
-
-// A cancelled shortcut dialog is remembered, so that GNOME does not ask
-// again at every start.
-constexpr const char* kDeclined = "shortcuts-declined";
-constexpr const char* kFormerKdeNameTold = "kde-former-name-told";
 
 QString askAgainHint() {
   return "Settings > Hotkeys > Add to GNOME's keyboard shortcuts asks again";
@@ -105,7 +101,7 @@ void DesktopShortcuts::startPortal(bool gnome) {
     }
   };
   // Once the user cancelled the desktop's dialog, a start does not ask again.
-  const Missing missing = remembered(model_, kDeclined) ? Missing::kLeave : Missing::kBind;
+  const Missing missing = remembered(model_, kShortcutsDeclined) ? Missing::kLeave : Missing::kBind;
   portal_.start(sessionToken(model_), portalShortcuts(), missing, activated,
                 [this](Outcome outcome, uint code) { settled(outcome, code); });
   if (!gnome) return;
@@ -117,7 +113,7 @@ void DesktopShortcuts::startPortal(bool gnome) {
       why = "the hotkeys GNOME holds are changed or removed in GNOME's Settings > Keyboard";
       return false;
     }
-    remember(model_, kDeclined, false);
+    remember(model_, kShortcutsDeclined, false);
     portal_.rebind(portalShortcuts(), true);
     return true;
   };
@@ -162,13 +158,13 @@ void DesktopShortcuts::settled(Outcome outcome, uint code) {
   const std::string advice = bindAdvice(model_);
   switch (outcome) {
     case Outcome::kBound:
-      remember(model_, kDeclined, false);
+      remember(model_, kShortcutsDeclined, false);
       setCarried(true, "the GlobalShortcuts portal (bound)");
       app.systemLog("Hotkeys registered with the desktop's global shortcuts portal.\n");
       tellOfFormerKdeBindings();
       return;
     case Outcome::kCancelled:
-      remember(model_, kDeclined, true);
+      remember(model_, kShortcutsDeclined, true);
       setCarried(false,
                  "none (the desktop's shortcut dialog was cancelled; " + askAgainHint() + ")");
       app.systemLog(
@@ -200,11 +196,11 @@ void DesktopShortcuts::settled(Outcome outcome, uint code) {
 // former name is not carried over, and the user is told so once.
 void DesktopShortcuts::tellOfFormerKdeBindings() {
   const QString former = "token_" + sessionToken(model_);
-  if (!kde_ || !portal_.namedByAppId() || remembered(model_, kFormerKdeNameTold) ||
+  if (!kde_ || !portal_.namedByAppId() || remembered(model_, kKdeFormerNameTold) ||
       !platform::input::kdeShortcutComponentExists(former)) {
     return;
   }
-  remember(model_, kFormerKdeNameTold, true);
+  remember(model_, kKdeFormerNameTold, true);
   platform::app().systemLog(std::string("Plasma now keeps the hotkeys under ") + model_.appId +
                             ": keys bound in System Settings under the former name (" +
                             former.toStdString() +
@@ -221,7 +217,7 @@ void DesktopShortcuts::followSettings() {
   if (!desktopHotkeyOffer().takesBack || !desktopHotkeyOffer().offered()) {
     // A cancelled dialog holds until Settings' button asks again, which
     // binds the hotkeys as they are then.
-    if (remembered(model_, kDeclined)) return;
+    if (remembered(model_, kShortcutsDeclined)) return;
     // Hotkeys the desktop does not hold yet are asked for again: the user
     // acted in Settings.
     portal_.rebind(portalShortcuts(), sessionCapabilities().globalHotkeysUnavailable.load());
@@ -231,6 +227,23 @@ void DesktopShortcuts::followSettings() {
   if (std::string why; !setGnomeShortcuts(model_, true, why)) {
     platform::app().systemLog("GNOME's keyboard shortcuts do not follow Settings: " + why + "\n");
   }
+}
+
+std::vector<std::string> DesktopShortcuts::forgetDesktopEntries(const base::ModelProfile& model) {
+  std::vector<std::string> removed;
+  if (platform::input::gnomeCustomShortcutsAvailable() && gnomeShortcutsHeld(model)) {
+    std::string why;
+    if (setGnomeShortcuts(model, false, why)) removed.push_back("GNOME's keyboard shortcuts");
+  }
+  // Plasma 6 names the component by the app id (by "token_<token>" before
+  // the portal knew app ids), Plasma 5.27 by the session token.
+  for (const QString& component :
+       {QString(model.appId), "token_" + sessionToken(model), sessionToken(model)}) {
+    if (platform::input::removeKdeShortcutComponent(component)) {
+      removed.push_back("KDE's global shortcuts (" + component.toStdString() + ")");
+    }
+  }
+  return removed;
 }
 
 std::string DesktopShortcuts::bindAdvice(const base::ModelProfile& model) {
@@ -256,7 +269,7 @@ QString DesktopShortcuts::lookWithoutInstance(const base::ModelProfile& model,
     }
     if (!answer) return "the GlobalShortcuts portal (it did not answer)";
     if (answer->first == Outcome::kBound) return "the GlobalShortcuts portal (bound)";
-    if (answer->first == Outcome::kNotBound && remembered(model, kDeclined)) {
+    if (answer->first == Outcome::kNotBound && remembered(model, kShortcutsDeclined)) {
       return notBoundSinceCancelled();
     }
     if (answer->first == Outcome::kNotBound) {

@@ -27,7 +27,11 @@ class DesktopShortcuts {
   // writes nothing.
   static QString lookWithoutInstance(const base::ModelProfile& model,
                                      const platform::session::SessionType& session);
-  // "bind AltoControl --contrast-up, ... in the desktop's keyboard settings.\n"
+  // Takes the program's hotkeys out of the desktop (GNOME's own entries,
+  // KDE's components under the app id and the former names), for a program
+  // that does not run; what was taken out, one description each.
+  static std::vector<std::string> forgetDesktopEntries(const base::ModelProfile& model);
+  // "bind AltoControl --hotkey contrast-up, ... in the desktop's keyboard settings.\n"
   static std::string bindAdvice(const base::ModelProfile& model);
   // What carries the hotkeys in this instance, for --diagnose beside it:
   // "X11 key grab", "the GlobalShortcuts portal (bound)", "none (...)".

@@ -26,6 +26,16 @@ bool remembered(const base::ModelProfile& model, const char* fact) {
   return file.isFile() && !file.isSymLink() && file.ownerId() == geteuid();
 }
 
+std::vector<std::string> forgetAllFacts(const base::ModelProfile& model) {
+  std::vector<std::string> forgotten;
+  for (const char* fact : {kShortcutsDeclined, kKdeFormerNameTold}) {
+    if (!remembered(model, fact)) continue;
+    remember(model, fact, false);
+    if (!remembered(model, fact)) forgotten.push_back(factPath(model, fact).toStdString());
+  }
+  return forgotten;
+}
+
 void remember(const base::ModelProfile& model, const char* fact, bool holds) {
   const std::string path = QFile::encodeName(factPath(model, fact)).toStdString();
   std::string why;

@@ -22,6 +22,7 @@
 #include "emulator/emulator_window.h"
 #include "emulator/test_picture.h"
 #include "emulator/wire_log.h"
+#include "platform/qt/graphical_session.h"
 #include "platform/qt/program_icon.h"
 #include "platform/version.h"
 
@@ -179,6 +180,14 @@ int main(int argc, char** argv) {
     wireLog.write(emulator::modeChangeJson(millisecondsSinceStart(), width, height));
     if (emulator::EmulatorWindow* window = shown.load()) window->noteChange();
   });
+  // The display is opened before anything is served: without one, one line
+  // says what to do, and no "serving" was said for a server that never was.
+  std::unique_ptr<QApplication> application;
+  if (!options.headless) {
+    const platform::qt::GraphicalSessionGuard noWindowGuard(
+        "quillmark-emulator", "Without a window, run it with --headless");
+    application = std::make_unique<QApplication>(argc, argv);
+  }
   std::string why;
   if (!server.start(platform::buses::socketDirectory(), why)) {
     std::fprintf(stderr, "cannot serve a display in %s: %s\n",
@@ -193,10 +202,8 @@ int main(int argc, char** argv) {
                server.socketPath().c_str());
   std::fflush(stdout);
 
-  std::unique_ptr<QApplication> application;
   std::unique_ptr<emulator::EmulatorWindow> window;
   if (!options.headless) {
-    application = std::make_unique<QApplication>(argc, argv);
     QApplication::setWindowIcon(platform::qt::programIcon());
     QGuiApplication::setDesktopFileName("quillmark-emulator");
     QImage picture;

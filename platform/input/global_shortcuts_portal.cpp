@@ -85,19 +85,6 @@ GlobalShortcutsPortal::~GlobalShortcutsPortal() {
   QDBusConnection::disconnectFromBus(bus_.name());
 }
 
-bool kdeShortcutComponentExists(const QString& component) {
-  QDBusMessage call = QDBusMessage::createMethodCall("org.kde.kglobalaccel", "/kglobalaccel",
-                                                     "org.kde.KGlobalAccel", "allComponents");
-  call.setAutoStartService(false);
-  const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
-  QList<QDBusObjectPath> paths;
-  reply.arguments().first().value<QDBusArgument>() >> paths;
-  return std::any_of(paths.begin(), paths.end(), [&](const QDBusObjectPath& path) {
-    return path.path() == "/component/" + component;
-  });
-}
-
 QString GlobalShortcutsPortal::nextToken() {
   return QString("quillmark%1").arg(++tokens_);
 }

@@ -106,8 +106,4 @@ class GlobalShortcutsPortal : public QObject {
 // data file stores them, "" when the key has no name.
 QString portalTrigger(uint32_t keyCode, uint32_t modifierFlags);
 
-// Whether KDE's kglobalaccel holds a component of that name (kglobalaccel is
-// not started for the question).
-bool kdeShortcutComponentExists(const QString& component);
-
 }  // namespace platform::input

@@ -142,8 +142,10 @@ def emulator_in_the_background(run):
 
 
 def no_graphical_session(run):
-    """A text console, or a Wayland display that is not there: one line that
-    says what is missing and exit 1, never Qt's abort and its advice to reinstall."""
+    """A text console, or a Wayland display that is not there: the program and
+    the emulator say in one line what is missing and exit 1, never Qt's abort
+    and its advice to reinstall; the emulator says "serving" only once it serves."""
+    emulator = [os.path.join(run.build, "emulator/quillmark-emulator"), "--model", run.model]
     for variable in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"):
         run.env.pop(variable, None)
     for changes, expected in (
@@ -156,7 +158,14 @@ def no_graphical_session(run):
         assert result.returncode == 1, result
         assert len(lines) == 1 and lines[0].startswith(run.program + ": ") and expected in lines[0], \
             result.stderr
-    print("no window to be had: one line and exit 1: ok")
+        served = subprocess.run(emulator, env=run.env, stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True, timeout=30)
+        lines = served.stderr.strip().splitlines()
+        assert served.returncode == 1 and "serving" not in served.stdout, served
+        assert len(lines) == 1 and lines[0].startswith("quillmark-emulator: ") and \
+            expected in lines[0], served.stderr
+        assert changes or "--headless" in lines[0], lines
+    print("no window to be had: one line and exit 1, the program's and the emulator's: ok")
 
 
 if __name__ == "__main__":

@@ -6,7 +6,8 @@ from gnome-settings-daemon-common), the real program and emulator:
 program's actions as commands and the hotkeys as bindings; on twice adds
 nothing; the contrast-up entry's command, run as GNOME would, reaches the
 monitor; off gives back the user's list exactly. --diagnose in GNOME's
-Wayland session names the path before and after."""
+Wayland session names the path before and after. --forget takes the
+entries, start at login and the remembered answers out, and only them."""
 
 import ast
 import os
@@ -125,6 +126,29 @@ def check(run):
     print("without GNOME's schema: said, exit 1: ok")
 
 
+def forget(run):
+    run.gsettings("set", KEYS, "custom-keybindings", str(USERS_OWN))
+    run.write_private_data(FreshHandHardEnable=1)
+    assert run.cli("--desktop-shortcuts", "on").returncode == 0
+    assert run.cli("--autostart", "on").returncode == 0
+    state = os.path.join(run.home, ".local", "state", "quillmark")
+    os.makedirs(state, mode=0o700)
+    declined = os.path.join(state, "com.talvex.%s.shortcuts-declined" % run.program)
+    open(declined, "w").close()
+    result = run.cli("--forget")
+    assert result.returncode == 0, result
+    for said in ("GNOME's keyboard shortcuts", "start at login", declined):
+        assert said in result.stdout, result.stdout
+    assert run.custom_list() == USERS_OWN, run.custom_list()
+    assert not os.listdir(os.path.join(run.home, ".config", "autostart"))
+    assert not os.path.exists(declined)
+    assert os.path.exists(os.path.join(run.home, ".QuillMark")), "the settings went too"
+    again = run.cli("--forget")
+    assert again.returncode == 0 and "left nothing" in again.stdout, again
+    print("--forget takes out the entries, start at login and the remembered answer, "
+          "and says so: ok")
+
+
 if __name__ == "__main__":
     sys.exit(run_checks([(lambda arguments: GnomeShortcutsRun(arguments.build, arguments.model),
-                          check)]))
+                          check) for check in (check, forget)]))

@@ -165,6 +165,13 @@ def check_kde(run):
     assert "Plasma now keeps" not in run.output(), "told of the former name twice"
     print("started twice on KDE Plasma: bound %d time(s), not again at the next start: ok"
           % bound)
+    run.app.terminate()
+    run.app.wait(10)
+    forgot = subprocess.run([os.path.join(run.build, "app", run.program), "--forget"],
+                            env=run.env, capture_output=True, text=True, timeout=60)
+    assert forgot.returncode == 0 and "KDE's global shortcuts" in forgot.stdout, forgot
+    assert run.component() is None, run.component()
+    print("--forget takes the hotkeys out of kglobalaccel: ok")
 
 
 def check_gnome_with_kde_backend(run):
@@ -172,8 +179,8 @@ def check_gnome_with_kde_backend(run):
     # Portal 1.16 offers the KDE backend anywhere and it answers 2; 1.20 picks
     # backends by desktop and offers no GlobalShortcuts under GNOME at all.
     # Without the portal, GNOME's own shortcuts are offered.
-    assert ("global hotkeys: none (the portal answered 2); bind %s --contrast-up, "
-            "--contrast-down and --refresh" % run.program in report or
+    assert ("global hotkeys: none (the portal answered 2); bind %s --hotkey contrast-up, "
+            "--hotkey contrast-down and --hotkey refresh" % run.program in report or
             "global hotkeys: none (no GlobalShortcuts portal); add them to GNOME's keyboard "
             "shortcuts: %s --desktop-shortcuts on" % run.program in report), report
     print("--diagnose: the hotkeys are not available through the desktop: ok")

@@ -6,6 +6,8 @@
 # emulator), removed and purged with no file left and i2c-dev as it was.
 # Then a CMake installation with DESTDIR stays inside DESTDIR, and its
 # uninstall target takes it away again.
+# BUILT_ONCE=1 builds once and leaves the comparison to another release's run
+# (CI compares on one release, to keep its time).
 # usage: package_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -15,14 +17,18 @@ trap 'rm -rf "$work"' EXIT
 arch=$(dpkg --print-architecture)
 version=$(sed -n 's/^project(QuillmarkControl VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")
 
-for run in first second; do
+runs=(first second)
+[ "${BUILT_ONCE:-0}" = 1 ] && runs=(first)
+for run in "${runs[@]}"; do
   rm -rf "$work/build-package"
   BUILD_DIR="$work/build-package" PACKAGE_DIR="$work/$run" "$source/scripts/package" >/dev/null
 done
-for name in quillmark-control quillmark-emulator; do
-  cmp "$work/first/${name}_${version}_$arch.deb" "$work/second/${name}_${version}_$arch.deb"
-done
-echo "two builds of one commit give identical packages: ok"
+if [ ${#runs[@]} -eq 2 ]; then
+  for name in quillmark-control quillmark-emulator; do
+    cmp "$work/first/${name}_${version}_$arch.deb" "$work/second/${name}_${version}_$arch.deb"
+  done
+  echo "two builds of one commit give identical packages: ok"
+fi
 control="$work/first/quillmark-control_${version}_$arch.deb"
 emulator="$work/first/quillmark-emulator_${version}_$arch.deb"
 

@@ -1,4 +1,4 @@
-#include "app/graphical_session.h"
+#include "platform/qt/graphical_session.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,9 +12,12 @@
 #include <string>
 #include <vector>
 
+namespace platform::qt {
+
 namespace {
 
 const char* gProgramName = "";
+const char* gWithoutDisplay = "";
 QtMessageHandler gPrevious = nullptr;
 
 bool set(const char* variable) {
@@ -57,9 +60,10 @@ std::string noGraphicalSessionAdvice() {
   }
   if (set("WAYLAND_DISPLAY")) return "cannot reach the Wayland display named by WAYLAND_DISPLAY";
   if (set("DISPLAY")) return "cannot open a window on the X display named by DISPLAY";
-  return "needs a graphical session (X11 or Wayland); none was found (DISPLAY and "
-         "WAYLAND_DISPLAY are unset). From a text console, use --diagnose or the command-line "
-         "actions of a running instance";
+  return std::string(
+             "needs a graphical session (X11 or Wayland); none was found (DISPLAY and "
+             "WAYLAND_DISPLAY are unset). ") +
+         gWithoutDisplay;
 }
 
 // What Qt says while it opens the display waits here: when it finds none,
@@ -82,8 +86,9 @@ void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 
 }  // namespace
 
-GraphicalSessionGuard::GraphicalSessionGuard(const char* programName) {
+GraphicalSessionGuard::GraphicalSessionGuard(const char* programName, const char* withoutDisplay) {
   gProgramName = programName;
+  gWithoutDisplay = withoutDisplay;
   gPrevious = qInstallMessageHandler(onQtMessage);
 }
 
@@ -92,3 +97,5 @@ GraphicalSessionGuard::~GraphicalSessionGuard() {
   for (const HeldMessage& held : gHeld) qt_message_output(held.type, {}, held.formatted);
   gHeld.clear();
 }
+
+}  // namespace platform::qt

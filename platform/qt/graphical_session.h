@@ -4,10 +4,16 @@
 // abort and the advice to reinstall it. While a GraphicalSessionGuard lives,
 // that end is one line saying what is missing instead, and exit status 1.
 
+namespace platform::qt {
+
 class GraphicalSessionGuard {
  public:
-  explicit GraphicalSessionGuard(const char* programName);
+  // withoutDisplay: what the program offers where there is no display at
+  // all, said after what is missing.
+  GraphicalSessionGuard(const char* programName, const char* withoutDisplay);
   ~GraphicalSessionGuard();
   GraphicalSessionGuard(const GraphicalSessionGuard&) = delete;
   GraphicalSessionGuard& operator=(const GraphicalSessionGuard&) = delete;
 };
+
+}  // namespace platform::qt

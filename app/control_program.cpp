@@ -37,6 +37,7 @@
 #include "platform/qt/graphical_session.h"
 #include "platform/qt/program_icon.h"
 #include "platform/qt/qt_app_framework.h"
+#include "platform/qt/standard_shortcuts.h"
 #include "platform/version.h"
 #include "ui/view_controller.h"
 
@@ -177,6 +178,7 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   platform::buses::EmulatedDisplays emulatedDisplays;
   platform::buses::CompositeDisplays displays({&realDisplays, &emulatedDisplays});
   platform::input::XkbKeyboardServices keyboard;
+  keyboard.setSystemHotKeys(platform::qt::standardEditingShortcuts);
   platform::install({&displays, &framework, &keyboard});
   if (command.diagnose) return printDiagnosis(model);
 

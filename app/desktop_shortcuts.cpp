@@ -187,7 +187,10 @@ void DesktopShortcuts::settled(Outcome outcome, uint code) {
                 std::to_string(code) + "): " + advice);
   if (!portal_.identityProblem().isEmpty()) {
     app.systemLog(
-        "The desktop cannot name this program: " + portal_.identityProblem().toStdString() + ".\n");
+        "The desktop cannot name this program: " + portal_.identityProblem().toStdString() +
+        ". The portal knows a program by its "
+        "installed desktop file: install the package, or copy " +
+        model_.appId + ".desktop (packaging/ in the source) into ~/.local/share/applications.\n");
   }
 }
 

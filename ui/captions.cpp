@@ -70,6 +70,11 @@ constexpr CaptionRow kCaptions[] = {
      "settings.",
      "桌面不接受全局快捷键：快捷键仅在本窗口中有效。请在桌面的键盘设置中绑定 %1 "
      "--hotkey contrast-up、--hotkey contrast-down 和 --hotkey refresh。"},
+    {Caption::kHotkeyTakenFromOthers,
+     "%1 is a key other programs use (Cut, Copy, Paste, Undo and the like): as a hotkey it would "
+     "be taken from all of them. Record another combination for this hotkey first, such as %2.",
+     "%1 是其他程序使用的按键（剪切、复制、粘贴、撤销等）：作为快捷键会使所有这些程序失去它。"
+     "请先为此快捷键录制另一个组合，例如 %2。"},
     {Caption::kPresetLow, "Low", "浅"},
     {Caption::kPresetMedium, "Medium", "适中"},
     {Caption::kPresetHigh, "High", "深"},

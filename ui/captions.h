@@ -40,6 +40,7 @@ enum class Caption {
   kHotkeysLocalUseButton,
   kHotkeysLocalSwayLines,
   kHotkeysLocalBindCommands,
+  kHotkeyTakenFromOthers,
   kPresetLow,
   kPresetMedium,
   kPresetHigh,

@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <string>
+#include <utility>
 
+#include "MASShortcuts/mas_shortcut_validator.h"
 #include "base/model_profile.h"
 #include "base/tl_log.h"
 #include "core/desktop_hotkey_offer.h"
@@ -19,6 +22,7 @@
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/session_capabilities.h"
+#include "platform/key_codes.h"
 #include "platform/platform.h"
 #include "ui/captions.h"
 #include "ui/console.h"
@@ -396,7 +400,34 @@ void SettingViewController::dismissController() {
   QDialog::done(QDialog::Accepted);
 }
 
-void SettingViewController::SOK() {
+bool SettingViewController::refuseHotkeyTakenFromOthers() {
+  const std::pair<QCheckBox*, MASShortcutView*> hotkeys[] = {
+      {RefreshHandSoftCheckbox, ThresholdKeyBinding},
+      {RefreshHandSoftCheckbox, ThresholdKeyBindingDown},
+      {RefreshHandHardCheckBox, RefreshKeyBinding}};
+  for (const auto& [checkbox, recorder] : hotkeys) {
+    const auto& shortcut = recorder->shortcutValue();
+    if (!checkbox->isChecked() || !shortcut ||
+        !MASShortcutValidator::sharedValidator().isShortcutAlreadyTakenBySystem(*shortcut,
+                                                                                nullptr)) {
+      continue;
+    }
+    // Alt beside the same key collides with none of the standard keys.
+    const MASShortcut suggestion = MASShortcut::shortcutWithKeyCode(
+        shortcut->keyCode(), shortcut->modifierFlags() | platform::kModifierOption);
+    const bool english = Language.load() == kLanguageEnglish;
+    const std::string text = caption(Caption::kHotkeyTakenFromOthers, english)
+                                 .arg(shortcut->description(), suggestion.description())
+                                 .toStdString();
+    platform::app().runModalAlert({"Warning!!!\n", text, {"Ok"}, 1});
+    recorder->setFocus();
+    return true;
+  }
+  return false;
+}
+
+bool SettingViewController::SOK() {
+  if (refuseHotkeyTakenFromOthers()) return false;
   dismissController();
   ScreenSaveCount = 0;
   SVC = nullptr;
@@ -420,6 +451,7 @@ void SettingViewController::SOK() {
   choice.contrastDown = hotkeyOf(ThresholdKeyBindingDown);
   choice.refresh = hotkeyOf(RefreshKeyBinding);
   commitSettings(choice);
+  return true;
 }
 
 void SettingViewController::SCancel() {
@@ -439,8 +471,7 @@ void SettingViewController::closeEvent(QCloseEvent* event) {
 
 void SettingViewController::SSave() {
   consoleLine("not implemented yet\n");
-  SOK();
-  saveParameterFile();
+  if (SOK()) saveParameterFile();
 }
 
 void SettingViewController::HotkeyAction() {

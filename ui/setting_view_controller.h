@@ -22,9 +22,14 @@ class SettingViewController : public QDialog, public ThresholdView {
   ~SettingViewController() override;  // dealloc
 
   void viewDidLoad();
-  void SOK();
+  // False, with the dialog left open, when a hotkey turned on holds a key
+  // other programs use: the user is asked to record another first.
+  bool SOK();
   void SCancel();
   void SSave();
+  // The first hotkey turned on whose combination other programs use, with
+  // the alert that asks for another; false when there is none.
+  bool refuseHotkeyTakenFromOthers();
   void slider_action();
   void slider_edit_action();
   void DefineThresholdRadioAction();

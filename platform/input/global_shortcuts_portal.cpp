@@ -114,6 +114,11 @@ bool GlobalShortcutsPortal::request(const QString& method, const QVariantList& a
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
   call.setArguments(arguments);
   const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
+  if (reply.type() == QDBusMessage::ErrorMessage && identityProblem_.isEmpty() && !namedByAppId_) {
+    // The portal's own word for what it refused ("An app id is required").
+    identityProblem_ =
+        QString("the portal refused %1: %2").arg(method, reply.errorMessage().left(200));
+  }
   return reply.type() == QDBusMessage::ReplyMessage;
 }
 
@@ -156,11 +161,17 @@ bool GlobalShortcutsPortal::look(const QString& sessionToken,
   return createSession();
 }
 
+// A session the portal refuses to open (portal 1.22 opens none for a program
+// it cannot name) is settled as refused, so that the refusal is said.
 bool GlobalShortcutsPortal::createSession() {
   const QVariantMap options{{"handle_token", nextToken()},
                             {"session_handle_token", sessionToken_},
                             {"shortcuts", QVariant::fromValue(entries(shortcuts_))}};
-  return request("CreateSession", {options}, SLOT(onCreateSessionResponse(uint, QVariantMap)));
+  if (request("CreateSession", {options}, SLOT(onCreateSessionResponse(uint, QVariantMap)))) {
+    return true;
+  }
+  settle(2);
+  return false;
 }
 
 void GlobalShortcutsPortal::closeSession() {
@@ -236,7 +247,7 @@ void GlobalShortcutsPortal::rebind(const std::vector<PortalShortcut>& shortcuts,
   mustBind_ = changed;
   missing_ = Missing::kBind;
   closeSession();
-  if (!createSession()) settle(2);
+  createSession();
 }
 
 void GlobalShortcutsPortal::bind(const std::vector<PortalShortcut>& shortcuts) {

@@ -5,6 +5,7 @@
 // switched while the program runs names keys as the user now types them.
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -33,9 +34,13 @@ class XkbKeyboardServices : public KeyboardServices {
 
   bool hasKeyLayout() override { return true; }
   KeyTranslation translateKey(uint16_t keyCode, uint32_t deadKeyState, bool noDeadKeys) override;
-  // No list of the desktop's own shortcuts is available on X11.
+  // The shortcuts no hotkey may take, as the program is told them (the
+  // standard editing keys); none until told.
   std::optional<std::vector<SystemHotKey>> copySymbolicHotKeys() override {
-    return std::vector<SystemHotKey>{};
+    return systemHotKeys_ ? systemHotKeys_() : std::vector<SystemHotKey>{};
+  }
+  void setSystemHotKeys(std::function<std::vector<SystemHotKey>()> list) {
+    systemHotKeys_ = std::move(list);
   }
 
  private:
@@ -49,6 +54,7 @@ class XkbKeyboardServices : public KeyboardServices {
   xkb_keymap* keymap_ = nullptr;
   std::chrono::steady_clock::time_point keymapRead_;
   KeyTableKeyboard fallback_;
+  std::function<std::vector<SystemHotKey>()> systemHotKeys_;
 };
 
 }  // namespace platform::input

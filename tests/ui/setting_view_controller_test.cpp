@@ -9,6 +9,7 @@
 #include "core/runtime_flags.h"
 #include "core/session_capabilities.h"
 #include "platform/key_codes.h"
+#include "platform/qt/standard_shortcuts.h"
 #include "tests/support/fixture.h"
 #include "ui/state_watch.h"
 
@@ -267,6 +268,34 @@ TEST_P(SettingViewControllerTest, OkAppliesTheRest) {
   EXPECT_EQ(FreshHandSoftEnable.load(), 1);
   EXPECT_EQ(FreshHandHardEnable.load(), 1);
   EXPECT_EQ(ShowMode.load(), 2);
+}
+
+// The standard editing keys as the desktop's Qt gives them (Cut is Ctrl+X)
+// are refused to a hotkey turned on, in the user's language, with another
+// combination suggested; the dialog stays open and nothing is committed.
+TEST_P(SettingViewControllerTest, OkAsksForAnotherKeyWhereAHotkeyWouldTakeCutFromOthers) {
+  platform.systemHotKeys = platform::qt::standardEditingShortcuts();
+  for (const auto& [language, cut] :
+       {std::pair{kLanguageEnglish, "Cut"}, {kLanguageChinese, "剪切"}}) {
+    Language = language;
+    platform.alerts.clear();
+    auto& settings = open();
+    settings.RefreshHandHardCheckBox->setChecked(true);  // Ctrl+X, the default
+    EXPECT_FALSE(settings.SOK());
+    EXPECT_EQ(FreshHandHardEnable.load(), 0);
+    ASSERT_EQ(platform.alerts.size(), 1u);
+    const QString text = QString::fromStdString(platform.alerts[0].informativeText);
+    EXPECT_TRUE(text.contains(u(cut))) << text.toStdString();
+    EXPECT_TRUE(text.contains(
+        MASShortcut(platform::kKeyX, platform::kModifierControl | platform::kModifierOption)
+            .description()))
+        << text.toStdString();
+  }
+  // Ctrl+U and Ctrl+D are no standard editing keys: the contrast hotkeys go on.
+  auto& settings = open();
+  settings.RefreshHandSoftCheckbox->setChecked(true);
+  EXPECT_TRUE(settings.SOK());
+  EXPECT_EQ(FreshHandSoftEnable.load(), 1);
 }
 
 // A hand-edited ResCommMode other than 1 or 2: the columns read as the fixed

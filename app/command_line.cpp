@@ -162,9 +162,12 @@ class RunningInstance {
 };
 
 // Calls use with the instance of this program that owns its name on the
-// session bus, over a connection of its own; false when none does.
+// session bus, over a connection of its own; false when none does. An owner
+// of another user's is never told anything: with foreignIsNone it counts as
+// no instance (a start goes on, the instance lock keeping it to one), else
+// the command ends there.
 template <typename Use>
-bool withRunningInstance(const base::ModelProfile& model, Use use) {
+bool withRunningInstance(const base::ModelProfile& model, bool foreignIsNone, Use use) {
   bool running = false;
   {
     QDBusConnection bus =
@@ -174,7 +177,9 @@ bool withRunningInstance(const base::ModelProfile& model, Use use) {
     // A bus that lets other users connect may hold the name for an impostor:
     // only this user's own instance is told anything or believed.
     const auto user = running ? ownerCredential(bus, "GetConnectionUnixUser", owner) : std::nullopt;
-    if (running && user != geteuid()) {
+    if (running && user != geteuid() && foreignIsNone) {
+      running = false;
+    } else if (running && user != geteuid()) {
       fail(model,
            QString("%1 on this session bus belongs to %2, not to you: it is not trusted")
                .arg(controlServiceName(model),
@@ -377,7 +382,8 @@ std::optional<int> handOver(const base::ModelProfile& model, const Command& comm
   }
   std::optional<int> status;
   const bool running = withRunningInstance(
-      model, [&](RunningInstance& instance) { status = carryOut(instance, model, command); });
+      model, command.action == Command::kNone,
+      [&](RunningInstance& instance) { status = carryOut(instance, model, command); });
   if (!running && command.action != Command::kNone) {
     if (instanceLockHeld(model)) {
       std::fprintf(stderr,
@@ -396,7 +402,7 @@ std::optional<int> handOver(const base::ModelProfile& model, const Command& comm
 
 std::optional<QVariantMap> runningInstanceState(const base::ModelProfile& model, QString& error) {
   std::optional<QVariantMap> state;
-  withRunningInstance(model, [&](RunningInstance& instance) {
+  withRunningInstance(model, true, [&](RunningInstance& instance) {
     state = instance.readProperties(error).value_or(QVariantMap{});
   });
   return state;

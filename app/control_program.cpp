@@ -98,10 +98,12 @@ std::unique_ptr<platform::input::IdleSource> watchSessionIdle(
 
 // The instance lock, or the exit status of a start that must not go on: one
 // whose instance runs already, or one that could lock nothing and has no
-// session bus name to keep a second worker off the monitor.
-std::optional<int> holdInstanceLock(const base::ModelProfile& model) {
+// session bus name to keep a second worker off the monitor. locked: the
+// lock, and not the bus name, keeps this start the only one.
+std::optional<int> holdInstanceLock(const base::ModelProfile& model, bool& locked) {
   std::string why;
   const InstanceLock lock = takeInstanceLock(model, why);
+  locked = lock == InstanceLock::kTaken;
   if (lock == InstanceLock::kHeldByAnother) {
     // Another instance that this start cannot reach over D-Bus (no session
     // bus, or another one): it alone drives the monitor.
@@ -135,6 +137,7 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   const bool busAnswers = sessionBusAnswers(kSessionBusDeadline);
   if (!busAnswers) unsetenv("DBUS_SESSION_BUS_ADDRESS");
   Command command;
+  bool locked = false;
   {
     // Without a display: the command line may act on the running instance and end here.
     QCoreApplication probe(argc, argv);
@@ -153,7 +156,7 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
       qputenv("QT_QPA_PLATFORM", "offscreen");
     } else if (const std::optional<int> status = handOver(model, command)) {
       return *status;
-    } else if (const std::optional<int> status = holdInstanceLock(model)) {
+    } else if (const std::optional<int> status = holdInstanceLock(model, locked)) {
       return *status;
     }
   }
@@ -191,8 +194,15 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   ControlService service(model, window, delegate);
   const QDBusConnection bus = QDBusConnection::sessionBus();
   if (bus.isConnected() && !service.registerOn(bus)) {
-    showRunningInstance(model);
-    return 0;
+    if (!locked) {
+      showRunningInstance(model);
+      return 0;
+    }
+    // The lock says no instance of this user's runs: the name is held by
+    // another user's connection on a shared bus, which must not keep the
+    // user's own program from starting.
+    platform::app().systemLog(std::string("Another connection holds ") + model.appId +
+                              " on the session bus: this run offers no D-Bus control.\n");
   }
   if (QString why; !moveAutostartToAppId(model, &why)) {
     platform::app().systemLog("Start at login keeps its former entry: " + why.toStdString() + "\n");

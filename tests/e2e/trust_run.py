@@ -162,7 +162,9 @@ def other_user_calls(run):
 
 
 def impostor_owns_the_name(run):
-    """Another user who owns the program's name first is not believed."""
+    """Another user who owns the program's name first is not believed, and
+    does not keep the user's own program from starting: it runs without its
+    D-Bus service, one instance all the same."""
     holder = subprocess.Popen(as_nobody([
         "python3", "-c",
         "import dbus, sys, time; bus = dbus.SessionBus(); "
@@ -173,10 +175,18 @@ def impostor_owns_the_name(run):
         status = run.cli("--status")
         assert status.returncode == 1 and "is not trusted" in status.stderr, status
         assert "threshold" not in status.stdout, status
+        run.start_connected(40)
+        run.wait_for(lambda: "this run offers no D-Bus control" in run.output(), 20,
+                     "the word on the name held")
+        second = subprocess.run([os.path.join(run.build, "app", run.program)], env=run.env,
+                                capture_output=True, text=True, timeout=30)
+        assert second.returncode == 0 and "runs already" in second.stderr, second
+        assert run.writes().count(CONNECTION_SEQUENCE[0]) == 1, "the connection went out twice"
     finally:
         holder.kill()
         holder.wait()
-    print("a name owned by another user: not trusted, nothing printed from it: ok")
+    print("a name owned by another user: not trusted, nothing printed from it, the program "
+          "starts without D-Bus, once: ok")
 
 
 def vanished_reader(run):

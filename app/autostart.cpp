@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/command_quoting.h"
 #include "base/file_replacement.h"
 #include "base/private_folder.h"
 #include "base/regular_file.h"
@@ -57,9 +58,12 @@ QString freshEntry(const base::ModelProfile& model) {
   // The program's own path, so that the entry works from wherever it was installed.
   QString program = QCoreApplication::applicationFilePath();
   if (program.isEmpty()) program = model.programName;
-  // TryExec: an entry whose program was uninstalled starts nothing.
-  const QString tryExec = program;
-  if (program.contains(' ')) program = '"' + program + '"';
+  // TryExec: an entry whose program was uninstalled starts nothing. A path
+  // there is a plain string; in Exec it is an argument, quoted by the
+  // entry's own rules.
+  QString tryExec = program;
+  tryExec.replace("\\", "\\\\");
+  program = desktopExecWord(program);
   return QString(
              "[Desktop Entry]\n"
              "Type=Application\n"

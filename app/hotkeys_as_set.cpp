@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "app/command_quoting.h"
 #include "core/parameters.h"
 
 std::vector<HotkeyAsSet> hotkeysAsSet() {
@@ -18,6 +19,5 @@ std::vector<HotkeyAsSet> hotkeysAsSet() {
 std::string actionCommand(const base::ModelProfile& model, const HotkeyAsSet& hotkey) {
   std::string program = QCoreApplication::applicationFilePath().toStdString();
   if (program.empty()) program = model.programName;
-  if (program.find(' ') != std::string::npos) program = '"' + program + '"';
-  return program + " " + hotkey.option;
+  return shellWord(program) + " " + hotkey.option;
 }

@@ -21,6 +21,7 @@ struct HotkeyAsSet {
 
 std::vector<HotkeyAsSet> hotkeysAsSet();
 
-// How a desktop starts the program's action: its own path (quoted where it
-// holds a space), the option after it.
+// How a desktop starts the program's action: its own path as one shell word
+// (GNOME's shortcuts and sway's exec both parse it as a shell would), the
+// option after it.
 std::string actionCommand(const base::ModelProfile& model, const HotkeyAsSet& hotkey);

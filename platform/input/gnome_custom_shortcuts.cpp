@@ -125,6 +125,11 @@ bool setGnomeCustomShortcuts(const std::string& owner,
     if (bindings[i].empty()) resetEntry(entries[i].get());
   }
   g_settings_sync();
+  // dconf may refuse to commit after taking the write: only what reads back holds.
+  if (stringList(list.get(), kListKey) != kept) {
+    why = "GNOME's settings did not keep the list of custom shortcuts (dconf did not commit it)";
+    return false;
+  }
   return true;
 }
 
@@ -133,8 +138,16 @@ bool gnomeCustomShortcutsHeld(const std::string& owner,
   if (!gnomeCustomShortcutsAvailable()) return false;
   Settings list(g_settings_new(kMediaKeys));
   const std::vector<std::string> listed = stringList(list.get(), kListKey);
+  // An entry at the program's path counts only when it runs the program:
+  // anyone may write an entry there.
   return std::any_of(shortcuts.begin(), shortcuts.end(), [&](const DesktopShortcut& shortcut) {
-    return std::find(listed.begin(), listed.end(), entryPath(owner, shortcut)) != listed.end();
+    const std::string path = entryPath(owner, shortcut);
+    if (std::find(listed.begin(), listed.end(), path) == listed.end()) return false;
+    const Settings entry(g_settings_new_with_path(kCustomEntry, path.c_str()));
+    gchar* command = g_settings_get_string(entry.get(), "command");
+    const bool ours = command != nullptr && shortcut.command == command;
+    g_free(command);
+    return ours;
   });
 }
 

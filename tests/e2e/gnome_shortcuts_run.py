@@ -75,6 +75,10 @@ def check(run):
     assert run.custom_list() == USERS_OWN, run.custom_list()
     print("every hotkey off: --desktop-shortcuts on adds nothing, says why, exit 1: ok")
     run.write_private_data(FreshHandHardEnable=1)
+    # An entry at the program's path that runs something else is not the program's.
+    planted = BASE + run.program.lower() + "-refresh/"
+    run.gsettings("set", KEYS, "custom-keybindings", str(USERS_OWN + [planted]))
+    run.gsettings("set", KEYS + ".custom-keybinding:" + planted, "command", "sh -c true")
     # GNOME 43 to 47 on Wayland: no portal on the bus, GNOME's own shortcuts offered.
     assert "global hotkeys: none (no GlobalShortcuts portal); add them to GNOME's keyboard " \
         "shortcuts: %s --desktop-shortcuts on, or Settings > Hotkeys" % run.program \
@@ -82,6 +86,7 @@ def check(run):
 
     result = run.cli("--desktop-shortcuts", "on")
     assert result.returncode == 0, result
+    assert run.entry(planted, "command") != "sh -c true", "the planted entry kept its command"
     program = os.path.realpath(os.path.join(run.build, "app", run.program))
     ours = [BASE + run.program.lower() + "-" + name + "/"
             for name in ("contrast-up", "contrast-down", "refresh")]

@@ -67,10 +67,15 @@ FilePlace findFile(const std::string& path, FileUse use) {
       place.foreign = (S_ISLNK(entry.st_mode) ? "the link " : "") + place.path;
       return place;
     }
-    if (!S_ISLNK(entry.st_mode)) return place;
-    // Only this user's links are followed, and none in a folder that others
-    // may write, where anyone could have made or swapped it (sshd's rule).
-    if (entry.st_uid != user || (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    // In a folder that others may write, anyone could have made or swapped
+    // what is there (sshd's rule): a file of another user's is not read, and
+    // only this user's links are followed, and none there.
+    const bool othersWrite = (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    if (!S_ISLNK(entry.st_mode)) {
+      if (othersWrite && entry.st_uid != user) place.foreign = place.path;
+      return place;
+    }
+    if (entry.st_uid != user || othersWrite) {
       place.foreign = "the link " + place.path;
       return place;
     }

@@ -101,6 +101,14 @@ TEST_F(RegularFileTest, ReadsFollowOnlyLinksTheRuleAllows) {
   ASSERT_EQ(lchown((root / "mine").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
   EXPECT_EQ(base::openRegularFile((root / "mine").string(), O_RDONLY).outcome,
             base::OpenOutcome::kForeign);
+  // A regular file another user put in a folder others may write is not
+  // read; in the user's own closed folder it is (root reading a user's file).
+  ASSERT_EQ(chown((root / "file").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  EXPECT_EQ(base::openRegularFile((root / "file").string(), O_RDONLY).outcome,
+            base::OpenOutcome::kOpened);
+  fs::permissions(root, fs::perms::others_write, fs::perm_options::add);
+  EXPECT_EQ(base::openRegularFile((root / "file").string(), O_RDONLY).outcome,
+            base::OpenOutcome::kForeign);
 }
 
 }  // namespace

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "base/model_profile.h"
 #include "base/regular_file.h"
-#include "platform/platform.h"
 
 namespace base {
 
@@ -24,6 +24,7 @@ std::FILE* tl_log_file = nullptr;
 bool gClosedByTermination = false;
 // Something other than a regular file sits at the log's path: log to standard output only.
 bool gFileRefused = false;
+LogPlace gPlace;
 
 std::string formatLine(const char* format, const std::string& value) {
   const int length = std::snprintf(nullptr, 0, format, value.c_str());
@@ -34,20 +35,19 @@ std::string formatLine(const char* format, const std::string& value) {
 
 // Caller holds gLogMutex.
 bool openLogFile() {
-  auto& app = platform::app();
-  const std::string home = app.homeDirectory();
-  app.standardOutput(formatLine("local user path is %s.\n", home));
+  const std::string home = gPlace.home();
+  gPlace.output(formatLine("local user path is %s.\n", home));
   const std::string path = home + "/tl.log";
-  app.standardOutput(formatLine("local user log file is %s.\n", path));
+  gPlace.output(formatLine("local user log file is %s.\n", path));
   const base::OpenedFile opened = base::openRegularFile(path, O_RDWR | O_CREAT | O_TRUNC, 0600);
   if (opened.outcome == base::OpenOutcome::kForeign) {
-    app.standardError(
+    gPlace.error(
         formatLine("%s belongs to another user; the log goes to standard output only.\n", path));
     gFileRefused = true;
     return true;
   }
   if (opened.outcome == base::OpenOutcome::kNotRegular) {
-    app.standardError(
+    gPlace.error(
         formatLine("%s is not a regular file; the log goes to standard output only.\n", path));
     gFileRefused = true;
     return true;
@@ -64,6 +64,11 @@ bool openLogFile() {
 
 }  // namespace
 
+void tl_log_place(LogPlace place) {
+  std::lock_guard<std::mutex> lock(gLogMutex);
+  gPlace = std::move(place);
+}
+
 void tl_log(const char* format, ...) {
   char message[kMessageBufferSize];
   va_list arguments;
@@ -77,7 +82,7 @@ void tl_log(const char* format, ...) {
     std::fputs(message, tl_log_file);
     std::fflush(tl_log_file);
   }
-  platform::app().standardOutput(message);
+  gPlace.output(message);
 }
 
 bool tl_log_is_open() {

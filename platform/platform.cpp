@@ -2,6 +2,9 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <string_view>
+
+#include "base/tl_log.h"
 
 namespace platform {
 namespace {
@@ -23,6 +26,10 @@ void install(const Services& services) {
   gDisplays.store(services.displays, std::memory_order_release);
   gApp.store(services.app, std::memory_order_release);
   gKeyboard.store(services.keyboard, std::memory_order_release);
+  // The log writes where the installed framework says, whichever it is then.
+  base::tl_log_place({[] { return app().homeDirectory(); },
+                      [](std::string_view text) { app().standardOutput(text); },
+                      [](std::string_view text) { app().standardError(text); }});
 }
 
 DisplayServices& displays() {

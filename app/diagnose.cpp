@@ -16,6 +16,7 @@
 #include "app/single_instance.h"
 #include "core/mode_table.h"
 #include "core/parameter_store.h"
+#include "base/tl_log.h"
 #include "link/bus_walk.h"
 #include "link/ddc_transport.h"
 #include "link/display_discovery.h"
@@ -179,6 +180,11 @@ int reportRunningInstance(const base::ModelProfile& model, const QVariantMap& st
 }  // namespace
 
 int printDiagnosis(const base::ModelProfile& model) {
+  // The detection's log lines belong to the program's log, which a report
+  // neither opens (and so empties) nor copies into itself.
+  base::tl_log_close();
+  base::tl_log_place({[] { return std::string(); }, [](std::string_view) {},
+                      [](std::string_view) {}});
   std::printf("%s %s\n", model.programName, QUILLMARK_VERSION);
   QString error;
   const auto state = runningInstanceState(model, error);

@@ -76,7 +76,11 @@ def diagnose_other_model(run):
     own_name = run.program[:-len("Control")]
     assert last == "monitor: this is a Quillmark %s, not %s %s: run %s" % (
         other_name, "an" if own_name == "Alto" else "a", own_name, other_program), report.stdout
-    print("--diagnose facing the other model names the program to run: ok")
+    # The detection's log lines are the program's log's, not the report's.
+    assert "/* Read result" not in report.stdout and "Checksums" not in report.stdout, report
+    assert not os.path.exists(os.path.join(run.home, "tl.log")), "--diagnose wrote tl.log"
+    print("--diagnose facing the other model names the program to run, in a report of its "
+          "own: ok")
 
 
 def running_without_a_bus(run):

@@ -38,6 +38,7 @@ void DisplayModeOwners::outputsChanged() {
 }
 
 std::string DisplayModeOwners::describe(const session::SessionType& session) {
+  if (!session.wayland && !session.x11) return "none (no graphical session)";
   switch (ownerFor(session)) {
     case Owner::kXRandR:
       return "XRandR";

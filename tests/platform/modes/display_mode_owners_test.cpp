@@ -42,6 +42,9 @@ TEST(DisplayModeOwners, AMissingDisplayToolIsNamedWithItsPackage) {
   EXPECT_NE(kde.find("kscreen-doctor is not installed (package libkscreen-bin"), std::string::npos)
       << kde;
   EXPECT_NE(sway.find("wlr-randr is not installed (package wlr-randr)"), std::string::npos) << sway;
+  // No display at all: nothing changes modes, XRandR least of all.
+  EXPECT_EQ(DisplayModeOwners::describe(SessionType{false, false, ""}),
+            "none (no graphical session)");
 }
 
 }  // namespace

@@ -30,6 +30,8 @@ ActionResult chooseShowMode(unsigned showMode);
 // desktop lists the monitor's modes but keeps its size (it refused, failed,
 // or has no mode of that size), nothing is recorded or sent and the result
 // is not taken: the monitor must never expect a size it does not receive.
+// The way back to the flexible mode is the exception: without the size it
+// remembered, it is recorded and sent with the screen kept as it is.
 // The outcome is also noted for the status line.
 struct ResolutionOutcome {
   bool taken = false;   // recorded, and sent by the worker's next pass

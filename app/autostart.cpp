@@ -159,8 +159,15 @@ bool moveAutostartToAppId(const base::ModelProfile& model, QString* reason) {
   if (!entry.exists() || entry.isSymLink() || !entry.isFile()) return true;
   QString problem;
   if (!ownPath(old, problem)) return true;  // not the program's to move
-  if (!autostartEnabled(model) &&
-      !writeEntry(autostartPath(model), carriedEntry(freshEntry(model), readEntry(old)), why)) {
+  // Moved only onto nothing or onto the user's own entry: a folder, a link
+  // or another user's file there would lose start at login with the old one.
+  const QFileInfo target(autostartPath(model));
+  if (target.exists() || target.isSymLink()) {
+    if (target.isSymLink() || !target.isFile() || target.ownerId() != geteuid()) {
+      why = autostartPath(model) + " is not an entry of yours: start at login keeps " + old;
+      return false;
+    }
+  } else if (!writeEntry(target.filePath(), carriedEntry(freshEntry(model), readEntry(old)), why)) {
     return false;
   }
   return removeEntry(old, why);

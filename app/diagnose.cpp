@@ -14,9 +14,9 @@
 #include "app/desktop_keyboard_shortcuts.h"
 #include "app/desktop_shortcuts.h"
 #include "app/single_instance.h"
+#include "base/tl_log.h"
 #include "core/mode_table.h"
 #include "core/parameter_store.h"
-#include "base/tl_log.h"
 #include "link/bus_walk.h"
 #include "link/ddc_transport.h"
 #include "link/display_discovery.h"
@@ -183,8 +183,8 @@ int printDiagnosis(const base::ModelProfile& model) {
   // The detection's log lines belong to the program's log, which a report
   // neither opens (and so empties) nor copies into itself.
   base::tl_log_close();
-  base::tl_log_place({[] { return std::string(); }, [](std::string_view) {},
-                      [](std::string_view) {}});
+  base::tl_log_place(
+      {[] { return std::string(); }, [](std::string_view) {}, [](std::string_view) {}});
   std::printf("%s %s\n", model.programName, QUILLMARK_VERSION);
   QString error;
   const auto state = runningInstanceState(model, error);

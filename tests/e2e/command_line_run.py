@@ -63,6 +63,22 @@ def autostart_under_the_former_name(run):
     print("an autostart entry under the former name is moved to the app id's: ok")
 
 
+def autostart_kept_where_the_new_name_is_taken(run):
+    """A folder at the app id's name: the entry under the former name stays,
+    and the log says why, rather than start at login being lost."""
+    run.env["XDG_CONFIG_HOME"] = os.path.join(run.home, ".config")
+    folder = os.path.join(run.home, ".config", "autostart")
+    os.makedirs(os.path.join(folder, "com.talvex.%s.desktop" % run.program))
+    former = os.path.join(folder, run.program + ".desktop")
+    with open(former, "w") as out:
+        out.write("[Desktop Entry]\nType=Application\nExec=%s --hidden\n" % run.program)
+    run.start_connected(40)
+    run.wait_for(lambda: "Start at login keeps its former entry" in run.output(), 15,
+                 "the word on the entry kept")
+    assert os.path.isfile(former), "the former entry was lost"
+    print("the app id's name taken by a folder: the former entry stays, said: ok")
+
+
 def diagnose_other_model(run):
     other_model, other_name, other_program = OTHER[run.model]
     run.emulator = subprocess.Popen(
@@ -175,5 +191,6 @@ def no_graphical_session(run):
 if __name__ == "__main__":
     sys.exit(run_checks([(lambda arguments: CommandLineRun(arguments.build, arguments.model), check)
                          for check in (autostart, autostart_under_the_former_name,
+                                       autostart_kept_where_the_new_name_is_taken,
                                        diagnose_other_model, running_without_a_bus,
                                        emulator_in_the_background, no_graphical_session)]))

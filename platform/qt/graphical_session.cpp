@@ -79,7 +79,10 @@ void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
     gHeld.push_back({type, qFormatLogMessage(type, context, message)});
     return;
   }
-  std::fprintf(stderr, "%s: %s\n", gProgramName, noGraphicalSessionAdvice().c_str());
+  // Qt's own word on the cause is the last thing it said before giving up.
+  const QString cause = gHeld.empty() ? QString() : gHeld.back().formatted.simplified().left(200);
+  std::fprintf(stderr, "%s: %s%s\n", gProgramName, noGraphicalSessionAdvice().c_str(),
+               cause.isEmpty() ? "" : qPrintable(" (Qt: " + cause + ")"));
   std::fflush(stderr);
   std::_Exit(1);
 }

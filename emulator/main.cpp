@@ -180,14 +180,6 @@ int main(int argc, char** argv) {
     wireLog.write(emulator::modeChangeJson(millisecondsSinceStart(), width, height));
     if (emulator::EmulatorWindow* window = shown.load()) window->noteChange();
   });
-  // The display is opened before anything is served: without one, one line
-  // says what to do, and no "serving" was said for a server that never was.
-  std::unique_ptr<QApplication> application;
-  if (!options.headless) {
-    const platform::qt::GraphicalSessionGuard noWindowGuard(
-        "quillmark-emulator", "Without a window, run it with --headless");
-    application = std::make_unique<QApplication>(argc, argv);
-  }
   std::string why;
   if (!server.start(platform::buses::socketDirectory(), why)) {
     std::fprintf(stderr, "cannot serve a display in %s: %s\n",
@@ -197,6 +189,16 @@ int main(int argc, char** argv) {
   // The window's end by the loss of its X display goes through exit().
   gSocketPath = server.socketPath();
   std::atexit([] { unlink(gSocketPath.c_str()); });
+  // The display is opened before "serving" is said: without one, one line
+  // says what to do instead. It is opened once the socket serves, so that a
+  // session bus that hangs Qt's start (a stopped daemon) never keeps the
+  // monitor from the programs.
+  std::unique_ptr<QApplication> application;
+  if (!options.headless) {
+    const platform::qt::GraphicalSessionGuard noWindowGuard(
+        "quillmark-emulator", "Without a window, run it with --headless");
+    application = std::make_unique<QApplication>(argc, argv);
+  }
   std::fprintf(stdout, "serving %s on %s\n",
                options.model == emulator::Model::Alto ? "Alto" : "Tenor",
                server.socketPath().c_str());

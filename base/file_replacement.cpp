@@ -26,7 +26,9 @@ bool ownPlace(const FilePlace& place, std::string& why) {
   return true;
 }
 
-bool writeAll(int descriptor, const std::string& content) {
+}  // namespace
+
+bool writeWhole(int descriptor, const std::string& content) {
   size_t written = 0;
   while (written < content.size()) {
     const ssize_t step = write(descriptor, content.data() + written, content.size() - written);
@@ -34,10 +36,8 @@ bool writeAll(int descriptor, const std::string& content) {
     if (step <= 0) return false;
     written += static_cast<size_t>(step);
   }
-  return fsync(descriptor) == 0;
+  return true;
 }
-
-}  // namespace
 
 int openTemporaryBeside(const FilePlace& place, std::string& temporary) {
   static std::atomic<unsigned> made{0};
@@ -62,7 +62,8 @@ bool replaceOwnFile(const std::string& path, const std::string& content, mode_t 
     why = place.path + ": " + std::strerror(errno);
     return false;
   }
-  const bool written = fchmod(descriptor, mode) == 0 && writeAll(descriptor, content);
+  const bool written =
+      fchmod(descriptor, mode) == 0 && writeWhole(descriptor, content) && fsync(descriptor) == 0;
   const int cause = errno;
   close(descriptor);
   if (written && renameat(place.folder, temporary.c_str(), place.folder, place.name.c_str()) == 0) {

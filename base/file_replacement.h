@@ -13,6 +13,10 @@
 
 namespace base {
 
+// Writes all of content at the descriptor's position, a short write or an
+// interruption taken up again; false when the file system refuses.
+bool writeWhole(int descriptor, const std::string& content);
+
 // A new file beside place's target, its name in temporary; made
 // exclusively, so that nothing already there is ever used. -1 (errno says
 // why) when none can be made there.

@@ -108,14 +108,8 @@ bool writeParameters(int descriptor) {
   for (const ParameterSlot& parameter : parameterSlots()) {
     content += std::to_string(parameter.get()) + "\n";
   }
-  size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t written = write(descriptor, content.data() + done, content.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    done += static_cast<size_t>(written);
-  }
-  return ftruncate(descriptor, static_cast<off_t>(content.size())) == 0 && fsync(descriptor) == 0;
+  return base::writeWhole(descriptor, content) &&
+         ftruncate(descriptor, static_cast<off_t>(content.size())) == 0 && fsync(descriptor) == 0;
 }
 
 // A save that left the file as it was says why, in the log and on stderr,

@@ -18,8 +18,10 @@
 #include "app/control_names.h"
 #include "app/desktop_keyboard_shortcuts.h"
 #include "app/forget.h"
+#include "app/modes_by_app_command.h"
 #include "app/single_instance.h"
 #include "app/standard_streams.h"
+#include "core/application_rules.h"
 #include "core/mode_table.h"
 #include "platform/version.h"
 
@@ -208,8 +210,34 @@ int printStatus(RunningInstance& instance) {
               : resolution == 2 ? "fixed"
                                 : "unknown",
               resolution);
+  if (values.contains("FocusSource")) {
+    const QString focused = values.value("FocusedApplication").toString();
+    std::printf("focused application: %s\n",
+                focused.isEmpty() ? "not known" : qPrintable(printable(focused)));
+    std::printf("mode chosen by: %s\n", values.value("ModeChosenBy").toString() == "rule"
+                                            ? "the application's rule"
+                                            : "the user");
+    std::printf("focus from: %s\n", qPrintable(printable(values.value("FocusSource").toString())));
+  }
   // Nothing printed (output closed at start, or a full disk) is no status given.
   return standardOutputWasClosed() || std::fflush(stdout) != 0 || std::ferror(stdout) ? 1 : 0;
+}
+
+int carryOutWithoutInstance(const base::ModelProfile& model, const Command& command) {
+  switch (command.action) {
+    case Command::kAutostart:
+      return setAutostartFromCommandLine(model, command);
+    case Command::kDesktopShortcuts:
+      return setGnomeShortcutsFromCommandLine(model, command.argument == "on");
+    case Command::kForget:
+      return forgetFromCommandLine(model);
+    case Command::kModeFor:
+      return setModeForFromCommandLine(model, command.argument, command.ruleMode);
+    case Command::kModesByApp:
+      return listModesByApplication(model);
+    default:
+      return 2;
+  }
 }
 
 int carryOut(RunningInstance& instance, const base::ModelProfile& model, const Command& command) {
@@ -237,11 +265,11 @@ int carryOut(RunningInstance& instance, const base::ModelProfile& model, const C
     case Command::kStatus:
       return printStatus(instance);
     case Command::kAutostart:
-      return setAutostartFromCommandLine(model, command);
     case Command::kDesktopShortcuts:
-      return setGnomeShortcutsFromCommandLine(model, command.argument == "on");
     case Command::kForget:
-      return forgetFromCommandLine(model);
+    case Command::kModeFor:
+    case Command::kModesByApp:
+      return carryOutWithoutInstance(model, command);
     case Command::kResolution:
       method = "SetResolutionMode";
       arguments = {uint(command.argument == "flexible" ? 1 : 2)};
@@ -301,20 +329,31 @@ Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication
       "forget",
       "Take out of the desktop what the program put there (GNOME's and KDE's shortcuts, start "
       "at login, remembered answers); run it before removing the package.");
+  const QCommandLineOption modeFor(
+      "mode-for",
+      "Give an application (its app id, desktop file name or X11 class) a mode while it has the "
+      "focus: APP A5|A2|A16 (A5 is the first button, Floyd in the flexible mode), or APP none.",
+      "app");
+  const QCommandLineOption modesByApp("modes-by-app",
+                                      "List the modes by application and where they are kept.");
   const QCommandLineOption diagnose(
       "diagnose",
       "Report the session, i2c-dev, each display's buses with their access, the EDID names "
       "read, and one status exchange with the monitor; exit 0 when it answered.");
   parser.addOptions({contrastUp, contrastDown, refresh, mode, resolution, status, hidden, diagnose,
-                     autostart, desktopShortcuts, hotkey, forget});
+                     autostart, desktopShortcuts, hotkey, forget, modeFor, modesByApp});
   if (!parser.parse(application.arguments())) fail(model, parser.errorText(), 2);
   if (parser.isSet(help) || parser.isSet("help-all")) parser.showHelp(0);
   if (parser.isSet(version)) parser.showVersion();
   for (const QString& option : parser.unknownOptionNames()) {
     if (option.size() > 1) fail(model, "unknown option --" + option + "; see --help", 2);
   }
-  if (!parser.positionalArguments().isEmpty()) {
-    fail(model, "unexpected words: " + parser.positionalArguments().join(' ') + "; see --help", 2);
+  // --mode-for's mode is the one word that may follow the options.
+  QStringList words = parser.positionalArguments();
+  QString ruleMode;
+  if (parser.isSet(modeFor) && !words.isEmpty()) ruleMode = words.takeFirst().toLower();
+  if (!words.isEmpty()) {
+    fail(model, "unexpected words: " + words.join(' ') + "; see --help", 2);
   }
   Command command;
   command.hidden = parser.isSet(hidden);
@@ -336,6 +375,13 @@ Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication
   take(desktopShortcuts, Command::kDesktopShortcuts);
   take(hotkey, Command::kHotkey);
   take(forget, Command::kForget);
+  take(modesByApp, Command::kModesByApp);
+  if (parser.isSet(modeFor)) {
+    ++actions;
+    command.action = Command::kModeFor;
+    command.argument = parser.value(modeFor);
+    command.ruleMode = ruleMode;
+  }
   if (actions + (command.diagnose ? 1 : 0) > 1) {
     fail(model, "give one action at a time; see --help", 2);
   }
@@ -353,6 +399,11 @@ Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication
   if (command.action == Command::kHotkey && command.argument != "contrast-up" &&
       command.argument != "contrast-down" && command.argument != "refresh") {
     fail(model, "--hotkey takes contrast-up, contrast-down or refresh", 2);
+  }
+  if (command.action == Command::kModeFor &&
+      ((!buttonNamed(command.ruleMode.toStdString()) && command.ruleMode != "none") ||
+       !isApplicationName(command.argument.toStdString()))) {
+    fail(model, "--mode-for takes an application and A5, A2, A16 or none", 2);
   }
   if (command.action == Command::kResolution && command.argument != "flexible" &&
       command.argument != "fixed") {
@@ -374,12 +425,14 @@ int setAutostartFromCommandLine(const base::ModelProfile& model, const Command& 
   return 0;
 }
 
+bool actsWithoutInstance(Command::Action action) {
+  return action == Command::kAutostart || action == Command::kDesktopShortcuts ||
+         action == Command::kForget || action == Command::kModeFor ||
+         action == Command::kModesByApp;
+}
+
 std::optional<int> handOver(const base::ModelProfile& model, const Command& command) {
-  if (command.action == Command::kAutostart) return setAutostartFromCommandLine(model, command);
-  if (command.action == Command::kForget) return forgetFromCommandLine(model);
-  if (command.action == Command::kDesktopShortcuts) {
-    return setGnomeShortcutsFromCommandLine(model, command.argument == "on");
-  }
+  if (actsWithoutInstance(command.action)) return carryOutWithoutInstance(model, command);
   std::optional<int> status;
   const bool running = withRunningInstance(
       model, command.action == Command::kNone,

@@ -24,13 +24,21 @@ struct Command {
     kAutostart,
     kDesktopShortcuts,
     kHotkey,
-    kForget
+    kForget,
+    kModeFor,
+    kModesByApp
   };
   Action action = kNone;
-  QString argument;  // the mode's or resolution mode's name, on/off, or the hotkey's id
+  QString argument;  // the mode's or resolution mode's name, on/off, the hotkey's id, or the
+                     // application
+  QString ruleMode;  // --mode-for's mode: a5, floyd, a2, a16 or none
   bool hidden = false;
   bool diagnose = false;  // report on the buses and the monitor, then end
 };
+
+// Actions on the user's files and desktop entries, carried out with or
+// without a running instance.
+bool actsWithoutInstance(Command::Action action);
 
 // Answers --help and --version and ends the program there (they need no
 // display); a bad command line ends it with a message and status 2. Qt's

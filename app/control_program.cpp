@@ -18,6 +18,7 @@
 #include "app/control_service.h"
 #include "app/desktop_shortcuts.h"
 #include "app/diagnose.h"
+#include "app/focus_follower.h"
 #include "app/main_window.h"
 #include "app/session_bus_probe.h"
 #include "app/single_instance.h"
@@ -144,8 +145,7 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
     command = parseCommandLine(model, probe);
     if (!busAnswers) {
       const bool needsInstance =
-          command.action != Command::kNone && command.action != Command::kAutostart &&
-          command.action != Command::kDesktopShortcuts && command.action != Command::kForget;
+          command.action != Command::kNone && !actsWithoutInstance(command.action);
       std::fprintf(
           stderr, "%s: the session bus does not answer; %s\n", model.programName,
           needsInstance ? "the running program cannot be reached." : "going on without D-Bus.");
@@ -213,11 +213,16 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   service.setHotkeyPath([&desktopShortcuts] { return desktopShortcuts.path(); });
   Tray tray(model, window, delegate);
   framework.setHidesToTray(tray.show());
-  delegate.beforeLaunchWait = [&window, &command, &desktopShortcuts, &session] {
+  FocusFollower focusFollower;
+  delegate.beforeLaunchWait = [&window, &command, &desktopShortcuts, &session, &focusFollower,
+                               &service] {
     // The desktop is offered the hotkeys as the user set them, in one request:
     // offered before the Parameters are read, the defaults would go first and
     // the user's keys after them, asking GNOME's dialog twice.
     desktopShortcuts.start(session);
+    // A rule replaces the user's mode only once the user's mode is known.
+    focusFollower.start(session);
+    service.setFocusFollower(&focusFollower);
     ViewController* panel = window.panel();
     panel->UIButtonTextAutoChange();
     panel->ChangeResModeRadio();

@@ -7,8 +7,10 @@
 #include <QTimer>
 
 #include "app/control_names.h"
+#include "app/focus_follower.h"
 #include "app/main_window.h"
 #include "core/app_delegate.h"
+#include "core/application_modes.h"
 #include "core/mode_table.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
@@ -85,6 +87,24 @@ QString ControlAdaptor::modelName() const {
 }
 QString ControlAdaptor::hotkeys() const {
   return service_.hotkeyPath();
+}
+
+QString ControlAdaptor::focusedApplication() const {
+  return QString::fromStdString(applicationModes().focusedApplication());
+}
+QString ControlAdaptor::modeChosenBy() const {
+  return applicationModes().ruleInForce() ? "rule" : "user";
+}
+QString ControlAdaptor::focusSource() const {
+  const FocusFollower* follower = service_.focusFollower();
+  return follower != nullptr ? follower->source() : "none: not started";
+}
+QStringList ControlAdaptor::rules() const {
+  QStringList listed;
+  for (const ApplicationRule& rule : applicationModes().rules()) {
+    listed << QString::fromStdString(rule.application) + "=" + buttonWord(rule.button);
+  }
+  return listed;
 }
 
 // Without a monitor there is nothing to step or refresh: the caller is told
@@ -166,6 +186,22 @@ void ControlAdaptor::SetResolutionMode(uint mode, const QDBusMessage& message) {
          result == ActionResult::kRefused
              ? QString::fromStdString(failure)
              : QString("SetResolutionMode takes 1 (flexible) or 2 (fixed 1100x825)"));
+}
+
+void ControlAdaptor::SetRule(const QString& application, const QString& mode,
+                             const QDBusMessage& message) {
+  if (!fromOwnUser(message)) return;
+  const std::optional<ModeButton> button = buttonNamed(mode.toStdString());
+  FocusFollower* follower = service_.focusFollower();
+  QString why;
+  if (!button && mode.compare("none", Qt::CaseInsensitive) != 0) {
+    why = "SetRule takes A5 (or Floyd), A2, A16 or none";
+  } else if (follower == nullptr) {
+    why = "the program is still starting";
+  } else if (follower->setRule(application, button, why)) {
+    return;
+  }
+  answer(ActionResult::kInvalid, message, why);
 }
 
 void ControlAdaptor::ShowWindow(const QDBusMessage& message) {

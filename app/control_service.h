@@ -14,6 +14,7 @@
 #include "core/monitor_actions.h"
 
 class AppDelegate;
+class FocusFollower;
 class MainWindow;
 struct MonitorState;
 
@@ -32,6 +33,9 @@ class ControlService : public QObject {
   // What carries the hotkeys, published as the Hotkeys property.
   void setHotkeyPath(std::function<QString()> path) { hotkeyPath_ = std::move(path); }
   QString hotkeyPath() const { return hotkeyPath_ ? hotkeyPath_() : QString(); }
+  // What carries the modes by application; nullptr before it starts.
+  void setFocusFollower(FocusFollower* follower) { focusFollower_ = follower; }
+  FocusFollower* focusFollower() const { return focusFollower_; }
 
  private:
   void announceChanges(const MonitorState& before, const MonitorState& now);
@@ -41,6 +45,7 @@ class ControlService : public QObject {
   AppDelegate& delegate_;
   QDBusConnection bus_{QString()};
   std::function<QString()> hotkeyPath_;
+  FocusFollower* focusFollower_ = nullptr;
 };
 
 // The interface itself: Qt's adaptor carries its methods, its properties and
@@ -54,6 +59,10 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(uint ResCommMode READ resCommMode)
   Q_PROPERTY(QString Model READ modelName)
   Q_PROPERTY(QString Hotkeys READ hotkeys)
+  Q_PROPERTY(QString FocusedApplication READ focusedApplication)
+  Q_PROPERTY(QString ModeChosenBy READ modeChosenBy)
+  Q_PROPERTY(QString FocusSource READ focusSource)
+  Q_PROPERTY(QStringList Rules READ rules)
 
  public:
   explicit ControlAdaptor(ControlService& service);
@@ -64,6 +73,12 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   uint resCommMode() const;
   QString modelName() const;
   QString hotkeys() const;
+  QString focusedApplication() const;
+  // "rule" while an application's rule shows its mode, else "user".
+  QString modeChosenBy() const;
+  QString focusSource() const;
+  // "application=A2" for each rule, in the file's order.
+  QStringList rules() const;
 
  public slots:
   void ContrastUp(const QDBusMessage& message);
@@ -73,6 +88,8 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   void PressHotkey(const QString& id, const QDBusMessage& message);
   void SetShowMode(uint mode, const QDBusMessage& message);
   void SetResolutionMode(uint mode, const QDBusMessage& message);
+  // The application's rule: "A5" (or "floyd"), "A2", "A16", or "none" to remove it.
+  void SetRule(const QString& application, const QString& mode, const QDBusMessage& message);
   void ShowWindow(const QDBusMessage& message);
   void Quit(const QDBusMessage& message);
 

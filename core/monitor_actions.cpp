@@ -45,16 +45,29 @@ void requestShowMode(uint8_t showMode) {
   ViewControllerModeChangeFlag = 1;
 }
 
-ActionResult chooseShowMode(unsigned showMode) {
+namespace {
+
+ActionResult showChosenMode(unsigned showMode) {
   if (MonitorOnline.load() == 0) return ActionResult::kOffline;
   const ModeRow* row = modeRow(showMode);
   if (row == nullptr || row->resolutionMode != ResCommMode.load()) return ActionResult::kInvalid;
   if (ShowMode.load() == showMode) return ActionResult::kUnchanged;
   platform::app().standardOutput(row->panelTrace);
   requestShowMode(row->showMode);
-  saveParameterFile();
   postChangeModeButton();
   return ActionResult::kDone;
+}
+
+}  // namespace
+
+ActionResult chooseShowMode(unsigned showMode) {
+  const ActionResult result = showChosenMode(showMode);
+  if (result == ActionResult::kDone) saveParameterFile();
+  return result;
+}
+
+ActionResult pressModeButtonFor(ModeButton button) {
+  return showChosenMode(showModeOf(button, ResCommMode.load()));
 }
 
 ResolutionOutcome requestResolutionMode(uint8_t resolutionMode) {

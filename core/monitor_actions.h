@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/mode_table.h"
 #include "core/parameters.h"
 
 enum class ActionResult {
@@ -24,6 +25,10 @@ void requestShowMode(uint8_t showMode);
 // From anywhere but the panel's buttons: checked, a no-op on the mode in
 // force, traced and saved as the panel's button is; the panel follows.
 ActionResult chooseShowMode(unsigned showMode);
+// A mode button pressed for the user by an application's rule: the same
+// checks and request, nothing saved (the Parameters file keeps the user's
+// own choice).
+ActionResult pressModeButtonFor(ModeButton button);
 
 // The computer's display mode, ResCommMode, the ShowMode of the same button
 // in the new family with its default threshold, then the flag. Where the

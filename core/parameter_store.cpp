@@ -14,6 +14,7 @@
 #include "base/file_replacement.h"
 #include "base/regular_file.h"
 #include "base/tl_log.h"
+#include "core/application_modes.h"
 #include "core/parameters.h"
 #include "core/ui_posts.h"
 #include "platform/platform.h"
@@ -40,6 +41,14 @@ ParameterSlot slot(const char* logFormat, std::atomic<T>& parameter) {
           }};
 }
 
+// A rule's mode is not the user's: the file keeps the user's own choice.
+template <typename T>
+ParameterSlot chosenSlot(const char* logFormat, std::atomic<T>& parameter, T (*chosen)()) {
+  ParameterSlot kept = slot(logFormat, parameter);
+  kept.get = [chosen] { return static_cast<int32_t>(chosen()); };
+  return kept;
+}
+
 const std::vector<ParameterSlot>& parameterSlots() {
   static const std::vector<ParameterSlot> slots = {
       slot("FreshAutoEnable (%d)\n", FreshAutoEnable),
@@ -48,10 +57,12 @@ const std::vector<ParameterSlot>& parameterSlots() {
       slot("AutoFreshTime (%d)\n", AutoFreshTime),
       slot("ScreenSaveTime (%d)\n", ScreenSaveTime),
       slot("AutoRefreshTimerTurnOnFlag (%d)\n", AutoRefreshTimerTurnOnFlag),
-      slot("ShowMode (%d)\n", ShowMode),
+      chosenSlot(
+          "ShowMode (%d)\n", ShowMode, +[] { return applicationModes().chosenShowMode(); }),
       slot("WorkMode (%d)\n", WorkMode),
       slot("ResCommMode (%d)\n", ResCommMode),
-      slot("Threshold (%d)\n", Threshold),
+      chosenSlot(
+          "Threshold (%d)\n", Threshold, +[] { return applicationModes().chosenThreshold(); }),
       slot("Language (%d)\n", Language),
       slot("ContrastHotkeyModifierFlags (%d)\n", ContrastHotkeyModifierFlags),
       slot("ContrastHotkeyKeyCode (%d)\n", ContrastHotkeyKeyCode),

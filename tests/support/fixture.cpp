@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "base/tl_log.h"
+#include "core/application_modes.h"
 #include "core/parameters.h"
 #include "core/refresh_timer.h"
 #include "core/runtime_flags.h"
@@ -19,6 +20,7 @@ void ModelTest::SetUp() {
   resetRuntimeFlags();
   resetDetectionReport();
   resetSessionCapabilities();
+  resetApplicationModes();
   RefreshTimer.reset();
   currentRes.set(0, 0);
   mainDefaultRes.set(0, 0);

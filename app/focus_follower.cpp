@@ -1,0 +1,70 @@
+#include "app/focus_follower.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "core/application_modes.h"
+#include "core/application_rules.h"
+#include "platform/platform.h"
+#include "ui/state_watch.h"
+
+void FocusFollower::start(const platform::session::SessionType& session) {
+  readRules();
+  watchRulesFile();
+  connect(&stateWatch(), &StateWatch::changed, this,
+          [](const MonitorState& before, const MonitorState& now) {
+            if (!before.online && now.online) applicationModes().monitorOnline();
+          });
+  std::string why;
+  focus_ = platform::input::startFocusSource(
+      session, [](const platform::FocusedWindow& window) { applicationModes().focusMoved(window); },
+      why);
+  source_ =
+      focus_ ? QString::fromStdString(focus_->name()) : "none: " + QString::fromStdString(why);
+  if (!applicationModes().rules().empty() || focus_ == nullptr) {
+    platform::app().systemLog("Modes by application: focus from " + source_.toStdString() + ".\n");
+  }
+}
+
+bool FocusFollower::setRule(const QString& application, std::optional<ModeButton> button,
+                            QString& why) {
+  std::string problem;
+  if (!saveApplicationRule(application.toStdString(), button, problem)) {
+    why = QString::fromStdString(problem);
+    return false;
+  }
+  readRules();
+  return true;
+}
+
+void FocusFollower::readRules() {
+  ApplicationRules read = loadApplicationRules();
+  for (const std::string& problem : read.problems) {
+    if (named_.insert(problem).second) {
+      platform::app().systemLog(applicationRulesPath() + ": " + problem + ".\n");
+    }
+  }
+  applicationModes().setRules(std::move(read.rules));
+}
+
+// An editor replaces the file, and the folder may not exist yet: the folder
+// and its parent are watched, and the file once it is there.
+void FocusFollower::watchRulesFile() {
+  const QString file = QString::fromStdString(applicationRulesPath());
+  const QString folder = QFileInfo(file).path();
+  const auto watchWhatExists = [this, file, folder] {
+    for (const QString& path : {QFileInfo(folder).path(), folder, file}) {
+      if (QFileInfo::exists(path) && !watcher_.files().contains(path) &&
+          !watcher_.directories().contains(path)) {
+        watcher_.addPath(path);
+      }
+    }
+  };
+  watchWhatExists();
+  const auto changed = [this, watchWhatExists] {
+    watchWhatExists();
+    readRules();
+  };
+  connect(&watcher_, &QFileSystemWatcher::fileChanged, this, changed);
+  connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, changed);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The monitor follows the task in this session: the session's focus source
+// feeds core's follower, the rules come from the user's rules file (read
+// again whenever it changes, by hand or by --mode-for), and the focused
+// application's mode is shown again when the monitor comes back online.
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <set>
+
+#include "core/mode_table.h"
+#include "platform/input/focus_source.h"
+
+class FocusFollower : public QObject {
+ public:
+  // Starts the source and reads the rules: after the Parameters are loaded,
+  // so that the user's own mode is known before a rule replaces it.
+  void start(const platform::session::SessionType& session);
+
+  // "X11 _NET_ACTIVE_WINDOW", or "none: why".
+  QString source() const { return source_; }
+  // Sets or (nullopt) removes an application's rule in the file; false with why.
+  bool setRule(const QString& application, std::optional<ModeButton> button, QString& why);
+
+ private:
+  void readRules();
+  void watchRulesFile();
+
+  std::unique_ptr<platform::input::FocusSource> focus_;
+  QString source_ = "none: not started";
+  QFileSystemWatcher watcher_;
+  // Problems already named in the log: a file read again names only new ones.
+  std::set<std::string> named_;
+};

@@ -1,0 +1,33 @@
+#include "platform/input/focus_source.h"
+
+#include <cstdlib>
+
+#include "platform/input/sway_focus.h"
+#include "platform/input/x11_active_window.h"
+
+namespace platform::input {
+
+std::unique_ptr<FocusSource> startFocusSource(const session::SessionType& session,
+                                              FocusReport report, std::string& why) {
+  if (session.wayland) {
+    const char* swaySocket = std::getenv("SWAYSOCK");
+    if (swaySocket != nullptr && swaySocket[0] == '/') {
+      auto sway = std::make_unique<SwayFocus>();
+      if (sway->start(swaySocket, report)) return sway;
+      why = "sway's IPC socket (SWAYSOCK) does not answer as this user's";
+      return nullptr;
+    }
+    why = "this Wayland desktop tells no program which window has the focus";
+    return nullptr;
+  }
+  if (session.x11) {
+    auto x11 = std::make_unique<X11ActiveWindow>();
+    if (x11->start(report)) return x11;
+    why = "the X11 window manager does not name the active window (_NET_ACTIVE_WINDOW)";
+    return nullptr;
+  }
+  why = "no graphical session";
+  return nullptr;
+}
+
+}  // namespace platform::input

@@ -1,0 +1,29 @@
+#pragma once
+// Where the program learns which application has the focus: one source per
+// session, each driven by the desktop's own events (never polled). X11: the
+// root window's _NET_ACTIVE_WINDOW; sway and other i3-IPC compositors: the
+// IPC socket's window events. Reports come on the main thread.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/focused_window.h"
+#include "platform/session/session_type.h"
+
+namespace platform::input {
+
+using FocusReport = std::function<void(const FocusedWindow&)>;
+
+class FocusSource {
+ public:
+  virtual ~FocusSource() = default;
+  // For the log, --diagnose and --status ("X11 _NET_ACTIVE_WINDOW" ...).
+  virtual std::string name() const = 0;
+};
+
+// The session's source, or nullptr with why there is none in why.
+std::unique_ptr<FocusSource> startFocusSource(const session::SessionType& session,
+                                              FocusReport report, std::string& why);
+
+}  // namespace platform::input

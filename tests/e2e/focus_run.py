@@ -1,0 +1,219 @@
+#!/usr/bin/env python3
+"""The monitor follows the task, on a real desktop: windows of other
+applications take the focus and the program sends each one's mode on the
+emulator's wire, as the panel's button would (fixed resolution mode: 4 is
+the first button, A5; 5 is A2, the user's own mode here; 6 is A16).
+
+--desktop sway: headless sway, the program a native Wayland client that
+follows sway's IPC window events. --desktop x11: Xvfb (from with-xvfb) with
+a real EWMH window manager (icewm or openbox), the program following
+_NET_ACTIVE_WINDOW; the rules there match X11's WM_CLASS.
+
+Checked: a rule from the file and one given with --mode-for while the
+program runs; back to the user's mode on an application without a rule;
+the Parameters file keeps the user's mode (nothing is written by a rule);
+a hand choice wins until the focus moves; --status names the
+focused application (x11, which has a session bus)."""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+from e2e_run import CONNECTION_SEQUENCE, HEARTBEAT, Run, WireLog, frame, private_data, read_text, saved_fields
+from headless_sway import HeadlessSway
+
+READER, EDITOR, PLAIN = "org.example.Reader", "org.example.Editor", "org.example.Plain"
+A5, A2, A16 = frame(7, 4), frame(7, 5), frame(7, 6)
+
+
+class SwayDesktop:
+    def __init__(self):
+        self.sway = HeadlessSway()
+        self.home = self.sway.home
+        self.env = dict(self.sway.env, XDG_SESSION_TYPE="wayland")
+        self.as_user = self.sway.as_user
+        self.reachable_copy = self.sway.reachable_copy
+
+    def focus(self, app_id):
+        subprocess.run(self.as_user(["swaymsg", "[app_id=%s]" % app_id, "focus"]), env=self.env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+
+    def give(self, path):
+        if os.geteuid() == 0:
+            os.chown(path, self.sway.account.pw_uid, self.sway.account.pw_gid)
+
+    def stop(self):
+        self.sway.stop()
+
+
+class X11Desktop:
+    def __init__(self, build, model):
+        self.run = Run(build, model)
+        self.home = self.run.home
+        self.env = dict(self.run.env, QT_QPA_PLATFORM="xcb")
+        self.env.pop("WAYLAND_DISPLAY", None)
+        manager = shutil.which("icewm") or shutil.which("openbox")
+        assert manager, "no EWMH window manager (icewm or openbox) installed"
+        self.manager = subprocess.Popen([manager], env=self.env, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        Run.wait_for(self.manages, 15, "the window manager")
+
+    def manages(self):
+        listing = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
+                                 capture_output=True, text=True).stdout
+        return "window id" in listing
+
+    @staticmethod
+    def as_user(command):
+        return command
+
+    @staticmethod
+    def reachable_copy(path):
+        return path
+
+    def focus(self, app_id):
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % app_id],
+                               env=self.env, capture_output=True, text=True).stdout.split()
+        assert found, "no window of " + app_id
+        subprocess.run(["xdotool", "windowactivate", found[0]], env=self.env, check=False)
+
+    @staticmethod
+    def give(path):
+        pass
+
+    def stop(self):
+        self.manager.terminate()
+        self.manager.wait()
+        self.run.stop()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--model", choices=["alto", "tenor"], required=True)
+    parser.add_argument("--desktop", choices=["sway", "x11"], required=True)
+    arguments = parser.parse_args()
+    build, model = arguments.build, arguments.model
+    program = "AltoControl" if model == "alto" else "TenorControl"
+    desktop = SwayDesktop() if arguments.desktop == "sway" else X11Desktop(build, model)
+    home, env, as_user = desktop.home, desktop.env, desktop.as_user
+    output_path = os.path.join(home, "program.out")
+    wire = WireLog(os.path.join(home, "wire.jsonl"))
+    processes = []
+    app_copy = desktop.reachable_copy(os.path.join(build, "app", program))
+    window_copy = desktop.reachable_copy(os.path.join(build, "tests", "focus_window"))
+
+    def start(command, **options):
+        process = subprocess.Popen(as_user(command), env=env, **options)
+        processes.append(process)
+        return process
+
+    def open_window(app_id):
+        start([window_copy, app_id], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def command_line(*words):
+        return subprocess.run(as_user([app_copy, *words]), env=env, capture_output=True,
+                              text=True, timeout=60)
+
+    def saved_mode():
+        with open(os.path.join(home, ".QuillMark")) as data:
+            return saved_fields(data.read())["ShowMode"]
+
+    def sends(mode_frame, since, what):
+        Run.wait_for(lambda: mode_frame in wire.writes(since), 20, what)
+
+    try:
+        data = os.path.join(home, ".QuillMark")
+        with open(data, "w") as out:
+            out.write(private_data())
+        desktop.give(data)
+        config = os.path.join(home, ".config")
+        os.makedirs(os.path.join(config, "quillmark"))
+        rules = os.path.join(config, "quillmark", "modes-by-application")
+        with open(rules, "w") as out:
+            out.write("# by hand\n[Modes]\n%s=A16\nbroken line\n" % READER)
+        for path in (config, os.path.dirname(rules), rules):
+            desktop.give(path)
+        start([desktop.reachable_copy(os.path.join(build, "emulator/quillmark-emulator")),
+               "--model", model, "--headless", "--strict-timing", "--wire-log", wire.path],
+              stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
+        with open(output_path, "w") as out:
+            desktop.give(output_path)
+            start([app_copy], stdout=out, stderr=subprocess.STDOUT)
+        Run.wait_for(lambda: all(item in wire.writes() for item in CONNECTION_SEQUENCE), 30,
+                     "the link")
+        output = lambda: read_text(output_path)
+        Run.wait_for(lambda: "line 4: \"broken line\" is no application=mode line" in output(), 15,
+                     "the rules file's unreadable line named in the log")
+        time.sleep(0.5)
+
+        mark = wire.now_ms()
+        open_window(READER)
+        sends(A16, mark, "A16 for the ruled application that took the focus")
+        print("focus to a ruled application sends its mode: ok")
+
+        assert saved_mode() == 5, read_text(data)
+
+        ruled = command_line("--mode-for", EDITOR, "a5")
+        assert ruled.returncode == 0, ruled.stderr
+        assert "%s gets A5 while it has the focus" % EDITOR in ruled.stdout, ruled.stdout
+        assert "broken line" in read_text(rules), "the user's other lines were not kept"
+        mark = wire.now_ms()
+        open_window(EDITOR)
+        sends(A5, mark, "A5 for the application given a rule while the program runs")
+        print("a rule given with --mode-for while the program runs: ok")
+
+        mark = wire.now_ms()
+        open_window(PLAIN)
+        sends(A2, mark, "the user's own mode back on an application without a rule")
+        assert saved_mode() == 5, read_text(data)
+        print("the user's mode back without a rule, and kept in the Parameters file: ok")
+
+        if arguments.desktop == "x11":
+            status = command_line("--status").stdout
+            assert "focused application: %s\nmode chosen by: the user\n" % PLAIN in status, status
+
+        mark = wire.now_ms()
+        desktop.focus(READER)
+        sends(A16, mark, "A16 again for the ruled application")
+        # A hand choice wins: the focus moving to an application without a
+        # rule brings back the mode chosen by hand, which the file keeps.
+        if arguments.desktop == "x11":
+            mark = wire.now_ms()
+            chosen = command_line("--mode", "a5")
+            assert chosen.returncode == 0, chosen.stderr
+            sends(A5, mark, "A5 chosen by hand")
+            Run.wait_for(lambda: saved_mode() == 4, 5, "the hand choice saved")
+            mark = wire.now_ms() + 1
+            desktop.focus(PLAIN)
+            Run.wait_for(lambda: "focused application: %s\n" % PLAIN in
+                         command_line("--status").stdout, 10, "the focus on " + PLAIN)
+            # Two passes of the worker after it: a mode asked would have gone.
+            moved = wire.now_ms() + 1
+            Run.wait_for(lambda: wire.writes(moved).count(HEARTBEAT) >= 2, 10, "two passes")
+            assert not any(item.startswith("51 84 03 08 07") for item in wire.writes(mark)), \
+                wire.writes(mark)
+            print("a hand choice holds when the focus moves on: ok")
+        print("PASSED")
+        return 0
+    except (AssertionError, subprocess.TimeoutExpired) as failure:
+        print("FAILED:", failure)
+        print("--- program output (tail) ---")
+        print(read_text(output_path)[-3000:])
+        return 1
+    finally:
+        for process in reversed(processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+        desktop.stop()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

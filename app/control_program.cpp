@@ -221,8 +221,8 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
     // the user's keys after them, asking GNOME's dialog twice.
     desktopShortcuts.start(session);
     // A rule replaces the user's mode only once the user's mode is known.
-    focusFollower.start(session);
     service.setFocusFollower(&focusFollower);
+    focusFollower.start(session, service.focusReportTarget());
     ViewController* panel = window.panel();
     panel->UIButtonTextAutoChange();
     panel->ChangeResModeRadio();

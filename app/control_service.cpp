@@ -52,6 +52,11 @@ bool ControlService::registerOn(QDBusConnection bus) {
   return true;
 }
 
+platform::input::FocusReportTarget ControlService::focusReportTarget() const {
+  if (!bus_.isConnected()) return {};
+  return {controlServiceName(model_), kControlObjectPath, kControlInterface};
+}
+
 void ControlService::announceChanges(const MonitorState& before, const MonitorState& now) {
   QVariantMap changed;
   if (before.online != now.online) changed.insert("Online", now.online);
@@ -202,6 +207,17 @@ void ControlAdaptor::SetRule(const QString& application, const QString& mode,
     return;
   }
   answer(ActionResult::kInvalid, message, why);
+}
+
+void ControlAdaptor::ReportFocus(const QString& appId, const QString& windowClass,
+                                 const QString& pid, const QDBusMessage& message) {
+  if (!fromOwnUser(message)) return;
+  FocusFollower* follower = service_.focusFollower();
+  if (follower == nullptr) return;
+  // Names are short; anything longer is not a window's.
+  constexpr qsizetype kLongestName = 255;
+  follower->reportedByScript({appId.left(kLongestName).toStdString(),
+                              windowClass.left(kLongestName).toStdString(), pid.toLongLong()});
 }
 
 void ControlAdaptor::ShowWindow(const QDBusMessage& message) {

@@ -12,6 +12,7 @@
 
 #include "base/model_profile.h"
 #include "core/monitor_actions.h"
+#include "platform/input/focus_source.h"
 
 class AppDelegate;
 class FocusFollower;
@@ -36,6 +37,9 @@ class ControlService : public QObject {
   // What carries the modes by application; nullptr before it starts.
   void setFocusFollower(FocusFollower* follower) { focusFollower_ = follower; }
   FocusFollower* focusFollower() const { return focusFollower_; }
+  // Where a script in the compositor reports the focus; no service when
+  // this run has no D-Bus object.
+  platform::input::FocusReportTarget focusReportTarget() const;
 
  private:
   void announceChanges(const MonitorState& before, const MonitorState& now);
@@ -90,6 +94,10 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   void SetResolutionMode(uint mode, const QDBusMessage& message);
   // The application's rule: "A5" (or "floyd"), "A2", "A16", or "none" to remove it.
   void SetRule(const QString& application, const QString& mode, const QDBusMessage& message);
+  // What a script in the compositor reports: the focused window's app id
+  // (desktop file name), X11 class and pid (as text).
+  void ReportFocus(const QString& appId, const QString& windowClass, const QString& pid,
+                   const QDBusMessage& message);
   void ShowWindow(const QDBusMessage& message);
   void Quit(const QDBusMessage& message);
 

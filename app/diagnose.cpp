@@ -15,6 +15,7 @@
 #include "app/desktop_shortcuts.h"
 #include "app/single_instance.h"
 #include "base/tl_log.h"
+#include "core/application_rules.h"
 #include "core/mode_table.h"
 #include "core/parameter_store.h"
 #include "link/bus_walk.h"
@@ -157,6 +158,19 @@ void printVerdict(const base::ModelProfile& model, const Findings& findings, boo
   }
 }
 
+// The rules, and where a running instance takes the focus from.
+void printModesByApplication(const std::optional<QVariantMap>& state) {
+  const ApplicationRules read = loadApplicationRules();
+  std::printf("modes by application: %zu rule%s in %s", read.rules.size(),
+              read.rules.size() == 1 ? "" : "s", applicationRulesPath().c_str());
+  if (!read.problems.empty()) std::printf(", %zu line(s) not used", read.problems.size());
+  if (state && state->contains("FocusSource")) {
+    std::printf("; focus from %s (the running instance's)",
+                qPrintable(state->value("FocusSource").toString()));
+  }
+  std::printf("\n");
+}
+
 // A running instance holds the monitor: it is asked, and the buses are left to it.
 int reportRunningInstance(const base::ModelProfile& model, const QVariantMap& state,
                           const QString& error) {
@@ -189,6 +203,7 @@ int printDiagnosis(const base::ModelProfile& model) {
   QString error;
   const auto state = runningInstanceState(model, error);
   printSession(model, state ? state->value("Hotkeys").toString() : QString());
+  printModesByApplication(state);
   const bool i2cDevLoaded = printI2CDev();
   if (state) {
     const int status = reportRunningInstance(model, *state, error);

@@ -8,7 +8,8 @@
 #include "platform/platform.h"
 #include "ui/state_watch.h"
 
-void FocusFollower::start(const platform::session::SessionType& session) {
+void FocusFollower::start(const platform::session::SessionType& session,
+                          const platform::input::FocusReportTarget& target) {
   readRules();
   watchRulesFile();
   connect(&stateWatch(), &StateWatch::changed, this,
@@ -18,12 +19,17 @@ void FocusFollower::start(const platform::session::SessionType& session) {
   std::string why;
   focus_ = platform::input::startFocusSource(
       session, [](const platform::FocusedWindow& window) { applicationModes().focusMoved(window); },
-      why);
+      target, why);
+  scriptReports_ = focus_ != nullptr && session.wayland && session.isKde();
   source_ =
       focus_ ? QString::fromStdString(focus_->name()) : "none: " + QString::fromStdString(why);
   if (!applicationModes().rules().empty() || focus_ == nullptr) {
     platform::app().systemLog("Modes by application: focus from " + source_.toStdString() + ".\n");
   }
+}
+
+void FocusFollower::reportedByScript(const platform::FocusedWindow& window) {
+  if (scriptReports_) applicationModes().focusMoved(window);
 }
 
 bool FocusFollower::setRule(const QString& application, std::optional<ModeButton> button,

@@ -18,7 +18,12 @@ class FocusFollower : public QObject {
  public:
   // Starts the source and reads the rules: after the Parameters are loaded,
   // so that the user's own mode is known before a rule replaces it.
-  void start(const platform::session::SessionType& session);
+  void start(const platform::session::SessionType& session,
+             const platform::input::FocusReportTarget& target);
+
+  // A report of a script in the compositor (through the program's D-Bus
+  // object): taken only where such a script is this session's source.
+  void reportedByScript(const platform::FocusedWindow& window);
 
   // "X11 _NET_ACTIVE_WINDOW", or "none: why".
   QString source() const { return source_; }
@@ -31,6 +36,7 @@ class FocusFollower : public QObject {
 
   std::unique_ptr<platform::input::FocusSource> focus_;
   QString source_ = "none: not started";
+  bool scriptReports_ = false;
   QFileSystemWatcher watcher_;
   // Problems already named in the log: a file read again names only new ones.
   std::set<std::string> named_;

@@ -2,13 +2,24 @@
 
 #include <cstdlib>
 
+#include "platform/input/kwin_focus_script.h"
 #include "platform/input/sway_focus.h"
 #include "platform/input/x11_active_window.h"
 
 namespace platform::input {
 
 std::unique_ptr<FocusSource> startFocusSource(const session::SessionType& session,
-                                              FocusReport report, std::string& why) {
+                                              FocusReport report, const FocusReportTarget& target,
+                                              std::string& why) {
+  if (session.wayland && session.isKde()) {
+    if (target.service.isEmpty()) {
+      why = "KWin's script would report to the program's D-Bus object, which this run lacks";
+      return nullptr;
+    }
+    auto kwin = std::make_unique<KWinFocusScript>();
+    if (kwin->start(target, why)) return kwin;
+    return nullptr;
+  }
   if (session.wayland) {
     const char* swaySocket = std::getenv("SWAYSOCK");
     if (swaySocket != nullptr && swaySocket[0] == '/') {

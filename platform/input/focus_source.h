@@ -2,8 +2,11 @@
 // Where the program learns which application has the focus: one source per
 // session, each driven by the desktop's own events (never polled). X11: the
 // root window's _NET_ACTIVE_WINDOW; sway and other i3-IPC compositors: the
-// IPC socket's window events. Reports come on the main thread.
+// IPC socket's window events; KDE Plasma on Wayland: a KWin script that
+// calls the program's D-Bus object (ReportFocus), which hands the reports on.
+// Reports come on the main thread.
 
+#include <QString>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,8 +25,15 @@ class FocusSource {
   virtual std::string name() const = 0;
 };
 
+// Where a script running in the compositor reports to: the program's own
+// D-Bus object (empty service: the program has none in this run).
+struct FocusReportTarget {
+  QString service, path, interface;
+};
+
 // The session's source, or nullptr with why there is none in why.
 std::unique_ptr<FocusSource> startFocusSource(const session::SessionType& session,
-                                              FocusReport report, std::string& why);
+                                              FocusReport report, const FocusReportTarget& target,
+                                              std::string& why);
 
 }  // namespace platform::input

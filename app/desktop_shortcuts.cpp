@@ -83,10 +83,15 @@ bool DesktopShortcuts::start(const platform::session::SessionType& session) {
     if (!session.isGnome() && !session.isKde()) {
       desktopHotkeyOffer().configurationLines = [this] { return swayBindings(model_); };
     }
-    setCarried(false, QString("none (no GlobalShortcuts portal); ") +
-                          QString::fromStdString(bindAdvice(model_)).trimmed());
-    platform::app().systemLog(std::string("No global shortcuts portal in this session: ") +
-                              bindAdvice(model_));
+    const QString foreign = portal_.identityProblem();
+    setCarried(
+        false,
+        QString("none (%1); ").arg(foreign.isEmpty() ? "no GlobalShortcuts portal" : foreign) +
+            QString::fromStdString(bindAdvice(model_)).trimmed());
+    platform::app().systemLog((foreign.isEmpty()
+                                   ? std::string("No global shortcuts portal in this session")
+                                   : foreign.toStdString()) +
+                              ": " + bindAdvice(model_));
     return false;
   }
   watch_.start(kWatchIntervalMs);

@@ -10,6 +10,7 @@
 
 #include "platform/input/key_table.h"
 #include "platform/key_codes.h"
+#include "platform/session/trusted_peer.h"
 
 using PortalShortcutEntry = QPair<QString, QVariantMap>;
 using PortalShortcutList = QList<PortalShortcutEntry>;
@@ -93,7 +94,7 @@ void GlobalShortcutsPortal::identify() {
   if (identified_ || !bus_.isConnected()) return;
   identified_ = true;
   QDBusMessage call =
-      QDBusMessage::createMethodCall(kService, kPath, kRegistryInterface, "Register");
+      QDBusMessage::createMethodCall(portal_, kPath, kRegistryInterface, "Register");
   call << appId_ << QVariantMap();
   const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
   namedByAppId_ = reply.type() == QDBusMessage::ReplyMessage;
@@ -110,8 +111,8 @@ bool GlobalShortcutsPortal::request(const QString& method, const QVariantList& a
   const QString token = qdbus_cast<QVariantMap>(arguments.last()).value("handle_token").toString();
   const QString requestPath =
       QString("/org/freedesktop/portal/desktop/request/%1/%2").arg(senderPart(bus_), token);
-  bus_.connect(kService, requestPath, kRequestInterface, "Response", this, responseSlot);
-  QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
+  bus_.connect(portal_, requestPath, kRequestInterface, "Response", this, responseSlot);
+  QDBusMessage call = QDBusMessage::createMethodCall(portal_, kPath, kInterface, method);
   call.setArguments(arguments);
   const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
   if (reply.type() == QDBusMessage::ErrorMessage && identityProblem_.isEmpty() && !namedByAppId_) {
@@ -124,10 +125,21 @@ bool GlobalShortcutsPortal::request(const QString& method, const QVariantList& a
 
 bool GlobalShortcutsPortal::available() {
   if (!bus_.isConnected()) return false;
+  // Asked once, and of this owner only from then on: a portal of another
+  // user's would hear the hotkeys and could press them.
+  if (portal_.isEmpty()) {
+    QString why;
+    const std::optional<QString> owner = session::trustedOwner(bus_, kService, why);
+    if (!owner) {
+      if (why.contains("not used")) identityProblem_ = why;
+      return false;
+    }
+    portal_ = *owner;
+  }
   identify();
   // The frontend exports the interface only when a backend provides it.
   QDBusMessage version =
-      QDBusMessage::createMethodCall(kService, kPath, "org.freedesktop.DBus.Properties", "Get");
+      QDBusMessage::createMethodCall(portal_, kPath, "org.freedesktop.DBus.Properties", "Get");
   version << QString(kInterface) << QString("version");
   return bus_.call(version, QDBus::Block, kCallTimeoutMs).type() == QDBusMessage::ReplyMessage;
 }
@@ -144,7 +156,7 @@ bool GlobalShortcutsPortal::start(const QString& sessionToken,
   for (const PortalShortcut& shortcut : shortcuts_) ids_ << shortcut.id;
   missing_ = missing;
   sessionToken_ = sessionToken;
-  bus_.connect(kService, kPath, kInterface, "Activated", this, SLOT(onActivated(QDBusMessage)));
+  bus_.connect(portal_, kPath, kInterface, "Activated", this, SLOT(onActivated(QDBusMessage)));
   return createSession();
 }
 
@@ -176,7 +188,7 @@ bool GlobalShortcutsPortal::createSession() {
 
 void GlobalShortcutsPortal::closeSession() {
   if (sessionPath_.isEmpty() || !bus_.isConnected()) return;
-  bus_.call(QDBusMessage::createMethodCall(kService, sessionPath_, kSessionInterface, "Close"),
+  bus_.call(QDBusMessage::createMethodCall(portal_, sessionPath_, kSessionInterface, "Close"),
             QDBus::Block, kCallTimeoutMs);
   sessionPath_.clear();
 }

@@ -87,6 +87,7 @@ class GlobalShortcutsPortal : public QObject {
   void settle(uint code);
 
   QDBusConnection bus_;
+  QString portal_;  // the portal's unique name, once found to be the user's or root's
   QString appId_;
   bool identified_ = false;
   QString identityProblem_;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "base/file_replacement.h"
-#include "platform/input/trusted_peer.h"
+#include "platform/session/trusted_peer.h"
 
 namespace platform::input {
 namespace {
@@ -47,7 +47,7 @@ KWinFocusScript::~KWinFocusScript() {
 bool KWinFocusScript::start(const FocusReportTarget& target, std::string& why) {
   bus_ = QDBusConnection::sessionBus();
   QString problem;
-  const std::optional<QString> kwin = trustedOwner(bus_, "org.kde.KWin", problem);
+  const std::optional<QString> kwin = session::trustedOwner(bus_, "org.kde.KWin", problem);
   if (!kwin) {
     why = problem.toStdString();
     return false;

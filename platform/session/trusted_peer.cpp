@@ -1,11 +1,11 @@
-#include "platform/input/trusted_peer.h"
+#include "platform/session/trusted_peer.h"
 
 #include <unistd.h>
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
-namespace platform::input {
+namespace platform::session {
 namespace {
 
 constexpr int kAskDeadlineMs = 1000;
@@ -40,4 +40,4 @@ std::optional<QString> trustedOwner(QDBusConnection bus, const QString& name, QS
   return unique;
 }
 
-}  // namespace platform::input
+}  // namespace platform::session

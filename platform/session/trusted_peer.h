@@ -9,10 +9,10 @@
 #include <QString>
 #include <optional>
 
-namespace platform::input {
+namespace platform::session {
 
 // The unique name of the owner of name, or nullopt with why: no owner, or
 // one of another user's.
 std::optional<QString> trustedOwner(QDBusConnection bus, const QString& name, QString& why);
 
-}  // namespace platform::input
+}  // namespace platform::session

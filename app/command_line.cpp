@@ -235,6 +235,8 @@ int carryOutWithoutInstance(const base::ModelProfile& model, const Command& comm
       return setModeForFromCommandLine(model, command.argument, command.ruleMode);
     case Command::kModesByApp:
       return listModesByApplication(model);
+    case Command::kFeedback:
+      return setFeedbackFromCommandLine(model, command.argument == "on");
     default:
       return 2;
   }
@@ -269,6 +271,7 @@ int carryOut(RunningInstance& instance, const base::ModelProfile& model, const C
     case Command::kForget:
     case Command::kModeFor:
     case Command::kModesByApp:
+    case Command::kFeedback:
       return carryOutWithoutInstance(model, command);
     case Command::kResolution:
       method = "SetResolutionMode";
@@ -336,12 +339,17 @@ Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication
       "app");
   const QCommandLineOption modesByApp("modes-by-app",
                                       "List the modes by application and where they are kept.");
+  const QCommandLineOption feedback(
+      "feedback",
+      "Say in a desktop notification what a hotkey or an application's rule changed, or not "
+      "(off at first: on an e-ink panel every pop-up costs a redraw).",
+      "on|off");
   const QCommandLineOption diagnose(
       "diagnose",
       "Report the session, i2c-dev, each display's buses with their access, the EDID names "
       "read, and one status exchange with the monitor; exit 0 when it answered.");
   parser.addOptions({contrastUp, contrastDown, refresh, mode, resolution, status, hidden, diagnose,
-                     autostart, desktopShortcuts, hotkey, forget, modeFor, modesByApp});
+                     autostart, desktopShortcuts, hotkey, forget, modeFor, modesByApp, feedback});
   if (!parser.parse(application.arguments())) fail(model, parser.errorText(), 2);
   if (parser.isSet(help) || parser.isSet("help-all")) parser.showHelp(0);
   if (parser.isSet(version)) parser.showVersion();
@@ -376,6 +384,7 @@ Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication
   take(hotkey, Command::kHotkey);
   take(forget, Command::kForget);
   take(modesByApp, Command::kModesByApp);
+  take(feedback, Command::kFeedback);
   if (parser.isSet(modeFor)) {
     ++actions;
     command.action = Command::kModeFor;
@@ -389,11 +398,13 @@ Command parseCommandLine(const base::ModelProfile& model, const QCoreApplication
       showModeFor(command.argument, 2) == 0) {
     fail(model, "unknown mode " + command.argument + "; the modes are " + modeNames(0), 2);
   }
-  if ((command.action == Command::kAutostart || command.action == Command::kDesktopShortcuts) &&
+  if ((command.action == Command::kAutostart || command.action == Command::kDesktopShortcuts ||
+       command.action == Command::kFeedback) &&
       command.argument != "on" && command.argument != "off") {
     fail(model,
-         command.action == Command::kAutostart ? "--autostart takes on or off"
-                                               : "--desktop-shortcuts takes on or off",
+         command.action == Command::kAutostart  ? "--autostart takes on or off"
+         : command.action == Command::kFeedback ? "--feedback takes on or off"
+                                                : "--desktop-shortcuts takes on or off",
          2);
   }
   if (command.action == Command::kHotkey && command.argument != "contrast-up" &&
@@ -428,7 +439,7 @@ int setAutostartFromCommandLine(const base::ModelProfile& model, const Command& 
 bool actsWithoutInstance(Command::Action action) {
   return action == Command::kAutostart || action == Command::kDesktopShortcuts ||
          action == Command::kForget || action == Command::kModeFor ||
-         action == Command::kModesByApp;
+         action == Command::kModesByApp || action == Command::kFeedback;
 }
 
 std::optional<int> handOver(const base::ModelProfile& model, const Command& command) {

@@ -26,7 +26,8 @@ struct Command {
     kHotkey,
     kForget,
     kModeFor,
-    kModesByApp
+    kModesByApp,
+    kFeedback
   };
   Action action = kNone;
   QString argument;  // the mode's or resolution mode's name, on/off, the hotkey's id, or the

@@ -213,7 +213,7 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   service.setHotkeyPath([&desktopShortcuts] { return desktopShortcuts.path(); });
   Tray tray(model, window, delegate);
   framework.setHidesToTray(tray.show());
-  FocusFollower focusFollower;
+  FocusFollower focusFollower(model.programName);
   delegate.beforeLaunchWait = [&window, &command, &desktopShortcuts, &session, &focusFollower,
                                &service] {
     // The desktop is offered the hotkeys as the user set them, in one request:

@@ -5,11 +5,17 @@
 
 #include "core/application_modes.h"
 #include "core/application_rules.h"
+#include "core/feedback.h"
 #include "platform/platform.h"
 #include "ui/state_watch.h"
 
+FocusFollower::~FocusFollower() {
+  setFeedback(nullptr);
+}
+
 void FocusFollower::start(const platform::session::SessionType& session,
                           const platform::input::FocusReportTarget& target) {
+  setFeedback([this](const std::string& text) { notifications_.tell(text); });
   readRules();
   watchRulesFile();
   connect(&stateWatch(), &StateWatch::changed, this,
@@ -50,6 +56,7 @@ void FocusFollower::readRules() {
       platform::app().systemLog(applicationRulesPath() + ": " + problem + ".\n");
     }
   }
+  notifications_.setOn(read.notifications);
   applicationModes().setRules(std::move(read.rules));
 }
 

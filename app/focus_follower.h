@@ -2,7 +2,8 @@
 // The monitor follows the task in this session: the session's focus source
 // feeds core's follower, the rules come from the user's rules file (read
 // again whenever it changes, by hand or by --mode-for), and the focused
-// application's mode is shown again when the monitor comes back online.
+// application's mode is shown again when the monitor comes back online. The
+// same file says whether feedback goes to desktop notifications.
 
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -11,11 +12,14 @@
 #include <optional>
 #include <set>
 
+#include "app/feedback_notifications.h"
 #include "core/mode_table.h"
 #include "platform/input/focus_source.h"
 
 class FocusFollower : public QObject {
  public:
+  explicit FocusFollower(const char* programName) : notifications_(programName) {}
+  ~FocusFollower() override;
   // Starts the source and reads the rules: after the Parameters are loaded,
   // so that the user's own mode is known before a rule replaces it.
   void start(const platform::session::SessionType& session,
@@ -40,4 +44,5 @@ class FocusFollower : public QObject {
   QFileSystemWatcher watcher_;
   // Problems already named in the log: a file read again names only new ones.
   std::set<std::string> named_;
+  FeedbackNotifications notifications_;
 };

@@ -36,3 +36,14 @@ int listModesByApplication(const base::ModelProfile& model) {
   }
   return 0;
 }
+
+int setFeedbackFromCommandLine(const base::ModelProfile& model, bool on) {
+  std::string why;
+  if (!saveNotifications(on, why)) {
+    std::fprintf(stderr, "%s: the setting is not kept: %s\n", model.programName, why.c_str());
+    return 1;
+  }
+  std::printf("%s %s what a hotkey or a rule changed (%s)\n", model.programName,
+              on ? "notifies" : "does not notify", applicationRulesPath().c_str());
+  return 0;
+}

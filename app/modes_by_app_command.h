@@ -13,3 +13,5 @@ int setModeForFromCommandLine(const base::ModelProfile& model, const QString& ap
                               const QString& mode);
 // --modes-by-app: the rules, what of the file is not used, and where it is.
 int listModesByApplication(const base::ModelProfile& model);
+// --feedback on|off: desktop notifications of what a hotkey or a rule changed.
+int setFeedbackFromCommandLine(const base::ModelProfile& model, bool on);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "base/model_profile.h"
+#include "core/feedback.h"
 #include "core/mode_table.h"
 #include "core/monitor_actions.h"
 #include "core/parameters.h"
@@ -95,7 +96,9 @@ void ApplicationModes::apply() {
       userThreshold_ = Threshold.load();
     }
     ruleButton_ = rule->button;
-    pressModeButtonFor(rule->button);
+    if (pressModeButtonFor(rule->button) == ActionResult::kDone) {
+      giveFeedback(std::string(modeRow(ShowMode.load())->name) + " for " + focusedApplication());
+    }
     return;
   }
   if (!ruleButton_) return;

@@ -2,6 +2,7 @@
 
 #include "base/model_profile.h"
 #include "base/tl_log.h"
+#include "core/feedback.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/ui_posts.h"
@@ -68,11 +69,17 @@ void hotkeyPressed(Hotkey hotkey) {
   switch (hotkey) {
     case Hotkey::kContrastUp:
     case Hotkey::kContrastDown:
-      if (FreshHandSoftEnable.load() == 1) contrastStep(hotkey == Hotkey::kContrastUp);
+      if (FreshHandSoftEnable.load() == 1) {
+        contrastStep(hotkey == Hotkey::kContrastUp);
+        giveFeedback("Threshold " + std::to_string(Threshold.load()));
+      }
       break;
     case Hotkey::kRefresh:
       base::tl_log("Presss refresh hotkey.\n");
-      if (FreshHandHardEnable.load() == 1) ClearBlurFlag = 2;
+      if (FreshHandHardEnable.load() == 1) {
+        ClearBlurFlag = 2;
+        giveFeedback("Refresh");
+      }
       break;
   }
 }

@@ -13,11 +13,13 @@ _NET_ACTIVE_WINDOW; the rules there match X11's WM_CLASS.
 Checked: a rule from the file and one given with --mode-for while the
 program runs; back to the user's mode on an application without a rule;
 the Parameters file keeps the user's mode (nothing is written by a rule);
-a hand choice wins until the focus moves; --status names the
-focused application (x11, which has a session bus)."""
+a hand choice wins until the focus moves (x11); --status names the focused
+application (x11, kwin: they have a session bus); with feedback on (x11,
+dunst), one notification per change, each replacing the last."""
 
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -145,6 +147,11 @@ def main():
         with open(os.path.join(home, ".QuillMark")) as data:
             return saved_fields(data.read())["ShowMode"]
 
+    def dunst_count(which):
+        counted = subprocess.run(["dunstctl", "count", which], env=env, capture_output=True,
+                                 text=True)
+        return int(counted.stdout.strip()) if counted.returncode == 0 else None
+
     def sends(mode_frame, since, what):
         Run.wait_for(lambda: mode_frame in wire.writes(since), 20, what)
 
@@ -156,8 +163,19 @@ def main():
         config = os.path.join(home, ".config")
         os.makedirs(os.path.join(config, "quillmark"))
         rules = os.path.join(config, "quillmark", "modes-by-application")
+        # Feedback on X11, where dunst (a real notification server) runs on
+        # the run's bus and display: every change replaces the one before.
+        feedback = arguments.desktop == "x11"
         with open(rules, "w") as out:
             out.write("# by hand\n[Modes]\n%s=A16\nbroken line\n" % READER)
+            if feedback:
+                out.write("[Feedback]\nNotifications=on\n")
+        notified = os.path.join(home, "notify.txt")
+        if feedback:
+            start(["dunst"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            Run.wait_for(lambda: dunst_count("displayed") == 0, 15, "dunst")
+            start(["dbus-monitor", "--session", "type='method_call',member='Notify'"],
+                  stdout=open(notified, "w"), stderr=subprocess.DEVNULL)
         for path in (config, os.path.dirname(rules), rules):
             desktop.give(path)
         start([desktop.reachable_copy(os.path.join(build, "emulator/quillmark-emulator")),
@@ -194,6 +212,23 @@ def main():
         sends(A2, mark, "the user's own mode back on an application without a rule")
         assert saved_mode() == 5, read_text(data)
         print("the user's mode back without a rule, and kept in the Parameters file: ok")
+
+        if feedback:
+            for _ in range(2):
+                assert command_line("--hotkey", "contrast-up").returncode == 0
+            Run.wait_for(lambda: read_text(notified).count('string "Threshold ') == 2, 10,
+                         "the second hotkey's notification: " + read_text(notified)[-1500:])
+            assert 'string "A16 for %s"' % READER in read_text(notified), read_text(notified)
+            # Two rules' modes and two hotkey presses; the way back to the
+            # user's own mode is no news.
+            assert read_text(notified).count("member=Notify") == 4, read_text(notified)
+            # Each after the first names the one it replaces (dunst's id);
+            # one expired meanwhile goes to dunst's history, none stacks.
+            replaced = re.findall(r'string "%s"\n\s*uint32 (\d+)' % program, read_text(notified))
+            assert replaced[0] == "0" and len(set(replaced[1:])) == 1 and replaced[1] != "0", \
+                replaced
+            assert dunst_count("displayed") <= 1, dunst_count("displayed")
+            print("feedback: one notification per change, each replacing the last: ok")
 
         if arguments.desktop != "sway":
             status = command_line("--status").stdout

@@ -4,6 +4,7 @@
 #include "app/control_names.h"
 #include "app/main_window.h"
 #include "core/app_delegate.h"
+#include "core/application_rules.h"
 #include "core/mode_table.h"
 #include "core/monitor_actions.h"
 #include "core/parameters.h"
@@ -43,6 +44,13 @@ Tray::Tray(const base::ModelProfile& model, MainWindow& window, AppDelegate& del
     startAtLogin_->setChecked(autostartEnabled(model_));
   });
   startAtLogin_->setCheckable(true);
+  // The running program follows the rules file, where the choice is kept.
+  notifyChanges_ = menu_.addAction(QString(), [this](bool on) {
+    std::string why;
+    saveNotifications(on, why);
+    notifyChanges_->setChecked(loadApplicationRules().notifications);
+  });
+  notifyChanges_->setCheckable(true);
   menu_.addSeparator();
   quit_ = menu_.addAction(QString(), [] { quitProgram(); });
   QObject::connect(&menu_, &QMenu::aboutToShow, [this] { refreshMenu(); });
@@ -77,6 +85,8 @@ void Tray::refreshMenu() {
   showWindow_->setText(caption(Caption::kShowWindow));
   startAtLogin_->setText(caption(Caption::kStartAtLogin));
   startAtLogin_->setChecked(autostartEnabled(model_));
+  notifyChanges_->setText(caption(Caption::kNotifyChanges));
+  notifyChanges_->setChecked(loadApplicationRules().notifications);
   quit_->setText(caption(Caption::kQuit));
 }
 

@@ -37,6 +37,7 @@ class Tray {
   QAction* settings_;
   QAction* currentSettings_;
   QAction* showWindow_;
+  QAction* notifyChanges_ = nullptr;
   QAction* startAtLogin_;
   QAction* quit_;
 };

@@ -98,6 +98,7 @@ constexpr CaptionRow kCaptions[] = {
     {Caption::kRefresh, "Refresh", "刷新"},
     {Caption::kCurrentSettingsMenu, "Current settings...", "当前设置..."},
     {Caption::kShowWindow, "Show window", "显示窗口"},
+    {Caption::kNotifyChanges, "Notify of changes", "通知更改"},
     {Caption::kTrayMonitorConnected, "monitor connected", "显示器已连接"},
     {Caption::kTrayNoMonitor, "no monitor", "未检测到显示器"},
 };

@@ -64,6 +64,7 @@ enum class Caption {
   kRefresh,
   kCurrentSettingsMenu,
   kShowWindow,
+  kNotifyChanges,
   kTrayMonitorConnected,
   kTrayNoMonitor,
 };

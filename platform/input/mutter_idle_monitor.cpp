@@ -6,6 +6,8 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
+#include "platform/session/trusted_peer.h"
+
 namespace platform::input {
 namespace {
 
@@ -14,19 +16,20 @@ constexpr const char* kPath = "/org/gnome/Mutter/IdleMonitor/Core";
 constexpr int kPollMs = 1000;
 constexpr int kCallTimeoutMs = 900;
 
-QDBusMessage idleTimeCall() {
-  return QDBusMessage::createMethodCall(kService, kPath, kService, "GetIdletime");
+QDBusMessage idleTimeCall(const QString& owner) {
+  return QDBusMessage::createMethodCall(owner, kPath, kService, "GetIdletime");
 }
 
 }  // namespace
 
 bool MutterIdleMonitor::start(std::function<void()> onActivity) {
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected() || bus.interface() == nullptr ||
-      !bus.interface()->isServiceRegistered(kService).value()) {
-    return false;
-  }
-  const QDBusMessage reply = bus.call(idleTimeCall(), QDBus::Block, kCallTimeoutMs);
+  QString why;
+  const std::optional<QString> owner =
+      bus.isConnected() ? session::trustedOwner(bus, kService, why) : std::nullopt;
+  if (!owner) return false;
+  owner_ = *owner;
+  const QDBusMessage reply = bus.call(idleTimeCall(owner_), QDBus::Block, kCallTimeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1) return false;
   lastIdleMs_ = reply.arguments()[0].toULongLong();
   onActivity_ = std::move(onActivity);
@@ -39,7 +42,7 @@ void MutterIdleMonitor::poll() {
   if (waiting_) return;  // a slow answer is not asked for twice
   waiting_ = true;
   auto* watcher = new QDBusPendingCallWatcher(
-      QDBusConnection::sessionBus().asyncCall(idleTimeCall(), kCallTimeoutMs), this);
+      QDBusConnection::sessionBus().asyncCall(idleTimeCall(owner_), kCallTimeoutMs), this);
   QObject::connect(watcher, &QDBusPendingCallWatcher::finished, this,
                    [this](QDBusPendingCallWatcher* call) {
                      waiting_ = false;

@@ -19,6 +19,7 @@ class MutterIdleMonitor : public QObject, public IdleSource {
 
   std::function<void()> onActivity_;
   QTimer timer_;
+  QString owner_;  // Mutter's unique name: this user's or root's
   quint64 lastIdleMs_ = 0;
   bool waiting_ = false;
 };

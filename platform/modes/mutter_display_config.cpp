@@ -6,6 +6,9 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <cmath>
+#include <mutex>
+
+#include "platform/session/trusted_peer.h"
 
 namespace {
 
@@ -90,13 +93,26 @@ struct State {
   std::vector<std::tuple<LogicalMonitor, QStringList>> logical;
 };
 
+// Mutter's unique name, found to be the user's or root's by available():
+// every call goes to that connection, whoever holds the name later.
+std::mutex ownerLock;
+QString& trustedMutter() {
+  static QString owner;
+  return owner;
+}
+QString mutter() {
+  const std::lock_guard<std::mutex> held(ownerLock);
+  return trustedMutter();
+}
+
 std::optional<State> currentState() {
+  if (mutter().isEmpty()) return std::nullopt;
   qDBusRegisterMetaType<MonitorConfig>();
   qDBusRegisterMetaType<QList<MonitorConfig>>();
   qDBusRegisterMetaType<LogicalMonitor>();
   qDBusRegisterMetaType<QList<LogicalMonitor>>();
   const QDBusMessage reply = QDBusConnection::sessionBus().call(
-      QDBusMessage::createMethodCall(kService, kPath, kService, "GetCurrentState"), QDBus::Block,
+      QDBusMessage::createMethodCall(mutter(), kPath, kService, "GetCurrentState"), QDBus::Block,
       kCallTimeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 4) {
     return std::nullopt;
@@ -241,8 +257,12 @@ std::string mutterConnectorName(const std::string& drmConnector) {
 
 bool MutterDisplayConfig::available() {
   QDBusConnection bus = QDBusConnection::sessionBus();
-  return bus.isConnected() && bus.interface() != nullptr &&
-         bus.interface()->isServiceRegistered(kService).value();
+  QString why;
+  const std::optional<QString> owner =
+      bus.isConnected() ? platform::session::trustedOwner(bus, kService, why) : std::nullopt;
+  const std::lock_guard<std::mutex> held(ownerLock);
+  trustedMutter() = owner.value_or(QString());
+  return owner.has_value();
 }
 
 std::optional<DisplaySize> MutterDisplayConfig::bounds(const MonitorName& name) {
@@ -279,7 +299,7 @@ bool MutterDisplayConfig::apply(const MonitorName& name, uint64_t width, uint64_
   if (chosen == nullptr) return false;
   QList<LogicalMonitor> layout = layoutWith(*state, *target, *chosen);
   QDBusMessage call =
-      QDBusMessage::createMethodCall(kService, kPath, kService, "ApplyMonitorsConfig");
+      QDBusMessage::createMethodCall(mutter(), kPath, kService, "ApplyMonitorsConfig");
   call << state->serial << kPersistent << QVariant::fromValue(layout) << QVariantMap();
   const QDBusMessage reply =
       QDBusConnection::sessionBus().call(call, QDBus::Block, kApplyTimeoutMs);

@@ -51,18 +51,18 @@ TEST_P(TrayTest, MenuFollowsTheModesAndTheLanguage) {
        2,
        5,
        {"A5", "A2*", "A16", "Refresh", "Settings...", "Current settings...", "Show window",
-        "Start at login", "Quit"}},
+        "Start at login", "Notify of changes", "Quit"}},
       {2,
        1,
        1,
        {"Floyd*", "A2", "A16", "Refresh", "Settings...", "Current settings...", "Show window",
-        "Start at login", "Quit"}},
+        "Start at login", "Notify of changes", "Quit"}},
       {1,
        2,
        6,
        {"A5", "A2", "A16*", QString::fromUtf8("刷新"), QString::fromUtf8("设置..."),
         QString::fromUtf8("当前设置..."), QString::fromUtf8("显示窗口"),
-        QString::fromUtf8("登录时启动"), QString::fromUtf8("退出")}},
+        QString::fromUtf8("登录时启动"), QString::fromUtf8("通知更改"), QString::fromUtf8("退出")}},
   };
   for (const Case& c : cases) {
     Language = c.language;
@@ -106,6 +106,15 @@ TEST_P(TrayTest, RefreshAndStartAtLogin) {
   EXPECT_TRUE(action(tray, "Start at login")->isChecked());
   action(tray, "Start at login")->trigger();
   EXPECT_FALSE(QFile::exists(entry));
+
+  // Kept in the rules file, which the running program follows.
+  const std::string rules = home + "/config/quillmark/modes-by-application";
+  action(tray, "Notify of changes")->trigger();
+  EXPECT_EQ(readFile(rules), "[Feedback]\nNotifications=on\n");
+  tray.refreshMenu();
+  EXPECT_TRUE(action(tray, "Notify of changes")->isChecked());
+  action(tray, "Notify of changes")->trigger();
+  EXPECT_EQ(readFile(rules), "[Feedback]\nNotifications=off\n");
 }
 
 INSTANTIATE_FOR_BOTH_MODELS(TrayTest);

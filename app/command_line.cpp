@@ -210,7 +210,9 @@ int printStatus(RunningInstance& instance) {
               : resolution == 2 ? "fixed"
                                 : "unknown",
               resolution);
-  if (values.contains("FocusSource")) {
+  // Only where the monitor follows the task: without rules the status stays
+  // the four lines scripts read.
+  if (!values.value("Rules").toStringList().isEmpty()) {
     const QString focused = values.value("FocusedApplication").toString();
     std::printf("focused application: %s\n",
                 focused.isEmpty() ? "not known" : qPrintable(printable(focused)));
@@ -234,6 +236,11 @@ int carryOutWithoutInstance(const base::ModelProfile& model, const Command& comm
     case Command::kModeFor:
       return setModeForFromCommandLine(model, command.argument, command.ruleMode);
     case Command::kModesByApp:
+      // The running program, which has a display, opens its window too.
+      withRunningInstance(model, true, [](RunningInstance& instance) {
+        QString ignored;
+        instance.call(kControlInterface, "ShowModesByApplication", {}, ignored);
+      });
       return listModesByApplication(model);
     case Command::kFeedback:
       return setFeedbackFromCommandLine(model, command.argument == "on");

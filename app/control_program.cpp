@@ -40,6 +40,7 @@
 #include "platform/qt/qt_app_framework.h"
 #include "platform/qt/standard_shortcuts.h"
 #include "platform/version.h"
+#include "ui/modes_by_application_window.h"
 #include "ui/view_controller.h"
 
 namespace {
@@ -214,6 +215,26 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   Tray tray(model, window, delegate);
   framework.setHidesToTray(tray.show());
   FocusFollower focusFollower(model.programName);
+  std::unique_ptr<ModesByApplicationWindow> modesWindow;
+  const auto openModesByApplication = [&modesWindow, &focusFollower] {
+    if (!modesWindow) {
+      modesWindow = std::make_unique<ModesByApplicationWindow>(
+          [&focusFollower](const QString& application, std::optional<ModeButton> button,
+                           QString& why) {
+            return focusFollower.setRule(application, button, why);
+          },
+          [&focusFollower] { return focusFollower.source(); });
+    }
+    modesWindow->refresh();
+    modesWindow->show();
+    modesWindow->raise();
+    modesWindow->activateWindow();
+  };
+  focusFollower.setFocusListener([&modesWindow](const QString& application) {
+    if (modesWindow) modesWindow->focusMoved(application);
+  });
+  tray.setModesByApplication(openModesByApplication);
+  service.setModesByApplication(openModesByApplication);
   delegate.beforeLaunchWait = [&window, &command, &desktopShortcuts, &session, &focusFollower,
                                &service] {
     // The desktop is offered the hotkeys as the user set them, in one request:

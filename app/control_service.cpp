@@ -225,6 +225,11 @@ void ControlAdaptor::ShowWindow(const QDBusMessage& message) {
   service_.mainWindow().bringToFront();
 }
 
+void ControlAdaptor::ShowModesByApplication(const QDBusMessage& message) {
+  if (!fromOwnUser(message)) return;
+  service_.openModesByApplication();
+}
+
 void ControlAdaptor::Quit(const QDBusMessage& message) {
   if (!fromOwnUser(message)) return;
   QTimer::singleShot(kQuitDelayMs, [] { quitProgram(); });

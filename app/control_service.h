@@ -40,6 +40,13 @@ class ControlService : public QObject {
   // Where a script in the compositor reports the focus; no service when
   // this run has no D-Bus object.
   platform::input::FocusReportTarget focusReportTarget() const;
+  // What ShowModesByApplication opens.
+  void setModesByApplication(std::function<void()> open) {
+    openModesByApplication_ = std::move(open);
+  }
+  void openModesByApplication() const {
+    if (openModesByApplication_) openModesByApplication_();
+  }
 
  private:
   void announceChanges(const MonitorState& before, const MonitorState& now);
@@ -50,6 +57,7 @@ class ControlService : public QObject {
   QDBusConnection bus_{QString()};
   std::function<QString()> hotkeyPath_;
   FocusFollower* focusFollower_ = nullptr;
+  std::function<void()> openModesByApplication_;
 };
 
 // The interface itself: Qt's adaptor carries its methods, its properties and
@@ -99,6 +107,8 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   void ReportFocus(const QString& appId, const QString& windowClass, const QString& pid,
                    const QDBusMessage& message);
   void ShowWindow(const QDBusMessage& message);
+  // The "Modes by application" window.
+  void ShowModesByApplication(const QDBusMessage& message);
   void Quit(const QDBusMessage& message);
 
  private:

@@ -24,8 +24,7 @@ void FocusFollower::start(const platform::session::SessionType& session,
           });
   std::string why;
   focus_ = platform::input::startFocusSource(
-      session, [](const platform::FocusedWindow& window) { applicationModes().focusMoved(window); },
-      target, why);
+      session, [this](const platform::FocusedWindow& window) { focusMoved(window); }, target, why);
   scriptReports_ = focus_ != nullptr && session.wayland && session.isKde();
   source_ =
       focus_ ? QString::fromStdString(focus_->name()) : "none: " + QString::fromStdString(why);
@@ -35,7 +34,13 @@ void FocusFollower::start(const platform::session::SessionType& session,
 }
 
 void FocusFollower::reportedByScript(const platform::FocusedWindow& window) {
-  if (scriptReports_) applicationModes().focusMoved(window);
+  if (scriptReports_) focusMoved(window);
+}
+
+void FocusFollower::focusMoved(const platform::FocusedWindow& window) {
+  if (applicationModes().focusMoved(window) && focusListener_) {
+    focusListener_(QString::fromStdString(applicationModes().focusedApplication()));
+  }
 }
 
 bool FocusFollower::setRule(const QString& application, std::optional<ModeButton> button,

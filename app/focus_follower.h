@@ -8,6 +8,7 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -29,6 +30,12 @@ class FocusFollower : public QObject {
   // object): taken only where such a script is this session's source.
   void reportedByScript(const platform::FocusedWindow& window);
 
+  // Told whenever a window of another application (not the program's own)
+  // takes the focus.
+  void setFocusListener(std::function<void(const QString& application)> listener) {
+    focusListener_ = std::move(listener);
+  }
+
   // "X11 _NET_ACTIVE_WINDOW", or "none: why".
   QString source() const { return source_; }
   // Sets or (nullopt) removes an application's rule in the file; false with why.
@@ -37,10 +44,12 @@ class FocusFollower : public QObject {
  private:
   void readRules();
   void watchRulesFile();
+  void focusMoved(const platform::FocusedWindow& window);
 
   std::unique_ptr<platform::input::FocusSource> focus_;
   QString source_ = "none: not started";
   bool scriptReports_ = false;
+  std::function<void(const QString&)> focusListener_;
   QFileSystemWatcher watcher_;
   // Problems already named in the log: a file read again names only new ones.
   std::set<std::string> named_;

@@ -39,6 +39,9 @@ Tray::Tray(const base::ModelProfile& model, MainWindow& window, AppDelegate& del
   currentSettings_ =
       menu_.addAction(QString(), [this] { window_.panel()->presentCurrentSettings(); });
   showWindow_ = menu_.addAction(QString(), [this] { window_.bringToFront(); });
+  modesByApplication_ = menu_.addAction(QString(), [this] {
+    if (openModesByApplication_) openModesByApplication_();
+  });
   startAtLogin_ = menu_.addAction(QString(), [this](bool on) {
     setAutostart(model_, on);
     startAtLogin_->setChecked(autostartEnabled(model_));
@@ -83,6 +86,7 @@ void Tray::refreshMenu() {
   settings_->setText(caption(Caption::kSettingsMenu));
   currentSettings_->setText(caption(Caption::kCurrentSettingsMenu));
   showWindow_->setText(caption(Caption::kShowWindow));
+  modesByApplication_->setText(caption(Caption::kModesByApplicationMenu));
   startAtLogin_->setText(caption(Caption::kStartAtLogin));
   startAtLogin_->setChecked(autostartEnabled(model_));
   notifyChanges_->setText(caption(Caption::kNotifyChanges));

@@ -6,6 +6,7 @@
 
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <functional>
 
 #include "base/model_profile.h"
 
@@ -21,6 +22,10 @@ class Tray {
   QMenu& menu() { return menu_; }
   // Texts, checked mode and the login box as they are now.
   void refreshMenu();
+  // What "Modes by application..." opens.
+  void setModesByApplication(std::function<void()> open) {
+    openModesByApplication_ = std::move(open);
+  }
 
  private:
   void refreshIcon();
@@ -38,6 +43,8 @@ class Tray {
   QAction* currentSettings_;
   QAction* showWindow_;
   QAction* notifyChanges_ = nullptr;
+  QAction* modesByApplication_ = nullptr;
+  std::function<void()> openModesByApplication_;
   QAction* startAtLogin_;
   QAction* quit_;
 };

@@ -38,11 +38,13 @@ void ApplicationModes::setRules(std::vector<ApplicationRule> rules) {
   apply();
 }
 
-void ApplicationModes::focusMoved(const FocusedWindow& window) {
-  if (isOwnWindow(window) || (focusKnown_ && window == focused_)) return;
+bool ApplicationModes::focusMoved(const FocusedWindow& window) {
+  if (isOwnWindow(window)) return false;
+  if (focusKnown_ && window == focused_) return true;
   focused_ = window;
   focusKnown_ = true;
   apply();
+  return true;
 }
 
 void ApplicationModes::monitorOnline() {

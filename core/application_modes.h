@@ -23,8 +23,8 @@ class ApplicationModes {
   const std::vector<ApplicationRule>& rules() const { return rules_; }
 
   // The focus moved. The program's own windows (its pid or its app id) are
-  // left out: using its panel changes nothing here.
-  void focusMoved(const FocusedWindow& window);
+  // left out: using its panel changes nothing here. False for those.
+  bool focusMoved(const FocusedWindow& window);
   // The monitor is online again: the focused application's mode is shown.
   void monitorOnline();
 

@@ -101,6 +101,20 @@ constexpr CaptionRow kCaptions[] = {
     {Caption::kNotifyChanges, "Notify of changes", "通知更改"},
     {Caption::kTrayMonitorConnected, "monitor connected", "显示器已连接"},
     {Caption::kTrayNoMonitor, "no monitor", "未检测到显示器"},
+    {Caption::kModesByApplicationMenu, "Modes by application...", "按应用的模式..."},
+    // Modes by application
+    {Caption::kModesByApplication, "Modes by application", "按应用的模式"},
+    {Caption::kModesByApplicationNote,
+     "While an application has the focus, the monitor shows its mode; elsewhere, the one you "
+     "chose.",
+     "应用获得焦点时，显示器使用它的模式；其他时候使用您选择的模式。"},
+    {Caption::kApplicationColumn, "Application", "应用"},
+    {Caption::kModeColumn, "Mode", "模式"},
+    {Caption::kAddNextApplication, "Add the next application you switch to",
+     "添加下一个切换到的应用"},
+    {Caption::kSwitchToTheWindow, "Switch to the window you want...", "请切换到您想要的窗口..."},
+    {Caption::kFocusFrom, "Focus from: %1", "焦点来源：%1"},
+    {Caption::kClose, "Close", "关闭"},
 };
 
 // Each row at its caption's place, so that a lookup is an index.

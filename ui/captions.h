@@ -67,6 +67,16 @@ enum class Caption {
   kNotifyChanges,
   kTrayMonitorConnected,
   kTrayNoMonitor,
+  kModesByApplicationMenu,
+  // Modes by application
+  kModesByApplication,
+  kModesByApplicationNote,
+  kApplicationColumn,
+  kModeColumn,
+  kAddNextApplication,
+  kSwitchToTheWindow,
+  kFocusFrom,
+  kClose,
 };
 
 // The caption in English, or in Chinese.

@@ -51,18 +51,19 @@ TEST_P(TrayTest, MenuFollowsTheModesAndTheLanguage) {
        2,
        5,
        {"A5", "A2*", "A16", "Refresh", "Settings...", "Current settings...", "Show window",
-        "Start at login", "Notify of changes", "Quit"}},
+        "Modes by application...", "Start at login", "Notify of changes", "Quit"}},
       {2,
        1,
        1,
        {"Floyd*", "A2", "A16", "Refresh", "Settings...", "Current settings...", "Show window",
-        "Start at login", "Notify of changes", "Quit"}},
+        "Modes by application...", "Start at login", "Notify of changes", "Quit"}},
       {1,
        2,
        6,
        {"A5", "A2", "A16*", QString::fromUtf8("刷新"), QString::fromUtf8("设置..."),
         QString::fromUtf8("当前设置..."), QString::fromUtf8("显示窗口"),
-        QString::fromUtf8("登录时启动"), QString::fromUtf8("通知更改"), QString::fromUtf8("退出")}},
+        QString::fromUtf8("按应用的模式..."), QString::fromUtf8("登录时启动"),
+        QString::fromUtf8("通知更改"), QString::fromUtf8("退出")}},
   };
   for (const Case& c : cases) {
     Language = c.language;

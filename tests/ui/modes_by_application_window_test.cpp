@@ -1,0 +1,85 @@
+// The "Modes by application" window on the real rules file: a rule picked
+// from the next application that takes the focus, its mode changed in place
+// and removed, the texts in both languages. With QUILLMARK_SCREENSHOT_DIR
+// set, the window is photographed there.
+
+#include "ui/modes_by_application_window.h"
+
+#include <QTest>
+#include <cstdlib>
+
+#include "app/focus_follower.h"
+#include "core/application_modes.h"
+#include "core/application_rules.h"
+#include "core/parameters.h"
+#include "tests/support/fixture.h"
+
+namespace {
+
+class ModesByApplicationWindowTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    ModelTest::SetUp();
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home + "/config"));
+    ResCommMode = 2;
+    ShowMode = showModeOf(ModeButton::kA2, 2);
+  }
+  std::string rulesFile() const {
+    return readFile(home + "/config/quillmark/modes-by-application");
+  }
+};
+
+TEST_P(ModesByApplicationWindowTest, ARuleIsPickedChangedAndRemovedInTheUsersFile) {
+  FocusFollower follower(GetParam()->programName);
+  ModesByApplicationWindow window(
+      [&follower](const QString& application, std::optional<ModeButton> button, QString& why) {
+        return follower.setRule(application, button, why);
+      },
+      [] { return QString("X11 _NET_ACTIVE_WINDOW"); });
+  // Only once asked: the focus moving before that adds nothing.
+  window.focusMoved("org.example.Early");
+  window.addButton().click();
+  window.focusMoved("org.example.Reader");
+  EXPECT_EQ(rulesFile(), "[Modes]\norg.example.Reader=A2\n");
+  ASSERT_EQ(window.table().rowCount(), 1);
+  EXPECT_EQ(window.table().item(0, 0)->text(), "org.example.Reader");
+  window.focusMoved("org.example.Late");
+  EXPECT_EQ(window.table().rowCount(), 1);
+
+  auto* mode = qobject_cast<QComboBox*>(window.table().cellWidget(0, 1));
+  ASSERT_NE(mode, nullptr);
+  EXPECT_EQ(mode->currentText(), "A2");
+  emit mode->activated(2);
+  EXPECT_EQ(rulesFile(), "[Modes]\norg.example.Reader=A16\n");
+  ASSERT_EQ(applicationModes().rules().size(), 1u);
+  EXPECT_EQ(applicationModes().rules()[0].button, ModeButton::kA16);
+
+  if (const char* folder = std::getenv("QUILLMARK_SCREENSHOT_DIR")) {
+    for (const uint8_t language : {2, 1}) {
+      Language = language;
+      window.refresh();
+      window.show();
+      QTest::qWait(50);
+      window.grab().save(QString("%1/modes-by-application-%2-%3.png")
+                             .arg(folder, tenor() ? "tenor" : "alto", language == 1 ? "zh" : "en"));
+    }
+  }
+
+  window.table().selectRow(0);
+  window.removeButton().click();
+  EXPECT_EQ(rulesFile(), "[Modes]\n");
+  EXPECT_EQ(window.table().rowCount(), 0);
+
+  for (const auto& [language, title, add] :
+       {std::tuple{2, "Modes by application", "Add the next application you switch to"},
+        std::tuple{1, "按应用的模式", "添加下一个切换到的应用"}}) {
+    Language = static_cast<uint8_t>(language);
+    window.refresh();
+    EXPECT_EQ(window.windowTitle(), QString::fromUtf8(title));
+    EXPECT_EQ(window.addButton().text(), QString::fromUtf8(add));
+  }
+}
+
+INSTANTIATE_FOR_BOTH_MODELS(ModesByApplicationWindowTest);
+
+}  // namespace

@@ -1,0 +1,45 @@
+#pragma once
+// The "Modes by application" window: the rules in a table (the application,
+// with its desktop name and icon where its desktop file is installed, and
+// the mode button it gets), each mode changed in place, removed, or added
+// for the next application the user switches to. Both languages.
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <functional>
+#include <optional>
+
+#include "core/mode_table.h"
+
+class ModesByApplicationWindow : public QDialog {
+ public:
+  // Sets or (nullopt) removes a rule; false with why.
+  using SetRule =
+      std::function<bool(const QString& application, std::optional<ModeButton>, QString& why)>;
+  ModesByApplicationWindow(SetRule setRule, std::function<QString()> focusSource,
+                           QWidget* parent = nullptr);
+
+  // The focus moved to another application: while the user picks, it gets a
+  // rule for the mode in force.
+  void focusMoved(const QString& application);
+  // The rules, the captions in the panel's language and the focus source, anew.
+  void refresh();
+
+  QTableWidget& table() { return table_; }
+  QPushButton& addButton() { return add_; }
+  QPushButton& removeButton() { return remove_; }
+
+ private:
+  void set(const QString& application, std::optional<ModeButton> button);
+  QComboBox* modeChoice(const QString& application, ModeButton button);
+
+  SetRule setRule_;
+  std::function<QString()> focusSource_;
+  QLabel note_, source_, status_;
+  QTableWidget table_;
+  QPushButton add_, remove_, close_;
+  bool picking_ = false;
+};

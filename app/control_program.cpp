@@ -234,6 +234,7 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
     if (modesWindow) modesWindow->focusMoved(application);
   });
   tray.setModesByApplication(openModesByApplication);
+  window.setModesByApplication(openModesByApplication);
   service.setModesByApplication(openModesByApplication);
   delegate.beforeLaunchWait = [&window, &command, &desktopShortcuts, &session, &focusFollower,
                                &service] {

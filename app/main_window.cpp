@@ -18,6 +18,9 @@ MainWindow::MainWindow() {
                                  [this] { panel_->presentSettings(); });
   currentSettings_ = program->addAction({}, QKeySequence(Qt::CTRL | Qt::Key_I),
                                         [this] { panel_->presentCurrentSettings(); });
+  modesByApplication_ = program->addAction({}, [this] {
+    if (openModesByApplication_) openModesByApplication_();
+  });
   // The tray has the same box; a desktop without a tray has only this one.
   startAtLogin_ = program->addAction({}, [this](bool on) {
     setAutostart(base::profile(), on);
@@ -47,6 +50,7 @@ void MainWindow::bringToFront() {
 void MainWindow::retitleMenus() {
   settings_->setText(caption(Caption::kSettingsMenu));
   currentSettings_->setText(caption(Caption::kCurrentSettings));
+  modesByApplication_->setText(caption(Caption::kModesByApplicationMenu));
   startAtLogin_->setText(caption(Caption::kStartAtLogin));
   hide_->setText(caption(Caption::kHide));
   quit_->setText(caption(Caption::kQuit));

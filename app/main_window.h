@@ -3,6 +3,7 @@
 // texts follow the Language Parameter like the panel's.
 
 #include <QMainWindow>
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -14,6 +15,10 @@ class MainWindow : public QMainWindow {
   ViewController* panel() const { return panel_; }
   // Shown, restored and in front of the other windows.
   void bringToFront();
+  // What the program menu's "Modes by application..." opens.
+  void setModesByApplication(std::function<void()> open) {
+    openModesByApplication_ = std::move(open);
+  }
 
  private:
   void retitleMenus();
@@ -22,6 +27,8 @@ class MainWindow : public QMainWindow {
   QMenu* helpMenu_;
   QAction* settings_;
   QAction* currentSettings_;
+  QAction* modesByApplication_;
+  std::function<void()> openModesByApplication_;
   QAction* startAtLogin_;
   QAction* hide_;
   QAction* quit_;

@@ -5,14 +5,17 @@
 
 #include "ui/modes_by_application_window.h"
 
+#include <QMenuBar>
 #include <QTest>
 #include <cstdlib>
 
 #include "app/focus_follower.h"
+#include "app/main_window.h"
 #include "core/application_modes.h"
 #include "core/application_rules.h"
 #include "core/parameters.h"
 #include "tests/support/fixture.h"
+#include "ui/view_controller.h"
 
 namespace {
 
@@ -78,6 +81,24 @@ TEST_P(ModesByApplicationWindowTest, ARuleIsPickedChangedAndRemovedInTheUsersFil
     EXPECT_EQ(window.windowTitle(), QString::fromUtf8(title));
     EXPECT_EQ(window.addButton().text(), QString::fromUtf8(add));
   }
+}
+
+TEST_P(ModesByApplicationWindowTest, TheProgramMenuOpensItInBothLanguages) {
+  MainWindow window;
+  int opened = 0;
+  window.setModesByApplication([&opened] { ++opened; });
+  for (const auto& [language, text] :
+       {std::pair{2, "Modes by application..."}, std::pair{1, "按应用的模式..."}}) {
+    Language = static_cast<uint8_t>(language);
+    window.panel()->captionsChanged();
+    QAction* item = nullptr;
+    for (QAction* action : window.menuBar()->actions().first()->menu()->actions()) {
+      if (action->text() == QString::fromUtf8(text)) item = action;
+    }
+    ASSERT_NE(item, nullptr) << text;
+    item->trigger();
+  }
+  EXPECT_EQ(opened, 2);
 }
 
 INSTANTIATE_FOR_BOTH_MODELS(ModesByApplicationWindowTest);

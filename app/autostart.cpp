@@ -1,6 +1,5 @@
 #include "app/autostart.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -109,13 +108,11 @@ QString carriedEntry(const QString& fresh, const QString& former) {
 // The former entry's text, "" when it cannot be read as a regular file.
 QString readEntry(const QString& path) {
   constexpr size_t kMaxEntryBytes = 64 * 1024;
-  const base::OpenedFile opened =
-      base::openRegularFile(QFile::encodeName(path).toStdString(), O_RDONLY);
-  if (opened.descriptor < 0) return {};
-  std::string text(kMaxEntryBytes, '\0');
-  const ssize_t length = read(opened.descriptor, text.data(), text.size());
-  close(opened.descriptor);
-  text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+  std::string text;
+  if (base::readRegularFile(QFile::encodeName(path).toStdString(), kMaxEntryBytes, text) !=
+      base::OpenOutcome::kOpened) {
+    return {};
+  }
   return QString::fromUtf8(text);
 }
 

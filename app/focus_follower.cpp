@@ -25,7 +25,6 @@ void FocusFollower::start(const platform::session::SessionType& session,
   std::string why;
   focus_ = platform::input::startFocusSource(
       session, [this](const platform::FocusedWindow& window) { focusMoved(window); }, target, why);
-  scriptReports_ = focus_ != nullptr && session.wayland && session.isKde();
   source_ =
       focus_ ? QString::fromStdString(focus_->name()) : "none: " + QString::fromStdString(why);
   if (!applicationModes().rules().empty() || focus_ == nullptr) {
@@ -34,7 +33,7 @@ void FocusFollower::start(const platform::session::SessionType& session,
 }
 
 void FocusFollower::reportedByScript(const platform::FocusedWindow& window) {
-  if (scriptReports_) focusMoved(window);
+  if (focus_ != nullptr && focus_->reportsThroughProgram()) focusMoved(window);
 }
 
 void FocusFollower::focusMoved(const platform::FocusedWindow& window) {

@@ -48,7 +48,6 @@ class FocusFollower : public QObject {
 
   std::unique_ptr<platform::input::FocusSource> focus_;
   QString source_ = "none: not started";
-  bool scriptReports_ = false;
   std::function<void(const QString&)> focusListener_;
   QFileSystemWatcher watcher_;
   // Problems already named in the log: a file read again names only new ones.

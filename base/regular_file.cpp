@@ -111,6 +111,22 @@ OpenedFile openRegularFile(const std::string& path, int flags, mode_t mode) {
   return openRegularFileIn(place, flags, mode);
 }
 
+OpenOutcome readRegularFile(const std::string& path, size_t limit, std::string& text) {
+  const OpenedFile opened = openRegularFile(path, O_RDONLY);
+  if (opened.outcome != OpenOutcome::kOpened) return opened.outcome;
+  text.assign(limit, '\0');
+  size_t got = 0;
+  ssize_t step = 0;
+  while (got < limit && (step = read(opened.descriptor, text.data() + got, limit - got)) != 0) {
+    if (step < 0 && errno == EINTR) continue;
+    if (step < 0) break;
+    got += static_cast<size_t>(step);
+  }
+  close(opened.descriptor);
+  text.resize(got);
+  return step < 0 ? OpenOutcome::kFailed : OpenOutcome::kOpened;
+}
+
 OpenedFile openRegularFileIn(const FilePlace& place, int flags, mode_t mode) {
   const bool truncate = (flags & O_TRUNC) != 0;
   // Non-blocking, so that opening a FIFO returns at once instead of waiting

@@ -51,6 +51,10 @@ std::optional<std::string> linkTarget(const std::string& path);
 // regular) and, when created, the given mode. A path with a foreign part is
 // refused (kForeign) before anything is opened.
 OpenedFile openRegularFile(const std::string& path, int flags, mode_t mode = 0666);
+// Reads at most limit bytes of the regular file at path into text, opened as
+// openRegularFile does; kFailed also when the reading fails.
+OpenOutcome readRegularFile(const std::string& path, size_t limit, std::string& text);
+
 // The same in a place already found: no link is followed there.
 OpenedFile openRegularFileIn(const FilePlace& place, int flags, mode_t mode = 0666);
 

@@ -1,6 +1,5 @@
 #include "core/application_modes.h"
 
-#include <strings.h>
 #include <unistd.h>
 
 #include "base/model_profile.h"
@@ -12,13 +11,9 @@
 
 namespace {
 
-bool sameName(const std::string& a, const std::string& b) {
-  return !a.empty() && a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
-}
-
 bool isOwnWindow(const FocusedWindow& window) {
   return (window.pid != 0 && window.pid == getpid()) ||
-         sameName(window.appId, base::profile().appId);
+         sameApplication(window.appId, base::profile().appId);
 }
 
 // The ShowMode of the button that shows showMode, in the resolution mode in force.
@@ -58,8 +53,8 @@ std::string ApplicationModes::focusedApplication() const {
 const ApplicationRule* ApplicationModes::focusedRule() const {
   if (!focusKnown_) return nullptr;
   for (const ApplicationRule& rule : rules_) {
-    if (sameName(rule.application, focused_.appId) ||
-        sameName(rule.application, focused_.windowClass)) {
+    if (sameApplication(rule.application, focused_.appId) ||
+        sameApplication(rule.application, focused_.windowClass)) {
       return &rule;
     }
   }

@@ -1,6 +1,5 @@
 #include "core/application_rules.h"
 
-#include <fcntl.h>
 #include <pwd.h>
 #include <strings.h>
 #include <unistd.h>
@@ -161,24 +160,18 @@ enum class TextRead { kRead, kMissing, kRefused };
 // At most one byte more than the program reads, so that a longer file is
 // known as such; why says what kept the file from being read.
 TextRead readRulesText(const std::string& path, std::string& text, std::string& why) {
-  const base::OpenedFile opened = base::openRegularFile(path, O_RDONLY | O_NONBLOCK);
-  if (opened.outcome == base::OpenOutcome::kMissing) return TextRead::kMissing;
-  if (opened.outcome != base::OpenOutcome::kOpened) {
-    why = path + " is not the user's own regular file";
-    return TextRead::kRefused;
+  switch (base::readRegularFile(path, kLongestRulesFile + 1, text)) {
+    case base::OpenOutcome::kOpened:
+      return TextRead::kRead;
+    case base::OpenOutcome::kMissing:
+      return TextRead::kMissing;
+    case base::OpenOutcome::kFailed:
+      why = path + " cannot be read";
+      return TextRead::kRefused;
+    default:
+      why = path + " is not the user's own regular file";
+      return TextRead::kRefused;
   }
-  char buffer[4096];
-  ssize_t got = 0;
-  while (text.size() <= kLongestRulesFile &&
-         (got = read(opened.descriptor, buffer, sizeof buffer)) > 0) {
-    text.append(buffer, static_cast<size_t>(got));
-  }
-  close(opened.descriptor);
-  if (got < 0) {
-    why = path + " cannot be read";
-    return TextRead::kRefused;
-  }
-  return TextRead::kRead;
 }
 
 bool saveText(const std::function<std::string(std::string_view)>& change, std::string& why) {
@@ -194,6 +187,10 @@ bool saveText(const std::function<std::string(std::string_view)>& change, std::s
 }
 
 }  // namespace
+
+bool sameApplication(std::string_view a, std::string_view b) {
+  return !a.empty() && sameWord(a, b);
+}
 
 bool isApplicationName(std::string_view name) {
   if (name.empty() || name.size() > kLongestName || trimmed(name) != name) return false;
@@ -257,7 +254,7 @@ ApplicationRules parseApplicationRules(std::string_view text) {
       read.problems.push_back(problem(number, quoted(line.value) + " is not A5, A2 or A16"));
     } else if (const auto first = std::find_if(read.rules.begin(), read.rules.end(),
                                                [&](const ApplicationRule& rule) {
-                                                 return sameWord(rule.application, line.key);
+                                                 return sameApplication(rule.application, line.key);
                                                });
                first != read.rules.end()) {
       read.problems.push_back(problem(number, first->application + " has a rule already"));

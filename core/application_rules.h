@@ -51,6 +51,8 @@ std::string withApplicationRule(std::string_view text, const std::string& applic
 // The text with the notifications setting set.
 std::string withNotifications(std::string_view text, bool on);
 
+// Whether two names are one application's: in any case; an empty name is none.
+bool sameApplication(std::string_view a, std::string_view b);
 // A name a rule can hold: printable, no '=', at most 255 bytes, trimmed.
 bool isApplicationName(std::string_view name);
 // "A5" (or "Floyd"), "A2", "A16" in any case; nullopt for anything else.

@@ -23,6 +23,9 @@ class FocusSource {
   virtual ~FocusSource() = default;
   // For the log, --diagnose and --status ("X11 _NET_ACTIVE_WINDOW" ...).
   virtual std::string name() const = 0;
+  // True for a script in the compositor that reports through the program's
+  // own D-Bus object (ReportFocus) rather than to the report callback.
+  virtual bool reportsThroughProgram() const { return false; }
 };
 
 // Where a script running in the compositor reports to: the program's own

@@ -111,4 +111,35 @@ TEST_F(RegularFileTest, ReadsFollowOnlyLinksTheRuleAllows) {
             base::OpenOutcome::kForeign);
 }
 
+// Whole files, bounded ones, and nothing of what is not a regular file.
+TEST_F(RegularFileTest, ReadingIsBoundedAndOnlyOfRegularFiles) {
+  std::ofstream(root / "long") << std::string(70000, 'a');
+  fs::create_directory(root / "folder");
+  ASSERT_EQ(mkfifo((root / "fifo").c_str(), 0600), 0);
+  struct Case {
+    const char* name;
+    size_t limit;
+    base::OpenOutcome outcome;
+    size_t length;
+  };
+  const Case cases[] = {
+      {"file", 100, base::OpenOutcome::kOpened, 2},
+      {"long", 65537, base::OpenOutcome::kOpened, 65537},
+      {"long", 100000, base::OpenOutcome::kOpened, 70000},
+      {"missing", 100, base::OpenOutcome::kMissing, 0},
+      {"folder", 100, base::OpenOutcome::kNotRegular, 0},
+      {"fifo", 100, base::OpenOutcome::kNotRegular, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string text = "left over";
+    const base::OpenOutcome outcome =
+        base::readRegularFile((root / c.name).string(), c.limit, text);
+    EXPECT_EQ(outcome, c.outcome);
+    if (outcome == base::OpenOutcome::kOpened) {
+      EXPECT_EQ(text.size(), c.length);
+    }
+  }
+}
+
 }  // namespace

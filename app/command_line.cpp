@@ -22,6 +22,7 @@
 #include "app/single_instance.h"
 #include "app/standard_streams.h"
 #include "core/application_rules.h"
+#include "core/link_state.h"
 #include "core/mode_table.h"
 #include "platform/version.h"
 
@@ -197,6 +198,22 @@ bool withRunningInstance(const base::ModelProfile& model, bool foreignIsNone, Us
   return running;
 }
 
+// Only where the monitor works with another threshold than the saved one: the
+// connection sends none, so until the contrast is changed it keeps its own.
+void printThresholdOnMonitor(const QVariantMap& values, const ModeRow* row, unsigned threshold) {
+  if (!values.value("Online").toBool() || row == nullptr || row->thresholdCommand == nullptr ||
+      !values.contains("ThresholdOnMonitor"))
+    return;
+  const int onMonitor = values.value("ThresholdOnMonitor").toInt();
+  if (onMonitor == kThresholdNotSent) {
+    std::printf(
+        "threshold on the monitor: its own until the contrast is changed "
+        "(none is sent when it connects)\n");
+  } else if (onMonitor >= 0 && static_cast<unsigned>(onMonitor) != threshold) {
+    std::printf("threshold on the monitor: %d\n", onMonitor);
+  }
+}
+
 int printStatus(RunningInstance& instance) {
   const QVariantMap values = instance.properties();
   const unsigned mode = values.value("ShowMode").toUInt();
@@ -204,7 +221,9 @@ int printStatus(RunningInstance& instance) {
   std::printf("online: %s\n", values.value("Online").toBool() ? "yes" : "no");
   const ModeRow* row = modeRow(mode);
   std::printf("mode: %s (%u)\n", row != nullptr ? row->name : "unknown", mode);
-  std::printf("threshold: %u\n", values.value("Threshold").toUInt());
+  const unsigned threshold = values.value("Threshold").toUInt();
+  std::printf("threshold: %u\n", threshold);
+  printThresholdOnMonitor(values, row, threshold);
   std::printf("resolution mode: %s (%u)\n",
               resolution == 1   ? "flexible"
               : resolution == 2 ? "fixed"

@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "core/app_delegate.h"
 #include "core/application_modes.h"
+#include "core/link_state.h"
 #include "core/mode_table.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
@@ -62,6 +63,9 @@ void ControlService::announceChanges(const MonitorState& before, const MonitorSt
   if (before.online != now.online) changed.insert("Online", now.online);
   if (before.showMode != now.showMode) changed.insert("ShowMode", uint(now.showMode));
   if (before.threshold != now.threshold) changed.insert("Threshold", uint(now.threshold));
+  if (before.thresholdOnMonitor != now.thresholdOnMonitor) {
+    changed.insert("ThresholdOnMonitor", now.thresholdOnMonitor);
+  }
   if (before.resolutionMode != now.resolutionMode) {
     changed.insert("ResCommMode", uint(now.resolutionMode));
   }
@@ -83,6 +87,9 @@ uint ControlAdaptor::showMode() const {
 }
 uint ControlAdaptor::threshold() const {
   return Threshold.load();
+}
+int ControlAdaptor::thresholdOnMonitor() const {
+  return ThresholdOnMonitor.load();
 }
 uint ControlAdaptor::resCommMode() const {
   return ResCommMode.load();

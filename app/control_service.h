@@ -68,6 +68,7 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(bool Online READ online)
   Q_PROPERTY(uint ShowMode READ showMode)
   Q_PROPERTY(uint Threshold READ threshold)
+  Q_PROPERTY(int ThresholdOnMonitor READ thresholdOnMonitor)
   Q_PROPERTY(uint ResCommMode READ resCommMode)
   Q_PROPERTY(QString Model READ modelName)
   Q_PROPERTY(QString Hotkeys READ hotkeys)
@@ -82,6 +83,7 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   bool online() const;
   uint showMode() const;
   uint threshold() const;
+  int thresholdOnMonitor() const;
   uint resCommMode() const;
   QString modelName() const;
   QString hotkeys() const;

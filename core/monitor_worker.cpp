@@ -2,6 +2,7 @@
 
 #include "base/model_profile.h"
 #include "base/tl_log.h"
+#include "core/link_state.h"
 #include "core/mode_table.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
@@ -23,10 +24,12 @@ void sendResolutionMode() {
   if (mode == 1 || mode == 2) SendMonitorRes(mode);
 }
 
-void sendThresholdForMode(uint8_t mode, uint8_t value) {
+// threshold is what value stands for on the scale of Threshold.
+void sendThresholdForMode(uint8_t mode, uint8_t value, uint16_t threshold) {
   const ModeRow* row = modeRow(mode);
   if (row != nullptr && row->thresholdCommand != nullptr) {
     row->thresholdCommand(value);
+    ThresholdOnMonitor = threshold;
   } else {
     base::tl_log("unknown showmode %d.\n", mode);
   }
@@ -72,7 +75,9 @@ void MonitorWorker::screenSaverTick() {
 
 void MonitorWorker::heartPass() {
   if (MonitorOnline.load() == 0) {
-    if (DetectMonitor()) {
+    const Detection detection = detectMonitor();
+    publishDetection(detection);
+    if (detection.found) {
       connectMonitor();
     } else {
       base::tl_log("before sleep 10s.\n");
@@ -88,6 +93,7 @@ void MonitorWorker::heartPass() {
 
 void MonitorWorker::connectMonitor() {
   failureCount = 0;
+  ThresholdOnMonitor = kThresholdNotSent;
   MonitorOnline = 1;
   platform::app().sleepFor(5);
   SendModeSelect(ShowMode.load());
@@ -136,7 +142,7 @@ void MonitorWorker::workingPass() {
     const auto value = static_cast<uint8_t>(threshold_calculate(threshold));
     const uint8_t mode = ShowMode.load();
     base::tl_log("current mode is %d. d as %d\n", mode, value);
-    sendThresholdForMode(mode, value);
+    sendThresholdForMode(mode, value, threshold);
   }
 
   if (ViewControllerResChangeFlag.load() == 1) {
@@ -206,6 +212,7 @@ void MonitorWorker::decodeStatus(const uint8_t* reply) {
     case kMonitorA2Threshold:
     case kMonitorLowA5Threshold:
       Threshold = convert_to_threshold(data);
+      ThresholdOnMonitor = Threshold.load();
       base::tl_log("received %s mode threshold is %d.\n", thresholdEventName(type),
                    Threshold.load());
       if (base::profile().thresholdEventCancelsScreenSave) {

@@ -8,7 +8,6 @@
 #include "base/model_profile.h"
 #include "base/tl_log.h"
 #include "link/bus_walk.h"
-#include "link/detection_report.h"
 #include "link/monitor_commands.h"
 #include "platform/platform.h"
 
@@ -25,14 +24,33 @@ void toStandardError(const std::string& text) {
   platform::app().standardError(text);
 }
 
+int weight(platform::BusCause cause) {
+  using platform::BusCause;
+  switch (cause) {
+    case BusCause::kNoAccess:
+      return 5;
+    case BusCause::kBusy:
+      return 4;
+    case BusCause::kNoAnswer:
+      return 3;
+    case BusCause::kUnsupported:
+      return 2;
+    case BusCause::kNoDevice:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
 // One line per display and bus tried, with what was found there, so that the
 // log says why no monitor was found; a bus without a cause says nothing more.
-void logBusOutcome(const VisitedBus& visited, platform::BusCause cause, const char* finding) {
+void noteBusOutcome(const VisitedBus& visited, platform::BusCause cause, const char* finding,
+                    Detection& problems) {
   const uint32_t displayID = visited.interface.display;
   std::string name = platform::displays().busName(visited.interface);
   if (name.empty()) name = "bus " + std::to_string(visited.bus);
   if (cause != platform::BusCause::kNone) {
-    noteBusProblem(cause, name);
+    keepMostTelling(problems, cause, name);
     base::tl_log("Display %u, %s: %s.\n", displayID, name.c_str(), platform::busCauseText(cause));
   } else if (finding != nullptr) {
     base::tl_log("Display %u, %s: %s.\n", displayID, name.c_str(), finding);
@@ -98,13 +116,17 @@ void EDIDDump(const uint8_t* bytes, size_t count) {
   toStandardError(text);
 }
 
-bool ValidationEDID(uint32_t displayID) {
+namespace {
+
+// The display's buses in turn, until one carries an EDID that names this
+// model; what each failed bus says is kept in problems.
+bool validateDisplay(uint32_t displayID, Detection& problems) {
   base::tl_log("display ID as %d.\n", static_cast<int>(displayID));
   bool found = false;
-  walkDisplayBuses(displayID, RegistryEntry::kNotNeeded, [&found](VisitedBus& bus) {
+  walkDisplayBuses(displayID, RegistryEntry::kNotNeeded, [&](VisitedBus& bus) {
     toStandardError(format("/* Bus %u: */\n", bus.bus));
     if (!bus.connection) {
-      logBusOutcome(bus, bus.cause, nullptr);
+      noteBusOutcome(bus, bus.cause, nullptr, problems);
       return false;
     }
     uint8_t edid[kEDIDBlockSize];
@@ -120,31 +142,44 @@ bool ValidationEDID(uint32_t displayID) {
       found = true;
       return true;
     }
-    logBusOutcome(bus, cause, "no Quillmark of this model");
+    noteBusOutcome(bus, cause, "no Quillmark of this model", problems);
     return false;
   });
   return found;
 }
 
-bool DetectMonitor() {
-  startDetectionReport();
-  const auto online = platform::displays().onlineDisplayList();
-  if (!online) {
-    finishDetectionReport(false);
-    return false;
+}  // namespace
+
+void keepMostTelling(Detection& problems, platform::BusCause cause, const std::string& bus) {
+  if (weight(cause) > weight(problems.cause)) {
+    problems.cause = cause;
+    problems.bus = bus;
   }
+}
+
+bool ValidationEDID(uint32_t displayID) {
+  Detection problems;
+  return validateDisplay(displayID, problems);
+}
+
+Detection detectMonitor() {
+  Detection detection;
+  const auto online = platform::displays().onlineDisplayList();
+  if (!online) return detection;
   const size_t count = std::min<size_t>(online->size(), platform::kMaxOnlineDisplays);
   for (size_t i = 0; i < count; ++i) {
     const uint32_t displayID = (*online)[i];
     base::tl_log("display ID is %d , numDisplays = %d.\n", static_cast<int>(displayID),
                  static_cast<int>(count));
-    if (ValidationEDID(displayID)) {
+    if (validateDisplay(displayID, detection)) {
       platform::app().systemLog(format("Find ext display ID(%d)", static_cast<int>(displayID)));
       TLMonitorID = displayID;
-      finishDetectionReport(true);
-      return true;
+      return {true, platform::BusCause::kNone, {}};
     }
   }
-  finishDetectionReport(false);
-  return false;
+  return detection;
+}
+
+bool DetectMonitor() {
+  return detectMonitor().found;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "base/model_profile.h"
 #include "platform/display_services.h"
@@ -24,4 +25,17 @@ bool EDIDNamesThisModel(const uint8_t* edid);
 bool EDIDNamesModel(const uint8_t* edid, const base::ModelProfile& model);
 // An EDID name byte as the log shows it: '.' for a byte that is not printable.
 char printableEDIDByte(uint8_t byte);
+
+// What one detection found: the monitor, or else the most telling reason, over
+// every bus tried, that it was not found, and the bus that gave it.
+struct Detection {
+  bool found = false;
+  platform::BusCause cause = platform::BusCause::kNone;
+  std::string bus;  // "/dev/i2c-5"
+};
+// Keeps in problems the cause a user can best act on: no access before busy
+// before no answer before unsupported before no device.
+void keepMostTelling(Detection& problems, platform::BusCause cause, const std::string& bus);
+
+Detection detectMonitor();
 bool DetectMonitor();

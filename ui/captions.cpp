@@ -115,6 +115,9 @@ constexpr CaptionRow kCaptions[] = {
     {Caption::kSwitchToTheWindow, "Switch to the window you want...", "请切换到您想要的窗口..."},
     {Caption::kFocusFrom, "Focus from: %1", "焦点来源：%1"},
     {Caption::kClose, "Close", "关闭"},
+    {Caption::kStillLooking, "Still looking: %1", "仍在查找：%1"},
+    {Caption::kSeconds, "%1 s", "%1 秒"},
+    {Caption::kMinutesAndSeconds, "%1 min %2 s", "%1 分 %2 秒"},
 };
 
 // Each row at its caption's place, so that a lookup is an index.

@@ -77,6 +77,9 @@ enum class Caption {
   kSwitchToTheWindow,
   kFocusFrom,
   kClose,
+  kStillLooking,
+  kSeconds,
+  kMinutesAndSeconds,
 };
 
 // The caption in English, or in Chinese.

@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 
+#include "core/link_state.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/session_capabilities.h"
-#include "link/detection_report.h"
 
 namespace {
 // Often enough that a change looks immediate, rarely enough to cost nothing.
@@ -18,6 +18,7 @@ MonitorState MonitorState::now() {
   state.online = MonitorOnline.load() == 1;
   state.showMode = ShowMode.load();
   state.threshold = Threshold.load();
+  state.thresholdOnMonitor = ThresholdOnMonitor.load();
   state.resolutionMode = ResCommMode.load();
   state.problem = problem.cause;
   state.problemBus = problem.bus;

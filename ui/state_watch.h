@@ -14,6 +14,7 @@ struct MonitorState {
   bool online = false;
   uint8_t showMode = 0;
   uint16_t threshold = 0;
+  int32_t thresholdOnMonitor = -1;
   uint8_t resolutionMode = 0;
   platform::BusCause problem = platform::BusCause::kNone;
   std::string problemBus;

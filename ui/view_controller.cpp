@@ -8,12 +8,12 @@
 
 #include "base/model_profile.h"
 #include "base/tl_log.h"
+#include "core/link_state.h"
 #include "core/mode_table.h"
 #include "core/monitor_actions.h"
 #include "core/parameter_store.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
-#include "link/detection_report.h"
 #include "platform/platform.h"
 #include "ui/captions.h"
 #include "ui/console.h"
@@ -71,7 +71,10 @@ ViewController::ViewController(QWidget* parent) : QWidget(parent) {
   connect(ExitButtonRef, &QPushButton::clicked, this, [this] { ExitAction(); });
 
   // The link state is the worker's; the panel shows it as it changes.
-  connect(&stateWatch(), &StateWatch::changed, this, [this] { showLinkState(); });
+  connect(&stateWatch(), &StateWatch::changed, this, [this] { followLink(); });
+  connect(&searchClock_, &QTimer::timeout, this, [this] { searchSecondPassed(); });
+  searchClock_.setInterval(1000);
+  followLink();
   viewDidLoad();
 }
 
@@ -99,8 +102,7 @@ void ViewController::UIButtonTextAutoChange() {
   if (captionsChanged) captionsChanged();
 }
 
-// Offline, the line says what the last detection found wrong and what to do;
-// a save that failed is said below it until a save works again.
+// A save that failed is said below the link's state until a save works again.
 void ViewController::showLinkState() {
   showMonitorState();
   if (saveProblem_.empty()) return;
@@ -121,6 +123,31 @@ void ViewController::showResolutionOutcome(const std::string& failure, bool chan
   showLinkState();
 }
 
+void ViewController::followLink() {
+  if (MonitorOnline.load() == 1) {
+    searchClock_.stop();
+  } else if (!searchClock_.isActive()) {
+    searchSeconds_ = 0;
+    searchClock_.start();
+  }
+  showLinkState();
+}
+
+void ViewController::searchSecondPassed() {
+  ++searchSeconds_;
+  showLinkState();
+}
+
+QString ViewController::searchTime(bool chinese) const {
+  if (searchSeconds_ < 60) return caption(Caption::kSeconds, !chinese).arg(searchSeconds_);
+  return caption(Caption::kMinutesAndSeconds, !chinese)
+      .arg(searchSeconds_ / 60)
+      .arg(searchSeconds_ % 60);
+}
+
+// Offline, the line says what the last detection found wrong and, from the
+// first second on, how long the search has gone on: the pacing of the
+// detection and of the start make the first search take some seconds.
 void ViewController::showMonitorState() {
   const bool chinese = Language.load() == kLanguageChinese;
   if (MonitorOnline.load() == 1) {
@@ -135,6 +162,15 @@ void ViewController::showMonitorState() {
     return;
   }
   const DetectionProblem problem = lastDetectionProblem();
+  showDetectionProblem(problem, chinese);
+  if (searchSeconds_ == 0) return;
+  const QString time = searchTime(chinese);
+  StatusLine->setText(problem.finished ? StatusLine->text() + "\n" +
+                                             caption(Caption::kStillLooking, !chinese).arg(time)
+                                       : StatusLine->text() + " " + time);
+}
+
+void ViewController::showDetectionProblem(const DetectionProblem& problem, bool chinese) {
   if (!problem.finished) {
     StatusLine->setText(caption(Caption::kLookingForMonitor, !chinese));
     return;

@@ -5,9 +5,11 @@
 #include <QDialog>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
+#include "core/link_state.h"
 #include "core/mode_table.h"
 #include "core/ui_hooks.h"
 #include "ui/radio_matrix.h"
@@ -26,6 +28,8 @@ class ViewController : public QWidget, public MainPanel {
   void showSaveOutcome(const std::string& problem) override;
   void showResolutionOutcome(const std::string& failure, bool changeRefused) override;
   void EnableModeButton();
+  // The search clock's tick: one more second offline.
+  void searchSecondPassed();
 
   void A2Action();
   void A5Action();
@@ -59,6 +63,9 @@ class ViewController : public QWidget, public MainPanel {
   QPushButton* buttonFor(ModeButton button) const;
   void showLinkState();
   void showMonitorState();
+  void showDetectionProblem(const DetectionProblem& problem, bool chinese);
+  void followLink();
+  QString searchTime(bool chinese) const;
   void setModeCaptions(uint8_t resolutionMode);
 
   QPointer<QDialog> settings_;
@@ -67,4 +74,8 @@ class ViewController : public QWidget, public MainPanel {
   std::string saveProblem_;
   std::string resolutionFailure_;
   bool resolutionChangeRefused_ = false;
+  // How long the worker has been looking for the monitor, for the status
+  // line; it runs only while the link is down.
+  QTimer searchClock_;
+  int searchSeconds_ = 0;
 };

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "core/app_delegate.h"
+#include "core/link_state.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/screen_resolution.h"
@@ -244,6 +245,30 @@ TEST_P(MonitorWorkerTest, ThresholdRequestUsesTheModesCommand) {
     }
   }
   EXPECT_EQ(monitor->state().thresholds[11], tenor() ? 234 : 200);
+}
+
+// What --status and the D-Bus object say the monitor works with: nothing
+// known from a connection on, then what was last sent or reported.
+TEST_P(MonitorWorkerTest, ThresholdOnMonitorIsWhatWasLastSentOrReported) {
+  ShowMode = 2;
+  Threshold = 200;
+  connect();
+  EXPECT_EQ(ThresholdOnMonitor.load(), kThresholdNotSent);
+  requestThreshold(170);
+  pass();
+  EXPECT_EQ(ThresholdOnMonitor.load(), 170);
+  ShowMode = 3;  // A16 takes no threshold
+  requestThreshold(100);
+  pass();
+  EXPECT_EQ(ThresholdOnMonitor.load(), 170);
+  ShowMode = 2;
+  monitor->reportThreshold(9, 4);
+  pass();
+  EXPECT_EQ(ThresholdOnMonitor.load(), 175);
+  MonitorOnline = 0;
+  delegate.heartPass();
+  ASSERT_EQ(MonitorOnline.load(), 1);
+  EXPECT_EQ(ThresholdOnMonitor.load(), kThresholdNotSent);
 }
 
 TEST_P(MonitorWorkerTest, ModeEventFromTheMonitor) {

@@ -82,8 +82,12 @@ def check(run):
 
     status = run.cli("--status")
     assert status.returncode == 0, status
-    assert status.stdout.splitlines() == ["online: yes", "mode: A2 (5)", "threshold: 200",
-                                          "resolution mode: fixed (2)"], status.stdout
+    # The connection sends no threshold: the monitor keeps its own until the
+    # contrast changes, and --status says so.
+    assert status.stdout.splitlines() == [
+        "online: yes", "mode: A2 (5)", "threshold: 200",
+        "threshold on the monitor: its own until the contrast is changed "
+        "(none is sent when it connects)", "resolution mode: fixed (2)"], status.stdout
     print("--status: ok")
 
     # The contrast step and the refresh as the hotkeys make them, though their
@@ -108,6 +112,7 @@ def check(run):
     assert mode_or_threshold == [], mode_or_threshold
     status = run.cli("--status").stdout
     assert "mode: A2 (5)" in status and "threshold: 210" in status, status
+    assert "threshold on the monitor" not in status, status  # 210 was sent
     print("the mode in force is a no-op: ok")
 
     # A mode as the panel's button chooses it, saved as the panel saves it.

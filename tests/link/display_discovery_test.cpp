@@ -166,4 +166,35 @@ TEST_P(DisplayDiscoveryTest, EmulatedMonitorOfThisModelIsFound) {
 
 INSTANTIATE_FOR_BOTH_MODELS(DisplayDiscoveryTest);
 
+// Whatever order the buses fail in, the cause kept is the one the user can
+// best act on, with the first bus that gave it.
+TEST(MostTellingCause, RankingIsIndependentOfOrder) {
+  using platform::BusCause;
+  struct Case {
+    std::vector<BusCause> causes;
+    BusCause kept;
+    const char* bus;
+  };
+  const Case cases[] = {
+      {{}, BusCause::kNone, ""},
+      {{BusCause::kNone, BusCause::kNoDevice}, BusCause::kNoDevice, "/dev/i2c-1"},
+      {{BusCause::kNoDevice, BusCause::kUnsupported, BusCause::kNoAnswer},
+       BusCause::kNoAnswer,
+       "/dev/i2c-2"},
+      {{BusCause::kNoAnswer, BusCause::kBusy, BusCause::kNoAnswer}, BusCause::kBusy, "/dev/i2c-1"},
+      {{BusCause::kNoAccess, BusCause::kBusy, BusCause::kNoAccess},
+       BusCause::kNoAccess,
+       "/dev/i2c-0"},
+      {{BusCause::kBusy, BusCause::kNone, BusCause::kNoAccess}, BusCause::kNoAccess, "/dev/i2c-2"},
+  };
+  for (const Case& c : cases) {
+    Detection problems;
+    for (size_t i = 0; i < c.causes.size(); ++i)
+      keepMostTelling(problems, c.causes[i], "/dev/i2c-" + std::to_string(i));
+    EXPECT_EQ(problems.cause, c.kept) << c.causes.size();
+    EXPECT_EQ(problems.bus, c.bus);
+    EXPECT_FALSE(problems.found);
+  }
+}
+
 }  // namespace

@@ -7,18 +7,18 @@
 
 #include "base/tl_log.h"
 #include "core/application_modes.h"
+#include "core/link_state.h"
 #include "core/parameters.h"
 #include "core/refresh_timer.h"
 #include "core/runtime_flags.h"
 #include "core/screen_resolution.h"
 #include "core/session_capabilities.h"
-#include "link/detection_report.h"
 
 void ModelTest::SetUp() {
   base::selectProfile(*GetParam());
   resetParameters();
   resetRuntimeFlags();
-  resetDetectionReport();
+  resetLinkState();
   resetSessionCapabilities();
   resetApplicationModes();
   RefreshTimer.reset();

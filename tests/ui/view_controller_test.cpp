@@ -6,12 +6,12 @@
 
 #include "base/tl_log.h"
 #include "core/app_delegate.h"
+#include "core/link_state.h"
 #include "core/monitor_actions.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "core/screen_resolution.h"
 #include "core/session_capabilities.h"
-#include "link/detection_report.h"
 #include "link/monitor_commands.h"
 #include "tests/support/fixture.h"
 
@@ -58,14 +58,34 @@ TEST_P(ViewControllerTest, LoadSetsVCInstanceAndCaptions) {
 TEST_P(ViewControllerTest, StatusLineShowsTheLink) {
   panel->UIButtonTextAutoChange();
   EXPECT_EQ(panel->StatusLine->text(), QString::fromUtf8("正在查找 Talvex 显示器…"));
-  startDetectionReport();
-  finishDetectionReport(false);
+  publishDetection({});
   panel->UIButtonTextAutoChange();
   EXPECT_EQ(panel->StatusLine->text(), QString::fromUtf8("未检测到 Talvex 显示器"));
   MonitorOnline = 1;
   Language = 2;
   panel->UIButtonTextAutoChange();
   EXPECT_EQ(panel->StatusLine->text(), "Monitor connected");
+}
+
+// Offline, the line counts the search from its first second on, beside the
+// reason when a detection found no monitor, in minutes from the sixtieth.
+TEST_P(ViewControllerTest, StatusLineCountsTheSearch) {
+  Language = kLanguageEnglish;
+  panel->searchSecondPassed();
+  EXPECT_EQ(panel->StatusLine->text(), QString::fromUtf8("Looking for the Talvex monitor… 1 s"));
+  publishDetection({false, platform::BusCause::kNoAnswer, "/dev/i2c-5"});
+  for (int second = 2; second <= 65; ++second) panel->searchSecondPassed();
+  EXPECT_EQ(panel->StatusLine->text(),
+            "No answer on /dev/i2c-5: turn DDC/CI on in the monitor's menu\n"
+            "Still looking: 1 min 5 s");
+  Language = kLanguageChinese;
+  panel->UIButtonTextAutoChange();
+  EXPECT_EQ(panel->StatusLine->text(),
+            QString::fromUtf8("显示器在 /dev/i2c-5 上没有应答：请在显示器菜单中打开 DDC/CI\n"
+                              "仍在查找：1 分 5 秒"));
+  MonitorOnline = 1;
+  panel->searchSecondPassed();
+  EXPECT_EQ(panel->StatusLine->text(), QString::fromUtf8("显示器已连接"));
 }
 
 // Offline, the status line says what the last detection found wrong, with
@@ -88,9 +108,7 @@ TEST_P(ViewControllerTest, StatusLineSaysWhyNoMonitorWasFound) {
        "/dev/i2c-5 正被其他程序占用，稍后重试"},
   };
   for (const Case& c : cases) {
-    startDetectionReport();
-    noteBusProblem(c.cause, "/dev/i2c-5");
-    finishDetectionReport(false);
+    publishDetection({false, c.cause, "/dev/i2c-5"});
     for (uint8_t language : {kLanguageChinese, kLanguageEnglish}) {
       Language = language;
       panel->UIButtonTextAutoChange();
@@ -98,7 +116,6 @@ TEST_P(ViewControllerTest, StatusLineSaysWhyNoMonitorWasFound) {
                 QString::fromUtf8(language == kLanguageChinese ? c.chinese : c.english));
     }
   }
-  finishDetectionReport(true);
 }
 
 TEST_P(ViewControllerTest, ModeButtonOfflineWarnsAndChangesNothing) {

@@ -16,7 +16,6 @@
 #include "base/tl_log.h"
 #include "emulator/quillmark_monitor.h"
 #include "link/ddc_transport.h"
-#include "link/detection_report.h"
 #include "link/display_discovery.h"
 #include "platform/buses/bus_pacing.h"
 #include "platform/key_codes.h"
@@ -389,7 +388,8 @@ TEST_F(LinuxBackendTest, DetectionLogsEachBusWithItsCause) {
   base::tl_log_reset();
   // /dev/i2c-3 cannot be opened; /dev/i2c-5 opens but nobody answers; i2c-6 has a Tenor.
   calls.openErrnoFor[root + "/dev/i2c-3"] = EACCES;
-  EXPECT_FALSE(DetectMonitor());
+  const Detection detection = detectMonitor();
+  EXPECT_FALSE(detection.found);
   const std::string log = platform.stdoutText;
   const auto ids = *services.onlineDisplayList();
   const auto line = [&](DisplayID id, int bus, const char* text) {
@@ -402,8 +402,8 @@ TEST_F(LinuxBackendTest, DetectionLogsEachBusWithItsCause) {
       << log;
   EXPECT_NE(log.find(line(ids[2], 6, "no Quillmark of this model")), std::string::npos) << log;
   EXPECT_NE(log.find("......\n"), std::string::npos) << "an unreadable EDID's name line";
-  EXPECT_EQ(lastDetectionProblem().cause, BusCause::kNoAccess);
-  EXPECT_EQ(lastDetectionProblem().bus, root + "/dev/i2c-3");
+  EXPECT_EQ(detection.cause, BusCause::kNoAccess);
+  EXPECT_EQ(detection.bus, root + "/dev/i2c-3");
   base::tl_log_reset();
   platform::install({});
 }

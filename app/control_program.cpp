@@ -16,6 +16,7 @@
 #include "app/autostart.h"
 #include "app/command_line.h"
 #include "app/control_service.h"
+#include "app/desktop_keyboard_shortcuts.h"
 #include "app/desktop_shortcuts.h"
 #include "app/diagnose.h"
 #include "app/focus_follower.h"
@@ -38,7 +39,6 @@
 #include "platform/qt/graphical_session.h"
 #include "platform/qt/program_icon.h"
 #include "platform/qt/qt_app_framework.h"
-#include "platform/qt/standard_shortcuts.h"
 #include "platform/version.h"
 #include "ui/modes_by_application_window.h"
 #include "ui/view_controller.h"
@@ -182,7 +182,7 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   platform::buses::EmulatedDisplays emulatedDisplays;
   platform::buses::CompositeDisplays displays({&realDisplays, &emulatedDisplays});
   platform::input::XkbKeyboardServices keyboard;
-  keyboard.setSystemHotKeys(platform::qt::standardEditingShortcuts);
+  keyboard.setSystemHotKeys([&model, session] { return shortcutsInUse(model, session); });
   platform::install({&displays, &framework, &keyboard});
   if (command.diagnose) return printDiagnosis(model);
 

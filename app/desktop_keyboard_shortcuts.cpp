@@ -10,6 +10,9 @@
 #include "core/parameter_store.h"
 #include "platform/input/desktop_key_names.h"
 #include "platform/input/gnome_custom_shortcuts.h"
+#include "platform/input/gnome_shortcuts_in_use.h"
+#include "platform/qt/kde_shortcuts_in_use.h"
+#include "platform/qt/standard_shortcuts.h"
 
 namespace {
 
@@ -37,6 +40,18 @@ std::string gnomeOwner(const base::ModelProfile& model) {
 bool setGnomeShortcuts(const base::ModelProfile& model, bool on, std::string& why) {
   return platform::input::setGnomeCustomShortcuts(gnomeOwner(model), gnomeShortcuts(model), on,
                                                   why);
+}
+
+std::vector<platform::SystemHotKey> shortcutsInUse(const base::ModelProfile& model,
+                                                   const platform::session::SessionType& session) {
+  std::vector<platform::SystemHotKey> list = platform::qt::standardEditingShortcuts();
+  std::vector<platform::SystemHotKey> desktop;
+  if (session.isGnome()) desktop = platform::input::gnomeShortcutsInUse(gnomeOwner(model));
+  if (session.isKde()) {
+    desktop = platform::qt::kdeShortcutsInUse(platform::qt::kdeShortcutsFile(), model.appId);
+  }
+  list.insert(list.end(), desktop.begin(), desktop.end());
+  return list;
 }
 
 bool gnomeShortcutsHeld(const base::ModelProfile& model) {

@@ -7,12 +7,20 @@
 // gives the lines to paste).
 
 #include <string>
+#include <vector>
 
 #include "base/model_profile.h"
+#include "platform/keyboard_services.h"
+#include "platform/session/session_type.h"
 
 // Puts the hotkeys as set into GNOME's custom shortcuts or takes them out;
 // false, with the reason in why, where that cannot be done.
 bool setGnomeShortcuts(const base::ModelProfile& model, bool on, std::string& why);
+// The combinations the recorder refuses as taken: the standard editing keys,
+// and GNOME's or KDE's own global shortcuts in their sessions (the
+// program's own entries there left out), read anew at each call.
+std::vector<platform::SystemHotKey> shortcutsInUse(const base::ModelProfile& model,
+                                                   const platform::session::SessionType& session);
 // Whether GNOME's custom shortcuts hold any of the program's entries.
 bool gnomeShortcutsHeld(const base::ModelProfile& model);
 

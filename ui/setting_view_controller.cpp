@@ -400,6 +400,31 @@ void SettingViewController::dismissController() {
   QDialog::done(QDialog::Accepted);
 }
 
+namespace {
+
+// The same key with more modifiers, the first that the desktop leaves free:
+// Alt beside it collides with none of the standard editing keys, though
+// GNOME or KDE may hold it too.
+MASShortcut freeCombinationFor(const MASShortcut& taken) {
+  using platform::kModifierCommand;
+  using platform::kModifierOption;
+  using platform::kModifierShift;
+  const uint64_t held = taken.modifierFlags();
+  const uint64_t candidates[] = {held | kModifierOption, held | kModifierOption | kModifierShift,
+                                 kModifierCommand | kModifierOption,
+                                 kModifierCommand | kModifierOption | kModifierShift};
+  for (const uint64_t modifiers : candidates) {
+    const MASShortcut candidate = MASShortcut::shortcutWithKeyCode(taken.keyCode(), modifiers);
+    if (!MASShortcutValidator::sharedValidator().isShortcutAlreadyTakenBySystem(candidate,
+                                                                                nullptr)) {
+      return candidate;
+    }
+  }
+  return MASShortcut::shortcutWithKeyCode(taken.keyCode(), candidates[0]);
+}
+
+}  // namespace
+
 bool SettingViewController::refuseHotkeyTakenFromOthers() {
   const std::pair<QCheckBox*, MASShortcutView*> hotkeys[] = {
       {RefreshHandSoftCheckbox, ThresholdKeyBinding},
@@ -412,9 +437,7 @@ bool SettingViewController::refuseHotkeyTakenFromOthers() {
                                                                                 nullptr)) {
       continue;
     }
-    // Alt beside the same key collides with none of the standard keys.
-    const MASShortcut suggestion = MASShortcut::shortcutWithKeyCode(
-        shortcut->keyCode(), shortcut->modifierFlags() | platform::kModifierOption);
+    const MASShortcut suggestion = freeCombinationFor(*shortcut);
     const bool english = Language.load() == kLanguageEnglish;
     const std::string text = caption(Caption::kHotkeyTakenFromOthers, english)
                                  .arg(shortcut->description(), suggestion.description())

@@ -142,6 +142,16 @@ std::optional<KeyTableEntry> keyForQtKey(uint32_t qtKey, bool keypad) {
   return std::nullopt;
 }
 
+std::optional<KeyTableEntry> keyForKeysym(uint32_t keysym) {
+  for (const auto& row : kRows) {
+    if (row.entry.keysym == keysym && !row.keypad) return row.entry;
+  }
+  for (const auto& row : kRows) {
+    if (row.entry.keysym == keysym) return row.entry;
+  }
+  return std::nullopt;
+}
+
 std::optional<KeyTableEntry> keyForEvdev(uint32_t evdevCode) {
   for (const auto& row : kRows) {
     if (row.entry.evdevCode == evdevCode) return row.entry;

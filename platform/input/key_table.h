@@ -20,6 +20,8 @@ struct KeyTableEntry {
 std::optional<KeyTableEntry> keyForQtKey(uint32_t qtKey, bool keypad);
 std::optional<KeyTableEntry> keyForEvdev(uint32_t evdevCode);
 std::optional<KeyTableEntry> keyForCode(uint16_t keyCode);
+// The key of an unshifted X11 keysym; the main block's before the keypad's.
+std::optional<KeyTableEntry> keyForKeysym(uint32_t keysym);
 
 // Modifier bits of this numbering from the X11 state mask (Shift 1, Lock 2,
 // Control 4, Mod1 = Alt 8, Mod4 = Super 0x40).

@@ -30,15 +30,18 @@ std::vector<SystemHotKey> standardEditingShortcuts() {
         QKeySequence::Quit}) {
     for (const QKeySequence& sequence : QKeySequence::keyBindings(standard)) {
       if (sequence.count() != 1) continue;
-      const QKeyCombination combination = sequence[0];
-      const auto key = platform::input::keyForQtKey(
-          static_cast<uint32_t>(combination.key()),
-          combination.keyboardModifiers().testFlag(Qt::KeypadModifier));
-      if (!key) continue;
-      shortcuts.push_back({key->keyCode, toolboxModifiers(combination.keyboardModifiers()), true});
+      if (const auto shortcut = systemHotKeyOf(sequence[0])) shortcuts.push_back(*shortcut);
     }
   }
   return shortcuts;
+}
+
+std::optional<SystemHotKey> systemHotKeyOf(QKeyCombination combination) {
+  const auto key =
+      platform::input::keyForQtKey(static_cast<uint32_t>(combination.key()),
+                                   combination.keyboardModifiers().testFlag(Qt::KeypadModifier));
+  if (!key) return std::nullopt;
+  return SystemHotKey{key->keyCode, toolboxModifiers(combination.keyboardModifiers()), true};
 }
 
 }  // namespace platform::qt

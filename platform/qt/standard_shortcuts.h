@@ -4,6 +4,8 @@
 // this desktop: a global hotkey on one of them would take it from every
 // other program. In the toolbox encoding the shortcut validator compares.
 
+#include <QKeyCombination>
+#include <optional>
 #include <vector>
 
 #include "platform/keyboard_services.h"
@@ -11,5 +13,8 @@
 namespace platform::qt {
 
 std::vector<SystemHotKey> standardEditingShortcuts();
+
+// One key combination as Qt gives it; nullopt for a key of no virtual code.
+std::optional<SystemHotKey> systemHotKeyOf(QKeyCombination combination);
 
 }  // namespace platform::qt

@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 
+#include "MASShortcuts/mas_shortcut_validator.h"
+#include "app/desktop_keyboard_shortcuts.h"
 #include "core/app_delegate.h"
 #include "core/desktop_hotkey_offer.h"
 #include "core/parameters.h"
@@ -76,6 +78,48 @@ class DesktopShortcutsTest : public ModelTest {
   std::unique_ptr<SettingViewController> dialog;
   std::string savedBus;
 };
+
+// GNOME's own shortcuts (its window manager's, a custom one of the user's)
+// are refused to a hotkey as the standard editing keys are, and what Settings
+// suggests instead is free on this desktop; the program's own entries never
+// count against its hotkeys, and no other desktop has GNOME's.
+TEST_P(DesktopShortcutsTest, GnomesOwnShortcutsAreTakenAndTheSuggestionIsFree) {
+  using namespace platform;
+  setGnomeKeyList("org.gnome.desktop.wm.keybindings", "close", {"<Control><Alt>x", "<Alt>F4"});
+  const std::string usersOwn = std::string(kBase) + "custom0/";
+  const std::string programs = kBase + owner() + "-contrast-up/";
+  setGnomeCustomList({usersOwn, programs});
+  setGnomeCustomEntry(usersOwn, "binding", "<Super>d");
+  setGnomeCustomEntry(programs, "binding", "<Control>u");
+  const auto taken = [](uint32_t key, uint64_t modifiers) {
+    return MASShortcutValidator::sharedValidator().isShortcutAlreadyTakenBySystem(
+        MASShortcut(key, modifiers), nullptr);
+  };
+  platform.systemHotKeys = shortcutsInUse(*GetParam(), session);
+  EXPECT_TRUE(taken(kKeyX, kModifierControl | kModifierOption));
+  EXPECT_TRUE(taken(kKeyD, kModifierCommand));
+  EXPECT_TRUE(taken(kKeyX, kModifierControl));  // Cut
+  EXPECT_FALSE(taken(kKeyU, kModifierControl));
+  platform::session::SessionType sway;
+  sway.desktop = "sway";
+  platform.systemHotKeys = shortcutsInUse(*GetParam(), sway);
+  EXPECT_FALSE(taken(kKeyX, kModifierControl | kModifierOption));
+
+  platform.systemHotKeys = shortcutsInUse(*GetParam(), session);
+  const MASShortcut free(kKeyX, kModifierControl | kModifierOption | kModifierShift);
+  for (const uint8_t language : {kLanguageEnglish, kLanguageChinese}) {
+    Language = language;
+    platform.alerts.clear();
+    dialog = std::make_unique<SettingViewController>();
+    dialog->viewDidLoad();
+    dialog->RefreshHandHardCheckBox->setChecked(true);  // Ctrl+X, Cut
+    EXPECT_FALSE(dialog->SOK());
+    ASSERT_EQ(platform.alerts.size(), 1u);
+    EXPECT_NE(platform.alerts[0].informativeText.find(free.description().toStdString()),
+              std::string::npos)
+        << platform.alerts[0].informativeText;
+  }
+}
 
 TEST_P(DesktopShortcutsTest, SettingsButtonAddsFollowsAndRemovesGnomeShortcuts) {
   Language = kLanguageEnglish;

@@ -27,13 +27,23 @@ std::vector<std::string> gnomeCustomList() {
   return list;
 }
 
-void setGnomeCustomList(const std::vector<std::string>& paths) {
-  std::vector<const gchar*> values;
-  for (const std::string& path : paths) values.push_back(path.c_str());
-  values.push_back(nullptr);
-  GSettings* keys = g_settings_new(kList);
-  g_settings_set_strv(keys, "custom-keybindings", values.data());
+void setGnomeKeyList(const char* schema, const char* key, const std::vector<std::string>& values) {
+  std::vector<const gchar*> list;
+  for (const std::string& value : values) list.push_back(value.c_str());
+  list.push_back(nullptr);
+  GSettings* keys = g_settings_new(schema);
+  g_settings_set_strv(keys, key, list.data());
   g_object_unref(keys);
+}
+
+void setGnomeCustomList(const std::vector<std::string>& paths) {
+  setGnomeKeyList(kList, "custom-keybindings", paths);
+}
+
+void setGnomeCustomEntry(const std::string& path, const char* key, const std::string& value) {
+  GSettings* entry = g_settings_new_with_path(kEntry, path.c_str());
+  g_settings_set_string(entry, key, value.c_str());
+  g_object_unref(entry);
 }
 
 std::string gnomeCustomEntry(const std::string& path, const char* key) {

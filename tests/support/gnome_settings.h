@@ -9,3 +9,6 @@ bool gnomeShortcutSchemaInstalled();
 std::vector<std::string> gnomeCustomList();
 void setGnomeCustomList(const std::vector<std::string>& paths);
 std::string gnomeCustomEntry(const std::string& path, const char* key);
+// One list of accelerators in one of GNOME's keybinding schemas.
+void setGnomeKeyList(const char* schema, const char* key, const std::vector<std::string>& values);
+void setGnomeCustomEntry(const std::string& path, const char* key, const std::string& value);

@@ -39,6 +39,7 @@
 #include "platform/qt/graphical_session.h"
 #include "platform/qt/program_icon.h"
 #include "platform/qt/qt_app_framework.h"
+#include "platform/session/session_bus.h"
 #include "platform/version.h"
 #include "ui/modes_by_application_window.h"
 #include "ui/view_controller.h"
@@ -193,7 +194,7 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   // Owning the bus name makes this the one instance; a start that lost the
   // race to another one shows that one's window and ends, having touched nothing.
   ControlService service(model, window, delegate);
-  const QDBusConnection bus = QDBusConnection::sessionBus();
+  const QDBusConnection bus = platform::session::servedSessionBus();
   if (bus.isConnected() && !service.registerOn(bus)) {
     if (!locked) {
       showRunningInstance(model);

@@ -194,6 +194,49 @@ def impostor_owns_the_name(run):
           "starts without D-Bus, once: ok")
 
 
+def large_message_and_burst(run):
+    """A 64 MB call (libdbus stopped reading the connection for good after
+    one), then 20,000 calls from another user in a burst: the user's own
+    --status is answered all along, within the command line's one second."""
+    run.start_connected(40)
+    sender = r"""
+import dbus, sys
+bus = dbus.SessionBus()
+name, path, interface = sys.argv[1], "/com/talvex/QuillmarkControl", "com.talvex.QuillmarkControl"
+if sys.argv[2] == "large":
+    try:
+        bus.call_blocking(name, path, interface, "ShowWindow", "ay",
+                          [dbus.ByteArray(b"x" * (64 * 1024 * 1024))], timeout=60)
+    except dbus.DBusException as error:
+        print(error.get_dbus_name())
+    print("sent", flush=True)
+else:
+    for _ in range(20000):
+        bus.send_message(dbus.lowlevel.MethodCallMessage(name, path, interface, "ContrastUp"))
+    print("sent", flush=True)
+    bus.flush()
+"""
+    name = "com.talvex." + run.program
+    large = subprocess.run(["/usr/bin/python3", "-c", sender, name, "large"], env=run.env,
+                           capture_output=True, text=True, timeout=120)
+    assert large.stdout.endswith("sent\n"), large
+    status = run.cli("--status")
+    assert status.returncode == 0 and "online: yes" in status.stdout, status
+    before = run.saved()
+    burst = subprocess.Popen(as_nobody(["/usr/bin/python3", "-c", sender, name, "burst"]), env=run.env,
+                             stdout=subprocess.PIPE, text=True)
+    try:
+        assert burst.stdout.readline().strip() == "sent"
+        for _ in range(5):
+            status = run.cli("--status")
+            assert status.returncode == 0 and "threshold: 200" in status.stdout, status
+    finally:
+        burst.kill()
+        burst.wait()
+    assert run.saved() == before
+    print("a 64 MB call and 20,000 calls of another user: --status answered throughout: ok")
+
+
 def vanished_reader(run):
     """`AltoControl | head -c 100`: the reader goes, the program goes on."""
     run.write_private_data()
@@ -286,9 +329,13 @@ class TrustRun(Run):
 
 class SharedBusRun(TrustRun):
     """A session bus that lets every local user connect (misconfigured, or
-    shared on purpose)."""
-    bus_config = PRIVATE_BUS_CONFIG.replace('<allow own="*"/>',
-                                            '<allow own="*"/>\n    <allow user="*"/>')
+    shared on purpose), with the message limits of Debian's session bus."""
+    bus_config = PRIVATE_BUS_CONFIG.replace(
+        '<allow own="*"/>', '<allow own="*"/>\n    <allow user="*"/>').replace(
+        "</busconfig>", """  <limit name="max_incoming_bytes">1000000000</limit>
+  <limit name="max_outgoing_bytes">1000000000</limit>
+  <limit name="max_message_size">1000000000</limit>
+</busconfig>""")
 
 
 if __name__ == "__main__":
@@ -301,5 +348,6 @@ if __name__ == "__main__":
                  for check in (links_of_another_user, autostart_through_other_users_folders,
                                lock_folder_taken_by_another_user)]
         runs += [(lambda arguments: SharedBusRun(arguments.build, arguments.model), check)
-                 for check in (other_user_calls, impostor_owns_the_name)]
+                 for check in (other_user_calls, impostor_owns_the_name,
+                               large_message_and_burst)]
     sys.exit(run_checks(runs))

@@ -27,26 +27,12 @@ std::string lockFileName(const base::ModelProfile& model) {
 // /tmp's are made when missing. -1, with each refusal in why, when it will
 // not do.
 int lockFolder(std::string& why) {
-  const auto open = [&why](const std::string& candidate) {
-    std::string refusal;
-    const int folder = base::openPrivateDirectory(candidate, refusal);
-    if (folder < 0) why += (why.empty() ? "" : "; ") + candidate + ": " + refusal;
-    return folder;
-  };
-  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-      runtime != nullptr && runtime[0] == '/') {
-    if (const int folder = open(runtime); folder >= 0) return folder;
-  }
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/' && base::isOwnFolder(home)) {
-    const std::string cache = std::string(home) + "/.cache";
-    mkdir(cache.c_str(), 0700);
-    if (base::isOwnFolder(cache)) mkdir((cache + "/quillmark").c_str(), 0700);
-    return open(cache + "/quillmark");
-  }
-  const std::string inTmp = "/tmp/quillmark-" + std::to_string(geteuid());
-  mkdir(inTmp.c_str(), 0700);
-  return open(inTmp);
+  const std::string path = base::runtimeFolder("");
+  std::string refusal;
+  const int folder =
+      base::makeRuntimeFolder(path, refusal) ? base::openPrivateDirectory(path, refusal) : -1;
+  if (folder < 0) why = path + ": " + refusal;
+  return folder;
 }
 
 }  // namespace

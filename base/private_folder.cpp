@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace base {
@@ -86,6 +87,28 @@ bool makeOwnFolders(const std::string& folder, std::string& why) {
     if (!makeOwnFolder(folder.substr(0, slash), why)) return false;
   }
   return makeOwnFolder(folder, why);
+}
+
+std::string runtimeFolder(const std::string& name) {
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+      runtime != nullptr && runtime[0] == '/') {
+    return name.empty() ? std::string(runtime) : std::string(runtime) + "/quillmark-" + name;
+  }
+  if (const char* home = std::getenv("HOME");
+      home != nullptr && home[0] == '/' && isOwnFolder(home)) {
+    const std::string cache = std::string(home) + "/.cache/quillmark";
+    return name.empty() ? cache : cache + "/" + name;
+  }
+  return "/tmp/quillmark-" + (name.empty() ? "" : name + "-") + std::to_string(geteuid());
+}
+
+bool makeRuntimeFolder(const std::string& folder, std::string& why) {
+  if (folder.substr(0, folder.find_last_of('/')) != "/tmp") return makeOwnFolders(folder, why);
+  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    why = folder + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace base

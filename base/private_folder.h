@@ -25,4 +25,16 @@ bool makeOwnFolder(const std::string& folder, std::string& why);
 // The same for each missing folder on the way to folder, outermost first.
 bool makeOwnFolders(const std::string& folder, std::string& why);
 
+// Where the program keeps what lives only while it runs (its instance lock,
+// the emulator's sockets), never depending on what another user made in
+// /tmp: the runtime folder, else the user's own cache folder, and /tmp only
+// for a user without a home of their own. name "" is the program's own
+// ($XDG_RUNTIME_DIR, ~/.cache/quillmark, /tmp/quillmark-<uid>), another name
+// a folder beside it (.../quillmark-displays, ~/.cache/quillmark/displays,
+// /tmp/quillmark-displays-<uid>). The same environment gives the same folder.
+std::string runtimeFolder(const std::string& name);
+// Makes what is missing of such a folder (0700): folders inside the user's
+// own, or the one in /tmp. False with the reason.
+bool makeRuntimeFolder(const std::string& folder, std::string& why);
+
 }  // namespace base

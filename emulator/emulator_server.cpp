@@ -29,10 +29,7 @@ constexpr auto kAnswerBudget = std::chrono::milliseconds(100);
 // a real folder of this user's; one of ours with a looser mode is tightened.
 // Open (checked on what was opened), or -1.
 int openPrivateFolder(const std::string& path, std::string& why) {
-  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-    why = std::strerror(errno);
-    return -1;
-  }
+  if (!base::makeRuntimeFolder(path, why)) return -1;
   const int folder = base::openFolder(path, why);
   if (folder < 0) return -1;
   struct stat info {};

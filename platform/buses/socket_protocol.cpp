@@ -15,6 +15,8 @@
 #include <string_view>
 #include <thread>
 
+#include "base/private_folder.h"
+
 namespace platform::buses {
 namespace {
 
@@ -80,9 +82,7 @@ uint32_t messageLength(const uint8_t* header) {
 }
 
 std::string socketDirectory() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] != '\0') return std::string(runtime) + "/quillmark-displays";
-  return "/tmp/quillmark-displays-" + std::to_string(getuid());
+  return base::runtimeFolder("displays");
 }
 
 MessageWriter& MessageWriter::u8(uint8_t value) {

@@ -24,7 +24,8 @@ enum Operation : uint8_t {
   kSetMode = 'M',  // width, height -> applied
 };
 
-// $XDG_RUNTIME_DIR/quillmark-displays, or /tmp/quillmark-displays-<uid>.
+// $XDG_RUNTIME_DIR/quillmark-displays, else ~/.cache/quillmark/displays
+// (base::runtimeFolder).
 std::string socketDirectory();
 
 class MessageWriter {

@@ -132,6 +132,29 @@ TEST_P(EmulatedSocketTest, EmulatorRefusesAForeignOrLinkedFolder) {
   }
 }
 
+// Without a runtime folder the emulator serves where the instance lock lives,
+// in the user's own cache, whatever another user made in /tmp first; the
+// program looks in the same folder.
+TEST_P(EmulatedSocketTest, EmulatorFolderIsTheLocksWhateverTmpHolds) {
+  const std::string inTmp = "/tmp/quillmark-displays-" + std::to_string(geteuid());
+  const bool planted = mkdir(inTmp.c_str(), 0777) == 0;
+  if (planted && geteuid() == 0) {
+    ASSERT_EQ(chown(inTmp.c_str(), kNobody, kNobody), 0);
+  }
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string savedRuntime = runtime != nullptr ? runtime : "";
+  const std::string savedHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+  unsetenv("XDG_RUNTIME_DIR");
+  setenv("HOME", home.c_str(), 1);
+  EXPECT_EQ(platform::buses::socketDirectory(), home + "/.cache/quillmark/displays");
+  EXPECT_TRUE(serve(platform::buses::socketDirectory(), "alto"));
+  platform::buses::EmulatedDisplays displays;
+  EXPECT_EQ(displays.onlineDisplayList().value_or(std::vector<platform::DisplayID>{}).size(), 1u);
+  if (planted) rmdir(inTmp.c_str());
+  setenv("HOME", savedHome.c_str(), 1);
+  if (!savedRuntime.empty()) setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+}
+
 // The socket is private from its first instant, whatever the umask.
 TEST_P(EmulatedSocketTest, EmulatorSocketIsPrivateWhateverTheUmask) {
   const mode_t previous = umask(0);

@@ -26,15 +26,6 @@
 #include "core/mode_table.h"
 #include "platform/version.h"
 
-namespace {
-
-// The running instance answers at once; one that does not within this is
-// stalled, unless it is still in its launch, whose wait holds its main thread
-// for 5 s (and the first paint up to 1 s more) after it took its bus name.
-constexpr int kCallTimeoutMs = 1000;
-constexpr double kLaunchSeconds = 8;
-constexpr const char* kProbeConnection = "quillmark-command-line";
-
 // A message may quote what the user typed: it is cut short and its control
 // characters (escape sequences among them) are shown as '?'.
 QString printable(const QString& text) {
@@ -45,6 +36,15 @@ QString printable(const QString& text) {
   }
   return text.size() > kLongest ? shown + "..." : shown;
 }
+
+namespace {
+
+// The running instance answers at once; one that does not within this is
+// stalled, unless it is still in its launch, whose wait holds its main thread
+// for 5 s (and the first paint up to 1 s more) after it took its bus name.
+constexpr int kCallTimeoutMs = 1000;
+constexpr double kLaunchSeconds = 8;
+constexpr const char* kProbeConnection = "quillmark-command-line";
 
 [[noreturn]] void fail(const base::ModelProfile& model, const QString& text, int status) {
   std::fprintf(stderr, "%s: %s\n", model.programName, qPrintable(printable(text)));
@@ -219,6 +219,11 @@ int printStatus(RunningInstance& instance) {
   const unsigned mode = values.value("ShowMode").toUInt();
   const unsigned resolution = values.value("ResCommMode").toUInt();
   std::printf("online: %s\n", values.value("Online").toBool() ? "yes" : "no");
+  // Only after the worker gave the link up: why, until the monitor is back.
+  if (const QString lost = values.value("LinkLost").toString();
+      !values.value("Online").toBool() && !lost.isEmpty()) {
+    std::printf("link lost: %s\n", qPrintable(printable(lost)));
+  }
   const ModeRow* row = modeRow(mode);
   std::printf("mode: %s (%u)\n", row != nullptr ? row->name : "unknown", mode);
   const unsigned threshold = values.value("Threshold").toUInt();

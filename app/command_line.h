@@ -63,3 +63,7 @@ std::optional<QVariantMap> runningInstanceState(const base::ModelProfile& model,
 // Brings the running instance's window to the front (a start that lost the
 // race for the bus name).
 void showRunningInstance(const base::ModelProfile& model);
+
+// A text from outside, as a message shows it: cut to 300 characters, its
+// control characters (escape sequences among them) shown as '?'.
+QString printable(const QString& text);

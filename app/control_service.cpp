@@ -61,6 +61,9 @@ platform::input::FocusReportTarget ControlService::focusReportTarget() const {
 void ControlService::announceChanges(const MonitorState& before, const MonitorState& now) {
   QVariantMap changed;
   if (before.online != now.online) changed.insert("Online", now.online);
+  if (before.linkLoss != now.linkLoss) {
+    changed.insert("LinkLost", QString::fromStdString(now.linkLoss));
+  }
   if (before.showMode != now.showMode) changed.insert("ShowMode", uint(now.showMode));
   if (before.threshold != now.threshold) changed.insert("Threshold", uint(now.threshold));
   if (before.thresholdOnMonitor != now.thresholdOnMonitor) {
@@ -87,6 +90,9 @@ uint ControlAdaptor::showMode() const {
 }
 uint ControlAdaptor::threshold() const {
   return Threshold.load();
+}
+QString ControlAdaptor::linkLost() const {
+  return QString::fromStdString(linkLoss());
 }
 int ControlAdaptor::thresholdOnMonitor() const {
   return ThresholdOnMonitor.load();

@@ -70,6 +70,7 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(uint Threshold READ threshold)
   Q_PROPERTY(int ThresholdOnMonitor READ thresholdOnMonitor)
   Q_PROPERTY(uint ResCommMode READ resCommMode)
+  Q_PROPERTY(QString LinkLost READ linkLost)
   Q_PROPERTY(QString Model READ modelName)
   Q_PROPERTY(QString Hotkeys READ hotkeys)
   Q_PROPERTY(QString FocusedApplication READ focusedApplication)
@@ -83,6 +84,7 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
   bool online() const;
   uint showMode() const;
   uint threshold() const;
+  QString linkLost() const;
   int thresholdOnMonitor() const;
   uint resCommMode() const;
   QString modelName() const;

@@ -107,7 +107,7 @@ const base::ModelProfile& otherModelThan(const base::ModelProfile& model) {
 // one status exchange.
 void diagnoseBus(const base::ModelProfile& model, const VisitedBus& bus, Findings& findings) {
   const std::string name = platform::displays().busName(bus.interface);
-  const std::string label = name.empty() ? "bus " + std::to_string(bus.bus) : name;
+  const std::string label = busLabel(bus);
   std::printf("  %s: access %s", label.c_str(), accessOf(name).c_str());
   if (!bus.connection) {
     if (bus.cause == platform::BusCause::kNoAccess && findings.noAccess.empty()) {
@@ -186,8 +186,12 @@ int reportRunningInstance(const base::ModelProfile& model, const QVariantMap& st
   std::printf("instance state: online %s, mode %s, threshold %u, resolution mode %u\n",
               online ? "yes" : "no", row != nullptr ? row->name : "unknown",
               state.value("Threshold").toUInt(), state.value("ResCommMode").toUInt());
-  std::printf("monitor: %s\n", online ? "answered (through the running instance)"
-                                      : "not connected to the running instance");
+  const QString lost = state.value("LinkLost").toString();
+  std::printf("monitor: %s\n", online           ? "answered (through the running instance)"
+                               : lost.isEmpty() ? "not connected to the running instance"
+                                                : qPrintable("not connected to the running "
+                                                             "instance; the link was lost: " +
+                                                             printable(lost)));
   return online ? 0 : 1;
 }
 

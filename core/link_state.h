@@ -9,6 +9,7 @@
 #include <string>
 
 #include "link/display_discovery.h"
+#include "link/monitor_commands.h"
 
 struct DetectionProblem {
   platform::BusCause cause = platform::BusCause::kNone;
@@ -16,9 +17,18 @@ struct DetectionProblem {
   bool finished = false;  // false until the first detection of the run ends
 };
 
-// The detection's problems (none when the monitor was found).
+// The detection's problems (none when the monitor was found). A monitor
+// found also ends what linkLoss says.
 void publishDetection(const Detection& detection);
 DetectionProblem lastDetectionProblem();
+
+// Why the worker gave the link up after its failure limit, until the monitor
+// is found again: the last failed exchange's problem.
+void publishLinkLoss(const ExchangeProblem& problem);
+// "no answer (is DDC/CI on in the monitor's menu?) on /dev/i2c-5", "the
+// monitor's display is gone"; "" while no link was lost since the last
+// connection.
+std::string linkLoss();
 
 // On the scale of Threshold, the last threshold the monitor was sent or
 // reported. The connection sequence sends none, so from each connection

@@ -50,6 +50,12 @@ void countFailure() {
   failureCount = static_cast<uint8_t>(failureCount.load() + 1);
 }
 
+// The link goes down with the reason the user is told until it is back.
+void giveUpTheLink(const ExchangeProblem& problem) {
+  publishLinkLoss(problem);
+  MonitorOnline = 0;
+}
+
 void cancelScreenSaveFromMonitor() {
   ScreenSaveFlag = 0;
   ScreenSaveCount = 0;
@@ -167,18 +173,20 @@ void MonitorWorker::workingPass() {
     }
   }
 
-  if (!SendHeartSignal(true)) {
+  ExchangeProblem problem;
+  if (!SendHeartSignal(true, &problem)) {
     countFailure();
-    if (failureCount.load() >= model.failureLimit) MonitorOnline = 0;
+    if (failureCount.load() >= model.failureLimit) giveUpTheLink(problem);
     base::tl_log("send heart failed.\n");
   }
 
   uint8_t reply[kStatusReplyLength] = {};
-  if (!TLMonitorReadData(TLMonitorID.load(), kStatusRequestData, 2, reply, kStatusReplyLength)) {
+  if (!TLMonitorReadData(TLMonitorID.load(), kStatusRequestData, 2, reply, kStatusReplyLength,
+                         &problem)) {
     countFailure();
     if (failureCount.load() >= model.failureLimit) {
       platform::app().sleepFor(8);
-      MonitorOnline = 0;
+      giveUpTheLink(problem);
     }
     base::tl_log("xxxxxx   read data failure.\n");
     return;

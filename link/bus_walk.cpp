@@ -23,3 +23,8 @@ bool walkDisplayBuses(platform::DisplayID display, RegistryEntry registry,
   }
   return true;
 }
+
+std::string busLabel(const VisitedBus& bus) {
+  const std::string name = platform::displays().busName(bus.interface);
+  return name.empty() ? "bus " + std::to_string(bus.bus) : name;
+}

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/display_services.h"
 
@@ -20,6 +21,9 @@ struct VisitedBus {
   std::unique_ptr<platform::I2CConnection> connection;   // nullptr: it did not open
   platform::BusCause cause = platform::BusCause::kNone;  // why it did not, where known
 };
+
+// The bus as the user knows it: "/dev/i2c-5", or "bus 2" where it has no name.
+std::string busLabel(const VisitedBus& bus);
 
 // visit returns true to end the walk. False when the display's buses cannot
 // be had at all (no such display, no registry entry where required, no count).

@@ -47,8 +47,7 @@ int weight(platform::BusCause cause) {
 void noteBusOutcome(const VisitedBus& visited, platform::BusCause cause, const char* finding,
                     Detection& problems) {
   const uint32_t displayID = visited.interface.display;
-  std::string name = platform::displays().busName(visited.interface);
-  if (name.empty()) name = "bus " + std::to_string(visited.bus);
+  const std::string name = busLabel(visited);
   if (cause != platform::BusCause::kNone) {
     keepMostTelling(problems, cause, name);
     base::tl_log("Display %u, %s: %s.\n", displayID, name.c_str(), platform::busCauseText(cause));

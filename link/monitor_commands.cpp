@@ -11,21 +11,29 @@ namespace {
 
 // The post-write status request carries the same two data bytes as the worker's poll.
 
-// The first of the monitor's buses that opens.
-std::unique_ptr<platform::I2CConnection> openMonitorBus(uint32_t displayID) {
+// The first of the monitor's buses that opens; problem, where none does,
+// says why the last one tried did not, and the bus it is on otherwise.
+std::unique_ptr<platform::I2CConnection> openMonitorBus(uint32_t displayID,
+                                                        ExchangeProblem& problem) {
   std::unique_ptr<platform::I2CConnection> opened;
-  walkDisplayBuses(displayID, RegistryEntry::kRequired, [&opened](VisitedBus& bus) {
+  walkDisplayBuses(displayID, RegistryEntry::kRequired, [&](VisitedBus& bus) {
+    problem = {bus.cause, busLabel(bus)};
     opened = std::move(bus.connection);
     return opened != nullptr;
   });
   return opened;
 }
 
-bool writeCommand(uint8_t type, uint8_t value, bool status) {
+bool writeCommand(uint8_t type, uint8_t value, bool status, ExchangeProblem* problem = nullptr) {
   const uint8_t packet[2] = {static_cast<uint8_t>(type & 0x0F), value};
   const uint32_t monitor = TLMonitorID.load();
   if (monitor == 0) return false;
-  return TLMonitorWriteData(monitor, packet, 2, status);
+  return TLMonitorWriteData(monitor, packet, 2, status, problem);
+}
+
+// Where the caller wants no problem, one kept here.
+ExchangeProblem& problemOrScratch(ExchangeProblem* problem, ExchangeProblem& scratch) {
+  return problem != nullptr ? *problem : scratch;
 }
 
 // The write's own result is not used: the wait and the reply read follow in any
@@ -49,14 +57,19 @@ uint8_t onOff(bool on) {
 
 }  // namespace
 
-bool TLMonitorWriteData(uint32_t displayID, const uint8_t* packet, uint8_t count, bool status) {
-  auto connection = openMonitorBus(displayID);
+bool TLMonitorWriteData(uint32_t displayID, const uint8_t* packet, uint8_t count, bool status,
+                        ExchangeProblem* problem) {
+  ExchangeProblem scratch;
+  ExchangeProblem& found = problemOrScratch(problem, scratch);
+  auto connection = openMonitorBus(displayID, found);
   if (!connection) return false;
-  bool result = DDCWrite(connection.get(), kDDCWriteAddress, packet, count, kVendorVCPCode);
+  bool result =
+      DDCWrite(connection.get(), kDDCWriteAddress, packet, count, kVendorVCPCode, &found.cause);
   if (result && status) {
     platform::app().sleepFor(0.2);
     uint8_t statusBytes[2] = {};
-    result = DDCRead(connection.get(), kStatusRequestData, 2, statusBytes, 2, packet[0]);
+    result =
+        DDCRead(connection.get(), kStatusRequestData, 2, statusBytes, 2, packet[0], &found.cause);
     if (!result) {
       base::tl_log("failed read status.\n");
     } else if (statusBytes[0] != 1) {
@@ -67,14 +80,16 @@ bool TLMonitorWriteData(uint32_t displayID, const uint8_t* packet, uint8_t count
 }
 
 bool TLMonitorReadData(uint32_t displayID, const uint8_t* data, uint8_t count, uint8_t* output,
-                       uint8_t outputCount) {
-  auto connection = openMonitorBus(displayID);
+                       uint8_t outputCount, ExchangeProblem* problem) {
+  ExchangeProblem scratch;
+  ExchangeProblem& found = problemOrScratch(problem, scratch);
+  auto connection = openMonitorBus(displayID, found);
   if (!connection) return false;
-  return DDCRead(connection.get(), data, count, output, outputCount, kVendorVCPCode);
+  return DDCRead(connection.get(), data, count, output, outputCount, kVendorVCPCode, &found.cause);
 }
 
-bool SendHeartSignal(bool on) {
-  return writeCommand(kHeartSignal, onOff(on), false);
+bool SendHeartSignal(bool on, ExchangeProblem* problem) {
+  return writeCommand(kHeartSignal, onOff(on), false, problem);
 }
 
 bool SendScreenSave(bool on) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/display_services.h"
 
@@ -26,11 +27,20 @@ enum CommandType : uint8_t {
   kMonitorLowA5Threshold = 11,
 };
 
-bool TLMonitorWriteData(uint32_t displayID, const uint8_t* packet, uint8_t count, bool status);
-bool TLMonitorReadData(uint32_t displayID, const uint8_t* data, uint8_t count, uint8_t* output,
-                       uint8_t outputCount);
+// Why an exchange with the monitor failed, where the bus said: the cause and
+// the bus it was on ("/dev/i2c-5").
+struct ExchangeProblem {
+  platform::BusCause cause = platform::BusCause::kNone;
+  std::string bus;
+};
 
-bool SendHeartSignal(bool on);
+// problem, where given, is filled when the result is false.
+bool TLMonitorWriteData(uint32_t displayID, const uint8_t* packet, uint8_t count, bool status,
+                        ExchangeProblem* problem = nullptr);
+bool TLMonitorReadData(uint32_t displayID, const uint8_t* data, uint8_t count, uint8_t* output,
+                       uint8_t outputCount, ExchangeProblem* problem = nullptr);
+
+bool SendHeartSignal(bool on, ExchangeProblem* problem = nullptr);
 bool SendScreenSave(bool on);
 bool SendTurnOffMonitor(bool on);
 bool SendMonitorRes(uint8_t mode);

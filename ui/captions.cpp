@@ -118,6 +118,7 @@ constexpr CaptionRow kCaptions[] = {
     {Caption::kStillLooking, "Still looking: %1", "仍在查找：%1"},
     {Caption::kSeconds, "%1 s", "%1 秒"},
     {Caption::kMinutesAndSeconds, "%1 min %2 s", "%1 分 %2 秒"},
+    {Caption::kLinkLost, "The monitor stopped answering: %1", "显示器停止应答：%1"},
 };
 
 // Each row at its caption's place, so that a lookup is an index.

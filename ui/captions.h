@@ -80,6 +80,7 @@ enum class Caption {
   kStillLooking,
   kSeconds,
   kMinutesAndSeconds,
+  kLinkLost,
 };
 
 // The caption in English, or in Chinese.

@@ -22,6 +22,7 @@ MonitorState MonitorState::now() {
   state.resolutionMode = ResCommMode.load();
   state.problem = problem.cause;
   state.problemBus = problem.bus;
+  state.linkLoss = ::linkLoss();
   state.detectionFinished = problem.finished;
   state.hotkeysLocal = sessionCapabilities().globalHotkeysUnavailable.load();
   return state;

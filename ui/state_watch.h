@@ -18,6 +18,7 @@ struct MonitorState {
   uint8_t resolutionMode = 0;
   platform::BusCause problem = platform::BusCause::kNone;
   std::string problemBus;
+  std::string linkLoss;
   bool detectionFinished = false;
   // The session's: the hotkeys act only in the program's window. The
   // desktop may answer after the start (its shortcut dialog).

@@ -163,6 +163,10 @@ void ViewController::showMonitorState() {
   }
   const DetectionProblem problem = lastDetectionProblem();
   showDetectionProblem(problem, chinese);
+  if (const std::string lost = linkLoss(); !lost.empty()) {
+    StatusLine->setText(StatusLine->text() + "\n" +
+                        caption(Caption::kLinkLost, !chinese).arg(QString::fromStdString(lost)));
+  }
   if (searchSeconds_ == 0) return;
   const QString time = searchTime(chinese);
   StatusLine->setText(problem.finished ? StatusLine->text() + "\n" +

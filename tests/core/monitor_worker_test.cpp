@@ -178,6 +178,27 @@ TEST_P(MonitorWorkerTest, FailedHeartbeatAtTheLimitDropsTheLinkAtOnce) {
   EXPECT_EQ(MonitorOnline.load(), 1);
 }
 
+// Given up after its failure limit, the link says why until the monitor is
+// found again: the failed exchange's bus, or the display gone.
+TEST_P(MonitorWorkerTest, LinkLossSaysWhyUntilTheMonitorIsBack) {
+  connect();
+  EXPECT_EQ(linkLoss(), "");
+  failureCount = static_cast<uint8_t>(limit() - 1);
+  bus->failWrites = 1;
+  pass();
+  ASSERT_EQ(MonitorOnline.load(), 0);
+  EXPECT_EQ(linkLoss(), "the exchanges failed on bus 0");
+  pass();
+  ASSERT_EQ(MonitorOnline.load(), 1);
+  EXPECT_EQ(linkLoss(), "");
+  PauseFlag = 0;
+  failureCount = static_cast<uint8_t>(limit() - 1);
+  platform.displayList.clear();
+  pass();
+  ASSERT_EQ(MonitorOnline.load(), 0);
+  EXPECT_EQ(linkLoss(), "the monitor's display is gone");
+}
+
 TEST_P(MonitorWorkerTest, ModeRequestThenDefaultThresholdOnTheNextPass) {
   connect();
   ShowMode = 4;

@@ -176,6 +176,8 @@ def check(run):
     # Unplugged: every action that needs the monitor fails and says why.
     run.command("unplug")
     run.wait_for(lambda: "online: no" in run.cli("--status").stdout, 30, "the link to drop")
+    status = run.cli("--status").stdout
+    assert "link lost: the monitor's display is gone" in status, status
     for arguments in (["--contrast-up"], ["--contrast-down"], ["--refresh"], ["--mode", "a16"]):
         result = run.cli(*arguments)
         assert result.returncode == 1 and "Cannot detect Talvex Display exist" in result.stderr, \

@@ -71,7 +71,9 @@ std::string swayBindings(const base::ModelProfile& model) {
 }
 
 int setGnomeShortcutsFromCommandLine(const base::ModelProfile& model, bool on) {
-  loadParametersQuietly(QDir::homePath().toStdString());
+  // Run before the platform is there: what the load has to say goes out here.
+  const std::string notRegular = loadParametersQuietly(QDir::homePath().toStdString());
+  if (!notRegular.empty()) std::fprintf(stderr, "%s: %s", model.programName, notRegular.c_str());
   const std::vector<HotkeyAsSet> hotkeys = hotkeysAsSet();
   if (on && std::none_of(hotkeys.begin(), hotkeys.end(),
                          [](const HotkeyAsSet& hotkey) { return hotkey.enabled; })) {

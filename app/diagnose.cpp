@@ -45,7 +45,10 @@ void printSession(const base::ModelProfile& model, const QString& instanceHotkey
   } else {
     std::printf("idle time: %s\n", session.x11 ? "X11 input events" : "none");
   }
-  loadParametersQuietly(QDir::homePath().toStdString());
+  if (const std::string notRegular = loadParametersQuietly(QDir::homePath().toStdString());
+      !notRegular.empty()) {
+    std::printf("private data file: %s", notRegular.c_str());
+  }
   if (session.wayland && !session.isGnome() && !session.isKde()) {
     // wlroots desktops bind keys in their own configuration: the lines to paste.
     const std::string lines = swayBindings(model);

@@ -14,13 +14,22 @@ namespace base {
 namespace {
 
 // The place to write path in, or false with the reason.
+// A place the user may replace or remove a file at: theirs, and holding a
+// regular file or nothing (root owns /dev: a link there is no file to replace).
 bool ownPlace(const FilePlace& place, std::string& why) {
   if (!place.foreign.empty()) {
-    why = place.foreign + " belongs to another user";
+    why = place.notRegular ? place.path + " is not a regular file"
+                           : place.foreign + " belongs to another user";
     return false;
   }
   if (place.folder < 0) {
     why = place.path + ": " + std::strerror(errno);
+    return false;
+  }
+  struct stat found {};
+  if (fstatat(place.folder, place.name.c_str(), &found, AT_SYMLINK_NOFOLLOW) == 0 &&
+      !S_ISREG(found.st_mode)) {
+    why = place.path + " is not a regular file";
     return false;
   }
   return true;

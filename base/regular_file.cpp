@@ -58,6 +58,11 @@ FilePlace findFile(const std::string& path, FileUse use) {
     if (fstat(place.folder, &folder) != 0) break;
     if (use == FileUse::kWrite && folder.st_uid != user) {
       place.foreign = "the folder " + folderPath;
+      struct stat target {};
+      place.notRegular =
+          depth > 0 &&
+          fstatat(place.folder, place.name.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0 &&
+          !S_ISREG(target.st_mode) && !S_ISLNK(target.st_mode);
       return place;
     }
     if (fstatat(place.folder, place.name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -104,7 +109,9 @@ std::string foreignPart(const std::string& path) {
 OpenedFile openRegularFile(const std::string& path, int flags, mode_t mode) {
   const bool writing = (flags & (O_WRONLY | O_RDWR)) != 0;
   const FilePlace place = findFile(path, writing ? FileUse::kWrite : FileUse::kRead);
-  if (!place.foreign.empty()) return {-1, OpenOutcome::kForeign};
+  if (!place.foreign.empty()) {
+    return {-1, place.notRegular ? OpenOutcome::kNotRegular : OpenOutcome::kForeign};
+  }
   if (place.folder < 0) {
     return {-1, errno == ENOENT ? OpenOutcome::kMissing : OpenOutcome::kFailed};
   }
@@ -129,6 +136,12 @@ OpenOutcome readRegularFile(const std::string& path, size_t limit, std::string& 
 
 OpenedFile openRegularFileIn(const FilePlace& place, int flags, mode_t mode) {
   const bool truncate = (flags & O_TRUNC) != 0;
+  // A device is not even opened: opening some acts (a watchdog, a tape).
+  struct stat found {};
+  if (fstatat(place.folder, place.name.c_str(), &found, AT_SYMLINK_NOFOLLOW) == 0 &&
+      (S_ISCHR(found.st_mode) || S_ISBLK(found.st_mode))) {
+    return {-1, OpenOutcome::kNotRegular};
+  }
   // Non-blocking, so that opening a FIFO returns at once instead of waiting
   // for its peer; no link is followed, so that one planted since the place
   // was found is not either.

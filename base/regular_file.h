@@ -36,6 +36,9 @@ struct FilePlace {
   std::string name;
   std::string path;     // the file's path as followed, for messages
   std::string foreign;  // "the folder X/", "the link X", "X", "the links at X"
+  // Refused for writing because the user's own links lead to what is no
+  // regular file (a device, a FIFO) in a folder not theirs: said as such.
+  bool notRegular = false;
 };
 FilePlace findFile(const std::string& path, FileUse use);
 

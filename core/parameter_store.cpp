@@ -102,9 +102,12 @@ void closeFile() {
   file = nullptr;
 }
 
+std::string notRegularText(const std::string& path) {
+  return path + " is not a regular file; it is left alone and the defaults are used.\n";
+}
+
 void reportNotRegular(const std::string& path) {
-  platform::app().standardError(
-      path + " is not a regular file; it is left alone and the defaults are used.\n");
+  platform::app().standardError(notRegularText(path));
 }
 
 // An existing file keeps its mode; a new one is the user's alone (it says
@@ -166,11 +169,18 @@ namespace {
 
 // Sets the Parameters from the file's lines in their order, telling each
 // value set (told is called with nullptr where the lines end first). False
-// when there is no file to read.
+// when there is no file to read; notRegular, where given, then says why.
 bool readParameters(const std::string& path,
-                    const std::function<void(const ParameterSlot*, int32_t)>& told) {
+                    const std::function<void(const ParameterSlot*, int32_t)>& told,
+                    std::string* notRegular = nullptr) {
   const base::OpenedFile opened = base::openRegularFile(path, O_RDONLY);
-  if (opened.outcome == base::OpenOutcome::kNotRegular) reportNotRegular(path);
+  if (opened.outcome == base::OpenOutcome::kNotRegular) {
+    if (notRegular != nullptr) {
+      *notRegular = notRegularText(path);
+    } else {
+      reportNotRegular(path);
+    }
+  }
   if (opened.descriptor < 0) return false;
   file = fdopen(opened.descriptor, "r");
   if (file == nullptr) {
@@ -204,8 +214,11 @@ void restoreParameterFile() {
   });
 }
 
-void loadParametersQuietly(const std::string& home) {
-  readParameters(home + "/.QuillMark", [](const ParameterSlot*, int32_t) {});
+std::string loadParametersQuietly(const std::string& home) {
+  std::string notRegular;
+  readParameters(
+      home + "/.QuillMark", [](const ParameterSlot*, int32_t) {}, &notRegular);
+  return notRegular;
 }
 
 // The new content goes to a temporary file beside the old one, reaches the
@@ -216,6 +229,10 @@ std::string writeParameterFile() {
   // Found once: the folder is held open and every step below works in it,
   // so that a link or folder swapped meanwhile changes nothing.
   const base::FilePlace place = base::findFile(path, base::FileUse::kWrite);
+  if (!place.foreign.empty() && place.notRegular) {
+    reportNotRegular(place.path);
+    return saveFailed(place.path, "not a regular file");
+  }
   if (!place.foreign.empty()) {
     return saveFailed(path, place.foreign + " belongs to another user");
   }

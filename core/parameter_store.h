@@ -12,8 +12,9 @@ std::string privateDataFilePath();
 
 // Sets the Parameters from the file in home, as a launch does but without a
 // word in the log (whose first line would empty it): for the command line's
-// own uses, before the platform is there.
-void loadParametersQuietly(const std::string& home);
+// own uses, before the platform is there. Returns what the caller should
+// tell the user ("... is not a regular file; ..."), or "".
+std::string loadParametersQuietly(const std::string& home);
 
 // Sets the Parameters from the file, each value told in the log.
 void restoreParameterFile();

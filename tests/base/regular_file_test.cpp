@@ -3,10 +3,14 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include "base/file_replacement.h"
 
 namespace {
 
@@ -51,6 +55,35 @@ TEST_F(RegularFileTest, OwnPathsAreNotForeignAndLoopsEnd) {
       base::openRegularFile((root / "two").string(), O_WRONLY | O_APPEND);
   EXPECT_EQ(opened.outcome, base::OpenOutcome::kOpened);
   if (opened.descriptor >= 0) close(opened.descriptor);
+}
+
+// The user's own links to devices (/dev/full, /dev/zero) are refused as no
+// regular file, for reading and for writing, and the replacing save says so
+// instead of blaming another user; nothing is opened or made in /dev.
+TEST_F(RegularFileTest, OwnLinksToDevicesAreNoRegularFiles) {
+  // Root owns /dev: its links there lead to a copy of the devices made here,
+  // so that nothing of the machine's is at stake.
+  std::vector<std::string> devices = {"/dev/full", "/dev/zero"};
+  if (geteuid() == 0) {
+    devices = {(root / "full").string(), (root / "zero").string()};
+    ASSERT_EQ(mknod(devices[0].c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
+    ASSERT_EQ(mknod(devices[1].c_str(), S_IFCHR | 0666, makedev(1, 5)), 0);
+  }
+  for (const std::string& device : devices) {
+    const fs::path link = root / "to-device";
+    fs::remove(link);
+    fs::create_symlink(device, link);
+    EXPECT_EQ(base::openRegularFile(link.string(), O_RDONLY).outcome,
+              base::OpenOutcome::kNotRegular)
+        << device;
+    EXPECT_EQ(base::openRegularFile(link.string(), O_WRONLY | O_CREAT | O_TRUNC, 0600).outcome,
+              base::OpenOutcome::kNotRegular)
+        << device;
+    std::string why;
+    EXPECT_FALSE(base::replaceOwnFile(link.string(), "x\n", 0600, why));
+    EXPECT_EQ(why, device + " is not a regular file") << why;
+    EXPECT_TRUE(fs::is_character_file(device)) << device;
+  }
 }
 
 // Another user's link, file or folder: named, and never opened for writing.

@@ -286,6 +286,18 @@ def command_line_output_and_words(run):
     print("--status without output fails, extra words and wild arguments are refused: ok")
 
 
+def private_file_no_regular_file(run):
+    """~/.QuillMark a FIFO or the user's link to a device: the command line's
+    own reading of it says so and ends with 1, never aborts."""
+    private = os.path.join(run.home, ".QuillMark")
+    for make in (lambda: os.mkfifo(private), lambda: os.symlink("/dev/zero", private)):
+        make()
+        result = run.cli("--desktop-shortcuts", "on")
+        assert result.returncode == 1 and "is not a regular file" in result.stderr, result
+        os.remove(private)
+    print("~/.QuillMark a FIFO or a link to /dev/zero: --desktop-shortcuts says so, exit 1: ok")
+
+
 def autostart_through_other_users_folders(run):
     """--autostart on never writes through another user's folder or link, and
     makes no folder in a home that is not its user's."""
@@ -340,7 +352,8 @@ class SharedBusRun(TrustRun):
 
 if __name__ == "__main__":
     scenarios = [second_start_without_bus, sigterm_in_launch_wait, protected_and_linked_files,
-                 stopped_bus_daemon, vanished_reader, closed_output, command_line_output_and_words]
+                 stopped_bus_daemon, vanished_reader, closed_output, command_line_output_and_words,
+                 private_file_no_regular_file]
     runs = [(lambda arguments: TrustRun(arguments.build, arguments.model), check)
             for check in scenarios]
     if os.geteuid() == 0:

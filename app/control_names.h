@@ -10,6 +10,7 @@ inline constexpr const char* kControlInterface = "com.talvex.QuillmarkControl";
 inline constexpr const char* kOfflineError = "com.talvex.QuillmarkControl.Error.Offline";
 inline constexpr const char* kResolutionRefusedError =
     "com.talvex.QuillmarkControl.Error.ResolutionRefused";
+inline constexpr const char* kNotSavedError = "com.talvex.QuillmarkControl.Error.NotSaved";
 
 // com.talvex.AltoControl or com.talvex.TenorControl: one instance per program.
 inline QString controlServiceName(const base::ModelProfile& model) {

@@ -185,6 +185,10 @@ void ControlAdaptor::answer(ActionResult result, const QDBusMessage& message, co
       name = kResolutionRefusedError;
       text = QString("The resolution was not changed: %1").arg(why);
       break;
+    case ActionResult::kNotSaved:
+      name = kNotSavedError;
+      text = QString("In force, but the settings were not saved: %1").arg(why);
+      break;
   }
   message.setDelayedReply(true);
   service_.bus().send(message.createErrorReply(name, text));
@@ -193,7 +197,12 @@ void ControlAdaptor::answer(ActionResult result, const QDBusMessage& message, co
 void ControlAdaptor::SetShowMode(uint mode, const QDBusMessage& message) {
   if (!fromOwnUser(message)) return;
   const unsigned resolution = ResCommMode.load() == 1 ? 1 : 2;
-  answer(chooseShowMode(mode), message, "SetShowMode takes one of " + validShowModes(resolution));
+  std::string failure;
+  const ActionResult result = chooseShowMode(mode, &failure);
+  answer(result, message,
+         result == ActionResult::kNotSaved
+             ? QString::fromStdString(failure)
+             : QString("SetShowMode takes one of %1").arg(validShowModes(resolution)));
 }
 
 void ControlAdaptor::SetResolutionMode(uint mode, const QDBusMessage& message) {
@@ -201,7 +210,7 @@ void ControlAdaptor::SetResolutionMode(uint mode, const QDBusMessage& message) {
   std::string failure;
   const ActionResult result = chooseResolutionMode(mode, &failure);
   answer(result, message,
-         result == ActionResult::kRefused
+         result == ActionResult::kRefused || result == ActionResult::kNotSaved
              ? QString::fromStdString(failure)
              : QString("SetResolutionMode takes 1 (flexible) or 2 (fixed 1100x825)"));
 }

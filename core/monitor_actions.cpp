@@ -60,10 +60,22 @@ ActionResult showChosenMode(unsigned showMode) {
 
 }  // namespace
 
-ActionResult chooseShowMode(unsigned showMode) {
+namespace {
+
+// A choice in force is kept; one whose save failed says so to its caller
+// (the panel's line says it too).
+ActionResult saveChoice(std::string* failure) {
+  const std::string problem = saveParameterFile();
+  if (problem.empty()) return ActionResult::kDone;
+  if (failure != nullptr) *failure = problem;
+  return ActionResult::kNotSaved;
+}
+
+}  // namespace
+
+ActionResult chooseShowMode(unsigned showMode, std::string* failure) {
   const ActionResult result = showChosenMode(showMode);
-  if (result == ActionResult::kDone) saveParameterFile();
-  return result;
+  return result == ActionResult::kDone ? saveChoice(failure) : result;
 }
 
 ActionResult pressModeButtonFor(ModeButton button) {
@@ -123,10 +135,10 @@ ActionResult chooseResolutionMode(unsigned resolutionMode, std::string* failure)
     if (failure != nullptr) *failure = outcome.failure;
     return ActionResult::kRefused;
   }
-  saveParameterFile();
+  const ActionResult saved = saveChoice(failure);
   postChangeResModeRadio();
   postChangeModeButton();
-  return ActionResult::kDone;
+  return saved;
 }
 
 void previewThreshold(uint16_t threshold) {

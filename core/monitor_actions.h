@@ -18,13 +18,15 @@ enum class ActionResult {
   kOffline,    // no monitor is connected
   kInvalid,    // not a ShowMode of the resolution mode in force, or no resolution mode
   kRefused,    // the desktop kept the monitor's display mode
+  kNotSaved,   // in force, but the Parameters file was not saved
 };
 
 // ShowMode, WorkMode 1, then the flag the worker acts on.
 void requestShowMode(uint8_t showMode);
 // From anywhere but the panel's buttons: checked, a no-op on the mode in
-// force, traced and saved as the panel's button is; the panel follows.
-ActionResult chooseShowMode(unsigned showMode);
+// force, traced and saved as the panel's button is; the panel follows. A
+// save that failed says why in failure, where given.
+ActionResult chooseShowMode(unsigned showMode, std::string* failure = nullptr);
 // A mode button pressed for the user by an application's rule: the same
 // checks and request, nothing saved (the Parameters file keeps the user's
 // own choice).
@@ -48,7 +50,7 @@ struct ResolutionOutcome {
 ResolutionOutcome requestResolutionMode(uint8_t resolutionMode);
 // The panel's console line for the resolution row of a resolution mode.
 const char* resolutionRowTrace(uint8_t resolutionMode);
-// A refusal says why in failure, where given.
+// A refusal or a failed save says why in failure, where given.
 ActionResult chooseResolutionMode(unsigned resolutionMode, std::string* failure = nullptr);
 
 // A threshold shown on the monitor before it is kept: value first, then flag,

@@ -53,7 +53,12 @@ def protected_and_linked_files(run):
     before = os.stat(data)
     run.start()
     run.wait_for_sequence(CONNECTION_SEQUENCE, 40)
-    run.app_dbus("SetShowMode", "uint32:6")
+    # The mode is in force but not kept: the caller is told so, not "done".
+    call = run.app_dbus("SetShowMode", "uint32:6")
+    assert call.returncode != 0 and "Error.NotSaved" in call.stderr, call
+    assert "write-protected" in call.stderr, call
+    command = run.cli("--mode", "a5")
+    assert command.returncode == 1 and "not saved" in command.stderr, command
     run.wait_for(lambda: "Cannot save" in run.output(), 10, "the failed save to be told")
     after = os.stat(data)
     assert (after.st_ino, after.st_mtime_ns) == (before.st_ino, before.st_mtime_ns), \

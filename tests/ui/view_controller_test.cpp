@@ -340,7 +340,7 @@ TEST_P(ViewControllerTest, SaveThatFailsIsSaidUntilOneWorks) {
   ShowMode = 1;
   Language = kLanguageEnglish;
   platform.home = home + "/gone";
-  EXPECT_EQ(chooseShowMode(2), ActionResult::kDone);
+  EXPECT_EQ(chooseShowMode(2), ActionResult::kNotSaved);  // in force, not kept
   platform.drainMainQueue();
   EXPECT_EQ(panel->StatusLine->text(),
             "Monitor connected\nSettings not saved: " + QString::fromStdString(strerror(ENOENT)));

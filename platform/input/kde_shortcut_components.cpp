@@ -6,6 +6,9 @@
 #include <QDBusObjectPath>
 #include <QList>
 #include <algorithm>
+#include <optional>
+
+#include "platform/session/trusted_peer.h"
 
 namespace platform::input {
 
@@ -13,12 +16,17 @@ namespace {
 
 constexpr int kCallTimeoutMs = 1000;
 
+// To the name's owner of the moment, and only one of the user's or root's: a
+// shared bus may let another user hold the name and answer as kglobalaccel.
 QDBusMessage callKglobalaccel(const QString& path, const QString& interface,
                               const QString& method) {
-  QDBusMessage call =
-      QDBusMessage::createMethodCall("org.kde.kglobalaccel", path, interface, method);
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  QString why;
+  const std::optional<QString> owner = session::trustedOwner(bus, "org.kde.kglobalaccel", why);
+  if (!owner) return QDBusMessage::createError("org.freedesktop.DBus.Error.ServiceUnknown", why);
+  QDBusMessage call = QDBusMessage::createMethodCall(*owner, path, interface, method);
   call.setAutoStartService(false);
-  return QDBusConnection::sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
+  return bus.call(call, QDBus::Block, kCallTimeoutMs);
 }
 
 // kglobalaccel's object path for a component: its name with every character

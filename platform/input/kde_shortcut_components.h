@@ -1,7 +1,8 @@
 #pragma once
 // What KDE's kglobalaccel keeps of a program's global shortcuts: a component
 // per program (named by its app id, or by the portal session's token before
-// the portal knew app ids). kglobalaccel is never started for a question.
+// the portal knew app ids). kglobalaccel is never started for a question,
+// and asked only where it runs as the user or root.
 
 #include <QString>
 

@@ -12,6 +12,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import time
 
 from e2e_run import CONNECTION_SEQUENCE, HEARTBEAT, PRIVATE_BUS_CONFIG, Run, run_checks
 
@@ -199,6 +200,34 @@ def impostor_owns_the_name(run):
           "starts without D-Bus, once: ok")
 
 
+def impostor_kglobalaccel(run):
+    """Another user holds org.kde.kglobalaccel: --forget asks it nothing (the
+    bus shows no call of KDE's interfaces) and claims to remove nothing there."""
+    holder = subprocess.Popen(as_nobody([
+        "/usr/bin/python3", "-c",
+        "import dbus, time; bus = dbus.SessionBus(); "
+        "bus.request_name('org.kde.kglobalaccel'); print('owned', flush=True); time.sleep(60)"]),
+        env=run.env, stdout=subprocess.PIPE, text=True)
+    monitor = None
+    try:
+        assert holder.stdout.readline().strip() == "owned"
+        monitor = subprocess.Popen(["dbus-monitor", "--session",
+                                    "type='method_call',interface='org.kde.KGlobalAccel'",
+                                    "type='method_call',interface='org.kde.kglobalaccel.Component'"],
+                                   env=run.env, stdout=subprocess.PIPE, text=True)
+        time.sleep(0.5)  # the monitor's match rules in place
+        forget = run.cli("--forget")
+        assert forget.returncode == 0 and "KDE" not in forget.stdout, forget
+    finally:
+        holder.kill()
+        holder.wait()
+        if monitor:
+            monitor.terminate()
+    seen = monitor.communicate(timeout=10)[0]
+    assert "member=allComponents" not in seen and "member=cleanUp" not in seen, seen
+    print("kglobalaccel held by another user: --forget asks it nothing: ok")
+
+
 def large_message_and_burst(run):
     """A 64 MB call (libdbus stopped reading the connection for good after
     one), then 20,000 calls from another user in a burst: the user's own
@@ -367,5 +396,5 @@ if __name__ == "__main__":
                                lock_folder_taken_by_another_user)]
         runs += [(lambda arguments: SharedBusRun(arguments.build, arguments.model), check)
                  for check in (other_user_calls, impostor_owns_the_name,
-                               large_message_and_burst)]
+                               impostor_kglobalaccel, large_message_and_burst)]
     sys.exit(run_checks(runs))

@@ -13,7 +13,6 @@ namespace base {
 
 namespace {
 
-// The place to write path in, or false with the reason.
 // A place the user may replace or remove a file at: theirs, and holding a
 // regular file or nothing (root owns /dev: a link there is no file to replace).
 bool ownPlace(const FilePlace& place, std::string& why) {

@@ -44,10 +44,14 @@ void resetEntry(GSettings* entry) {
 }
 
 std::string entryPath(const std::string& owner, const DesktopShortcut& shortcut) {
-  return kPathBase + owner + "-" + shortcut.id + "/";
+  return gnomeCustomEntryPrefix(owner) + shortcut.id + "/";
 }
 
 }  // namespace
+
+std::string gnomeCustomEntryPrefix(const std::string& owner) {
+  return kPathBase + owner + "-";
+}
 
 bool gnomeCustomShortcutsAvailable() {
   GSettingsSchemaSource* source = g_settings_schema_source_get_default();

@@ -20,6 +20,9 @@ struct DesktopShortcut {
   bool enabled = true;  // a disabled hotkey has no entry
 };
 
+// What the paths of the owner's entries start with.
+std::string gnomeCustomEntryPrefix(const std::string& owner);
+
 // Whether GNOME's keyboard shortcut settings are installed here.
 bool gnomeCustomShortcutsAvailable();
 

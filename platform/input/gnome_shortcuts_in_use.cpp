@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/input/gnome_custom_shortcuts.h"
 #include "platform/input/key_table.h"
 
 namespace platform::input {
@@ -21,8 +22,6 @@ constexpr const char* kSchemas[] = {
 constexpr const char* kCustomList = "org.gnome.settings-daemon.plugins.media-keys";
 constexpr const char* kCustomEntry =
     "org.gnome.settings-daemon.plugins.media-keys.custom-keybinding";
-constexpr const char* kCustomPathBase =
-    "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/";
 // Far more than GNOME has (some 200 keys); a hostile dconf cannot make the
 // validator's list grow without end.
 constexpr size_t kMostShortcuts = 4096;
@@ -52,17 +51,19 @@ void addAccelerator(const char* accelerator, std::vector<SystemHotKey>& list) {
 // them) or one ("s", older media keys).
 void addSchemaShortcuts(GSettingsSchema* schema, const char* path,
                         std::vector<SystemHotKey>& list) {
-  GSettings* settings = path == nullptr ? g_settings_new_full(schema, nullptr, nullptr)
-                                        : g_settings_new_full(schema, nullptr, path);
+  GSettings* settings = g_settings_new_full(schema, nullptr, path);
   gchar** keys = g_settings_schema_list_keys(schema);
   for (gchar** key = keys; *key != nullptr; ++key) {
     GSettingsSchemaKey* schemaKey = g_settings_schema_get_key(schema, *key);
     const GVariantType* type = g_settings_schema_key_get_value_type(schemaKey);
-    const bool isList = g_variant_type_equal(type, G_VARIANT_TYPE_STRING_ARRAY);
-    const bool isOne = g_variant_type_equal(type, G_VARIANT_TYPE_STRING) &&
-                       (path != nullptr ? std::string_view(*key) == "binding"
-                                        : std::string_view(*key) != "custom-keybindings");
-    if (isList && std::string_view(*key) != "custom-keybindings") {
+    const std::string_view name(*key);
+    // A custom entry's name and command are no accelerators; the list of
+    // custom entries holds paths.
+    const bool isList =
+        g_variant_type_equal(type, G_VARIANT_TYPE_STRING_ARRAY) && name != "custom-keybindings";
+    const bool isOne =
+        g_variant_type_equal(type, G_VARIANT_TYPE_STRING) && (path == nullptr || name == "binding");
+    if (isList) {
       gchar** values = g_settings_get_strv(settings, *key);
       for (gchar** value = values; *value != nullptr; ++value) addAccelerator(*value, list);
       g_strfreev(values);
@@ -83,7 +84,7 @@ void addCustomShortcuts(const std::string& owner, std::vector<SystemHotKey>& lis
   if (listSchema != nullptr && entrySchema != nullptr) {
     GSettings* settings = g_settings_new_full(listSchema, nullptr, nullptr);
     gchar** paths = g_settings_get_strv(settings, "custom-keybindings");
-    const std::string own = kCustomPathBase + owner + "-";
+    const std::string own = gnomeCustomEntryPrefix(owner);
     for (gchar** path = paths; *path != nullptr; ++path) {
       const std::string_view entry(*path);
       // Only well-formed paths: GSettings refuses others with a critical.

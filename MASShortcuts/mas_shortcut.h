@@ -1,7 +1,7 @@
 #pragma once
 // Shortcut recording: the shortcut value, its validation and the recorder
 // view that the settings dialog hosts. Qt (for texts and the view); depends
-// on the core (Language), the link (the model profile) and the platform layer.
+// on the platform layer only; the host chooses the recorder's language.
 
 #include <QByteArray>
 #include <QString>

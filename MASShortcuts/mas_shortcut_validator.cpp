@@ -1,8 +1,7 @@
 #include "MASShortcuts/mas_shortcut_validator.h"
 
 #include "MASShortcuts/mas_localized_string.h"
-#include "base/model_profile.h"
-#include "core/parameters.h"
+#include "MASShortcuts/mas_recorder_texts.h"
 #include "platform/key_codes.h"
 #include "platform/platform.h"
 
@@ -19,10 +18,7 @@ std::function<MASMenu()>& mainMenuProvider() {
 }
 
 QString menuExplanation(const QString& title) {
-  if (base::profile().localizedShortcutTexts && Language.load() != kLanguageEnglish) {
-    return QString::fromUtf8("键入快捷键已经被 \u2018%1\u2019 菜单所使用.").arg(title);
-  }
-  return QString::fromUtf8(
+  return MASRecorderText(
              "This shortcut cannot be used because it is already used by the menu item "
              "\u2018%1\u2019.")
       .arg(title);

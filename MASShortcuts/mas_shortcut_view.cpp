@@ -10,8 +10,6 @@
 #include "MASShortcuts/mas_localized_string.h"
 #include "MASShortcuts/mas_recorder_accessibility.h"
 #include "MASShortcuts/mas_recorder_texts.h"
-#include "base/model_profile.h"
-#include "core/parameters.h"
 #include "platform/key_codes.h"
 #include "platform/platform.h"
 
@@ -47,13 +45,6 @@ MASShortcutView::~MASShortcutView() {
   activateEventMonitoring(false);
   activateResignObserver(false);
   if (currentRecorder == this) currentRecorder = nullptr;
-}
-
-QString MASShortcutView::localized(const char* english) const {
-  if (base::profile().localizedShortcutTexts && Language.load() != kLanguageEnglish) {
-    if (const char* chinese = chineseRecorderText(english)) return QString::fromUtf8(chinese);
-  }
-  return QString::fromUtf8(english);
 }
 
 void MASShortcutView::setShortcutValue(std::optional<MASShortcut> value) {
@@ -190,22 +181,22 @@ MASShortcutView::Drawing MASShortcutView::drawing() const {
     if (!recording_) {
       plan.title = shortcutValue_->description();
     } else if (hinting_) {
-      plan.title = localized("Use Old Shortcut");
+      plan.title = MASRecorderText("Use Old Shortcut");
     } else {
-      plan.title =
-          shortcutPlaceholder_.isEmpty() ? localized("Type New Shortcut") : shortcutPlaceholder_;
+      plan.title = shortcutPlaceholder_.isEmpty() ? MASRecorderText("Type New Shortcut")
+                                                  : shortcutPlaceholder_;
     }
   } else if (recording_) {
     plan.hintGlyph = kEscapeGlyph;
     plan.titleOn = true;
     if (hinting_) {
-      plan.title = localized("Cancel");
+      plan.title = MASRecorderText("Cancel");
     } else {
       plan.title =
-          shortcutPlaceholder_.isEmpty() ? localized("Type Shortcut") : shortcutPlaceholder_;
+          shortcutPlaceholder_.isEmpty() ? MASRecorderText("Type Shortcut") : shortcutPlaceholder_;
     }
   } else {
-    plan.title = localized("Record Shortcut");
+    plan.title = MASRecorderText("Record Shortcut");
     plan.titleInShortcutRect = false;
   }
   return plan;
@@ -308,8 +299,8 @@ int MASShortcutView::toolTipTagAt(const QPoint& point) const {
 }
 
 QString MASShortcutView::stringForToolTip(int tag) const {
-  if (tag == kUserDataShortcut) return localized("Click to record new shortcut");
-  if (tag == kUserDataHint) return localized("Delete shortcut");
+  if (tag == kUserDataShortcut) return MASRecorderText("Click to record new shortcut");
+  if (tag == kUserDataHint) return MASRecorderText("Delete shortcut");
   return {};
 }
 
@@ -404,7 +395,7 @@ bool MASShortcutView::handleRecordingEvent(const Event& event) {
     } else if (shortcutValidator_->isShortcutAlreadyTakenBySystem(shortcut, &explanation)) {
       activateResignObserver(false);
       activateEventMonitoring(false);
-      platform::app().runModalAlert({localized("The key combination %1 cannot be used")
+      platform::app().runModalAlert({MASRecorderText("The key combination %1 cannot be used")
                                          .arg(shortcut.description())
                                          .toStdString(),
                                      explanation.toStdString(),

@@ -82,7 +82,6 @@ class MASShortcutView : public QWidget {
   void updateTrackingAreas();
   void activateEventMonitoring(bool on);
   void activateResignObserver(bool on);
-  QString localized(const char* english) const;
   int hintWidth() const;
 
   std::optional<MASShortcut> shortcutValue_;

@@ -5,7 +5,6 @@
 // acts on the running program and ends.
 
 #include <QString>
-#include <QVariantMap>
 #include <optional>
 
 #include "base/model_profile.h"
@@ -56,14 +55,6 @@ int setAutostartFromCommandLine(const base::ModelProfile& model, const Command& 
 // action ends with status 1 ("not running"); nullopt: start the program.
 std::optional<int> handOver(const base::ModelProfile& model, const Command& command);
 
-// The state of an instance of this program on the session bus (empty when it
-// did not answer, with the reason in error); nullopt when none runs there.
-std::optional<QVariantMap> runningInstanceState(const base::ModelProfile& model, QString& error);
-
 // Brings the running instance's window to the front (a start that lost the
 // race for the bus name).
 void showRunningInstance(const base::ModelProfile& model);
-
-// A text from outside, as a message shows it: cut to 300 characters, its
-// control characters (escape sequences among them) shown as '?'.
-QString printable(const QString& text);

@@ -27,6 +27,7 @@
 #include "app/termination.h"
 #include "app/tray.h"
 #include "core/app_delegate.h"
+#include "core/hotkeys.h"
 #include "core/session_capabilities.h"
 #include "platform/buses/composite_displays.h"
 #include "platform/buses/emulated_displays.h"
@@ -80,18 +81,16 @@ void watchOutputs(platform::modes::DisplayModeOwners& owners) {
 // X11 input events see the whole of an X11 session; in a Wayland session the
 // session's own idle source stands in, and without one idle time is unknown.
 std::unique_ptr<platform::input::IdleSource> watchSessionIdle(
-    const platform::session::SessionType& session, AppDelegate& delegate) {
+    const platform::session::SessionType& session) {
   auto& app = platform::app();
   const std::string described = session.describe();
   app.systemLog((described.rfind("X11", 0) == 0 ? "Running in an " : "Running in a ") + described +
                 ".\n");
-  auto source =
-      platform::input::startIdleSource(session, [&delegate] { delegate.sessionActivity(); });
+  auto source = platform::input::startIdleSource(session, [] { sessionActivity(); });
   if (source) {
     app.systemLog("Idle time from " + source->name() + ".\n");
   }
   if (!source && session.wayland) {
-    sessionCapabilities().idleTimeKnown = false;
     app.systemLog(
         "This Wayland session gives no idle time (no org.gnome.Mutter.IdleMonitor, "
         "ext_idle_notifier_v1 or org_kde_kwin_idle): screen save will not start on its own.\n");
@@ -193,7 +192,7 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   MASShortcutValidator::setMainMenuProvider([&window] { return menuFromQt(window.menuBar()); });
   // Owning the bus name makes this the one instance; a start that lost the
   // race to another one shows that one's window and ends, having touched nothing.
-  ControlService service(model, window, delegate);
+  ControlService service(model, window);
   const QDBusConnection bus = platform::session::servedSessionBus();
   if (bus.isConnected() && !service.registerOn(bus)) {
     if (!locked) {
@@ -209,11 +208,11 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   if (QString why; !moveAutostartToAppId(model, &why)) {
     platform::app().systemLog("Start at login keeps its former entry: " + why.toStdString() + "\n");
   }
-  const auto idleSource = watchSessionIdle(session, delegate);
-  sessionCapabilities().displayModesChangeable = modesOwner != nullptr;
-  DesktopShortcuts desktopShortcuts(model, delegate);
+  const auto idleSource = watchSessionIdle(session);
+  setSessionCapabilities(idleSource != nullptr || !session.wayland, modesOwner != nullptr);
+  DesktopShortcuts desktopShortcuts(model);
   service.setHotkeyPath([&desktopShortcuts] { return desktopShortcuts.path(); });
-  Tray tray(model, window, delegate);
+  Tray tray(model, window);
   framework.setHidesToTray(tray.show());
   FocusFollower focusFollower(model.programName);
   std::unique_ptr<ModesByApplicationWindow> modesWindow;

@@ -9,8 +9,8 @@
 #include "app/control_names.h"
 #include "app/focus_follower.h"
 #include "app/main_window.h"
-#include "core/app_delegate.h"
 #include "core/application_modes.h"
+#include "core/hotkeys.h"
 #include "core/link_state.h"
 #include "core/mode_table.h"
 #include "core/parameters.h"
@@ -36,9 +36,8 @@ QString validShowModes(unsigned resolution) {
 
 }  // namespace
 
-ControlService::ControlService(const base::ModelProfile& model, MainWindow& window,
-                               AppDelegate& delegate)
-    : model_(model), window_(window), delegate_(delegate) {
+ControlService::ControlService(const base::ModelProfile& model, MainWindow& window)
+    : model_(model), window_(window) {
   new ControlAdaptor(*this);
 }
 
@@ -139,19 +138,19 @@ bool ControlAdaptor::fromOwnUser(const QDBusMessage& message) {
 void ControlAdaptor::ContrastUp(const QDBusMessage& message) {
   if (!fromOwnUser(message)) return;
   if (!online()) return answer(ActionResult::kOffline, message, {});
-  service_.delegate().contrastStep(true);
+  contrastStep(true);
 }
 
 void ControlAdaptor::ContrastDown(const QDBusMessage& message) {
   if (!fromOwnUser(message)) return;
   if (!online()) return answer(ActionResult::kOffline, message, {});
-  service_.delegate().contrastStep(false);
+  contrastStep(false);
 }
 
 void ControlAdaptor::Refresh(const QDBusMessage& message) {
   if (!fromOwnUser(message)) return;
   if (!online()) return answer(ActionResult::kOffline, message, {});
-  service_.delegate().refreshRequest();
+  refreshRequest();
 }
 
 // What a desktop's own shortcut runs: the key behaves as the hotkey itself,
@@ -163,7 +162,7 @@ void ControlAdaptor::PressHotkey(const QString& id, const QDBusMessage& message)
     return answer(ActionResult::kInvalid, message,
                   "PressHotkey takes contrast-up, contrast-down or refresh");
   }
-  service_.delegate().hotkeyPressed(*hotkey);
+  hotkeyPressed(*hotkey);
 }
 
 void ControlAdaptor::answer(ActionResult result, const QDBusMessage& message, const QString& why) {

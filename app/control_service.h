@@ -14,14 +14,13 @@
 #include "core/monitor_actions.h"
 #include "platform/input/focus_source.h"
 
-class AppDelegate;
 class FocusFollower;
 class MainWindow;
 struct MonitorState;
 
 class ControlService : public QObject {
  public:
-  ControlService(const base::ModelProfile& model, MainWindow& window, AppDelegate& delegate);
+  ControlService(const base::ModelProfile& model, MainWindow& window);
 
   // Takes the program's bus name and exports the object; false when another
   // instance has the name.
@@ -29,7 +28,6 @@ class ControlService : public QObject {
 
   const base::ModelProfile& model() const { return model_; }
   MainWindow& mainWindow() const { return window_; }
-  AppDelegate& delegate() const { return delegate_; }
   QDBusConnection bus() const { return bus_; }
   // What carries the hotkeys, published as the Hotkeys property.
   void setHotkeyPath(std::function<QString()> path) { hotkeyPath_ = std::move(path); }
@@ -53,7 +51,6 @@ class ControlService : public QObject {
 
   const base::ModelProfile& model_;
   MainWindow& window_;
-  AppDelegate& delegate_;
   QDBusConnection bus_{QString()};
   std::function<QString()> hotkeyPath_;
   FocusFollower* focusFollower_ = nullptr;

@@ -5,8 +5,8 @@
 #include "app/desktop_keyboard_shortcuts.h"
 #include "app/hotkeys_as_set.h"
 #include "app/remembered_facts.h"
-#include "core/app_delegate.h"
 #include "core/desktop_hotkey_offer.h"
+#include "core/hotkeys.h"
 #include "core/session_capabilities.h"
 #include "platform/input/global_shortcuts_portal.h"
 #include "platform/input/gnome_custom_shortcuts.h"
@@ -67,8 +67,8 @@ QString refusedByPortal(uint code, const QString& identityProblem,
 
 }  // namespace
 
-DesktopShortcuts::DesktopShortcuts(const base::ModelProfile& model, AppDelegate& delegate)
-    : model_(model), delegate_(delegate), portal_(model.appId) {}
+DesktopShortcuts::DesktopShortcuts(const base::ModelProfile& model)
+    : model_(model), portal_(model.appId) {}
 
 bool DesktopShortcuts::start(const platform::session::SessionType& session) {
   if (!session.wayland) return false;
@@ -102,7 +102,7 @@ void DesktopShortcuts::startPortal(bool gnome) {
   path_ = "the GlobalShortcuts portal (no answer yet)";
   const auto activated = [this](const QString& id) {
     if (const std::optional<Hotkey> hotkey = hotkeyNamed(id.toStdString())) {
-      delegate_.hotkeyPressed(*hotkey);
+      hotkeyPressed(*hotkey);
     }
   };
   // Once the user cancelled the desktop's dialog, a start does not ask again.
@@ -154,7 +154,7 @@ void DesktopShortcuts::startGnomeShortcuts() {
 
 void DesktopShortcuts::setCarried(bool carried, const QString& path) {
   path_ = path;
-  sessionCapabilities().globalHotkeysUnavailable = !carried;
+  setGlobalHotkeysCarried(carried);
 }
 
 // Only the portal's answer tells whether the desktop took the hotkeys.

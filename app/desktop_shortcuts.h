@@ -14,11 +14,9 @@
 #include "platform/input/global_shortcuts_portal.h"
 #include "platform/session/session_type.h"
 
-class AppDelegate;
-
 class DesktopShortcuts {
  public:
-  DesktopShortcuts(const base::ModelProfile& model, AppDelegate& delegate);
+  explicit DesktopShortcuts(const base::ModelProfile& model);
   // Hands the hotkeys to the desktop as it takes them; false (and says so
   // once in the system log) where it takes none.
   bool start(const platform::session::SessionType& session);
@@ -46,7 +44,6 @@ class DesktopShortcuts {
   void tellOfFormerKdeBindings();
 
   const base::ModelProfile& model_;
-  AppDelegate& delegate_;
   platform::input::GlobalShortcutsPortal portal_;
   QTimer watch_;
   std::string asSet_;  // the hotkeys as last handed to the desktop

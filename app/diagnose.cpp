@@ -10,9 +10,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/command_line.h"
+#include "app/command_messages.h"
 #include "app/desktop_keyboard_shortcuts.h"
 #include "app/desktop_shortcuts.h"
+#include "app/running_instance.h"
 #include "app/single_instance.h"
 #include "base/tl_log.h"
 #include "core/application_rules.h"

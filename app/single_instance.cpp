@@ -29,8 +29,7 @@ std::string lockFileName(const base::ModelProfile& model) {
 int lockFolder(std::string& why) {
   const std::string path = base::runtimeFolder("");
   std::string refusal;
-  const int folder =
-      base::makeRuntimeFolder(path, refusal) ? base::openPrivateDirectory(path, refusal) : -1;
+  const int folder = base::openRuntimeFolder(path, false, refusal);
   if (folder < 0) why = path + ": " + refusal;
   return folder;
 }

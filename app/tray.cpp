@@ -3,8 +3,8 @@
 #include "app/autostart.h"
 #include "app/control_names.h"
 #include "app/main_window.h"
-#include "core/app_delegate.h"
 #include "core/application_rules.h"
+#include "core/hotkeys.h"
 #include "core/mode_table.h"
 #include "core/monitor_actions.h"
 #include "core/parameters.h"
@@ -26,14 +26,13 @@ unsigned showModeOfButton(int button) {
 
 }  // namespace
 
-Tray::Tray(const base::ModelProfile& model, MainWindow& window, AppDelegate& delegate)
-    : model_(model), window_(window), delegate_(delegate) {
+Tray::Tray(const base::ModelProfile& model, MainWindow& window) : model_(model), window_(window) {
   for (int button = 0; button < 3; ++button) {
     modes_[button] = menu_.addAction(QString(), [this, button] { chooseMode(button); });
     modes_[button]->setCheckable(true);
   }
   menu_.addSeparator();
-  refresh_ = menu_.addAction(QString(), [this] { delegate_.refreshRequest(); });
+  refresh_ = menu_.addAction(QString(), [] { refreshRequest(); });
   menu_.addSeparator();
   settings_ = menu_.addAction(QString(), [this] { window_.panel()->presentSettings(); });
   currentSettings_ =

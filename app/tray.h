@@ -10,12 +10,11 @@
 
 #include "base/model_profile.h"
 
-class AppDelegate;
 class MainWindow;
 
 class Tray {
  public:
-  Tray(const base::ModelProfile& model, MainWindow& window, AppDelegate& delegate);
+  Tray(const base::ModelProfile& model, MainWindow& window);
 
   // Shows the icon; false when the desktop has no tray.
   bool show();
@@ -34,7 +33,6 @@ class Tray {
 
   const base::ModelProfile& model_;
   MainWindow& window_;
-  AppDelegate& delegate_;
   QMenu menu_;
   QSystemTrayIcon icon_;
   QAction* modes_[3];

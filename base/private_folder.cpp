@@ -111,4 +111,15 @@ bool makeRuntimeFolder(const std::string& folder, std::string& why) {
   return true;
 }
 
+int openRuntimeFolder(const std::string& folder, bool tightenOwn, std::string& why) {
+  if (!makeRuntimeFolder(folder, why)) return -1;
+  const int opened = openFolder(folder, why);
+  if (opened < 0) return -1;
+  struct stat info {};
+  if (tightenOwn && fstat(opened, &info) == 0 && info.st_uid == geteuid()) fchmod(opened, 0700);
+  if (isPrivateDirectory(opened, why)) return opened;
+  close(opened);
+  return -1;
+}
+
 }  // namespace base

@@ -36,5 +36,9 @@ std::string runtimeFolder(const std::string& name);
 // Makes what is missing of such a folder (0700): folders inside the user's
 // own, or the one in /tmp. False with the reason.
 bool makeRuntimeFolder(const std::string& folder, std::string& why);
+// Makes what is missing of such a folder and opens it, checked on what was
+// opened to be private (openPrivateDirectory); with tightenOwn, one of this
+// user's with a looser mode is first made 0700. -1 with the reason.
+int openRuntimeFolder(const std::string& folder, bool tightenOwn, std::string& why);
 
 }  // namespace base

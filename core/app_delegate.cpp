@@ -1,6 +1,6 @@
 #include "core/app_delegate.h"
 
-#include "base/tl_log.h"
+#include "core/monitor_actions.h"
 #include "core/parameter_store.h"
 #include "core/parameters.h"
 #include "core/refresh_timer.h"
@@ -40,12 +40,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 void AppDelegate::applicationWillTerminate() {
   if (terminated_.exchange(true)) return;
   platform::app().systemLog("--------- ...\n");
-  if (file != nullptr) {
-    std::fclose(file);
-    file = nullptr;
-  }
-  base::tl_log_close();
-  if (appInstance != nullptr) appInstance->fini_release();
+  closeForExit();
 }
 
 void AppDelegate::fini_release() {

@@ -191,12 +191,16 @@ void commitSettings(const SettingsChoice& choice) {
   saveParameterFile();
 }
 
-void quitProgram() {
+void closeForExit() {
   if (file != nullptr) {
     std::fclose(file);
     file = nullptr;
   }
   base::tl_log_close();
   stopRefreshTimer();
+}
+
+void quitProgram() {
+  closeForExit();
   platform::app().exitProcess(0);
 }

@@ -82,5 +82,9 @@ struct SettingsChoice {
 };
 void commitSettings(const SettingsChoice& choice);
 
-// Ends the program as the panel's Exit does: nothing saved, nothing sent.
+// What every end of the program does, in this order: the private data
+// file's and the log's streams closed where open, the refresh timer stopped
+// (fini_release's work). Nothing is saved and nothing sent.
+void closeForExit();
+// Ends the program as the panel's Exit does: closeForExit, then the process ends.
 void quitProgram();

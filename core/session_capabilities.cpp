@@ -1,13 +1,28 @@
 #include "core/session_capabilities.h"
 
-SessionCapabilities& sessionCapabilities() {
-  static SessionCapabilities capabilities;
-  return capabilities;
+namespace {
+
+SessionCapabilities& capabilities() {
+  static SessionCapabilities held;
+  return held;
+}
+
+}  // namespace
+
+const SessionCapabilities& sessionCapabilities() {
+  return capabilities();
+}
+
+void setSessionCapabilities(bool idleTimeKnown, bool displayModesChangeable) {
+  capabilities().idleTimeKnown = idleTimeKnown;
+  capabilities().displayModesChangeable = displayModesChangeable;
+}
+
+void setGlobalHotkeysCarried(bool carried) {
+  capabilities().globalHotkeysUnavailable = !carried;
 }
 
 void resetSessionCapabilities() {
-  SessionCapabilities& capabilities = sessionCapabilities();
-  capabilities.idleTimeKnown = true;
-  capabilities.displayModesChangeable = true;
-  capabilities.globalHotkeysUnavailable = false;
+  setSessionCapabilities(true, true);
+  setGlobalHotkeysCarried(true);
 }

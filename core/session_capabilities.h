@@ -17,6 +17,11 @@ struct SessionCapabilities {
   std::atomic<bool> globalHotkeysUnavailable{false};
 };
 
-SessionCapabilities& sessionCapabilities();
+const SessionCapabilities& sessionCapabilities();
+// Once, at start, from what the session offers.
+void setSessionCapabilities(bool idleTimeKnown, bool displayModesChangeable);
+// The desktop's answer, which may come later: whether it took the hotkeys as
+// global shortcuts.
+void setGlobalHotkeysCarried(bool carried);
 // Back to what a session that allows everything has (tests).
 void resetSessionCapabilities();

@@ -25,20 +25,6 @@ constexpr auto kIdleClientLimit = std::chrono::seconds(5);
 constexpr size_t kMaxClients = 32;
 constexpr auto kAnswerBudget = std::chrono::milliseconds(100);
 
-// The folder is created private, or an existing one is used only when it is
-// a real folder of this user's; one of ours with a looser mode is tightened.
-// Open (checked on what was opened), or -1.
-int openPrivateFolder(const std::string& path, std::string& why) {
-  if (!base::makeRuntimeFolder(path, why)) return -1;
-  const int folder = base::openFolder(path, why);
-  if (folder < 0) return -1;
-  struct stat info {};
-  if (fstat(folder, &info) == 0 && info.st_uid == geteuid()) fchmod(folder, 0700);
-  if (base::isPrivateDirectory(folder, why)) return folder;
-  close(folder);
-  return -1;
-}
-
 // Sockets of this user's in the folder that nobody listens on any more
 // (their emulator was killed) are removed.
 void removeStaleSockets(const std::string& folder) {
@@ -76,7 +62,8 @@ EmulatorServer::~EmulatorServer() {
 
 bool EmulatorServer::start(const std::string& directory, std::string& why,
                            const std::string& name) {
-  const int folder = openPrivateFolder(directory, why);
+  // One of ours with a looser mode (an older emulator's) is tightened.
+  const int folder = base::openRuntimeFolder(directory, true, why);
   if (folder < 0) return false;
   removeStaleSockets(directory);
   const std::string socketName =

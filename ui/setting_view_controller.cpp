@@ -12,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include "MASShortcuts/mas_recorder_texts.h"
 #include "MASShortcuts/mas_shortcut_validator.h"
 #include "base/model_profile.h"
 #include "base/tl_log.h"
@@ -232,6 +233,7 @@ void SettingViewController::setCaptions(bool english) {
   OKButtonRef->setText(caption(Caption::kOk, english));
   CancelButtonRef->setText(caption(Caption::kCancel, english));
   DesktopHotkeys->showState(english);
+  MASSetRecorderTextsChinese(!english && model.localizedShortcutTexts);
   const Caption presets[4] = {Caption::kPresetLow, Caption::kPresetMedium, Caption::kPresetHigh,
                               Caption::kPresetOwn};
   for (int column = 0; column < 4; ++column) {

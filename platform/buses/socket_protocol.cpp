@@ -185,6 +185,15 @@ bool receiveMessage(int socket, std::vector<uint8_t>& message, const Deadline& d
   return receiveAll(socket, message.data(), length, deadline);
 }
 
+bool exchange(int socket, const std::vector<uint8_t>& request, std::vector<uint8_t>& answer,
+              const Deadline& deadline) {
+  return sendMessage(socket, request, deadline) && receiveMessage(socket, answer, deadline);
+}
+
+Socket::~Socket() {
+  if (descriptor_ >= 0) close(descriptor_);
+}
+
 int connectTo(const std::string& path, const Deadline& deadline, std::string* why) {
   sockaddr_un address;
   if (!unixSocketAddress(path, address)) return -1;

@@ -93,6 +93,23 @@ class Deadline {
 // the deadline passing or a length above kMaxMessageSize.
 bool sendMessage(int socket, const std::vector<uint8_t>& message, const Deadline& deadline);
 bool receiveMessage(int socket, std::vector<uint8_t>& message, const Deadline& deadline);
+// One request sent and its answer received, within the one deadline.
+bool exchange(int socket, const std::vector<uint8_t>& request, std::vector<uint8_t>& answer,
+              const Deadline& deadline);
+
+// A client socket closed when it goes out of scope; -1 holds none.
+class Socket {
+ public:
+  explicit Socket(int descriptor) : descriptor_(descriptor) {}
+  ~Socket();
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+  int get() const { return descriptor_; }
+  bool valid() const { return descriptor_ >= 0; }
+
+ private:
+  int descriptor_;
+};
 
 // A connected client socket whose peer runs as this user, or -1 (why says
 // what was wrong when the peer was someone else). A listener whose queue is

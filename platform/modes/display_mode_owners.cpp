@@ -2,34 +2,33 @@
 
 namespace platform::modes {
 
-namespace {
-
-enum class Owner { kNone, kXRandR, kMutter, kKScreen, kWlroots };
-
-Owner ownerFor(const session::SessionType& session) {
-  if (!session.wayland) return Owner::kXRandR;
-  if (MutterDisplayConfig::available()) return Owner::kMutter;
-  if (session.isKde() && KScreenDoctor::available()) return Owner::kKScreen;
-  if (!session.isGnome() && !session.isKde() && WlrRandr::available()) return Owner::kWlroots;
-  return Owner::kNone;
-}
-
-}  // namespace
-
-ScreenModes* DisplayModeOwners::forSession(const session::SessionType& session) {
-  switch (ownerFor(session)) {
-    case Owner::kXRandR:
-      return &xrandr_;
-    case Owner::kMutter:
-      return &mutter_;
-    case Owner::kKScreen:
-      return &kscreen_;
-    case Owner::kWlroots:
-      return &wlroots_;
-    case Owner::kNone:
-      break;
+const DisplayModeOwners::Owner* DisplayModeOwners::ownerFor(const session::SessionType& session) {
+  // In the order they are asked: the X server owns the modes of an X11
+  // session; in a Wayland one, GNOME's and KDE's own, then wlroots' tool.
+  static const Owner owners[] = {
+      {"XRandR", [](const session::SessionType& s) { return !s.wayland; },
+       [](DisplayModeOwners& o) -> ScreenModes& { return o.xrandr_; }},
+      {"org.gnome.Mutter.DisplayConfig",
+       [](const session::SessionType&) { return MutterDisplayConfig::available(); },
+       [](DisplayModeOwners& o) -> ScreenModes& { return o.mutter_; }},
+      {"kscreen-doctor",
+       [](const session::SessionType& s) { return s.isKde() && KScreenDoctor::available(); },
+       [](DisplayModeOwners& o) -> ScreenModes& { return o.kscreen_; }},
+      {"wlr-randr",
+       [](const session::SessionType& s) {
+         return !s.isGnome() && !s.isKde() && WlrRandr::available();
+       },
+       [](DisplayModeOwners& o) -> ScreenModes& { return o.wlroots_; }},
+  };
+  for (const Owner& owner : owners) {
+    if (owner.available(session)) return &owner;
   }
   return nullptr;
+}
+
+ScreenModes* DisplayModeOwners::forSession(const session::SessionType& session) {
+  const Owner* owner = ownerFor(session);
+  return owner != nullptr ? &owner->tool(*this) : nullptr;
 }
 
 void DisplayModeOwners::outputsChanged() {
@@ -39,18 +38,7 @@ void DisplayModeOwners::outputsChanged() {
 
 std::string DisplayModeOwners::describe(const session::SessionType& session) {
   if (!session.wayland && !session.x11) return "none (no graphical session)";
-  switch (ownerFor(session)) {
-    case Owner::kXRandR:
-      return "XRandR";
-    case Owner::kMutter:
-      return "org.gnome.Mutter.DisplayConfig";
-    case Owner::kKScreen:
-      return "kscreen-doctor";
-    case Owner::kWlroots:
-      return "wlr-randr";
-    case Owner::kNone:
-      break;
-  }
+  if (const Owner* owner = ownerFor(session)) return owner->name;
   // Where the desktop's own tool would do, the user is told which to install.
   if (session.isKde()) {
     return "none: KDE's display tool kscreen-doctor is not installed (package libkscreen-bin; "

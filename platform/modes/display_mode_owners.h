@@ -25,6 +25,14 @@ class DisplayModeOwners {
   void outputsChanged();
 
  private:
+  struct Owner {
+    const char* name;
+    bool (*available)(const session::SessionType& session);
+    ScreenModes& (*tool)(DisplayModeOwners& owners);
+  };
+  // The first owner available in the session; nullptr for none.
+  static const Owner* ownerFor(const session::SessionType& session);
+
   platform::modes::XRandRScreen xrandr_;
   modes::MutterDisplayConfig mutter_;
   modes::KScreenDoctor kscreen_;

@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "MASShortcuts/mas_localized_string.h"
-#include "core/parameters.h"
+#include "MASShortcuts/mas_recorder_texts.h"
 #include "platform/key_codes.h"
 #include "tests/support/fixture.h"
 
@@ -28,6 +28,8 @@ class MASShortcutViewTest : public ModelTest {
   void SetUp() override {
     ModelTest::SetUp();
     MASSetLocalizationChinese(false);
+    // Each language once: Chinese under one profile, English under the other.
+    MASSetRecorderTextsChinese(tenor());
     view = std::make_unique<MASShortcutView>();
     view->resize(200, 24);
   }
@@ -35,6 +37,7 @@ class MASShortcutViewTest : public ModelTest {
     other.reset();
     view.reset();
     MASShortcutValidator::setMainMenuProvider(nullptr);
+    MASSetRecorderTextsChinese(false);
     ModelTest::TearDown();
   }
   void clickShortcutRect(MASShortcutView& target) {
@@ -46,7 +49,7 @@ class MASShortcutViewTest : public ModelTest {
   // Sends a key to this program while a recorder records; true if it went on to the window.
   bool type(const Event& event) { return platform.sendEvent(event, true); }
   QString english(const char* text, const char* chinese) const {
-    return tenor() && Language.load() != 2 ? u(chinese) : u(text);
+    return tenor() ? u(chinese) : u(text);
   }
 
   std::unique_ptr<MASShortcutView> view;
@@ -68,8 +71,8 @@ TEST_P(MASShortcutViewTest, EmptyRecorderRecordsAndEscapeCancels) {
   EXPECT_EQ(platform.announcements[0], std::make_pair(std::string("Shortcut cleared"), 90));
 }
 
-TEST_P(MASShortcutViewTest, EnglishTextsWithLanguage2) {
-  Language = 2;
+TEST_P(MASShortcutViewTest, EnglishTextsWhenChosen) {
+  MASSetRecorderTextsChinese(false);
   EXPECT_EQ(view->drawing().title, "Record Shortcut");
   view->setRecording(true);
   view->setHinting(true);
@@ -201,7 +204,7 @@ TEST_P(MASShortcutViewTest, TakenShortcutAlertsWithTheMonitorOff) {
   EXPECT_EQ(monitorsDuringAlert, 0u);
   EXPECT_EQ(platform.alerts[0].style, 2);
   EXPECT_EQ(platform.alerts[0].buttons, std::vector<std::string>{"OK"});
-  const QString expected = tenor() && Language.load() != 2
+  const QString expected = tenor()
                                ? QString::fromUtf16(u"组合键\u2303K不能被使用")
                                : QString::fromUtf16(u"The key combination \u2303K cannot be used");
   EXPECT_EQ(QString::fromStdString(platform.alerts[0].messageText), expected);

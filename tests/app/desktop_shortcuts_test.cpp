@@ -15,7 +15,6 @@
 
 #include "MASShortcuts/mas_shortcut_validator.h"
 #include "app/desktop_keyboard_shortcuts.h"
-#include "core/app_delegate.h"
 #include "core/desktop_hotkey_offer.h"
 #include "core/parameters.h"
 #include "core/session_capabilities.h"
@@ -73,7 +72,6 @@ class DesktopShortcutsTest : public ModelTest {
     return *dialog->DesktopHotkeys;
   }
 
-  AppDelegate delegate;
   platform::session::SessionType session;
   std::unique_ptr<SettingViewController> dialog;
   std::string savedBus;
@@ -128,7 +126,7 @@ TEST_P(DesktopShortcutsTest, SettingsButtonAddsFollowsAndRemovesGnomeShortcuts) 
   const std::vector<std::string> usersOwn{std::string(kBase) + "custom0/"};
   setGnomeCustomList(usersOwn);
 
-  DesktopShortcuts shortcuts(*GetParam(), delegate);
+  DesktopShortcuts shortcuts(*GetParam());
   ASSERT_TRUE(shortcuts.start(session));
   EXPECT_TRUE(sessionCapabilities().globalHotkeysUnavailable.load());
   EXPECT_NE(shortcuts.path().indexOf("--desktop-shortcuts on"), -1)
@@ -180,7 +178,7 @@ TEST_P(DesktopShortcutsTest, SettingsButtonAddsFollowsAndRemovesGnomeShortcuts) 
 TEST_P(DesktopShortcutsTest, NoButtonWhereTheProgramGrabsTheKeys) {
   session.wayland = false;
   session.x11 = true;
-  DesktopShortcuts shortcuts(*GetParam(), delegate);
+  DesktopShortcuts shortcuts(*GetParam());
   EXPECT_FALSE(shortcuts.start(session));
   EXPECT_EQ(shortcuts.path(), "X11 key grab");
   EXPECT_TRUE(button().isHidden());
@@ -190,7 +188,7 @@ TEST_P(DesktopShortcutsTest, OnSwaySettingsGivesTheLinesToPaste) {
   session.desktop = "sway";
   FreshHandSoftEnable = 1;
   FreshHandHardEnable = 1;
-  DesktopShortcuts shortcuts(*GetParam(), delegate);
+  DesktopShortcuts shortcuts(*GetParam());
   EXPECT_FALSE(shortcuts.start(session));
   for (const uint8_t language : {kLanguageEnglish, kLanguageChinese}) {
     Language = language;

@@ -11,7 +11,6 @@
 
 #include "app/autostart.h"
 #include "app/main_window.h"
-#include "core/app_delegate.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
 #include "tests/support/fixture.h"
@@ -70,8 +69,7 @@ TEST_P(TrayTest, MenuFollowsTheModesAndTheLanguage) {
     ResCommMode = c.resolution;
     ShowMode = c.showMode;
     MainWindow window;
-    AppDelegate delegate;
-    Tray tray(*GetParam(), window, delegate);
+    Tray tray(*GetParam(), window);
     tray.refreshMenu();
     EXPECT_EQ(texts(tray), c.expected);
     if (const char* folder = std::getenv("QUILLMARK_SCREENSHOT_DIR"); folder && c.resolution == 2) {
@@ -88,8 +86,7 @@ TEST_P(TrayTest, MenuFollowsTheModesAndTheLanguage) {
 TEST_P(TrayTest, RefreshAndStartAtLogin) {
   Language = 2;
   MainWindow window;
-  AppDelegate delegate;
-  Tray tray(*GetParam(), window, delegate);
+  Tray tray(*GetParam(), window);
   FreshHandHardEnable = 0;  // the box enables the key combination, not the action
   action(tray, "Refresh")->trigger();
   EXPECT_EQ(ClearBlurFlag.load(), 2);

@@ -82,6 +82,9 @@ TEST_P(SettingViewControllerTest, TextsByLanguage) {
     EXPECT_EQ(settings.ThresholdLabelRef->text(), u(":     对比度设置"));
     EXPECT_EQ(settings.DefineThresholdRadio->cells()[3]->text(), u("自定义"));
     EXPECT_EQ(settings.NormalShowModeLabelRef->text(), u("可变分辨率模式"));
+    // The recorders speak Chinese only in the model whose recorder was translated.
+    EXPECT_EQ(settings.RefreshKeyBinding->stringForToolTip(MASShortcutView::kUserDataShortcut),
+              tenor() ? u("单击记录快捷键") : "Click to record new shortcut");
   }
   Language = 2;
   ResCommMode = 2;
@@ -89,6 +92,8 @@ TEST_P(SettingViewControllerTest, TextsByLanguage) {
   auto& settings = open();
   EXPECT_EQ(settings.OKButtonRef->text(), "OK");
   EXPECT_EQ(settings.RefreshAutoCheckBox->text(), "auto refresh");
+  EXPECT_EQ(settings.RefreshKeyBinding->stringForToolTip(MASShortcutView::kUserDataShortcut),
+            "Click to record new shortcut");
   EXPECT_EQ(settings.DefineThresholdRadio->cells()[0]->text(), "Low");
   EXPECT_EQ(settings.NormalShowModeLabelRef->text(),
             tenor() ? "Fix 1100x825 mode" : "Fix 800x600 mode");
@@ -102,7 +107,7 @@ TEST_P(SettingViewControllerTest, TextsByLanguage) {
 // save does not start on its own, in the settings dialog's language.
 TEST_P(SettingViewControllerTest, ScreenSaveNoteWithoutIdleTime) {
   EXPECT_TRUE(open().ScreenSaveNoteText->isHidden());
-  sessionCapabilities().idleTimeKnown = false;
+  setSessionCapabilities(false, true);
   const std::pair<uint8_t, const char*> cases[] = {
       {2, "This session does not tell idle time, so screen save does not start on its own."},
       {1, "此会话不提供空闲时间，屏幕保护不会自动启动。"}};
@@ -117,7 +122,7 @@ TEST_P(SettingViewControllerTest, ScreenSaveNoteWithoutIdleTime) {
 // Where the desktop did not take the hotkeys, the note says they act in this
 // window only and names the command-line actions to bind.
 TEST_P(SettingViewControllerTest, NoteWhenTheDesktopDidNotTakeTheHotkeys) {
-  sessionCapabilities().globalHotkeysUnavailable = true;
+  setGlobalHotkeysCarried(false);
   for (uint8_t language : {kLanguageEnglish, kLanguageChinese}) {
     Language = language;
     SettingViewController& dialog = open();
@@ -133,7 +138,7 @@ TEST_P(SettingViewControllerTest, NoteWhenTheDesktopDidNotTakeTheHotkeys) {
 // GNOME's dialog answers after the button was pressed, while Settings is
 // still open: the button and the note follow the answer without a reopen.
 TEST_P(SettingViewControllerTest, DesktopAnswerWhileOpenHidesTheButtonAndTheNote) {
-  sessionCapabilities().globalHotkeysUnavailable = true;
+  setGlobalHotkeysCarried(false);
   int asked = 0;
   DesktopHotkeyOffer& offer = desktopHotkeyOffer();
   offer.takesBack = false;
@@ -152,7 +157,7 @@ TEST_P(SettingViewControllerTest, DesktopAnswerWhileOpenHidesTheButtonAndTheNote
   dialog.DesktopHotkeys->click();
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(dialog.DesktopHotkeys->isHidden());
-  sessionCapabilities().globalHotkeysUnavailable = false;
+  setGlobalHotkeysCarried(true);
   EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.DesktopHotkeys->isHidden(); }, 15000));
   EXPECT_TRUE(dialog.ScreenSaveNoteText->isHidden());
 }

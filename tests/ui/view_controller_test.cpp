@@ -218,7 +218,7 @@ TEST_P(ViewControllerTest, FixedResolutionPicked) {
 TEST_P(ViewControllerTest, ResolutionPickedWhereTheSessionRefusesSaysSo) {
   MonitorOnline = 1;
   Language = 2;
-  sessionCapabilities().displayModesChangeable = false;
+  setSessionCapabilities(true, false);
   panel->ResCommModeRadioRef->cells()[1]->click();
   platform.drainMainQueue();
   EXPECT_EQ(ResCommMode.load(), 2);

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "MASShortcuts/mas_recorder_texts.h"
 #include "MASShortcuts/mas_shortcut_view.h"
 #include "MASShortcuts/qt_menu.h"
 #include "app/main_window.h"
@@ -98,6 +99,9 @@ TEST_P(QtLayerTest, RecorderRecordsOnAfterItsAlertAndStopsWhenItsWindowResigns) 
   MASShortcutValidator::setMainMenuProvider([] {
     return MASMenu{{"Quit", "q", kModifierControl, {}}};
   });
+  // The host chooses the recorder's language: Chinese under one profile here.
+  const bool chinese = tenor();
+  MASSetRecorderTextsChinese(chinese);
   QDialog dialog;
   auto* recorder = new MASShortcutView(&dialog);
   (new QVBoxLayout(&dialog))->addWidget(recorder);
@@ -119,7 +123,7 @@ TEST_P(QtLayerTest, RecorderRecordsOnAfterItsAlertAndStopsWhenItsWindowResigns) 
   // The focus comes back from the alert to the dialog, as a window manager gives it.
   showActive(dialog);
 
-  const bool chinese = tenor() && Language.load() != kLanguageEnglish;
+  MASSetRecorderTextsChinese(false);
   EXPECT_EQ(body, chinese ? QString::fromUtf8("组合键\u2303Q不能被使用")
                           : QString::fromUtf8("The key combination \u2303Q cannot be used"));
   EXPECT_TRUE(informative.contains("Quit")) << informative.toStdString();

@@ -7,8 +7,9 @@
 # Then a CMake installation with DESTDIR stays inside DESTDIR, and its
 # uninstall target takes it away again.
 # BUILT_ONCE=1 builds once and leaves the comparison to another release's run
-# (CI compares on one release, to keep its time).
-# usage: package_test.sh BUILD_DIR SOURCE_DIR
+# (CI compares on one release, to keep its time). BUILT names a folder that
+# build_packages.sh filled already (the packages built beside the tests).
+# usage: package_test.sh BUILD_DIR SOURCE_DIR [BUILT]
 set -euo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$2" && pwd)
@@ -17,20 +18,16 @@ trap 'rm -rf "$work"' EXIT
 arch=$(dpkg --print-architecture)
 version=$(sed -n 's/^project(QuillmarkControl VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")
 
-runs=(first second)
-[ "${BUILT_ONCE:-0}" = 1 ] && runs=(first)
-for run in "${runs[@]}"; do
-  rm -rf "$work/build-package"
-  BUILD_DIR="$work/build-package" PACKAGE_DIR="$work/$run" "$source/scripts/package" >/dev/null
-done
-if [ ${#runs[@]} -eq 2 ]; then
+packages=${3:-$work}
+[ -n "${3:-}" ] || "$source/tests/package/build_packages.sh" "$packages" "$source"
+if [ -d "$packages/second" ]; then
   for name in quillmark-control quillmark-emulator; do
-    cmp "$work/first/${name}_${version}_$arch.deb" "$work/second/${name}_${version}_$arch.deb"
+    cmp "$packages/first/${name}_${version}_$arch.deb" "$packages/second/${name}_${version}_$arch.deb"
   done
   echo "two builds of one commit give identical packages: ok"
 fi
-control="$work/first/quillmark-control_${version}_$arch.deb"
-emulator="$work/first/quillmark-emulator_${version}_$arch.deb"
+control="$packages/first/quillmark-control_${version}_$arch.deb"
+emulator="$packages/first/quillmark-emulator_${version}_$arch.deb"
 
 lintian --pedantic -I -E --tag-display-limit 0 "$control" "$emulator" 2>/dev/null |
   tee "$work/lintian.txt"

@@ -1,19 +1,20 @@
 #!/usr/bin/env python3
-"""The monitor following the task, under Xvfb with icewm (an EWMH window
-manager): latency from a focus change (xdotool windowactivate) to the mode
+"""The monitor following the task: latency from a focus change to the mode
 frame it causes on the emulator's wire, against the floor of half a worker
 pass; and the idle cost, with rules active and no focus change, of the
-program and of the window manager. Prints Markdown tables."""
+program and of the desktop. On X11 under Xvfb with icewm (an EWMH window
+manager, xdotool windowactivate), and on headless sway with the program a
+native Wayland client (swaymsg focus; sway's IPC window events). Prints
+Markdown tables."""
 
 import os
-import shutil
 import statistics
 import subprocess
 import sys
-import tempfile
 import time
 
 from e2e_run import WireLog, frame, private_data
+from focus_run import SwayDesktop, X11Desktop
 from process_cost import cpu_seconds
 
 BUILD = sys.argv[1] if len(sys.argv) > 1 else "build"
@@ -24,61 +25,91 @@ HEARTBEAT = "51 84 03 08 01 01 b0"
 APPS = {"org.example.Editor": frame(7, 5), "org.example.Reader": frame(7, 6)}
 
 
-def window_of(name, env):
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % name],
-                           env=env, capture_output=True, text=True).stdout.split()
-    return found[0] if found else None
+class X11(X11Desktop):
+    """Xvfb (the caller's DISPLAY) with icewm and a session bus of its own."""
+    label = "xdotool windowactivate (icewm, X11)"
+
+    def __init__(self):
+        super().__init__(BUILD, "alto")
+        self.desktop_name = os.path.basename(self.manager.args[0])
+        self.windows = {}
+
+    def desktop_pid(self):
+        return self.manager.pid
+
+    def shown(self, name):
+        if name not in self.windows:
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % name],
+                                   env=self.env, capture_output=True, text=True).stdout.split()
+            if found:
+                self.windows[name] = found[0]
+        return name in self.windows
+
+    def focus(self, name):
+        # The window found once: only the activation is timed.
+        subprocess.run(["xdotool", "windowactivate", self.windows[name]], env=self.env)
 
 
-def main():
-    root = tempfile.mkdtemp(prefix="quillmark-focus-bench-")
-    home = os.path.join(root, "home")
-    env = dict(os.environ, HOME=home, XDG_RUNTIME_DIR=os.path.join(root, "run"),
-               QT_QPA_PLATFORM="xcb")
-    env.pop("WAYLAND_DISPLAY", None)
-    os.makedirs(os.path.join(home, ".config", "quillmark"))
-    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
-    with open(os.path.join(home, ".QuillMark"), "w") as data:
-        data.write(private_data(ShowMode=5))
-    with open(os.path.join(home, ".config", "quillmark", "modes-by-application"), "w") as rules:
-        rules.write("[Modes]\norg.example.Editor=A2\norg.example.Reader=A16\n")
-    wire_log = os.path.join(root, "wire.jsonl")
-    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
-                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
-    processes = [bus]
+class Sway(SwayDesktop):
+    """Headless sway; the program and the windows are its Wayland clients."""
+    label = "swaymsg focus (sway, Wayland)"
+    desktop_name = "sway"
+
+    def desktop_pid(self):
+        return self.sway.process.pid
+
+    def shown(self, name):
+        return name in self.sway.app_ids()
+
+
+def measure(desktop):
+    """One desktop's two tables."""
+    env, as_user = desktop.env, desktop.as_user
+    processes = []
+
+    def start(command, **options):
+        process = subprocess.Popen(as_user(command), env=env, **options)
+        processes.append(process)
+        return process
+
     try:
-        manager = subprocess.Popen([shutil.which("icewm") or "openbox"], env=env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        processes.append(manager)
-        processes.append(subprocess.Popen(
-            [BUILD + "/emulator/quillmark-emulator", "--headless", "--wire-log", wire_log],
-            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, env=env))
+        config = os.path.join(desktop.home, ".config")
+        rules = os.path.join(config, "quillmark", "modes-by-application")
+        os.makedirs(os.path.dirname(rules))
+        data = os.path.join(desktop.home, ".QuillMark")
+        with open(data, "w") as out:
+            out.write(private_data(ShowMode=5))
+        with open(rules, "w") as out:
+            out.write("[Modes]\norg.example.Editor=A2\norg.example.Reader=A16\n")
+        for path in (data, config, os.path.dirname(rules), rules):
+            desktop.give(path)
+        wire_log = os.path.join(desktop.home, "wire.jsonl")
+        start([desktop.reachable_copy(BUILD + "/emulator/quillmark-emulator"), "--headless",
+               "--wire-log", wire_log], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
         time.sleep(1)
-        app = subprocess.Popen([BUILD + "/app/AltoControl"], stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL, env=env)
-        processes.append(app)
+        app = start([desktop.reachable_copy(BUILD + "/app/AltoControl")],
+                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.time() + 30
         while time.time() < deadline and \
                 [r.get("bytes") for r in WireLog(wire_log).records()].count(HEARTBEAT) < 3:
             time.sleep(0.2)
+        window = desktop.reachable_copy(BUILD + "/tests/focus_window")
         for name in APPS:
-            processes.append(subprocess.Popen([BUILD + "/tests/focus_window", name], env=env,
-                                              stdout=subprocess.DEVNULL,
-                                              stderr=subprocess.DEVNULL))
-        windows = {}
+            start([window, name], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.time() + 15
-        while time.time() < deadline and len(windows) < len(APPS):
-            windows = {name: window_of(name, env) for name in APPS if window_of(name, env)}
+        while time.time() < deadline and not all(desktop.shown(name) for name in APPS):
             time.sleep(0.2)
         time.sleep(6)  # past the launch's wait
+        # The first timed change must be one: the focus starts on the other window.
+        desktop.focus(list(APPS)[1])
+        time.sleep(2)
 
         latencies = []
         names = list(APPS)
         for count in range(SWITCHES):
             name = names[count % 2]
             before = time.time() * 1000
-            subprocess.run(["xdotool", "windowactivate", windows[name]], env=env)
+            desktop.focus(name)
             deadline = time.time() + 5
             sent = None
             while time.time() < deadline and sent is None:
@@ -93,24 +124,41 @@ def main():
         period = statistics.median([b - a for a, b in zip(beats, beats[1:]) if b - a < 2000])
         latencies.sort()
         p95 = latencies[min(len(latencies) - 1, int(round(0.95 * (len(latencies) - 1))))]
-        print("| focus change to mode frame | changes | median (ms) | 95th percentile (ms) |"
-              " floor: half a pass (ms) | pass period (ms) |")
-        print("|---|---:|---:|---:|---:|---:|")
-        print("| xdotool windowactivate (icewm, X11) | %d | %.0f | %.0f | %.0f | %.0f |\n" % (
-            len(latencies), statistics.median(latencies), p95, period / 2, period))
+        timing = "| %s | %d | %.0f | %.0f | %.0f | %.0f |" % (
+            desktop.label, len(latencies), statistics.median(latencies), p95, period / 2, period)
 
-        start = {p.pid: cpu_seconds(p.pid) for p in (app, manager)}
+        costs = []
+        watched = (("AltoControl", app.pid), (desktop.desktop_name, desktop.desktop_pid()))
+        start_cpu = {pid: cpu_seconds(pid) for _, pid in watched}
         time.sleep(IDLE_SECONDS)
-        print("| idle, rules active, no focus change | CPU s per minute | CPU % of one core |")
-        print("|---|---:|---:|")
-        for name, process in (("AltoControl", app), ("icewm", manager)):
-            per_minute = (cpu_seconds(process.pid) - start[process.pid]) * 60 / IDLE_SECONDS
-            print("| %s | %.3f | %.2f%% |" % (name, per_minute, per_minute / 60 * 100))
+        for name, pid in watched:
+            per_minute = (cpu_seconds(pid) - start_cpu[pid]) * 60 / IDLE_SECONDS
+            costs.append("| %s: %s | %.3f | %.2f%% |" % (desktop.label.split("(")[1].rstrip(")"),
+                                                         name, per_minute, per_minute / 60 * 100))
+        return timing, costs
     finally:
         for process in reversed(processes):
             process.terminate()
             process.wait()
-        shutil.rmtree(root, ignore_errors=True)
+
+
+def main():
+    timings, costs = [], []
+    for kind in (X11, Sway):
+        desktop = kind()
+        try:
+            timing, cost = measure(desktop)
+        finally:
+            desktop.stop()
+        timings.append(timing)
+        costs += cost
+    print("| focus change to mode frame | changes | median (ms) | 95th percentile (ms) |"
+          " floor: half a pass (ms) | pass period (ms) |")
+    print("|---|---:|---:|---:|---:|---:|")
+    print("\n".join(timings) + "\n")
+    print("| idle, rules active, no focus change | CPU s per minute | CPU % of one core |")
+    print("|---|---:|---:|")
+    print("\n".join(costs))
 
 
 if __name__ == "__main__":

@@ -1,8 +1,12 @@
 #include "platform/modes/display_mode_owners.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <tuple>
 
@@ -45,6 +49,48 @@ TEST(DisplayModeOwners, AMissingDisplayToolIsNamedWithItsPackage) {
   // No display at all: nothing changes modes, XRandR least of all.
   EXPECT_EQ(DisplayModeOwners::describe(SessionType{false, false, ""}),
             "none (no graphical session)");
+}
+
+// Who owns the modes, asked in order: the X server in an X11 session, then
+// GNOME's, KDE's and wlroots' own tool, each only on its own desktop.
+TEST(DisplayModeOwners, TheFirstOwnerTheSessionHasIsPicked) {
+  char folder[] = "/tmp/quillmark-owners-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string path = std::getenv("PATH");
+  const auto install = [&](const char* tool) {
+    const std::string file = std::string(folder) + "/" + tool;
+    std::ofstream(file) << "#!/bin/sh\n";
+    chmod(file.c_str(), 0755);
+  };
+  struct Case {
+    SessionType session;
+    bool kscreenDoctor;
+    const char* owner;
+  };
+  const Case cases[] = {
+      {{false, true, "KDE"}, true, "XRandR"},
+      {{true, false, "KDE"}, true, "kscreen-doctor"},
+      {{true, false, "sway"}, true, "wlr-randr"},
+      {{true, false, "GNOME"}, true, "none (this session does not let"},
+      {{true, false, "KDE"}, false, "none: KDE's display tool kscreen-doctor is not installed"},
+  };
+  install("wlr-randr");
+  setenv("PATH", folder, 1);
+  DisplayModeOwners owners;
+  for (const Case& c : cases) {
+    const std::string kscreen = std::string(folder) + "/kscreen-doctor";
+    if (c.kscreenDoctor) {
+      install("kscreen-doctor");
+    } else {
+      unlink(kscreen.c_str());
+    }
+    const std::string described = DisplayModeOwners::describe(c.session);
+    EXPECT_EQ(described.rfind(c.owner, 0), 0u) << described;
+    EXPECT_EQ(owners.forSession(c.session) != nullptr, described.rfind("none", 0) != 0)
+        << described;
+  }
+  setenv("PATH", path.c_str(), 1);
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -223,7 +223,10 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
                            QString& why) {
             return focusFollower.setRule(application, button, why);
           },
-          [&focusFollower] { return focusFollower.source(); });
+          ModesByApplicationWindow::FocusSourceAccess{
+              [&focusFollower] { return focusFollower.source(); },
+              [&focusFollower] { return focusFollower.sourceCanBeEnabled(); },
+              [&focusFollower](QString& why) { return focusFollower.enableSource(why); }});
     }
     modesWindow->refresh();
     modesWindow->show();

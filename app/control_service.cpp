@@ -238,7 +238,8 @@ void ControlAdaptor::ReportFocus(const QString& appId, const QString& windowClas
   // Names are short; anything longer is not a window's.
   constexpr qsizetype kLongestName = 255;
   follower->reportedByScript({appId.left(kLongestName).toStdString(),
-                              windowClass.left(kLongestName).toStdString(), pid.toLongLong()});
+                              windowClass.left(kLongestName).toStdString(), pid.toLongLong()},
+                             message.service());
 }
 
 void ControlAdaptor::ShowWindow(const QDBusMessage& message) {

@@ -23,6 +23,7 @@
 #include "link/ddc_transport.h"
 #include "link/display_discovery.h"
 #include "link/monitor_commands.h"
+#include "platform/input/gnome_shell_focus.h"
 #include "platform/input/idle_source.h"
 #include "platform/modes/display_mode_owners.h"
 #include "platform/platform.h"
@@ -171,6 +172,15 @@ void printModesByApplication(const std::optional<QVariantMap>& state) {
   if (state && state->contains("FocusSource")) {
     std::printf("; focus from %s (the running instance's)",
                 qPrintable(state->value("FocusSource").toString()));
+  } else if (const auto session = platform::session::detectSession();
+             session.wayland && session.isGnome()) {
+    // GNOME's part is the user's to turn on: asked even with no instance running.
+    platform::input::GnomeShellFocus shell;
+    std::string why;
+    const std::string source = !shell.start(why)         ? "none: " + why
+                               : shell.problem().empty() ? shell.name()
+                                                         : "none: " + shell.problem();
+    std::printf("; focus from %s", source.c_str());
   }
   std::printf("\n");
 }

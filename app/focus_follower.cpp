@@ -22,18 +22,35 @@ void FocusFollower::start(const platform::session::SessionType& session,
           [](const MonitorState& before, const MonitorState& now) {
             if (!before.online && now.online) applicationModes().monitorOnline();
           });
-  std::string why;
   focus_ = platform::input::startFocusSource(
-      session, [this](const platform::FocusedWindow& window) { focusMoved(window); }, target, why);
-  source_ =
-      focus_ ? QString::fromStdString(focus_->name()) : "none: " + QString::fromStdString(why);
-  if (!applicationModes().rules().empty() || focus_ == nullptr) {
-    platform::app().systemLog("Modes by application: focus from " + source_.toStdString() + ".\n");
+      session, [this](const platform::FocusedWindow& window) { focusMoved(window); }, target, why_);
+  if (!applicationModes().rules().empty() || source().startsWith("none")) {
+    platform::app().systemLog("Modes by application: focus from " + source().toStdString() + ".\n");
   }
 }
 
-void FocusFollower::reportedByScript(const platform::FocusedWindow& window) {
-  if (focus_ != nullptr && focus_->reportsThroughProgram()) focusMoved(window);
+QString FocusFollower::source() const {
+  if (focus_ == nullptr) return "none: " + QString::fromStdString(why_);
+  if (!reported_ && !focus_->problem().empty()) {
+    return "none: " + QString::fromStdString(focus_->problem());
+  }
+  return QString::fromStdString(focus_->name());
+}
+
+bool FocusFollower::enableSource(QString& why) {
+  std::string problem = "no desktop part to turn on";
+  if (focus_ == nullptr || !focus_->enable(problem)) {
+    why = QString::fromStdString(problem);
+    return false;
+  }
+  platform::app().systemLog("Modes by application: " + focus_->problem() + ".\n");
+  return true;
+}
+
+void FocusFollower::reportedByScript(const platform::FocusedWindow& window, const QString& sender) {
+  if (focus_ == nullptr || !focus_->acceptsReportFrom(sender)) return;
+  reported_ = true;
+  focusMoved(window);
 }
 
 void FocusFollower::focusMoved(const platform::FocusedWindow& window) {

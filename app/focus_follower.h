@@ -27,8 +27,9 @@ class FocusFollower : public QObject {
              const platform::input::FocusReportTarget& target);
 
   // A report of a script in the compositor (through the program's D-Bus
-  // object): taken only where such a script is this session's source.
-  void reportedByScript(const platform::FocusedWindow& window);
+  // object): taken only from the compositor this session's source loaded it
+  // into, by its unique name.
+  void reportedByScript(const platform::FocusedWindow& window, const QString& sender);
 
   // Told whenever a window of another application (not the program's own)
   // takes the focus.
@@ -36,8 +37,13 @@ class FocusFollower : public QObject {
     focusListener_ = std::move(listener);
   }
 
-  // "X11 _NET_ACTIVE_WINDOW", or "none: why".
-  QString source() const { return source_; }
+  // "X11 _NET_ACTIVE_WINDOW", or "none: why" (also while the desktop's part
+  // of the source has not reported yet).
+  QString source() const;
+  // The desktop's part of the source can be turned on from here (GNOME's
+  // extension), and turning it on; false with why.
+  bool sourceCanBeEnabled() const { return focus_ != nullptr && focus_->canBeEnabled(); }
+  bool enableSource(QString& why);
   // Sets or (nullopt) removes an application's rule in the file; false with why.
   bool setRule(const QString& application, std::optional<ModeButton> button, QString& why);
 
@@ -47,7 +53,8 @@ class FocusFollower : public QObject {
   void focusMoved(const platform::FocusedWindow& window);
 
   std::unique_ptr<platform::input::FocusSource> focus_;
-  QString source_ = "none: not started";
+  std::string why_ = "not started";
+  bool reported_ = false;
   std::function<void(const QString&)> focusListener_;
   QFileSystemWatcher watcher_;
   // Problems already named in the log: a file read again names only new ones.

@@ -3,9 +3,11 @@
 frame it causes on the emulator's wire, against the floor of half a worker
 pass; and the idle cost, with rules active and no focus change, of the
 program and of the desktop. On X11 under Xvfb with icewm (an EWMH window
-manager, xdotool windowactivate), and on headless sway with the program a
-native Wayland client (swaymsg focus; sway's IPC window events). Prints
-Markdown tables."""
+manager, xdotool windowactivate), and with the program a native Wayland
+client on headless sway (swaymsg focus; sway's IPC window events), KWin (a
+KWin script activates the window; the program's script reports) and
+gnome-shell (its Eval, in unsafe mode, activates the window; the package's
+extension reports). Prints Markdown tables."""
 
 import os
 import statistics
@@ -14,7 +16,7 @@ import sys
 import time
 
 from e2e_run import WireLog, frame, private_data
-from focus_run import SwayDesktop, X11Desktop
+from focus_run import GnomeDesktop, KWinDesktop, SwayDesktop, X11Desktop
 from process_cost import cpu_seconds
 
 BUILD = sys.argv[1] if len(sys.argv) > 1 else "build"
@@ -61,6 +63,53 @@ class Sway(SwayDesktop):
     def shown(self, name):
         return name in self.sway.app_ids()
 
+
+class KWin(KWinDesktop):
+    """Headless KWin; a script of the benchmark's own activates a window."""
+    label = "KWin script activates (KWin, Wayland)"
+    desktop_name = "kwin_wayland"
+    ACTIVATE = """for (const w of (workspace.windowList ? workspace.windowList() : workspace.clientList())) {
+  if (w.desktopFileName == "%s") {
+    if (workspace.windowList) workspace.activeWindow = w; else workspace.activeClient = w;
+  }
+}"""
+
+    def __init__(self):
+        super().__init__(BUILD, "alto")
+
+    def desktop_pid(self):
+        return self.manager.pid
+
+    def scripting(self, method, *arguments):
+        return subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.kde.KWin",
+                               "/Scripting", "org.kde.kwin.Scripting." + method, *arguments],
+                              env=self.env, capture_output=True, text=True).stdout
+
+    def shown(self, name):
+        # Each window's activation script, written once: only its run is timed.
+        path = os.path.join(self.run.root, name + ".js")
+        with open(path, "w") as out:
+            out.write(self.ACTIVATE % name)
+        return True
+
+    def focus(self, name):
+        path = os.path.join(self.run.root, name + ".js")
+        self.scripting("loadScript", "string:" + path, "string:bench-" + name)
+        self.scripting("start")
+        self.scripting("unloadScript", "string:bench-" + name)
+
+
+class Gnome(GnomeDesktop):
+    """Headless gnome-shell, its extension enabled first."""
+    label = "Shell Eval activates (GNOME Shell, Wayland)"
+    desktop_name = "gnome-shell"
+
+    def __init__(self):
+        super().__init__(BUILD, "alto")
+        self.enable_extension()
+
+    def desktop_pid(self):
+        return self.manager.pid
 
 def measure(desktop):
     """One desktop's two tables."""
@@ -144,7 +193,7 @@ def measure(desktop):
 
 def main():
     timings, costs = [], []
-    for kind in (X11, Sway):
+    for kind in (X11, Sway, KWin, Gnome):
         desktop = kind()
         try:
             timing, cost = measure(desktop)

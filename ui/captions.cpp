@@ -114,6 +114,7 @@ constexpr CaptionRow kCaptions[] = {
      "添加下一个切换到的应用"},
     {Caption::kSwitchToTheWindow, "Switch to the window you want...", "请切换到您想要的窗口..."},
     {Caption::kFocusFrom, "Focus from: %1", "焦点来源：%1"},
+    {Caption::kEnableGnomeExtension, "Turn on GNOME's extension", "启用 GNOME 扩展"},
     {Caption::kClose, "Close", "关闭"},
     {Caption::kStillLooking, "Still looking: %1", "仍在查找：%1"},
     {Caption::kSeconds, "%1 s", "%1 秒"},

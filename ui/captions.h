@@ -76,6 +76,7 @@ enum class Caption {
   kAddNextApplication,
   kSwitchToTheWindow,
   kFocusFrom,
+  kEnableGnomeExtension,
   kClose,
   kStillLooking,
   kSeconds,

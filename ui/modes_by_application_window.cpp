@@ -29,8 +29,7 @@ void describe(QTableWidgetItem& item, const QString& application) {
 
 }  // namespace
 
-ModesByApplicationWindow::ModesByApplicationWindow(SetRule setRule,
-                                                   std::function<QString()> focusSource,
+ModesByApplicationWindow::ModesByApplicationWindow(SetRule setRule, FocusSourceAccess focusSource,
                                                    QWidget* parent)
     : QDialog(parent), setRule_(std::move(setRule)), focusSource_(std::move(focusSource)) {
   note_.setWordWrap(true);
@@ -43,6 +42,7 @@ ModesByApplicationWindow::ModesByApplicationWindow(SetRule setRule,
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(&add_);
   buttons->addWidget(&remove_);
+  buttons->addWidget(&enableSource_);
   buttons->addStretch();
   buttons->addWidget(&close_);
   auto* layout = new QVBoxLayout(this);
@@ -58,6 +58,11 @@ ModesByApplicationWindow::ModesByApplicationWindow(SetRule setRule,
   connect(&remove_, &QPushButton::clicked, this, [this] {
     const int row = table_.currentRow();
     if (row >= 0) set(table_.item(row, 0)->data(Qt::UserRole).toString(), std::nullopt);
+  });
+  connect(&enableSource_, &QPushButton::clicked, this, [this] {
+    QString why;
+    status_.setText(focusSource_.enable(why) ? QString() : why);
+    refresh();
   });
   connect(&close_, &QPushButton::clicked, this, &QDialog::close);
   resize(520, 360);
@@ -79,7 +84,9 @@ void ModesByApplicationWindow::refresh() {
   add_.setText(caption(Caption::kAddNextApplication));
   remove_.setText(caption(Caption::kRemove));
   close_.setText(caption(Caption::kClose));
-  source_.setText(caption(Caption::kFocusFrom).arg(focusSource_()));
+  enableSource_.setText(caption(Caption::kEnableGnomeExtension));
+  enableSource_.setVisible(focusSource_.canBeEnabled());
+  source_.setText(caption(Caption::kFocusFrom).arg(focusSource_.describe()));
   const auto& rules = applicationModes().rules();
   // Rows made anew: a kept row's mode box would stand over the new one.
   table_.setRowCount(0);

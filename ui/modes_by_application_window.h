@@ -19,7 +19,14 @@ class ModesByApplicationWindow : public QDialog {
   // Sets or (nullopt) removes a rule; false with why.
   using SetRule =
       std::function<bool(const QString& application, std::optional<ModeButton>, QString& why)>;
-  ModesByApplicationWindow(SetRule setRule, std::function<QString()> focusSource,
+  // Where the focus comes from, and the desktop's part of it that the user
+  // may turn on from here (GNOME's extension).
+  struct FocusSourceAccess {
+    std::function<QString()> describe;  // "X11 _NET_ACTIVE_WINDOW", or "none: why"
+    std::function<bool()> canBeEnabled;
+    std::function<bool(QString& why)> enable;
+  };
+  ModesByApplicationWindow(SetRule setRule, FocusSourceAccess focusSource,
                            QWidget* parent = nullptr);
 
   // The focus moved to another application: while the user picks, it gets a
@@ -31,15 +38,16 @@ class ModesByApplicationWindow : public QDialog {
   QTableWidget& table() { return table_; }
   QPushButton& addButton() { return add_; }
   QPushButton& removeButton() { return remove_; }
+  QPushButton& enableSourceButton() { return enableSource_; }
 
  private:
   void set(const QString& application, std::optional<ModeButton> button);
   QComboBox* modeChoice(const QString& application, ModeButton button);
 
   SetRule setRule_;
-  std::function<QString()> focusSource_;
+  FocusSourceAccess focusSource_;
   QLabel note_, source_, status_;
   QTableWidget table_;
-  QPushButton add_, remove_, close_;
+  QPushButton add_, remove_, enableSource_, close_;
   bool picking_ = false;
 };

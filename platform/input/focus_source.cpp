@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/input/gnome_shell_focus.h"
 #include "platform/input/kwin_focus_script.h"
 #include "platform/input/sway_focus.h"
 #include "platform/input/x11_active_window.h"
@@ -11,13 +12,19 @@ namespace platform::input {
 std::unique_ptr<FocusSource> startFocusSource(const session::SessionType& session,
                                               FocusReport report, const FocusReportTarget& target,
                                               std::string& why) {
-  if (session.wayland && session.isKde()) {
+  if (session.wayland && (session.isKde() || session.isGnome())) {
+    const char* part = session.isKde() ? "KWin's script" : "GNOME Shell's extension";
     if (target.service.isEmpty()) {
-      why = "KWin's script would report to the program's D-Bus object, which this run lacks";
+      why = std::string(part) + " would report to the program's D-Bus object, which this run lacks";
       return nullptr;
     }
-    auto kwin = std::make_unique<KWinFocusScript>();
-    if (kwin->start(target, why)) return kwin;
+    if (session.isKde()) {
+      auto kwin = std::make_unique<KWinFocusScript>();
+      if (kwin->start(target, why)) return kwin;
+      return nullptr;
+    }
+    auto shell = std::make_unique<GnomeShellFocus>();
+    if (shell->start(why)) return shell;
     return nullptr;
   }
   if (session.wayland) {

@@ -2,9 +2,10 @@
 // Where the program learns which application has the focus: one source per
 // session, each driven by the desktop's own events (never polled). X11: the
 // root window's _NET_ACTIVE_WINDOW; sway and other i3-IPC compositors: the
-// IPC socket's window events; KDE Plasma on Wayland: a KWin script that
-// calls the program's D-Bus object (ReportFocus), which hands the reports on.
-// Reports come on the main thread.
+// IPC socket's window events; KDE Plasma on Wayland: a KWin script, and GNOME
+// on Wayland: the package's Shell extension, both calling the program's D-Bus
+// object (ReportFocus), which hands the reports on. Reports come on the main
+// thread.
 
 #include <QString>
 #include <functional>
@@ -23,9 +24,20 @@ class FocusSource {
   virtual ~FocusSource() = default;
   // For the log, --diagnose and --status ("X11 _NET_ACTIVE_WINDOW" ...).
   virtual std::string name() const = 0;
-  // True for a script in the compositor that reports through the program's
-  // own D-Bus object (ReportFocus) rather than to the report callback.
-  virtual bool reportsThroughProgram() const { return false; }
+  // Where the source is a script in the compositor, it reports through the
+  // program's own D-Bus object (ReportFocus) rather than to the report
+  // callback: true for the compositor's connection it was loaded into, whose
+  // unique name was resolved when it started, and for no other caller.
+  virtual bool acceptsReportFrom(const QString& /*sender*/) const { return false; }
+  // Why the source cannot report yet (the desktop's part is not running),
+  // empty when it can.
+  virtual std::string problem() const { return {}; }
+  // The desktop's part can be turned on from the program, with the user's word.
+  virtual bool canBeEnabled() const { return false; }
+  virtual bool enable(std::string& why) {
+    why = "nothing to turn on";
+    return false;
+  }
 };
 
 // Where a script running in the compositor reports to: the program's own

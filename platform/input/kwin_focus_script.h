@@ -18,7 +18,7 @@ class KWinFocusScript : public FocusSource {
   // False with why when KWin is not there, not this user's, or refuses the script.
   bool start(const FocusReportTarget& target, std::string& why);
   std::string name() const override { return "a KWin script"; }
-  bool reportsThroughProgram() const override { return true; }
+  bool acceptsReportFrom(const QString& sender) const override { return sender == kwin_; }
 
  private:
   QDBusConnection bus_{QString()};

@@ -6,7 +6,10 @@ the first button, A5; 5 is A2, the user's own mode here; 6 is A16).
 
 --desktop sway: headless sway, the program a native Wayland client that
 follows sway's IPC window events. --desktop kwin: headless KWin (5.27,
-6), the program's KWin script reporting to its D-Bus object. --desktop x11: Xvfb (from with-xvfb) with
+6), the program's KWin script reporting to its D-Bus object. --desktop
+gnome: headless gnome-shell, the package's Shell extension (found through
+XDG_DATA_DIRS, not enabled at first: the program says so, and picks it up
+once enabled) reporting to its D-Bus object. --desktop x11: Xvfb (from with-xvfb) with
 a real EWMH window manager (icewm or openbox), the program following
 _NET_ACTIVE_WINDOW; the rules there match X11's WM_CLASS.
 
@@ -32,6 +35,7 @@ from headless_sway import HeadlessSway
 READER, EDITOR, PLAIN = "org.example.Reader", "org.example.Editor", "org.example.Plain"
 A5, A2, A16 = frame(7, 4), frame(7, 5), frame(7, 6)
 WAYLAND_KWIN = "wl-quillmark-focus"
+WAYLAND_GNOME = "wl-quillmark-gnome"
 
 
 class SwayDesktop:
@@ -49,6 +53,12 @@ class SwayDesktop:
     def give(self, path):
         if os.geteuid() == 0:
             os.chown(path, self.sway.account.pw_uid, self.sway.account.pw_gid)
+
+    def after_start(self, output):
+        pass
+
+    def opened(self, app_id):
+        """A new window takes the focus on this desktop."""
 
     def stop(self):
         self.sway.stop()
@@ -89,6 +99,12 @@ class X11Desktop:
     def give(path):
         pass
 
+    def after_start(self, output):
+        pass
+
+    def opened(self, app_id):
+        """A new window takes the focus on this desktop."""
+
     def stop(self):
         self.manager.terminate()
         self.manager.wait()
@@ -113,16 +129,115 @@ class KWinDesktop(X11Desktop):
     focus = None
 
 
+class GnomeDesktop(KWinDesktop):
+    """gnome-shell on a virtual monitor without X11. Its logind comes from
+    python3-dbusmock on a private system bus; its settings stay in memory,
+    so that enabling the extension needs no dconf on the run's bus."""
+
+    def __init__(self, build, model):
+        self.run = Run(build, model)
+        self.home = self.run.home
+        system_bus = subprocess.Popen(["dbus-daemon", "--config-file", os.path.join(self.run.root, "bus.conf"),
+                                       "--nofork", "--print-address"], stdout=subprocess.PIPE,
+                                      stderr=subprocess.DEVNULL, text=True)
+        self.helpers = [system_bus]
+        shell_env = dict(self.run.env, XDG_CURRENT_DESKTOP="GNOME", XDG_SESSION_TYPE="wayland",
+                         DBUS_SYSTEM_BUS_ADDRESS=system_bus.stdout.readline().strip(),
+                         XDG_DATA_DIRS=os.path.join(build, "packaging") + ":/usr/share")
+        shell_env.pop("DISPLAY", None)
+        self.helpers.append(subprocess.Popen(
+            ["/usr/bin/python3", "-m", "dbusmock", "--system", "--template", "logind"],
+            env=shell_env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        Run.wait_for(lambda: self.owned("org.freedesktop.login1", "--system", shell_env), 30,
+                     "logind of python3-dbusmock")
+        self.shell_log = os.path.join(self.run.root, "gnome-shell.log")
+        # Unsafe mode: the run moves the focus with the Shell's Eval. A new
+        # window does not take the focus there: a client started with no
+        # activation token is only announced.
+        self.manager = subprocess.Popen(
+            ["gnome-shell", "--headless", "--wayland", "--no-x11", "--virtual-monitor",
+             "1600x1200", "--wayland-display", WAYLAND_GNOME, "--unsafe-mode"],
+            env=dict(shell_env, GSETTINGS_BACKEND="memory"), stdout=open(self.shell_log, "w"),
+            stderr=subprocess.STDOUT)
+        Run.wait_for(lambda: self.owned("org.gnome.Shell", "--session", shell_env), 60,
+                     "gnome-shell on the session bus")
+        self.env = dict(shell_env, WAYLAND_DISPLAY=WAYLAND_GNOME)
+        self.env.pop("QT_QPA_PLATFORM", None)
+        version = subprocess.run(["gnome-shell", "--version"], capture_output=True,
+                                 text=True).stdout.split()[-1]
+        self.extension = "quillmark-focus%s@talvex.com" % (
+            "-legacy" if int(version.split(".")[0]) < 45 else "")
+        print("GNOME Shell %s, its extension %s" % (version, self.extension))
+
+    @staticmethod
+    def owned(name, bus, env):
+        answer = subprocess.run(["dbus-send", bus, "--print-reply", "--dest=org.freedesktop.DBus",
+                                 "/", "org.freedesktop.DBus.NameHasOwner", "string:" + name],
+                                env=env, capture_output=True, text=True)
+        return "boolean true" in answer.stdout
+
+    def evaluate(self, code):
+        return subprocess.run(["gdbus", "call", "--session", "--dest", "org.gnome.Shell",
+                               "--object-path", "/org/gnome/Shell", "--method",
+                               "org.gnome.Shell.Eval", code],
+                              env=self.env, capture_output=True, text=True, timeout=30).stdout
+
+    def shown(self, app_id):
+        # Eval answers (success, the value as JSON).
+        return self.evaluate("global.get_window_actors().some(a => "
+                             "a.meta_window.get_wm_class() === '%s')" % app_id).strip() == "(true, 'true')"
+
+    def focus(self, app_id):
+        self.evaluate("global.get_window_actors().map(a => a.meta_window).find(w => "
+                      "w.get_wm_class() === '%s').activate(global.get_current_time())" % app_id)
+
+    def opened(self, app_id):
+        Run.wait_for(lambda: self.shown(app_id), 30, "the window of " + app_id)
+        self.focus(app_id)
+
+    def after_start(self, output):
+        """The extension is found and not enabled: the program says how to
+        enable it, and takes its reports once it runs."""
+        word = "is not enabled (gnome-extensions enable %s, or the Extensions app)" % self.extension
+        Run.wait_for(lambda: word in output(), 30, "the word on the extension")
+        extension = "GNOME Shell's extension " + self.extension
+        assert "focus from none: %s %s" % (extension, word) in self.diagnose(), self.diagnose()
+        self.enable_extension()
+        # Its first report (the program's own window has the focus) says it runs.
+        Run.wait_for(lambda: "focus from %s (the running instance's)" % extension
+                     in self.diagnose(), 15, "the extension's first report")
+        print("GNOME: the program says the extension is to be enabled, and it is: ok")
+
+    def diagnose(self):
+        return subprocess.run([os.path.join(self.run.build, "app", self.run.program),
+                               "--diagnose"], env=self.env, capture_output=True, text=True,
+                              timeout=60).stdout
+
+    def enable_extension(self):
+        enabled = subprocess.run(
+            ["gdbus", "call", "--session", "--dest", "org.gnome.Shell", "--object-path",
+             "/org/gnome/Shell", "--method", "org.gnome.Shell.Extensions.EnableExtension",
+             self.extension], env=self.env, capture_output=True, text=True, timeout=30)
+        assert enabled.stdout.strip() == "(true,)", enabled.stdout + enabled.stderr
+
+    def stop(self):
+        super().stop()
+        for helper in self.helpers:
+            helper.terminate()
+            helper.wait()
+
+
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
     parser.add_argument("--model", choices=["alto", "tenor"], required=True)
-    parser.add_argument("--desktop", choices=["sway", "x11", "kwin"], required=True)
+    parser.add_argument("--desktop", choices=["sway", "x11", "kwin", "gnome"], required=True)
     arguments = parser.parse_args()
     build, model = arguments.build, arguments.model
     program = "AltoControl" if model == "alto" else "TenorControl"
-    desktop = {"sway": SwayDesktop, "x11": X11Desktop, "kwin": KWinDesktop}[arguments.desktop]
+    desktop = {"sway": SwayDesktop, "x11": X11Desktop, "kwin": KWinDesktop,
+               "gnome": GnomeDesktop}[arguments.desktop]
     desktop = desktop() if arguments.desktop == "sway" else desktop(build, model)
     home, env, as_user = desktop.home, desktop.env, desktop.as_user
     output_path = os.path.join(home, "program.out")
@@ -138,6 +253,7 @@ def main():
 
     def open_window(app_id):
         start([window_copy, app_id], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        desktop.opened(app_id)
 
     def command_line(*words):
         return subprocess.run(as_user([app_copy, *words]), env=env, capture_output=True,
@@ -189,6 +305,7 @@ def main():
         output = lambda: read_text(output_path)
         Run.wait_for(lambda: "line 4: \"broken line\" is no application=mode line" in output(), 15,
                      "the rules file's unreadable line named in the log")
+        desktop.after_start(output)
         time.sleep(0.5)
 
         mark = wire.now_ms()

@@ -38,7 +38,9 @@ TEST_P(ModesByApplicationWindowTest, ARuleIsPickedChangedAndRemovedInTheUsersFil
       [&follower](const QString& application, std::optional<ModeButton> button, QString& why) {
         return follower.setRule(application, button, why);
       },
-      [] { return QString("X11 _NET_ACTIVE_WINDOW"); });
+      {[] { return QString("X11 _NET_ACTIVE_WINDOW"); }, [] { return false; },
+       [](QString&) { return false; }});
+  EXPECT_TRUE(window.enableSourceButton().isHidden());
   // Only once asked: the focus moving before that adds nothing.
   window.focusMoved("org.example.Early");
   window.addButton().click();
@@ -81,6 +83,38 @@ TEST_P(ModesByApplicationWindowTest, ARuleIsPickedChangedAndRemovedInTheUsersFil
     EXPECT_EQ(window.windowTitle(), QString::fromUtf8(title));
     EXPECT_EQ(window.addButton().text(), QString::fromUtf8(add));
   }
+}
+
+// GNOME's extension, off: the window offers to turn it on, says why when
+// the Shell refuses, and hides the offer once it runs.
+TEST_P(ModesByApplicationWindowTest, GnomesExtensionIsTurnedOnFromTheWindow) {
+  bool refuses = true, running = false;
+  const auto noRules = [](const QString&, std::optional<ModeButton>, QString&) { return true; };
+  ModesByApplicationWindow window(
+      noRules, {[&running] { return QString(running ? "GNOME Shell's extension" : "none: off"); },
+                [&running] { return !running; },
+                [&refuses, &running](QString& why) {
+                  if (refuses) why = "GNOME Shell did not enable its extension";
+                  running = !refuses;
+                  return running;
+                }});
+  for (const auto& [language, text] :
+       {std::pair{2, "Turn on GNOME's extension"}, std::pair{1, "启用 GNOME 扩展"}}) {
+    Language = static_cast<uint8_t>(language);
+    window.refresh();
+    EXPECT_EQ(window.enableSourceButton().text(), QString::fromUtf8(text));
+  }
+  EXPECT_FALSE(window.enableSourceButton().isHidden());
+  window.enableSourceButton().click();
+  EXPECT_FALSE(window.enableSourceButton().isHidden());
+  bool toldWhy = false;
+  for (const QLabel* label : window.findChildren<QLabel*>()) {
+    toldWhy = toldWhy || label->text() == "GNOME Shell did not enable its extension";
+  }
+  EXPECT_TRUE(toldWhy);
+  refuses = false;
+  window.enableSourceButton().click();
+  EXPECT_TRUE(window.enableSourceButton().isHidden());
 }
 
 TEST_P(ModesByApplicationWindowTest, TheProgramMenuOpensItInBothLanguages) {

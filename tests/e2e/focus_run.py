@@ -306,6 +306,18 @@ def main():
         Run.wait_for(lambda: "line 4: \"broken line\" is no application=mode line" in output(), 15,
                      "the rules file's unreadable line named in the log")
         desktop.after_start(output)
+        if arguments.desktop in ("kwin", "gnome"):
+            # The program's D-Bus object takes focus reports from the
+            # compositor's connection only: another of the user's is refused.
+            mark = wire.now_ms()
+            subprocess.run(["dbus-send", "--session", "--dest=com.talvex." + program,
+                            "/com/talvex/QuillmarkControl",
+                            "com.talvex.QuillmarkControl.ReportFocus", "string:" + READER,
+                            "string:" + READER, "string:1"], env=env, check=True)
+            moved = wire.now_ms() + 1
+            Run.wait_for(lambda: wire.writes(moved).count(HEARTBEAT) >= 2, 10, "two passes")
+            assert A16 not in wire.writes(mark), wire.writes(mark)
+            print("a focus report from another connection than the compositor's: refused: ok")
         time.sleep(0.5)
 
         mark = wire.now_ms()

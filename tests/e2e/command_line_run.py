@@ -12,7 +12,7 @@ import subprocess
 import sys
 import time
 
-from e2e_run import HEARTBEAT, Run, run_checks
+from e2e_run import HEARTBEAT, NO_SESSION_BUS, Run, run_checks
 
 OTHER = {"alto": ("tenor", "Tenor", "TenorControl"), "tenor": ("alto", "Alto", "AltoControl")}
 
@@ -102,7 +102,7 @@ def diagnose_other_model(run):
 def running_without_a_bus(run):
     """An instance that runs without a session bus: an action names that, not
     a program that does not run."""
-    run.env.pop("DBUS_SESSION_BUS_ADDRESS")
+    run.env["DBUS_SESSION_BUS_ADDRESS"] = NO_SESSION_BUS
     run.write_private_data()
     run.start()
     run.wait_for(lambda: run.writes().count(HEARTBEAT) >= 2, 30, "the link")

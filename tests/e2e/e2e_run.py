@@ -43,6 +43,11 @@ def saved_fields(text):
 STATUS_REQUEST = "51 82 01 08 01 01 b4"
 
 
+# No session bus. Where none is named, libdbus starts one for an X11 display
+# (dbus-x11's autolaunch, which python3-dbusmock pulls in): an address that
+# leads nowhere is no bus on every machine.
+NO_SESSION_BUS = "unix:path=/nonexistent/quillmark-no-session-bus"
+
 PRIVATE_BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>

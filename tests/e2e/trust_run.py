@@ -14,13 +14,12 @@ import subprocess
 import sys
 import time
 
-from e2e_run import CONNECTION_SEQUENCE, HEARTBEAT, PRIVATE_BUS_CONFIG, Run, run_checks
+from e2e_run import CONNECTION_SEQUENCE, HEARTBEAT, NO_SESSION_BUS, PRIVATE_BUS_CONFIG, Run, \
+    run_checks
 
 
 def without_bus(run):
-    env = dict(run.env)
-    env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-    return env
+    return dict(run.env, DBUS_SESSION_BUS_ADDRESS=NO_SESSION_BUS)
 
 
 def second_start_without_bus(run):

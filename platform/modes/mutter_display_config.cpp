@@ -105,7 +105,9 @@ QString mutter() {
   return trustedMutter();
 }
 
-std::optional<State> currentState() {
+// deadlineMs: right after a change mutter may take longer to answer than
+// when it is asked what it shows.
+std::optional<State> currentState(int deadlineMs = kCallTimeoutMs) {
   if (mutter().isEmpty()) return std::nullopt;
   qDBusRegisterMetaType<MonitorConfig>();
   qDBusRegisterMetaType<QList<MonitorConfig>>();
@@ -113,7 +115,7 @@ std::optional<State> currentState() {
   qDBusRegisterMetaType<QList<LogicalMonitor>>();
   const QDBusMessage reply = QDBusConnection::sessionBus().call(
       QDBusMessage::createMethodCall(mutter(), kPath, kService, "GetCurrentState"), QDBus::Block,
-      kCallTimeoutMs);
+      deadlineMs);
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 4) {
     return std::nullopt;
   }
@@ -308,8 +310,12 @@ bool MutterDisplayConfig::apply(const MonitorName& name, uint64_t width, uint64_
     return false;
   }
   // Success is what the monitor runs now, not that the call returned.
-  const auto after = currentState();
-  const Monitor* monitor = after ? find(*after, name) : nullptr;
+  const auto after = currentState(kApplyTimeoutMs);
+  if (!after) {
+    refusal = "GNOME did not say which mode the monitor runs after the change";
+    return false;
+  }
+  const Monitor* monitor = find(*after, name);
   const Mode* running = monitor != nullptr ? currentMode(*monitor) : nullptr;
   if (running == nullptr || uint64_t(running->width) != width ||
       uint64_t(running->height) != height) {

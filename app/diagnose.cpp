@@ -177,9 +177,7 @@ void printModesByApplication(const std::optional<QVariantMap>& state) {
     // GNOME's part is the user's to turn on: asked even with no instance running.
     platform::input::GnomeShellFocus shell;
     std::string why;
-    const std::string source = !shell.start(why)         ? "none: " + why
-                               : shell.problem().empty() ? shell.name()
-                                                         : "none: " + shell.problem();
+    const std::string source = shell.start(why) ? shell.describe() : "none: " + why;
     std::printf("; focus from %s", source.c_str());
   }
   std::printf("\n");

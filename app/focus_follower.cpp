@@ -30,11 +30,9 @@ void FocusFollower::start(const platform::session::SessionType& session,
 }
 
 QString FocusFollower::source() const {
+  // A report shows the desktop's part runs, whatever was seen at the start.
   if (focus_ == nullptr) return "none: " + QString::fromStdString(why_);
-  if (!reported_ && !focus_->problem().empty()) {
-    return "none: " + QString::fromStdString(focus_->problem());
-  }
-  return QString::fromStdString(focus_->name());
+  return QString::fromStdString(reported_ ? focus_->name() : focus_->describe());
 }
 
 bool FocusFollower::enableSource(QString& why) {

@@ -24,6 +24,8 @@ class FocusSource {
   virtual ~FocusSource() = default;
   // For the log, --diagnose and --status ("X11 _NET_ACTIVE_WINDOW" ...).
   virtual std::string name() const = 0;
+  // name(), or "none: " and the problem while there is one.
+  std::string describe() const { return problem().empty() ? name() : "none: " + problem(); }
   // Where the source is a script in the compositor, it reports through the
   // program's own D-Bus object (ReportFocus) rather than to the report
   // callback: true for the compositor's connection it was loaded into, whose

@@ -67,7 +67,7 @@ void GnomeShellFocus::readExtensionState() {
       QDBusMessage::createMethodCall(shell_, kShellPath, kExtensions, "GetExtensionInfo");
   ask << uuid_;
   const QDBusMessage reply = bus_.call(ask, QDBus::Block, kCallDeadlineMs);
-  const std::string extension = "GNOME Shell's extension " + uuid_.toStdString();
+  const std::string extension = name();
   enableable_ = false;
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1 ||
       !reply.arguments()[0].canConvert<QDBusArgument>()) {

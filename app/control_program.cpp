@@ -171,9 +171,12 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   QApplication::setWindowIcon(platform::qt::programIcon());
   QGuiApplication::setDesktopFileName(model.appId);
 
-  platform::input::XInputGlobalEvents globalEvents;
-  platform::qt::QtAppFramework framework(model.programName, &globalEvents);
   const platform::session::SessionType session = platform::session::detectSession();
+  // Under Wayland, Xwayland's input events see only what is typed into X
+  // windows; the session's own sources stand in for them.
+  platform::input::XInputGlobalEvents globalEvents;
+  platform::qt::QtAppFramework framework(model.programName,
+                                         session.wayland ? nullptr : &globalEvents);
   platform::modes::DisplayModeOwners owners;
   platform::ScreenModes* const modesOwner = owners.forSession(session);
   watchOutputs(owners);

@@ -6,13 +6,10 @@
 
 #include <string>
 
+#include "platform/session/x11_display.h"
+
 namespace platform::input {
 namespace {
-
-// A window that went away between the event and the reading is no failure.
-int ignoreError(Display*, XErrorEvent*) {
-  return 0;
-}
 
 // The longest name read from a window: app ids and classes are short.
 constexpr long kLongestNameWords = 64;
@@ -65,8 +62,7 @@ X11ActiveWindow::~X11ActiveWindow() {
 }
 
 bool X11ActiveWindow::start(FocusReport report) {
-  XSetErrorHandler(ignoreError);
-  display_ = XOpenDisplay(nullptr);
+  display_ = session::openX11Display();
   if (display_ == nullptr) return false;
   activeAtom_ = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
   const Window root = DefaultRootWindow(display_);

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/input/key_table.h"
+#include "platform/session/x11_display.h"
 
 namespace platform::input {
 
@@ -107,7 +108,7 @@ Event eventFromRawKey(uint32_t x11Keycode, uint32_t x11State) {
 }
 
 bool XInputGlobalEvents::start(std::function<void(const Event&)> deliver) {
-  Display* display = XOpenDisplay(nullptr);
+  Display* display = session::openX11Display();
   if (display == nullptr) return false;
   int opcode = 0, firstEvent = 0, firstError = 0;
   int major = 2, minor = 2;  // raw events reach the root window from XInput 2.1 on

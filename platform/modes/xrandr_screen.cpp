@@ -9,21 +9,17 @@
 #include <memory>
 #include <string>
 
+#include "platform/session/x11_display.h"
+
 namespace platform::modes {
 namespace {
-
-// Errors of single requests (an output that went away) are not fatal here.
-int ignoreError(Display*, XErrorEvent*) {
-  return 0;
-}
 
 Display* threadConnection() {
   thread_local std::unique_ptr<Display, int (*)(Display*)> connection(nullptr, XCloseDisplay);
   thread_local bool tried = false;
   if (!tried) {
     tried = true;
-    XSetErrorHandler(ignoreError);
-    connection.reset(XOpenDisplay(nullptr));
+    connection.reset(session::openX11Display());
   }
   return connection.get();
 }

@@ -6,16 +6,19 @@
 #include "core/application_modes.h"
 #include "core/application_rules.h"
 #include "core/feedback.h"
+#include "core/focus_source_problem.h"
 #include "platform/platform.h"
 #include "ui/state_watch.h"
 
 FocusFollower::~FocusFollower() {
   setFeedback(nullptr);
+  focusSourceProblem() = nullptr;
 }
 
 void FocusFollower::start(const platform::session::SessionType& session,
                           const platform::input::FocusReportTarget& target) {
   setFeedback([this](const std::string& text) { notifications_.tell(text); });
+  focusSourceProblem() = [this] { return problemForRules(); };
   readRules();
   watchRulesFile();
   connect(&stateWatch(), &StateWatch::changed, this,
@@ -25,14 +28,30 @@ void FocusFollower::start(const platform::session::SessionType& session,
   focus_ = platform::input::startFocusSource(
       session, [this](const platform::FocusedWindow& window) { focusMoved(window); }, target, why_);
   if (!applicationModes().rules().empty() || source().startsWith("none")) {
-    platform::app().systemLog("Modes by application: focus from " + source().toStdString() + ".\n");
+    logSource();
   }
+  if (focus_ != nullptr) {
+    focus_->setChangeListener([this] {
+      // A part turned off stops reporting: an earlier report proves nothing now.
+      if (!focus_->problem().empty()) reported_ = false;
+      logSource();
+    });
+  }
+}
+
+void FocusFollower::logSource() const {
+  platform::app().systemLog("Modes by application: focus from " + source().toStdString() + ".\n");
 }
 
 QString FocusFollower::source() const {
   // A report shows the desktop's part runs, whatever was seen at the start.
   if (focus_ == nullptr) return "none: " + QString::fromStdString(why_);
   return QString::fromStdString(reported_ ? focus_->name() : focus_->describe());
+}
+
+std::string FocusFollower::problemForRules() const {
+  if (applicationModes().rules().empty() || reported_) return {};
+  return focus_ == nullptr ? why_ : focus_->problem();
 }
 
 bool FocusFollower::enableSource(QString& why) {

@@ -42,12 +42,16 @@ class FocusFollower : public QObject {
   QString source() const;
   // The desktop's part of the source can be turned on from here (GNOME's
   // extension), and turning it on; false with why.
+  // Why the rules cannot follow the focus now: empty where they can, and
+  // where there are none.
+  std::string problemForRules() const;
   bool sourceCanBeEnabled() const { return focus_ != nullptr && focus_->canBeEnabled(); }
   bool enableSource(QString& why);
   // Sets or (nullopt) removes an application's rule in the file; false with why.
   bool setRule(const QString& application, std::optional<ModeButton> button, QString& why);
 
  private:
+  void logSource() const;
   void readRules();
   void watchRulesFile();
   void focusMoved(const platform::FocusedWindow& window);

@@ -115,6 +115,8 @@ constexpr CaptionRow kCaptions[] = {
     {Caption::kSwitchToTheWindow, "Switch to the window you want...", "请切换到您想要的窗口..."},
     {Caption::kFocusFrom, "Focus from: %1", "焦点来源：%1"},
     {Caption::kEnableGnomeExtension, "Turn on GNOME's extension", "启用 GNOME 扩展"},
+    {Caption::kModesNotFollowed, "Modes by application cannot follow the focus: %1",
+     "按应用的模式无法跟随焦点：%1"},
     {Caption::kClose, "Close", "关闭"},
     {Caption::kStillLooking, "Still looking: %1", "仍在查找：%1"},
     {Caption::kSeconds, "%1 s", "%1 秒"},

@@ -77,6 +77,7 @@ enum class Caption {
   kSwitchToTheWindow,
   kFocusFrom,
   kEnableGnomeExtension,
+  kModesNotFollowed,
   kClose,
   kStillLooking,
   kSeconds,

@@ -17,6 +17,7 @@
 #include "base/model_profile.h"
 #include "base/tl_log.h"
 #include "core/desktop_hotkey_offer.h"
+#include "core/focus_source_problem.h"
 #include "core/mode_table.h"
 #include "core/monitor_actions.h"
 #include "core/parameter_store.h"
@@ -247,7 +248,9 @@ void SettingViewController::setCaptions(bool english) {
 }
 
 // Where the session gives no idle time, screen save never starts on its own;
-// where the desktop keeps global keys, the hotkeys act in this window only.
+// where the desktop keeps global keys, the hotkeys act in this window only;
+// where rules are set and the desktop does not say where the focus is, they
+// wait for what the desktop lacks.
 // The desktop's answer may come while the dialog is open (GNOME's dialog).
 void SettingViewController::showSessionNotes() {
   const bool english = Language.load() == kLanguageEnglish;
@@ -265,6 +268,12 @@ void SettingViewController::showSessionNotes() {
   } else if (hotkeysLocal) {
     const QString program = base::profile().programName;
     notes << caption(Caption::kHotkeysLocalBindCommands, english).arg(program);
+  }
+  if (focusSourceProblem()) {
+    const std::string problem = focusSourceProblem()();
+    if (!problem.empty()) {
+      notes << caption(Caption::kModesNotFollowed, english).arg(QString::fromStdString(problem));
+    }
   }
   ScreenSaveNoteText->setVisible(!notes.isEmpty());
   ScreenSaveNoteText->setText(notes.join("\n"));

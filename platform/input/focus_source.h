@@ -40,6 +40,17 @@ class FocusSource {
     why = "nothing to turn on";
     return false;
   }
+  // Told when the desktop's part starts or stops running after the start
+  // (the user turned GNOME's extension on or off elsewhere).
+  void setChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
+
+ protected:
+  void changed() const {
+    if (changed_) changed_();
+  }
+
+ private:
+  std::function<void()> changed_;
 };
 
 // Where a script running in the compositor reports to: the program's own

@@ -59,7 +59,16 @@ bool GnomeShellFocus::start(std::string& why) {
   }
   shell_ = *shell;
   readExtensionState();
+  bus_.connect(shell_, kShellPath, kExtensions, "ExtensionStateChanged", this,
+               SLOT(extensionStateChanged(QString, QVariantMap)));
   return true;
+}
+
+void GnomeShellFocus::extensionStateChanged(const QString& uuid, const QVariantMap& info) {
+  if (uuid != uuid_) return;
+  const std::string before = problem_;
+  takeState(info);
+  if (problem_ != before) changed();
 }
 
 void GnomeShellFocus::readExtensionState() {
@@ -67,15 +76,19 @@ void GnomeShellFocus::readExtensionState() {
       QDBusMessage::createMethodCall(shell_, kShellPath, kExtensions, "GetExtensionInfo");
   ask << uuid_;
   const QDBusMessage reply = bus_.call(ask, QDBus::Block, kCallDeadlineMs);
-  const std::string extension = name();
-  enableable_ = false;
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1 ||
       !reply.arguments()[0].canConvert<QDBusArgument>()) {
+    enableable_ = false;
     problem_ = "GNOME Shell does not say how its extension " + uuid_.toStdString() +
                " is: " + reply.errorMessage().left(200).toStdString();
     return;
   }
-  const auto info = qdbus_cast<QVariantMap>(reply.arguments()[0].value<QDBusArgument>());
+  takeState(qdbus_cast<QVariantMap>(reply.arguments()[0].value<QDBusArgument>()));
+}
+
+void GnomeShellFocus::takeState(const QVariantMap& info) {
+  const std::string extension = name();
+  enableable_ = false;
   if (info.isEmpty()) {
     problem_ = "GNOME Shell has not found its extension " + uuid_.toStdString() +
                ": it finds a newly installed one after the next log-in";

@@ -9,7 +9,7 @@ follows sway's IPC window events. --desktop kwin: headless KWin (5.27,
 6), the program's KWin script reporting to its D-Bus object. --desktop
 gnome: headless gnome-shell, the package's Shell extension (found through
 XDG_DATA_DIRS, not enabled at first: the program says so, and picks it up
-once enabled) reporting to its D-Bus object. --desktop x11: Xvfb (from with-xvfb) with
+once enabled, and again once turned off and on) reporting to its D-Bus object. --desktop x11: Xvfb (from with-xvfb) with
 a real EWMH window manager (icewm or openbox), the program following
 _NET_ACTIVE_WINDOW; the rules there match X11's WM_CLASS.
 
@@ -214,9 +214,18 @@ class GnomeDesktop(KWinDesktop):
         assert "focus from none: %s %s" % (extension, word) in self.diagnose(), self.diagnose()
         self.enable_extension()
         # Its first report, when it starts, says it runs.
-        Run.wait_for(lambda: "focus from %s (the running instance's)" % extension
-                     in self.diagnose(), 15, "the extension's first report")
+        running = "focus from %s (the running instance's)" % extension
+        Run.wait_for(lambda: running in self.diagnose(), 15, "the extension's first report")
         print("GNOME: the program says the extension is to be enabled, and it is: ok")
+        # Turned off and on again elsewhere (the Extensions app) while the
+        # program runs: the Shell's word reaches it each time.
+        disabled = self.shell_call("org.gnome.Shell.Extensions.DisableExtension", self.extension)
+        assert disabled.strip() == "(true,)", disabled
+        Run.wait_for(lambda: "focus from none: %s %s" % (extension, word) in self.diagnose(), 15,
+                     "the word that the extension was turned off")
+        self.enable_extension()
+        Run.wait_for(lambda: running in self.diagnose(), 15, "the extension running again")
+        print("GNOME: the extension turned off and on elsewhere: the program follows: ok")
 
     def diagnose(self):
         return subprocess.run([os.path.join(self.run.build, "app", self.run.program),

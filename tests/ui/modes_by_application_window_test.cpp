@@ -15,6 +15,7 @@
 #include "core/application_rules.h"
 #include "core/parameters.h"
 #include "tests/support/fixture.h"
+#include "ui/setting_view_controller.h"
 #include "ui/view_controller.h"
 
 namespace {
@@ -115,6 +116,27 @@ TEST_P(ModesByApplicationWindowTest, GnomesExtensionIsTurnedOnFromTheWindow) {
   refuses = false;
   window.enableSourceButton().click();
   EXPECT_TRUE(window.enableSourceButton().isHidden());
+}
+
+// Rules the desktop cannot serve (here no session tells the focus): Settings
+// says why they wait, in its language; without rules it says nothing of them.
+TEST_P(ModesByApplicationWindowTest, SettingsSaysWhyRulesWait) {
+  FocusFollower follower(GetParam()->programName);
+  follower.start(platform::session::SessionType{}, {});
+  const auto note = [] {
+    SettingViewController settings;
+    return settings.ScreenSaveNoteText->isHidden() ? QString()
+                                                   : settings.ScreenSaveNoteText->text();
+  };
+  EXPECT_EQ(note(), "");
+  QString why;
+  ASSERT_TRUE(follower.setRule("org.example.Reader", ModeButton::kA16, why)) << why.toStdString();
+  for (const auto& [language, text] :
+       {std::pair{2, "Modes by application cannot follow the focus: no graphical session"},
+        std::pair{1, "按应用的模式无法跟随焦点：no graphical session"}}) {
+    Language = static_cast<uint8_t>(language);
+    EXPECT_EQ(note(), QString::fromUtf8(text));
+  }
 }
 
 TEST_P(ModesByApplicationWindowTest, TheProgramMenuOpensItInBothLanguages) {

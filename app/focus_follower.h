@@ -40,11 +40,11 @@ class FocusFollower : public QObject {
   // "X11 _NET_ACTIVE_WINDOW", or "none: why" (also while the desktop's part
   // of the source has not reported yet).
   QString source() const;
-  // The desktop's part of the source can be turned on from here (GNOME's
-  // extension), and turning it on; false with why.
   // Why the rules cannot follow the focus now: empty where they can, and
   // where there are none.
   std::string problemForRules() const;
+  // The desktop's part of the source can be turned on from here (GNOME's
+  // extension), and turning it on; false with why.
   bool sourceCanBeEnabled() const { return focus_ != nullptr && focus_->canBeEnabled(); }
   bool enableSource(QString& why);
   // Sets or (nullopt) removes an application's rule in the file; false with why.

@@ -19,7 +19,8 @@ from e2e_run import WireLog, frame, private_data
 from focus_run import GnomeDesktop, KWinDesktop, SwayDesktop, X11Desktop
 from process_cost import cpu_seconds
 
-BUILD = sys.argv[1] if len(sys.argv) > 1 else "build"
+# Absolute: gnome-shell ignores a relative XDG_DATA_DIRS entry (the extension).
+BUILD = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
 IDLE_SECONDS = int(os.environ.get("IDLE_SECONDS", "60"))
 SWITCHES = int(os.environ.get("SWITCHES", "24"))
 HEARTBEAT = "51 84 03 08 01 01 b0"

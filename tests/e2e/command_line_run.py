@@ -111,6 +111,16 @@ def running_without_a_bus(run):
     print("an action beside an instance without a session bus: ok")
 
 
+def process_state(pid):
+    """The state letter of /proc/PID/stat, or None once the process is gone
+    (it may end between any two reads)."""
+    try:
+        with open("/proc/%d/stat" % pid) as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0]
+    except (FileNotFoundError, ProcessLookupError):
+        return None
+
+
 def emulator_in_the_background(run):
     """`quillmark-emulator &` typed in an interactive shell keeps serving (a
     read of the terminal would have the shell stop it), and reads its
@@ -140,16 +150,14 @@ def emulator_in_the_background(run):
         emulator_pid = int(read_until(r"EMULATOR=(\d+)", 10).group(1))
         run.wait_for(lambda: os.path.exists(run.wire_log), 10, "the emulator to serve")
         time.sleep(1)
-        with open("/proc/%d/stat" % emulator_pid) as stat:
-            state = stat.read().rsplit(")", 1)[1].split()[0]
-        assert state != "T", "the emulator was stopped in the background"
+        assert process_state(emulator_pid) not in ("T", None), \
+            "the emulator was stopped in the background, or ended"
         assert run.cli("--diagnose").returncode == 0, "the backgrounded emulator did not answer"
         type_line("fg")
         time.sleep(1)
         type_line("quit")
-        run.wait_for(lambda: not os.path.exists("/proc/%d" % emulator_pid) or
-                     open("/proc/%d/stat" % emulator_pid).read().rsplit(")", 1)[1].split()[0]
-                     == "Z", 10, "the emulator to take 'quit' in the foreground")
+        run.wait_for(lambda: process_state(emulator_pid) in ("Z", None), 10,
+                     "the emulator to take 'quit' in the foreground")
     finally:
         for process in (emulator_pid, pid):
             if process is not None:

@@ -21,6 +21,7 @@
 #include "app/diagnose.h"
 #include "app/focus_follower.h"
 #include "app/main_window.h"
+#include "app/modes_by_application_opener.h"
 #include "app/session_bus_probe.h"
 #include "app/single_instance.h"
 #include "app/standard_streams.h"
@@ -42,7 +43,6 @@
 #include "platform/qt/qt_app_framework.h"
 #include "platform/session/session_bus.h"
 #include "platform/version.h"
-#include "ui/modes_by_application_window.h"
 #include "ui/view_controller.h"
 
 namespace {
@@ -184,7 +184,7 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
       "/sys/class/drm", "/dev", platform::buses::realI2CSyscalls(), modesOwner);
   platform::buses::EmulatedDisplays emulatedDisplays;
   platform::buses::CompositeDisplays displays({&realDisplays, &emulatedDisplays});
-  platform::input::XkbKeyboardServices keyboard;
+  platform::input::XkbKeyboardServices keyboard(session.wayland);
   keyboard.setSystemHotKeys([&model, session] { return shortcutsInUse(model, session); });
   platform::install({&displays, &framework, &keyboard});
   if (command.diagnose) return printDiagnosis(model);
@@ -218,27 +218,8 @@ int runControlProgram(const base::ModelProfile& model, int argc, char** argv) {
   Tray tray(model, window);
   framework.setHidesToTray(tray.show());
   FocusFollower focusFollower(model.programName);
-  std::unique_ptr<ModesByApplicationWindow> modesWindow;
-  const auto openModesByApplication = [&modesWindow, &focusFollower] {
-    if (!modesWindow) {
-      modesWindow = std::make_unique<ModesByApplicationWindow>(
-          [&focusFollower](const QString& application, std::optional<ModeButton> button,
-                           QString& why) {
-            return focusFollower.setRule(application, button, why);
-          },
-          ModesByApplicationWindow::FocusSourceAccess{
-              [&focusFollower] { return focusFollower.source(); },
-              [&focusFollower] { return focusFollower.sourceCanBeEnabled(); },
-              [&focusFollower](QString& why) { return focusFollower.enableSource(why); }});
-    }
-    modesWindow->refresh();
-    modesWindow->show();
-    modesWindow->raise();
-    modesWindow->activateWindow();
-  };
-  focusFollower.setFocusListener([&modesWindow](const QString& application) {
-    if (modesWindow) modesWindow->focusMoved(application);
-  });
+  ModesByApplicationOpener modesByApplication(focusFollower);
+  const auto openModesByApplication = [&modesByApplication] { modesByApplication.open(); };
   tray.setModesByApplication(openModesByApplication);
   window.setModesByApplication(openModesByApplication);
   service.setModesByApplication(openModesByApplication);

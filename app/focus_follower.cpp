@@ -35,6 +35,7 @@ void FocusFollower::start(const platform::session::SessionType& session,
       // A part turned off stops reporting: an earlier report proves nothing now.
       if (!focus_->problem().empty()) reported_ = false;
       logSource();
+      if (stateListener_) stateListener_();
     });
   }
 }
@@ -43,15 +44,20 @@ void FocusFollower::logSource() const {
   platform::app().systemLog("Modes by application: focus from " + source().toStdString() + ".\n");
 }
 
-QString FocusFollower::source() const {
+std::string FocusFollower::problem() const {
+  if (focus_ == nullptr) return why_;
   // A report shows the desktop's part runs, whatever was seen at the start.
-  if (focus_ == nullptr) return "none: " + QString::fromStdString(why_);
-  return QString::fromStdString(reported_ ? focus_->name() : focus_->describe());
+  return reported_ ? std::string() : focus_->problem();
+}
+
+QString FocusFollower::source() const {
+  const std::string why = problem();
+  if (focus_ != nullptr && why.empty()) return QString::fromStdString(focus_->name());
+  return QString::fromStdString("none: " + why);
 }
 
 std::string FocusFollower::problemForRules() const {
-  if (applicationModes().rules().empty() || reported_) return {};
-  return focus_ == nullptr ? why_ : focus_->problem();
+  return applicationModes().rules().empty() ? std::string() : problem();
 }
 
 bool FocusFollower::enableSource(QString& why) {
@@ -83,6 +89,8 @@ bool FocusFollower::setRule(const QString& application, std::optional<ModeButton
     why = QString::fromStdString(problem);
     return false;
   }
+  // The folders it made on the way are watched from now on.
+  watchRulesPaths();
   readRules();
   return true;
 }
@@ -95,27 +103,30 @@ void FocusFollower::readRules() {
     }
   }
   notifications_.setOn(read.notifications);
+  if (read.rules == applicationModes().rules()) return;
   applicationModes().setRules(std::move(read.rules));
+  if (stateListener_) stateListener_();
 }
 
 // An editor replaces the file, and the folder may not exist yet: the folder
 // and its parent are watched, and the file once it is there.
 void FocusFollower::watchRulesFile() {
-  const QString file = QString::fromStdString(applicationRulesPath());
-  const QString folder = QFileInfo(file).path();
-  const auto watchWhatExists = [this, file, folder] {
-    for (const QString& path : {QFileInfo(folder).path(), folder, file}) {
-      if (QFileInfo::exists(path) && !watcher_.files().contains(path) &&
-          !watcher_.directories().contains(path)) {
-        watcher_.addPath(path);
-      }
-    }
-  };
-  watchWhatExists();
-  const auto changed = [this, watchWhatExists] {
-    watchWhatExists();
+  watchRulesPaths();
+  const auto changed = [this] {
+    watchRulesPaths();
     readRules();
   };
   connect(&watcher_, &QFileSystemWatcher::fileChanged, this, changed);
   connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, changed);
+}
+
+void FocusFollower::watchRulesPaths() {
+  const QString file = QString::fromStdString(applicationRulesPath());
+  const QString folder = QFileInfo(file).path();
+  for (const QString& path : {QFileInfo(folder).path(), folder, file}) {
+    if (QFileInfo::exists(path) && !watcher_.files().contains(path) &&
+        !watcher_.directories().contains(path)) {
+      watcher_.addPath(path);
+    }
+  }
 }

@@ -37,6 +37,10 @@ class FocusFollower : public QObject {
     focusListener_ = std::move(listener);
   }
 
+  // Told when the rules change (the file edited by hand, or by --mode-for)
+  // or the desktop's part of the source starts or stops running.
+  void setStateListener(std::function<void()> listener) { stateListener_ = std::move(listener); }
+
   // "X11 _NET_ACTIVE_WINDOW", or "none: why" (also while the desktop's part
   // of the source has not reported yet).
   QString source() const;
@@ -51,15 +55,19 @@ class FocusFollower : public QObject {
   bool setRule(const QString& application, std::optional<ModeButton> button, QString& why);
 
  private:
+  // Why the focus cannot be followed now, empty where it can.
+  std::string problem() const;
   void logSource() const;
   void readRules();
   void watchRulesFile();
+  void watchRulesPaths();
   void focusMoved(const platform::FocusedWindow& window);
 
   std::unique_ptr<platform::input::FocusSource> focus_;
   std::string why_ = "not started";
   bool reported_ = false;
   std::function<void(const QString&)> focusListener_;
+  std::function<void()> stateListener_;
   QFileSystemWatcher watcher_;
   // Problems already named in the log: a file read again names only new ones.
   std::set<std::string> named_;

@@ -41,10 +41,15 @@ class FocusSource {
     return false;
   }
   // Told when the desktop's part starts or stops running after the start
-  // (the user turned GNOME's extension on or off elsewhere).
-  void setChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
+  // (the user turned GNOME's extension on or off elsewhere). Only a source
+  // that is told anyone listens for it: a one-shot report does not.
+  void setChangeListener(std::function<void()> listener) {
+    changed_ = std::move(listener);
+    followChanges();
+  }
 
  protected:
+  virtual void followChanges() {}
   void changed() const {
     if (changed_) changed_();
   }

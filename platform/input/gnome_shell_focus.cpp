@@ -59,9 +59,16 @@ bool GnomeShellFocus::start(std::string& why) {
   }
   shell_ = *shell;
   readExtensionState();
+  return true;
+}
+
+void GnomeShellFocus::followChanges() {
   bus_.connect(shell_, kShellPath, kExtensions, "ExtensionStateChanged", this,
                SLOT(extensionStateChanged(QString, QVariantMap)));
-  return true;
+  // A change between the first reading and the subscription would be lost.
+  const std::string before = problem_;
+  readExtensionState();
+  if (problem_ != before) changed();
 }
 
 void GnomeShellFocus::extensionStateChanged(const QString& uuid, const QVariantMap& info) {

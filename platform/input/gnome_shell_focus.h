@@ -38,6 +38,9 @@ class GnomeShellFocus : public QObject, public FocusSource {
   // on or off in the Extensions app), from the Shell found at the start only.
   void extensionStateChanged(const QString& uuid, const QVariantMap& info);
 
+ protected:
+  void followChanges() override;
+
  private:
   void readExtensionState();
   void takeState(const QVariantMap& info);

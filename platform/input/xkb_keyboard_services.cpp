@@ -84,7 +84,14 @@ uint32_t asciiCapableLayout(xkb_keymap* keymap, uint32_t activeLayout) {
   return activeLayout;
 }
 
-XkbKeyboardServices::XkbKeyboardServices() {
+XkbKeyboardServices::XkbKeyboardServices(bool wayland) {
+  if (wayland) {
+    context_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+    wayland_ = std::make_unique<WaylandKeymap>(context_);
+    if (!wayland_->connect()) wayland_.reset();
+    refreshKeymap();
+    return;
+  }
   connection_ = xcb_connect(nullptr, nullptr);
   if (xcb_connection_has_error(connection_) != 0 ||
       xkb_x11_setup_xkb_extension(
@@ -98,17 +105,20 @@ XkbKeyboardServices::XkbKeyboardServices() {
 }
 
 XkbKeyboardServices::~XkbKeyboardServices() {
+  wayland_.reset();
   if (keymap_ != nullptr) xkb_keymap_unref(keymap_);
   if (context_ != nullptr) xkb_context_unref(context_);
   if (connection_ != nullptr) xcb_disconnect(connection_);
 }
 
 bool XkbKeyboardServices::refreshKeymap() {
-  if (context_ == nullptr || device_ < 0) return false;
+  if (context_ == nullptr || (wayland_ == nullptr && device_ < 0)) return false;
   const auto now = std::chrono::steady_clock::now();
   if (keymap_ != nullptr && now - keymapRead_ < kKeymapLifetime) return true;
-  xkb_keymap* fresh =
-      xkb_x11_keymap_new_from_device(context_, connection_, device_, XKB_KEYMAP_COMPILE_NO_FLAGS);
+  xkb_keymap* fresh = wayland_ != nullptr
+                          ? wayland_->current()
+                          : xkb_x11_keymap_new_from_device(context_, connection_, device_,
+                                                           XKB_KEYMAP_COMPILE_NO_FLAGS);
   if (fresh != nullptr) {
     if (keymap_ != nullptr) xkb_keymap_unref(keymap_);
     keymap_ = fresh;
@@ -118,6 +128,9 @@ bool XkbKeyboardServices::refreshKeymap() {
 }
 
 uint32_t XkbKeyboardServices::activeLayout() {
+  // A compositor tells the group in force only to the client it focuses:
+  // the first layout stands for it.
+  if (wayland_ != nullptr) return 0;
   xkb_state* state = xkb_x11_state_new_from_device(keymap_, connection_, device_);
   if (state == nullptr) return 0;
   const uint32_t layout = xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE);

@@ -1,15 +1,18 @@
 #pragma once
-// Keyboard services from the X server's current keymap (xkbcommon), with the
-// key table's US text where there is no X server. The keymap and the active
-// layout group are read again when they may have changed, so a layout
-// switched while the program runs names keys as the user now types them.
+// Keyboard services from the session's current keymap (xkbcommon): the X
+// server's, or in a Wayland session the compositor's, with the key table's
+// US text where neither gives one. The keymap (and on X11 the active layout
+// group) is read again when it may have changed, so a layout switched while
+// the program runs names keys as the user now types them.
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include "platform/input/key_table_keyboard.h"
+#include "platform/input/wayland_keymap.h"
 #include "platform/keyboard_services.h"
 
 struct xkb_context;
@@ -29,7 +32,8 @@ uint32_t asciiCapableLayout(xkb_keymap* keymap, uint32_t activeLayout);
 
 class XkbKeyboardServices : public KeyboardServices {
  public:
-  XkbKeyboardServices();
+  // wayland: the session is a Wayland one, whose compositor has the keymap.
+  explicit XkbKeyboardServices(bool wayland);
   ~XkbKeyboardServices() override;
 
   bool hasKeyLayout() override { return true; }
@@ -52,6 +56,7 @@ class XkbKeyboardServices : public KeyboardServices {
   int32_t device_ = -1;
   xkb_context* context_ = nullptr;
   xkb_keymap* keymap_ = nullptr;
+  std::unique_ptr<WaylandKeymap> wayland_;
   std::chrono::steady_clock::time_point keymapRead_;
   KeyTableKeyboard fallback_;
   std::function<std::vector<SystemHotKey>()> systemHotKeys_;

@@ -42,7 +42,8 @@ class SwayDesktop:
     def __init__(self):
         self.sway = HeadlessSway()
         self.home = self.sway.home
-        self.env = dict(self.sway.env, XDG_SESSION_TYPE="wayland")
+        # DISPLAY as sway's Xwayland sets it: the run's Xvfb stands for it.
+        self.env = dict(self.sway.env, XDG_SESSION_TYPE="wayland", DISPLAY=os.environ["DISPLAY"])
         self.as_user = self.sway.as_user
         self.reachable_copy = self.sway.reachable_copy
 
@@ -243,6 +244,17 @@ class GnomeDesktop(KWinDesktop):
             helper.wait()
 
 
+def connected_to_x_server(pid):
+    """Whether the process holds a socket whose peer an X server accepted
+    (whose name is that of an X11-unix socket)."""
+    listing = subprocess.run(["ss", "-xanp"], capture_output=True, text=True,
+                             check=True).stdout.splitlines()
+    fields = [line.split() for line in listing]
+    served = {words[5] for words in fields if len(words) > 7 and "/.X11-unix/X" in words[4]}
+    return any(words[7] in served for words in fields
+               if len(words) > 8 and ",pid=%d," % pid in words[8])
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
@@ -314,13 +326,18 @@ def main():
               stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
         with open(output_path, "w") as out:
             desktop.give(output_path)
-            start([app_copy], stdout=out, stderr=subprocess.STDOUT)
+            app = start([app_copy], stdout=out, stderr=subprocess.STDOUT)
         Run.wait_for(lambda: all(item in wire.writes() for item in CONNECTION_SEQUENCE), 30,
                      "the link")
         output = lambda: read_text(output_path)
         Run.wait_for(lambda: "line 4: \"broken line\" is no application=mode line" in output(), 15,
                      "the rules file's unreadable line named in the log")
         desktop.after_start(output)
+        if arguments.desktop in ("sway", "kwin"):
+            # A Wayland client needs no X server: on GNOME, a connection to
+            # Xwayland would start it for the program alone.
+            assert not connected_to_x_server(app.pid), "the program holds an X connection"
+            print("no X connection in a Wayland session, DISPLAY set: ok")
         if arguments.desktop in ("kwin", "gnome"):
             # The program's D-Bus object takes focus reports from the
             # compositor's connection only: another of the user's is refused.

@@ -7,10 +7,12 @@
 
 #include <QMenuBar>
 #include <QTest>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/focus_follower.h"
 #include "app/main_window.h"
+#include "app/modes_by_application_opener.h"
 #include "core/application_modes.h"
 #include "core/application_rules.h"
 #include "core/parameters.h"
@@ -84,6 +86,28 @@ TEST_P(ModesByApplicationWindowTest, ARuleIsPickedChangedAndRemovedInTheUsersFil
     EXPECT_EQ(window.windowTitle(), QString::fromUtf8(title));
     EXPECT_EQ(window.addButton().text(), QString::fromUtf8(add));
   }
+}
+
+// The rules file edited by hand while the window is open: the window shows
+// the file's rules without being asked, both when the file is replaced (as
+// editors save) and when it is written in place.
+TEST_P(ModesByApplicationWindowTest, AnOpenWindowFollowsTheFileEditedByHand) {
+  FocusFollower follower(GetParam()->programName);
+  follower.start(platform::session::SessionType{}, {});
+  ModesByApplicationOpener opener(follower);
+  opener.open();
+  const QTableWidget& table = opener.window()->table();
+  ASSERT_EQ(table.rowCount(), 0);
+  const std::string file = home + "/config/quillmark/modes-by-application";
+  QString why;
+  ASSERT_TRUE(follower.setRule("org.example.Reader", ModeButton::kA16, why)) << why.toStdString();
+  writeFile(file + ".new", "[Modes]\norg.example.Reader=A16\norg.example.Browser=A2\n");
+  ASSERT_EQ(std::rename((file + ".new").c_str(), file.c_str()), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&table] { return table.rowCount() == 2; }, 15000));
+  EXPECT_EQ(table.item(1, 0)->text(), "org.example.Browser");
+  writeFile(file, "[Modes]\norg.example.Browser=A2\n");
+  ASSERT_TRUE(QTest::qWaitFor([&table] { return table.rowCount() == 1; }, 15000));
+  EXPECT_EQ(table.item(0, 0)->text(), "org.example.Browser");
 }
 
 // GNOME's extension, off: the window offers to turn it on, says why when

@@ -1,0 +1,24 @@
+#pragma once
+// This run's "Modes by application" window: made when first asked for, on
+// the follower's rules file and focus source, and drawn anew while it is
+// open whenever either changes elsewhere (the rules file edited by hand or by
+// --mode-for, GNOME's extension turned on or off in the Extensions app).
+
+#include <memory>
+
+#include "app/focus_follower.h"
+#include "ui/modes_by_application_window.h"
+
+class ModesByApplicationOpener {
+ public:
+  explicit ModesByApplicationOpener(FocusFollower& follower);
+
+  // Shows the window, drawn anew, in front.
+  void open();
+  // Null until first opened.
+  ModesByApplicationWindow* window() const { return window_.get(); }
+
+ private:
+  FocusFollower& follower_;
+  std::unique_ptr<ModesByApplicationWindow> window_;
+};

@@ -1,0 +1,85 @@
+#!/usr/bin/env python3
+"""Keys named by a real compositor's keymap, with no X server: headless KWin
+(5.27, 6) reads the user's layout from kxkbrc and gives it to its clients'
+keyboards. German first (the key at Y's place types z), then French,
+switched while the probe runs as System Settings switches it (kxkbrc
+written, then org.kde.keyboard's reloadConfig): the probe names the keys
+anew. Waits for the names, whatever the machine's load."""
+
+import os
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+from headless_kwin import start_headless_kwin
+
+SOCKET = "wl-quillmark-keymap"
+
+
+def set_layout(config, layout):
+    with open(os.path.join(config, "kxkbrc"), "w") as out:
+        out.write("[Layout]\nLayoutList=%s\nUse=true\n" % layout)
+
+
+def names_become(probe, expected, seconds):
+    """Asks the probe for the names until they are expected; the last ones."""
+    deadline = time.time() + seconds
+    line = None
+    while time.time() < deadline:
+        probe.stdin.write("\n")
+        probe.stdin.flush()
+        ready, _, _ = select.select([probe.stdout], [], [], 5)
+        line = probe.stdout.readline().strip() if ready else None
+        if line == expected:
+            return line
+        time.sleep(0.2)
+    return line
+
+
+def main(probe_path):
+    root = tempfile.mkdtemp(prefix="quillmark-keymap-")
+    runtime, config = os.path.join(root, "run"), os.path.join(root, "config")
+    os.makedirs(runtime, mode=0o700)
+    os.makedirs(config)
+    set_layout(config, "de")
+    env = {"PATH": "/usr/bin:/bin", "HOME": root, "XDG_RUNTIME_DIR": runtime,
+           "XDG_CONFIG_HOME": config, "DBUS_SESSION_BUS_ADDRESS":
+           os.environ["DBUS_SESSION_BUS_ADDRESS"], "QT_QPA_PLATFORM": "offscreen"}
+    kwin = start_headless_kwin(root, env, SOCKET)
+    probe = None
+    try:
+        deadline = time.time() + 30
+        while not os.path.exists(os.path.join(runtime, SOCKET)):
+            assert time.time() < deadline and kwin.poll() is None, "KWin did not start"
+            time.sleep(0.1)
+        probe = subprocess.Popen([probe_path], env=dict(env, WAYLAND_DISPLAY=SOCKET),
+                                 stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
+                                 bufsize=1)
+        named = names_become(probe, "q=q y=z", 30)
+        assert named == "q=q y=z", "German layout: %r" % named
+        print("keys named by KWin's German keymap, no X server: ok")
+        set_layout(config, "fr")
+        subprocess.run(["dbus-send", "--session", "--type=signal", "/Layouts",
+                        "org.kde.keyboard.reloadConfig"], env=env, check=True)
+        named = names_become(probe, "q=a y=y", 30)
+        assert named == "q=a y=y", "French layout: %r" % named
+        print("the layout switched while running: keys named anew: ok")
+    finally:
+        if probe:
+            probe.kill()
+            probe.wait()
+        kwin.terminate()
+        kwin.wait()
+        shutil.rmtree(root, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main(sys.argv[1]))
+    except AssertionError as failure:
+        print("FAILED:", failure)
+        sys.exit(1)

@@ -9,6 +9,7 @@
 #include "core/monitor_actions.h"
 #include "core/parameters.h"
 #include "core/runtime_flags.h"
+#include "platform/platform.h"
 #include "platform/qt/program_icon.h"
 #include "ui/captions.h"
 #include "ui/state_watch.h"
@@ -48,8 +49,9 @@ Tray::Tray(const base::ModelProfile& model, MainWindow& window) : model_(model),
   startAtLogin_->setCheckable(true);
   // The running program follows the rules file, where the choice is kept.
   notifyChanges_ = menu_.addAction(QString(), [this](bool on) {
-    std::string why;
-    saveNotifications(on, why);
+    if (std::string why; !saveNotifications(on, why)) {
+      platform::app().systemLog("The notifications setting is not kept: " + why + "\n");
+    }
     notifyChanges_->setChecked(loadApplicationRules().notifications);
   });
   notifyChanges_->setCheckable(true);

@@ -320,6 +320,16 @@ def check(run):
     print("emulator's socket removed on SIGHUP: ok")
 
 
+def exit_with(main, *arguments):
+    """Ends a run with main's status: a failed check says FAILED and why,
+    and ends it with 1."""
+    try:
+        sys.exit(main(*arguments))
+    except AssertionError as failure:
+        print("FAILED:", failure)
+        sys.exit(1)
+
+
 def run_checks(scenarios, extra_arguments=(), optional_arguments=()):
     """Runs each (make_run, check) scenario with --build and --model from the
     command line; make_run(arguments) gives the Run. --only PREFIX (repeated)

@@ -12,6 +12,7 @@ import subprocess
 import sys
 import time
 
+from e2e_run import exit_with
 from headless_sway import HeadlessSway
 
 # Activity comes once a second while the seat is active: a silence this
@@ -56,8 +57,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except AssertionError as failure:
-        print("FAILED:", failure)
-        sys.exit(1)
+    exit_with(main)

@@ -14,6 +14,7 @@ import sys
 import tempfile
 import time
 
+from e2e_run import exit_with
 from headless_kwin import start_headless_kwin
 
 SOCKET = "wl-quillmark-keymap"
@@ -78,8 +79,4 @@ def main(probe_path):
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main(sys.argv[1]))
-    except AssertionError as failure:
-        print("FAILED:", failure)
-        sys.exit(1)
+    exit_with(main, sys.argv[1])

@@ -9,6 +9,7 @@ import shutil
 import subprocess
 import sys
 
+from e2e_run import exit_with
 from headless_sway import HeadlessSway
 
 SKIPPED = 77
@@ -40,8 +41,4 @@ def main(probe):
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main(sys.argv[1]))
-    except AssertionError as failure:
-        print("FAILED:", failure)
-        sys.exit(1)
+    exit_with(main, sys.argv[1])

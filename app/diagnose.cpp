@@ -13,6 +13,7 @@
 #include "app/command_messages.h"
 #include "app/desktop_keyboard_shortcuts.h"
 #include "app/desktop_shortcuts.h"
+#include "app/focus_source_report.h"
 #include "app/running_instance.h"
 #include "app/single_instance.h"
 #include "base/tl_log.h"
@@ -23,7 +24,6 @@
 #include "link/ddc_transport.h"
 #include "link/display_discovery.h"
 #include "link/monitor_commands.h"
-#include "platform/input/gnome_shell_focus.h"
 #include "platform/input/idle_source.h"
 #include "platform/modes/display_mode_owners.h"
 #include "platform/platform.h"
@@ -169,16 +169,8 @@ void printModesByApplication(const std::optional<QVariantMap>& state) {
   std::printf("modes by application: %zu rule%s in %s", read.rules.size(),
               read.rules.size() == 1 ? "" : "s", applicationRulesPath().c_str());
   if (!read.problems.empty()) std::printf(", %zu line(s) not used", read.problems.size());
-  if (state && state->contains("FocusSource")) {
-    std::printf("; focus from %s (the running instance's)",
-                qPrintable(state->value("FocusSource").toString()));
-  } else if (const auto session = platform::session::detectSession();
-             session.wayland && session.isGnome()) {
-    // GNOME's part is the user's to turn on: asked even with no instance running.
-    platform::input::GnomeShellFocus shell;
-    std::string why;
-    const std::string source = shell.start(why) ? shell.describe() : "none: " + why;
-    std::printf("; focus from %s", source.c_str());
+  if (const auto source = reportedFocusSource(state)) {
+    std::printf("; focus from %s", source->c_str());
   }
   std::printf("\n");
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/focus_source_report.h"
 #include "core/application_rules.h"
 
 int setModeForFromCommandLine(const base::ModelProfile& model, const QString& application,
@@ -15,6 +16,10 @@ int setModeForFromCommandLine(const base::ModelProfile& model, const QString& ap
   if (button) {
     std::printf("%s gets %s while it has the focus (%s)\n", qPrintable(application),
                 buttonWord(*button), applicationRulesPath().c_str());
+    // Said at the first rule, where the user looks: it waits until this is mended.
+    if (const auto source = reportedFocusSource(model); source && source->starts_with("none")) {
+      std::printf("The rule waits: focus from %s\n", source->c_str());
+    }
   } else {
     std::printf("%s has no rule (%s)\n", qPrintable(application), applicationRulesPath().c_str());
   }
@@ -31,6 +36,9 @@ int listModesByApplication(const base::ModelProfile& model) {
     std::printf("  %s: %s\n", rule.application.c_str(), buttonWord(rule.button));
   }
   std::printf("Notifications: %s\n", read.notifications ? "on" : "off");
+  if (const auto source = reportedFocusSource(model)) {
+    std::printf("Focus from: %s\n", source->c_str());
+  }
   for (const std::string& problem : read.problems) {
     std::printf("Not used: %s\n", problem.c_str());
   }

@@ -213,6 +213,9 @@ class GnomeDesktop(KWinDesktop):
         Run.wait_for(lambda: word in output(), 30, "the word on the extension")
         extension = "GNOME Shell's extension " + self.extension
         assert "focus from none: %s %s" % (extension, word) in self.diagnose(), self.diagnose()
+        # The first rule given says why it waits.
+        ruled = self.program("--mode-for", "org.example.Unused", "a16")
+        assert "The rule waits: focus from none: %s %s" % (extension, word) in ruled, ruled
         self.enable_extension()
         # Its first report, when it starts, says it runs.
         running = "focus from %s (the running instance's)" % extension
@@ -228,10 +231,12 @@ class GnomeDesktop(KWinDesktop):
         Run.wait_for(lambda: running in self.diagnose(), 15, "the extension running again")
         print("GNOME: the extension turned off and on elsewhere: the program follows: ok")
 
+    def program(self, *words):
+        return subprocess.run([os.path.join(self.run.build, "app", self.run.program), *words],
+                              env=self.env, capture_output=True, text=True, timeout=60).stdout
+
     def diagnose(self):
-        return subprocess.run([os.path.join(self.run.build, "app", self.run.program),
-                               "--diagnose"], env=self.env, capture_output=True, text=True,
-                              timeout=60).stdout
+        return self.program("--diagnose")
 
     def enable_extension(self):
         enabled = self.shell_call("org.gnome.Shell.Extensions.EnableExtension", self.extension)

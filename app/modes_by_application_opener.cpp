@@ -11,6 +11,12 @@ ModesByApplicationOpener::ModesByApplicationOpener(FocusFollower& follower) : fo
   });
 }
 
+// The follower may outlive the window it told.
+ModesByApplicationOpener::~ModesByApplicationOpener() {
+  follower_.setFocusListener(nullptr);
+  follower_.setStateListener(nullptr);
+}
+
 void ModesByApplicationOpener::open() {
   if (!window_) {
     window_ = std::make_unique<ModesByApplicationWindow>(

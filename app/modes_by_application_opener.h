@@ -12,6 +12,9 @@
 class ModesByApplicationOpener {
  public:
   explicit ModesByApplicationOpener(FocusFollower& follower);
+  ~ModesByApplicationOpener();
+  ModesByApplicationOpener(const ModesByApplicationOpener&) = delete;
+  ModesByApplicationOpener& operator=(const ModesByApplicationOpener&) = delete;
 
   // Shows the window, drawn anew, in front.
   void open();

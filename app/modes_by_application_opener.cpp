@@ -1,14 +1,25 @@
 #include "app/modes_by_application_opener.h"
 
+#include "ui/state_watch.h"
+
 ModesByApplicationOpener::ModesByApplicationOpener(FocusFollower& follower) : follower_(follower) {
   follower_.setFocusListener([this](const QString& application) {
     if (window_) window_->focusMoved(application);
   });
-  // A hidden window is drawn anew when next opened: every redraw costs the
-  // e-ink panel a refresh.
-  follower_.setStateListener([this] {
-    if (window_ && window_->isVisible()) window_->refresh();
-  });
+  follower_.setStateListener([this] { refreshIfOpen(); });
+  // The first button's name and the captions follow the resolution mode and
+  // the language, which may change while the window is open.
+  QObject::connect(
+      &stateWatch(), &StateWatch::changed, &context_,
+      [this](const MonitorState& before, const MonitorState& now) {
+        if (before.resolutionMode != now.resolutionMode || before.language != now.language) {
+          refreshIfOpen();
+        }
+      });
+}
+
+void ModesByApplicationOpener::refreshIfOpen() {
+  if (window_ && window_->isVisible()) window_->refresh();
 }
 
 // The follower may outlive the window it told.

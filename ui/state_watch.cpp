@@ -20,6 +20,7 @@ MonitorState MonitorState::now() {
   state.threshold = Threshold.load();
   state.thresholdOnMonitor = ThresholdOnMonitor.load();
   state.resolutionMode = ResCommMode.load();
+  state.language = Language.load();
   state.problem = problem.cause;
   state.problemBus = problem.bus;
   state.linkLoss = ::linkLoss();

@@ -16,6 +16,7 @@ struct MonitorState {
   uint16_t threshold = 0;
   int32_t thresholdOnMonitor = -1;
   uint8_t resolutionMode = 0;
+  uint8_t language = 0;
   platform::BusCause problem = platform::BusCause::kNone;
   std::string problemBus;
   std::string linkLoss;

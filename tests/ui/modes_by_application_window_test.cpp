@@ -18,6 +18,7 @@
 #include "core/parameters.h"
 #include "tests/support/fixture.h"
 #include "ui/setting_view_controller.h"
+#include "ui/state_watch.h"
 #include "ui/view_controller.h"
 
 namespace {
@@ -88,10 +89,11 @@ TEST_P(ModesByApplicationWindowTest, ARuleIsPickedChangedAndRemovedInTheUsersFil
   }
 }
 
-// The rules file edited by hand while the window is open: the window shows
-// the file's rules without being asked, both when the file is replaced (as
-// editors save) and when it is written in place.
-TEST_P(ModesByApplicationWindowTest, AnOpenWindowFollowsTheFileEditedByHand) {
+// Changes made elsewhere while the window is open show without its being
+// asked: the rules file edited by hand (replaced, as editors save, and
+// written in place), the resolution mode (the first button's name) and the
+// language.
+TEST_P(ModesByApplicationWindowTest, AnOpenWindowFollowsChangesMadeElsewhere) {
   FocusFollower follower(GetParam()->programName);
   follower.start(platform::session::SessionType{}, {});
   ModesByApplicationOpener opener(follower);
@@ -108,6 +110,21 @@ TEST_P(ModesByApplicationWindowTest, AnOpenWindowFollowsTheFileEditedByHand) {
   writeFile(file, "[Modes]\norg.example.Browser=A2\n");
   ASSERT_TRUE(QTest::qWaitFor([&table] { return table.rowCount() == 1; }, 15000));
   EXPECT_EQ(table.item(0, 0)->text(), "org.example.Browser");
+
+  const auto firstButton = [&table] {
+    const auto* mode = qobject_cast<QComboBox*>(table.cellWidget(0, 1));
+    return mode != nullptr ? mode->itemText(0) : QString();
+  };
+  EXPECT_EQ(firstButton(), "A5");
+  // The watch has seen this test's state (not the test before's) first.
+  ASSERT_TRUE(QTest::qWaitFor([] { return stateWatch().state() == MonitorState::now(); }, 15000));
+  ResCommMode = 1;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return firstButton() == "Floyd"; }, 15000))
+      << firstButton().toStdString();
+  Language = 1;
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&opener] { return opener.window()->windowTitle() == QString::fromUtf8("按应用的模式"); },
+      15000));
 }
 
 // GNOME's extension, off: the window offers to turn it on, says why when

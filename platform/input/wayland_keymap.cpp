@@ -101,21 +101,29 @@ bool WaylandKeymap::connect() {
   for (int step = 0; step < 3; ++step) {
     if (wl_display_roundtrip(display_) < 0) return false;
   }
-  return keymap_ != nullptr;
+  return true;
 }
 
 xkb_keymap* WaylandKeymap::current() {
   if (display_ == nullptr) return nullptr;
-  // What came since (a new keymap) is read without waiting: a compositor
-  // that does not answer, or is gone, leaves the last one.
-  while (wl_display_prepare_read(display_) != 0) wl_display_dispatch_pending(display_);
-  pollfd readable{wl_display_get_fd(display_), POLLIN, 0};
-  if (poll(&readable, 1, 0) > 0) {
-    wl_display_read_events(display_);
-  } else {
-    wl_display_cancel_read(display_);
+  // What came since (a new keymap, a keyboard plugged in) is read without
+  // waiting: a compositor that does not answer, or is gone, leaves the last
+  // one. A keyboard asked for on the way goes out now.
+  wl_display_flush(display_);
+  bool readable = true;
+  // A connection in error dispatches nothing: its queue would never empty.
+  while (readable && wl_display_prepare_read(display_) != 0) {
+    readable = wl_display_dispatch_pending(display_) >= 0;
   }
-  wl_display_dispatch_pending(display_);
+  if (readable) {
+    pollfd waiting{wl_display_get_fd(display_), POLLIN, 0};
+    if (poll(&waiting, 1, 0) > 0) {
+      wl_display_read_events(display_);
+    } else {
+      wl_display_cancel_read(display_);
+    }
+    wl_display_dispatch_pending(display_);
+  }
   return keymap_ != nullptr ? xkb_keymap_ref(keymap_) : nullptr;
 }
 

@@ -30,7 +30,8 @@ class WaylandKeymap {
   WaylandKeymap(const WaylandKeymap&) = delete;
   WaylandKeymap& operator=(const WaylandKeymap&) = delete;
 
-  // False where no compositor answers or its seat has no keyboard.
+  // False where no compositor answers. A seat without a keyboard yet (one
+  // plugged in later) gives its keymap when the keyboard comes.
   bool connect();
   // The compositor's keymap as it is now (a layout switched in the
   // desktop's settings sends a new one), or null where none came. The

@@ -103,9 +103,7 @@ void FocusFollower::readRules() {
     }
   }
   notifications_.setOn(read.notifications);
-  if (read.rules == applicationModes().rules()) return;
-  applicationModes().setRules(std::move(read.rules));
-  if (stateListener_) stateListener_();
+  if (applicationModes().setRules(std::move(read.rules)) && stateListener_) stateListener_();
 }
 
 // An editor replaces the file, and the folder may not exist yet: the folder

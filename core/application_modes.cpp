@@ -26,11 +26,12 @@ uint8_t inResolutionInForce(uint8_t showMode) {
 
 }  // namespace
 
-void ApplicationModes::setRules(std::vector<ApplicationRule> rules) {
+bool ApplicationModes::setRules(std::vector<ApplicationRule> rules) {
   // The same rules read again leave a hand choice standing.
-  if (rules == rules_) return;
+  if (rules == rules_) return false;
   rules_ = std::move(rules);
   apply();
+  return true;
 }
 
 bool ApplicationModes::focusMoved(const FocusedWindow& window) {

@@ -19,7 +19,8 @@ using platform::FocusedWindow;
 
 class ApplicationModes {
  public:
-  void setRules(std::vector<ApplicationRule> rules);
+  // False (nothing done) where the rules are those in force.
+  bool setRules(std::vector<ApplicationRule> rules);
   const std::vector<ApplicationRule>& rules() const { return rules_; }
 
   // The focus moved. The program's own windows (its pid or its app id) are

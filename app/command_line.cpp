@@ -46,13 +46,17 @@ int carryOutWithoutInstance(const base::ModelProfile& model, const Command& comm
       return forgetFromCommandLine(model);
     case Command::kModeFor:
       return setModeForFromCommandLine(model, command.argument, command.ruleMode);
-    case Command::kModesByApp:
-      // The running program, which has a display, opens its window too.
-      withRunningInstance(model, true, [](RunningInstance& instance) {
+    case Command::kModesByApp: {
+      // The running program, which has a display, opens its window too, and
+      // says where it takes the focus from.
+      std::optional<QVariantMap> state;
+      withRunningInstance(model, true, [&state](RunningInstance& instance) {
         QString ignored;
         instance.call(kControlInterface, "ShowModesByApplication", {}, ignored);
+        state = instance.readProperties(ignored).value_or(QVariantMap{});
       });
-      return listModesByApplication(model);
+      return listModesByApplication(model, state);
+    }
     case Command::kFeedback:
       return setFeedbackFromCommandLine(model, command.argument == "on");
     default:

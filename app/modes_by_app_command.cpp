@@ -26,7 +26,8 @@ int setModeForFromCommandLine(const base::ModelProfile& model, const QString& ap
   return 0;
 }
 
-int listModesByApplication(const base::ModelProfile& model) {
+int listModesByApplication(const base::ModelProfile& model,
+                           const std::optional<QVariantMap>& state) {
   const ApplicationRules read = loadApplicationRules();
   std::printf("Modes by application (%s):\n", applicationRulesPath().c_str());
   if (read.rules.empty()) {
@@ -36,7 +37,7 @@ int listModesByApplication(const base::ModelProfile& model) {
     std::printf("  %s: %s\n", rule.application.c_str(), buttonWord(rule.button));
   }
   std::printf("Notifications: %s\n", read.notifications ? "on" : "off");
-  if (const auto source = reportedFocusSource(model)) {
+  if (const auto source = reportedFocusSource(state)) {
     std::printf("Focus from: %s\n", source->c_str());
   }
   for (const std::string& problem : read.problems) {

@@ -4,6 +4,8 @@
 // instance follows the file as soon as it changes.
 
 #include <QString>
+#include <QVariantMap>
+#include <optional>
 
 #include "base/model_profile.h"
 
@@ -11,7 +13,9 @@
 // when the file holds the rule as asked.
 int setModeForFromCommandLine(const base::ModelProfile& model, const QString& application,
                               const QString& mode);
-// --modes-by-app: the rules, what of the file is not used, and where it is.
-int listModesByApplication(const base::ModelProfile& model);
+// --modes-by-app: the rules, what of the file is not used, where it is, and
+// where the focus comes from. state: the running instance's, where one runs.
+int listModesByApplication(const base::ModelProfile& model,
+                           const std::optional<QVariantMap>& state);
 // --feedback on|off: desktop notifications of what a hotkey or a rule changed.
 int setFeedbackFromCommandLine(const base::ModelProfile& model, bool on);

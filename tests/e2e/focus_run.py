@@ -426,6 +426,8 @@ def main():
             assert not any(item.startswith("51 84 03 08 07") for item in wire.writes(mark)), \
                 wire.writes(mark)
             print("a hand choice holds when the focus moves on: ok")
+            listed = command_line("--modes-by-app").stdout
+            assert "Focus from: X11 _NET_ACTIVE_WINDOW (the running instance's)" in listed, listed
         print("PASSED")
         return 0
     except (AssertionError, subprocess.TimeoutExpired) as failure:
